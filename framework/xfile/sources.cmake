@@ -1,0 +1,1 @@
+set(XVIEW_XFILE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/Placeholder.cpp)
