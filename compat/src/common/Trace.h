@@ -1,0 +1,24 @@
+// The call trace: when a test switches it on, layer calls record themselves
+// as one line each ("SetRenderState 22 3"), so tests can check call order on
+// the real path.
+#pragma once
+
+#include <sstream>
+#include <string>
+
+namespace compat::trace {
+
+bool Enabled();
+void RecordLine(std::string line);
+
+// Records `name` followed by each argument, separated by spaces.
+template <class... Args>
+void Record(const char* name, const Args&... args) {
+  if (!Enabled()) return;
+  std::ostringstream line;
+  line << name;
+  ((line << ' ' << args), ...);
+  RecordLine(line.str());
+}
+
+}  // namespace compat::trace
