@@ -11,15 +11,15 @@
 
 namespace {
 
-struct Run {
+struct ProgramRun {
   int exitCode;
   std::string output;  // standard error and output
 };
 
-Run RunProgram(const std::string& program, const std::string& arguments) {
+ProgramRun RunProgram(const std::string& program, const std::string& arguments) {
   std::string command = "cd '" XVIEW_SOURCE_DIR "/assets' && '" XVIEW_BINARY_DIR "/apps/" + program + "' " +
                         arguments + " 2>&1";
-  Run run{-1, {}};
+  ProgramRun run{-1, {}};
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe) return run;
   char buffer[4096];
@@ -38,7 +38,7 @@ class Programs : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(Programs, ThreeFramesHeadlessGiveTheBackBufferAsPng) {
   std::string shot = TempPng(GetParam());
-  Run run = RunProgram(GetParam(), "--frames 3 --screenshot '" + shot + "'");
+  ProgramRun run = RunProgram(GetParam(), "--frames 3 --screenshot '" + shot + "'");
   ASSERT_EQ(run.exitCode, 0) << run.output;
   int width = 0, height = 0, channels = 0;
   unsigned char* pixels = stbi_load(shot.c_str(), &width, &height, &channels, 4);
@@ -54,16 +54,16 @@ TEST_P(Programs, ThreeFramesHeadlessGiveTheBackBufferAsPng) {
 }
 
 TEST_P(Programs, HelpAndMistakenOptions) {
-  Run help = RunProgram(GetParam(), "--help");
+  ProgramRun help = RunProgram(GetParam(), "--help");
   EXPECT_EQ(help.exitCode, 0);
   EXPECT_NE(help.output.find("--screenshot"), std::string::npos);
-  Run wrong = RunProgram(GetParam(), "--frames zero");
+  ProgramRun wrong = RunProgram(GetParam(), "--frames zero");
   EXPECT_EQ(wrong.exitCode, 2);
   EXPECT_NE(wrong.output.find("--frames"), std::string::npos);
 }
 
 TEST_P(Programs, AnUnwritableScreenshotIsAFailure) {
-  Run run = RunProgram(GetParam(), "--frames 1 --screenshot /nonexistent-folder/shot.png");
+  ProgramRun run = RunProgram(GetParam(), "--frames 1 --screenshot /nonexistent-folder/shot.png");
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_NE(run.output.find("shot.png"), std::string::npos);
 }

@@ -18,6 +18,12 @@ std::vector<std::string> g_log;
 class ScriptedWindow : public Window {
  public:
   explicit ScriptedWindow(std::string name) : name(std::move(name)) {}
+  // The native window must not outlive the object its procedure calls.
+  ~ScriptedWindow() override {
+    quitOnDestroy = false;
+    if (IsWindow(hwnd)) DestroyWindow(hwnd);
+    g_WindowMap.erase(hwnd);
+  }
   std::string name;
   std::function<void(int frame)> onFrame;
   int frames = 0;
