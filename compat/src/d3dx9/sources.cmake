@@ -1,1 +1,1 @@
-target_sources(compat PRIVATE)
+target_sources(compat PRIVATE ${CMAKE_CURRENT_LIST_DIR}/SaveSurface.cpp)
