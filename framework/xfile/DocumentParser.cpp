@@ -60,7 +60,7 @@ bool ReadHeader(const std::wstring& path) {
 
 void ReadTopLevelMaterial() {
   XMaterial material;
-  material.diffuse = D3DXCOLOR(0, 0, 0, 0);
+  material.diffuse = XColorRGBA{};
   ReadMaterial(material);
   RememberNamedMaterial(material);
 }
