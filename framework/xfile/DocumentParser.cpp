@@ -60,7 +60,7 @@ bool ReadHeader(const std::wstring& path) {
 
 void ReadTopLevelMaterial() {
   XMaterial material;
-  material.diffuse = D3DXCOLOR(0, 0, 0, 0);
+  material.diffuse = XColorRGBA{};
   ReadMaterial(material);
   RememberNamedMaterial(material);
 }
@@ -183,7 +183,9 @@ bool ParseXFile(const std::wstring& path, XModelContent& content) {
   errno = 0;
   FILE* file = _wfopen(path.c_str(), L"r");
   if (!file) {
-    ReportParseFailure(path, errno ? std::strerror(errno) : "cannot be opened");
+    std::string reason = "cannot be opened";
+    if (errno) reason = reason + " (" + std::strerror(errno) + ")";
+    ReportParseFailure(path, reason.c_str());
     return false;
   }
   std::uint64_t size = SizeOf(file);

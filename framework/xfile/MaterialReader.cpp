@@ -55,8 +55,8 @@ void ReadMaterialList(XMesh& mesh) {
   while (!TokenIsCloseBrace() && !AtEndOfModel()) {
     if (TokenIs(L"Material")) {
       XMaterial& target = nextUnfilled < mesh.materials.size() ? mesh.materials[nextUnfilled++] : surplus;
-      target.diffuse = D3DXCOLOR(0, 0, 0, 0);
-      target.emissive = D3DXCOLOR(0, 0, 0, 0);
+      target.diffuse = XColorRGBA{};
+      target.emissive = XColorRGBA{};
       target.specular = XColorRGB{};
       target.power = 0;
       ReadMaterial(target);

@@ -40,12 +40,12 @@ void Triangulate(XMesh& mesh) {
   for (XFace& face : mesh.faces) {
     const std::size_t corners = face.corners.size();
     if (corners < 3 || !CornersInRange(face, vertexCount)) continue;
-    if (corners == 3) {
-      result.push_back(std::move(face));
-      continue;
-    }
-    for (std::size_t k = 1; k + 1 < corners; ++k)
-      result.push_back(XFace{face.material, {face.corners[0], face.corners[k], face.corners[k + 1]}});
+    // The fan's first triangle is the polygon's first three corners: it keeps
+    // the polygon's own list, so a quad costs one new list, not two.
+    const std::vector<std::int32_t>& c = face.corners;
+    for (std::size_t k = 2; k + 1 < corners; ++k) result.push_back(XFace{face.material, {c[0], c[k], c[k + 1]}});
+    face.corners.resize(3);
+    result.insert(result.end() - static_cast<std::ptrdiff_t>(corners - 3), std::move(face));
   }
   mesh.faces = std::move(result);
 }

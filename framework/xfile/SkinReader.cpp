@@ -24,8 +24,9 @@ void ReadSkinHeader(XMesh& mesh) {
   std::uint32_t weightsPerVertex = std::min(ReadCount(), kMostReservedInfluences);
   for (XVertex& vertex : mesh.vertices) vertex.influences.reserve(weightsPerVertex);
   ReadToken();
-  std::uint32_t boneCount = ReadCount();
-  mesh.bones.resize(Affordable(boneCount, kMinimumSkinWeightsBytes));
+  // A second header never takes away bones that influences already name.
+  std::size_t boneCount = Affordable(ReadCount(), kMinimumSkinWeightsBytes);
+  if (boneCount > mesh.bones.size()) mesh.bones.resize(boneCount);
   ReadToken();
 }
 

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <cwchar>
 
 XFILE_SHAPE_BEGIN
@@ -44,8 +45,18 @@ struct ReaderState {
 };
 ReaderState g_Reader;
 
+// The unlocked wide-character calls of the C runtime where it has them; the
+// older msvcrt (before version 8) has only the locking ones.
+#if defined(__MSVCRT_VERSION__) && __MSVCRT_VERSION__ < 0x800 && !defined(_UCRT)
+inline wint_t GetCharacter(FILE* file) { return fgetwc(file); }
+inline void PutCharacter(wchar_t c, FILE* file) { fputwc(c, file); }
+#else
+inline wint_t GetCharacter(FILE* file) { return _fgetwc_nolock(file); }
+inline void PutCharacter(wchar_t c, FILE* file) { _fputwc_nolock(c, file); }
+#endif
+
 inline wint_t NextChar() {
-  wint_t c = _fgetwc_nolock(g_ModelFile);
+  wint_t c = GetCharacter(g_ModelFile);
   if (c == WEOF) {
     g_Reader.atEnd = true;
   } else {
@@ -55,7 +66,7 @@ inline wint_t NextChar() {
 }
 
 inline void Echo(wint_t c) {
-  if (g_Reader.echo) _fputwc_nolock(static_cast<wchar_t>(c), stdout);
+  if (g_Reader.echo) PutCharacter(static_cast<wchar_t>(c), stdout);
 }
 
 }  // namespace
@@ -83,6 +94,16 @@ bool ReadToken() {
   for (;;) {
     if (c == WEOF) return false;
     CharClass kind = ClassOf(c);
+    if (kind == Word && !g_Reader.inComment) {
+      // The hot path: the characters of a word, until something else comes.
+      do {
+        Echo(c);
+        g_Token.push_back(static_cast<wchar_t>(c));
+        c = NextChar();
+        if (c == WEOF) return false;
+        kind = ClassOf(c);
+      } while (kind == Word);
+    }
     if (g_Reader.inComment) {
       if (kind != LineFeed) {
         c = NextChar();
@@ -103,23 +124,17 @@ bool ReadToken() {
       continue;
     }
     Echo(c);
-    switch (kind) {
-      case Brace:
-        if (g_Token.empty()) {
-          g_Token.push_back(static_cast<wchar_t>(c));
-        } else {
-          g_Reader.current = c;
-          g_Reader.pendingBrace = true;
-        }
-        return true;
-      case Separator:
-      case LineFeed:
-        if (!g_Token.empty()) return true;
-        break;
-      default:
+    if (kind == Brace) {
+      if (g_Token.empty()) {
         g_Token.push_back(static_cast<wchar_t>(c));
-        break;
+      } else {
+        g_Reader.current = c;
+        g_Reader.pendingBrace = true;
+      }
+      return true;
     }
+    // A separator or a line feed ends a word.
+    if (!g_Token.empty()) return true;
     c = NextChar();
   }
 }

@@ -30,8 +30,13 @@ inline D3DXMATRIX IdentityMatrix() {
   return D3DXMATRIX(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1);
 }
 
+// Colours of the records: plain floats, as the file gives them.
 struct XColorRGB {
   float r = 0, g = 0, b = 0;
+};
+
+struct XColorRGBA {
+  float r = 0, g = 0, b = 0, a = 0;
 };
 
 #if !defined(XVIEW_REDUCED_MODEL)
@@ -46,7 +51,7 @@ struct XVertex {
   D3DXVECTOR3 normal = D3DXVECTOR3(0, 0, 0);
   D3DXVECTOR4 tangent = D3DXVECTOR4(0, 0, 0, 0);
   D3DXVECTOR2 texCoord = D3DXVECTOR2(0, 0);
-  D3DXCOLOR color = D3DXCOLOR(0, 0, 0, 0);
+  XColorRGBA color;
 #if !defined(XVIEW_REDUCED_MODEL)
   std::vector<XSkinInfluence> influences;
 #endif
@@ -66,8 +71,8 @@ struct XSubset {
 // A material that no Material record fills draws opaque white, untextured.
 struct XMaterial {
   std::wstring name;
-  D3DXCOLOR diffuse = D3DXCOLOR(1, 1, 1, 1);
-  D3DXCOLOR emissive = D3DXCOLOR(0, 0, 0, 0);
+  XColorRGBA diffuse{1, 1, 1, 1};
+  XColorRGBA emissive;
   XColorRGB specular;
   float power = 0;
   std::array<std::wstring, 4> textureFiles;

@@ -72,6 +72,14 @@ TEST(SkinWeights, RecordsBeyondTheBoneCountArePassedOver) {
   EXPECT_TRUE(mesh.flags & HasTexCoords);
 }
 
+TEST(SkinWeights, ASecondHeaderKeepsTheBonesThatInfluencesName) {
+  XFileScene scene = Parse(SkinnedSquare(SkinWeights("Hip", "0", "1", 1) + " XSkinMeshHeader { 1; 1; 0; }\n"));
+  const XMesh& mesh = scene.meshes.at(0);
+  ASSERT_EQ(mesh.bones.size(), 3u);
+  EXPECT_EQ(mesh.bones[0].name, L"Hip");
+  EXPECT_EQ(mesh.vertices[0].influences.size(), 1u);
+}
+
 TEST(SkinWeights, BoneIndicesStopAtTheEightBitRange) {
   std::string skin;
   for (int bone = 0; bone < 258; ++bone) skin += SkinWeights("B" + std::to_string(bone), "0", "1", 1);

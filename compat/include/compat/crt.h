@@ -16,7 +16,8 @@ typedef int errno_t;
 FILE* _wfopen(const wchar_t* fileName, const wchar_t* mode);
 errno_t _wfopen_s(FILE** stream, const wchar_t* fileName, const wchar_t* mode);
 
-// Reopens a stream on another file. "CONOUT$", "CONIN$" name the console.
+// Reopens a stream on another file. "CONOUT$" and "CONIN$" name the console
+// once the program has one (AllocConsole).
 errno_t freopen_s(FILE** stream, const char* fileName, const char* mode, FILE* oldStream);
 errno_t _wfreopen_s(FILE** stream, const wchar_t* fileName, const wchar_t* mode, FILE* oldStream);
 

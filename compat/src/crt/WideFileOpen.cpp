@@ -8,8 +8,8 @@
 #include "common/Unicode.h"
 #include "common/WindowsPath.h"
 #include "compat/crt.h"
-#include "win32/WindowTable.h"
 #include "crt/TextModeFile.h"
+#include "win32/WindowTable.h"
 
 namespace {
 
@@ -49,10 +49,10 @@ std::string ModeFromWide(const wchar_t* mode) {
   return narrow;
 }
 
-// The host path for a Windows file name, with the console names mapped.
+// The host path for a Windows file name; the console's names ("CONOUT$")
+// lead to its devices once the program has a console.
 std::string HostPath(const std::string& utf8Name) {
-  // The console's devices exist once the process has allocated a console.
-  if (const char* console = compat::win32::ConsoleDevicePath(utf8Name.c_str())) return console;
+  if (const char* device = compat::win32::ConsoleDevicePath(utf8Name.c_str())) return device;
   return compat::ResolveWindowsPath(std::string_view(utf8Name));
 }
 
