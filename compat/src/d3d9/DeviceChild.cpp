@@ -1,0 +1,35 @@
+#include "d3d9/DeviceChild.h"
+
+#include "d3d9/Device.h"
+
+namespace compat::d3d9 {
+
+DeviceChild::DeviceChild(Device& device) : device_(&device) { device.drawState.children.insert(this); }
+
+DeviceChild::~DeviceChild() {
+  if (!device_) return;
+  device_->MakeCurrent();
+  DeleteGLObjects();
+  device_->drawState.children.erase(this);
+}
+
+void DeviceChild::DetachFromDevice() {
+  DeleteGLObjects();
+  device_ = nullptr;
+}
+
+bool DeviceChild::MakeDeviceCurrent() {
+  if (!device_) return false;
+  device_->MakeCurrent();
+  return true;
+}
+
+HRESULT DeviceChild::GetDeviceInterface(IDirect3DDevice9** device) {
+  if (!device) return D3DERR_INVALIDCALL;
+  *device = device_;
+  if (!device_) return D3DERR_INVALIDCALL;
+  device_->AddRef();
+  return D3D_OK;
+}
+
+}  // namespace compat::d3d9
