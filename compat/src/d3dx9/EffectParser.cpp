@@ -163,6 +163,10 @@ class Parser {
       }
     }
     if (out_.techniques.empty()) throw ParseError(reader_.Line(), "the effect declares no technique");
+    int textures = 0;
+    for (const ParameterDecl& p : out_.parameters)
+      if (p.type == ParameterType::Texture && ++textures > kMaxTextures)
+        throw ParseError(p.line, "more than " + std::to_string(kMaxTextures) + " textures");
   }
 
  private:

@@ -57,6 +57,8 @@ struct EffectSource {
 // Largest array a parameter may declare; keeps a hostile file from asking
 // for unbounded storage.
 inline constexpr std::uint32_t kMaxParameterElements = 1024;
+// One sampler stage per texture parameter.
+inline constexpr int kMaxTextures = 16;
 
 // Parses `text`; on failure returns false with `error` set to
 // "fileName(line): message".
