@@ -1,0 +1,12 @@
+// The console state of the process: a program started through the layer's
+// WinMain entry is a GUI program whose standard output goes nowhere until it
+// allocates a console.
+#pragma once
+
+namespace compat::win32 {
+
+// Called by the program entry before WinMain: standard output and input are
+// set aside and replaced by the null device.
+void StartAsGuiProgram();
+
+}  // namespace compat::win32

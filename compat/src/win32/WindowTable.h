@@ -1,0 +1,52 @@
+// The layer's table of windows (handle to SDL window and Win32 state), the
+// thread's message queue, and the pump that turns SDL events into messages.
+#pragma once
+
+#include <SDL.h>
+#include <windows.h>
+
+#include <string>
+
+namespace compat::win32 {
+
+struct WindowRecord {
+  int handle = 0;
+  SDL_Window* sdlWindow = nullptr;
+  WNDPROC procedure = nullptr;
+  std::wstring className;
+  DWORD style = 0;
+  DWORD exStyle = 0;
+  HWND parent = nullptr;
+  LONG_PTR userData = 0;
+  UINT showCmd = SW_HIDE;
+  bool destroying = false;
+};
+
+// Starts SDL's video and event subsystems once; false (with a message on
+// standard error) when no video driver works.
+bool EnsureVideo();
+
+// The record of a live window, or null.
+WindowRecord* FindWindow(HWND hwnd);
+HWND AddWindow(const WindowRecord& record);
+void RemoveWindow(HWND hwnd);
+
+SDL_Window* SdlWindowOf(HWND hwnd);
+HWND WindowOfSdlId(Uint32 sdlWindowId);
+
+// Observers see every SDL event the pump takes, before it becomes a message.
+using EventObserver = void (*)(const SDL_Event& event);
+void AddEventObserver(EventObserver observer);
+void RemoveEventObserver(EventObserver observer);
+
+// Moves waiting SDL events into the thread's message queue.
+void PumpEvents();
+
+// Frame metrics of a style at 96 DPI, as Windows 10 draws them.
+RECT FrameOf(DWORD style, BOOL menu, DWORD exStyle);
+
+// Where the console's devices ("CONOUT$", "CONIN$") are on this host, once
+// AllocConsole has run; null for other names.
+const char* ConsoleDevicePath(const char* name);
+
+}  // namespace compat::win32
