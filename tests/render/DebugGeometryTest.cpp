@@ -45,11 +45,13 @@ void TearDownDebugGeometry() {
   g_ColorDecl = nullptr;
 }
 
+const D3DXMATRIX kIdentity = Rows({1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1});
+
 class DebugGeometryTest : public ::testing::Test {
  protected:
   DebugGeometryTest() {
-    D3DXMatrixIdentity(&g_ViewMatrix);
-    D3DXMatrixIdentity(&g_ProjectionMatrix);
+    g_ViewMatrix = kIdentity;
+    g_ProjectionMatrix = kIdentity;
   }
   ~DebugGeometryTest() override { TearDownDebugGeometry(); }
   InAssetsFolder folder_;
@@ -163,8 +165,7 @@ TEST_F(DebugGeometryTest, PixelsLandWhereTheMatricesPutThem) {
 TEST_F(DebugGeometryTest, GridAndAxesIgnoreTheWorldTheMeshesUsed) {
   ASSERT_TRUE(SetupDebugGeometry(device_.device()));
   g_ProjectionMatrix = kFromAbove;
-  D3DXMATRIX moved;
-  D3DXMatrixTranslation(&moved, 30, 0, 30);
+  const D3DXMATRIX moved = Rows({1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 30, 0, 30, 1});
   ASSERT_TRUE(g_GeometryEffect.SetMatrix(L"g_mWorld", moved));
   device_.Clear(0xFF000000);
   device_.device()->BeginScene();

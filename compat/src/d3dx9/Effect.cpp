@@ -411,6 +411,7 @@ class Effect final : public RefCounted<ID3DXEffect> {
   // matrix, and shaders multiply row vectors on the left (v * M).
   void Upload() {
     const PassProgram& pass = CurrentPasses()[openPass_];
+    glUseProgram(pass.program);
     for (std::size_t i = 0; i < parameters_.size(); ++i) {
       Parameter& p = parameters_[i];
       if (p.decl.type == ParameterType::Texture) {
@@ -459,7 +460,8 @@ HRESULT WINAPI D3DXCreateEffectFromFileExW(IDirect3DDevice9* device, LPCWSTR src
   if (!device || !srcFile || !effect) return D3DERR_INVALIDCALL;
 
   std::string fileName = compat::ToUtf8(srcFile);
-  auto fail = [&](const std::string& message) {
+  auto fail = [&](std::string message) {
+    while (!message.empty() && message.back() == '\n') message.pop_back();
     if (compilationErrors) *compilationErrors = CreateTextBuffer(message);
     return E_FAIL;
   };
