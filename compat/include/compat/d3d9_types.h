@@ -259,6 +259,9 @@ struct D3DLOCKED_RECT {
   void* pBits;
 };
 
+// The SDK's matrix is a union with an anonymous struct of named elements.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wpedantic"
 struct D3DMATRIX {
   union {
     __extension__ struct {  // anonymous, as in the SDK header
@@ -267,6 +270,7 @@ struct D3DMATRIX {
       float _31, _32, _33, _34;
       float _41, _42, _43, _44;
     };
+#pragma GCC diagnostic pop
     float m[4][4];
   };
 };

@@ -8,20 +8,17 @@ DeviceChild::DeviceChild(Device& device) : device_(&device) { device.drawState.c
 
 DeviceChild::~DeviceChild() {
   if (!device_) return;
-  device_->MakeCurrent();
-  DeleteGLObjects();
+  if (device_->MakeCurrent()) DeleteGLObjects();
   device_->drawState.children.erase(this);
 }
 
-void DeviceChild::DetachFromDevice() {
-  DeleteGLObjects();
+void DeviceChild::DetachFromDevice(bool contextCurrent) {
+  if (contextCurrent) DeleteGLObjects();
   device_ = nullptr;
 }
 
 bool DeviceChild::MakeDeviceCurrent() {
-  if (!device_) return false;
-  device_->MakeCurrent();
-  return true;
+  return device_ && device_->MakeCurrent();
 }
 
 HRESULT DeviceChild::GetDeviceInterface(IDirect3DDevice9** device) {

@@ -16,8 +16,8 @@ class DeviceChild {
   DeviceChild& operator=(const DeviceChild&) = delete;
   virtual ~DeviceChild();
 
-  // Called by the device while it is being destroyed, with its context current.
-  void DetachFromDevice();
+  // Called by the device while it is being destroyed.
+  void DetachFromDevice(bool contextCurrent);
 
  protected:
   // Deletes the GL objects; the context is current.

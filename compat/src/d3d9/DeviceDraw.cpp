@@ -70,7 +70,7 @@ void ApplySampler(DrawState& state, DWORD stage) {
 }  // namespace
 
 Device* LayerDevice(IDirect3DDevice9* device) { return device ? dynamic_cast<Device*>(device) : nullptr; }
-void MakeCurrent(Device& device) { device.MakeCurrent(); }
+bool MakeCurrent(Device& device) { return device.MakeCurrent(); }
 void UseProgram(Device& device, GLuint program) { device.drawState.program = program; }
 
 HRESULT Device::SetVertexDeclaration(IDirect3DVertexDeclaration9* declaration) {
@@ -162,8 +162,8 @@ HRESULT Device::PrepareDraw(const char* call, UINT firstVertex, UINT vertices, b
     std::fprintf(stderr, "%s: no vertex declaration is set\n", call);
     return D3DERR_INVALIDCALL;
   }
-  MakeCurrent();
-  BindBackBufferForDrawing();
+  if (!MakeCurrent()) return D3DERR_DEVICELOST;
+  glBindFramebuffer(GL_FRAMEBUFFER, BackBufferFramebuffer());
   if (!s.vertexArray) glGenVertexArrays(1, &s.vertexArray);
   glBindVertexArray(s.vertexArray);
   for (int location = 0; location < kAttributeLocations; ++location)
@@ -297,7 +297,7 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE primitiveType, UINT primitiveCo
   Rebind(drawState.streams[0].buffer, static_cast<VertexBuffer*>(nullptr));
   drawState.streams[0].offset = 0;
   drawState.streams[0].stride = vertexStreamZeroStride;
-  MakeCurrent();
+  if (!MakeCurrent()) return D3DERR_DEVICELOST;
   if (!drawState.scratchBuffer) glGenBuffers(1, &drawState.scratchBuffer);
   glBindBuffer(GL_ARRAY_BUFFER, drawState.scratchBuffer);
   glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(g_lastUserPrimitiveData.size()),

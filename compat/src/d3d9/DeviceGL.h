@@ -12,7 +12,8 @@ class Device;
 // The layer's device behind an interface pointer; null for anything else.
 Device* LayerDevice(IDirect3DDevice9* device);
 
-void MakeCurrent(Device& device);
+// False when the context cannot be made current (its window is gone).
+bool MakeCurrent(Device& device);
 
 // The program the next draws use; 0 when no effect pass is open, in which
 // case draws fail (there is no fixed-function pipeline to fall back on).

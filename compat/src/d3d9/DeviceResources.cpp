@@ -27,7 +27,7 @@ HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
       !PoolSupported(pool) || (usage & (D3DUSAGE_RENDERTARGET | D3DUSAGE_DEPTHSTENCIL)))
     return D3DERR_INVALIDCALL;
   if (!IsSupportedTextureFormat(format)) return D3DERR_INVALIDCALL;
-  MakeCurrent();
+  if (!MakeCurrent()) return D3DERR_DEVICELOST;
   *texture = new Texture(*this, width, height, levels, usage, format, pool);
   return D3D_OK;
 }
@@ -38,7 +38,7 @@ HRESULT Device::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL 
   if (!vertexBuffer) return D3DERR_INVALIDCALL;
   *vertexBuffer = nullptr;
   if (sharedHandle || length == 0 || length > kMaxBufferBytes || !PoolSupported(pool)) return D3DERR_INVALIDCALL;
-  MakeCurrent();
+  if (!MakeCurrent()) return D3DERR_DEVICELOST;
   *vertexBuffer = new VertexBuffer(*this, length, usage, fvf, pool);
   return D3D_OK;
 }
@@ -51,7 +51,7 @@ HRESULT Device::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3
   if (sharedHandle || length == 0 || length > kMaxBufferBytes || !PoolSupported(pool) ||
       (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32))
     return D3DERR_INVALIDCALL;
-  MakeCurrent();
+  if (!MakeCurrent()) return D3DERR_DEVICELOST;
   *indexBuffer = new IndexBuffer(*this, length, usage, format, pool);
   return D3D_OK;
 }

@@ -23,12 +23,12 @@ std::array<DWORD, kSamplerStateCount> DefaultSamplerStates() {
 
 DrawState::DrawState() { samplerStates.fill(DefaultSamplerStates()); }
 
-void ReleaseDrawState(DrawState& state) {
+void ReleaseDrawState(DrawState& state, bool contextCurrent) {
   // Detach first: releasing a binding may destroy a resource, which must then
   // no longer reach back into the device.
   std::set<DeviceChild*> children;
   children.swap(state.children);
-  for (DeviceChild* child : children) child->DetachFromDevice();
+  for (DeviceChild* child : children) child->DetachFromDevice(contextCurrent);
 
   if (state.declaration) state.declaration->Release();
   state.declaration = nullptr;
@@ -42,10 +42,12 @@ void ReleaseDrawState(DrawState& state) {
     if (texture) texture->Release();
     texture = nullptr;
   }
-  if (state.vertexArray) glDeleteVertexArrays(1, &state.vertexArray);
-  if (state.scratchBuffer) glDeleteBuffers(1, &state.scratchBuffer);
-  for (GLuint& sampler : state.samplers)
-    if (sampler) glDeleteSamplers(1, &sampler);
+  if (contextCurrent) {
+    if (state.vertexArray) glDeleteVertexArrays(1, &state.vertexArray);
+    if (state.scratchBuffer) glDeleteBuffers(1, &state.scratchBuffer);
+    for (GLuint& sampler : state.samplers)
+      if (sampler) glDeleteSamplers(1, &sampler);
+  }
   state.vertexArray = state.scratchBuffer = 0;
   state.samplers.fill(0);
   state.program = 0;

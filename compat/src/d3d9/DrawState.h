@@ -43,9 +43,9 @@ struct DrawState {
   DrawState();
 };
 
-// Tears the state down: detaches every resource (deleting its GL objects) and
-// releases the bindings. Runs first in the device's destructor, with the
-// context current.
-void ReleaseDrawState(DrawState& state);
+// Tears the state down: detaches every resource and releases the bindings.
+// Runs first in the device's destructor; GL objects are deleted only when
+// the context is current (otherwise they go with the context).
+void ReleaseDrawState(DrawState& state, bool contextCurrent);
 
 }  // namespace compat::d3d9

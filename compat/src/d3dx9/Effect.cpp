@@ -30,7 +30,10 @@ class Effect final : public RefCounted<ID3DXEffect> {
       error = fileName + ": the device is not a device of this layer";
       return nullptr;
     }
-    d3d9::MakeCurrent(*layerDevice);
+    if (!d3d9::MakeCurrent(*layerDevice)) {
+      error = fileName + ": the device's GL context cannot be made current";
+      return nullptr;
+    }
     std::vector<std::vector<PassProgram>> programs;
     if (!BuildPassPrograms(*source, fileName, programs, error)) return nullptr;
     return new Effect(device, std::move(source), fileName, std::move(programs));
@@ -39,9 +42,9 @@ class Effect final : public RefCounted<ID3DXEffect> {
   ~Effect() override {
     for (Parameter& p : parameters_)
       if (p.texture) p.texture->Release();
-    d3d9::MakeCurrent(*layerDevice_);
     if (begun_) d3d9::UseProgram(*layerDevice_, 0);
-    DeletePassPrograms(programs_);
+    // Without a context the programs go with it.
+    if (d3d9::MakeCurrent(*layerDevice_)) DeletePassPrograms(programs_);
     device_->Release();
   }
 
@@ -256,9 +259,9 @@ class Effect final : public RefCounted<ID3DXEffect> {
   HRESULT BeginPass(UINT pass) override {
     trace::Record("ID3DXEffect::BeginPass", pass);
     if (!begun_ || passOpen_ || pass >= CurrentPasses().size()) return D3DERR_INVALIDCALL;
+    if (!d3d9::MakeCurrent(*layerDevice_)) return D3DERR_DEVICELOST;
     passOpen_ = true;
     openPass_ = pass;
-    d3d9::MakeCurrent(*layerDevice_);
     d3d9::UseProgram(*layerDevice_, CurrentPasses()[pass].program);
     Upload();
     return D3D_OK;
@@ -267,7 +270,7 @@ class Effect final : public RefCounted<ID3DXEffect> {
   HRESULT CommitChanges() override {
     trace::Record("ID3DXEffect::CommitChanges");
     if (!passOpen_) return D3DERR_INVALIDCALL;
-    d3d9::MakeCurrent(*layerDevice_);
+    if (!d3d9::MakeCurrent(*layerDevice_)) return D3DERR_DEVICELOST;
     Upload();
     return D3D_OK;
   }

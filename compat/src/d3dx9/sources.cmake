@@ -1,4 +1,4 @@
-target_sources(compat PRIVATE)
+target_sources(compat PRIVATE ${CMAKE_CURRENT_LIST_DIR}/SaveSurface.cpp)
 # Effects, buffers and textures from files.
 target_sources(compat PRIVATE ${CMAKE_CURRENT_LIST_DIR}/Buffer.cpp ${CMAKE_CURRENT_LIST_DIR}/FileBytes.cpp
   ${CMAKE_CURRENT_LIST_DIR}/EffectParser.cpp ${CMAKE_CURRENT_LIST_DIR}/EffectProgram.cpp

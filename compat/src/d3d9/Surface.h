@@ -1,0 +1,36 @@
+// The device's default surfaces: the back buffer and the automatic
+// depth-stencil buffer. Each holds a reference on its device.
+#pragma once
+
+#include <d3d9.h>
+
+#include "common/LiveObjects.h"
+#include "d3d9/ReadableSurface.h"
+
+namespace compat::d3d9 {
+
+class Device;
+
+class Surface final : public RefCounted<IDirect3DSurface9>, public ReadableSurface {
+ public:
+  enum class Kind { BackBuffer, DepthStencil };
+  Surface(Device* device, Kind kind, const D3DSURFACE_DESC& desc);
+
+  Kind GetKind() const { return kind_; }
+
+  HRESULT GetDevice(IDirect3DDevice9** device) override;
+  D3DRESOURCETYPE GetType() override { return D3DRTYPE_SURFACE; }
+  HRESULT GetDesc(D3DSURFACE_DESC* desc) override;
+  HRESULT LockRect(D3DLOCKED_RECT* lockedRect, const RECT* rect, DWORD flags) override;
+  HRESULT UnlockRect() override;
+  bool ReadRgba(std::vector<std::uint8_t>& rgba, UINT& width, UINT& height) override;
+
+ private:
+  ~Surface() override;
+
+  Device* device_;
+  Kind kind_;
+  D3DSURFACE_DESC desc_;
+};
+
+}  // namespace compat::d3d9
