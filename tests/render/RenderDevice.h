@@ -63,10 +63,11 @@ class RenderDevice {
     parameters.EnableAutoDepthStencil = TRUE;
     parameters.AutoDepthStencilFormat = D3DFMT_D24S8;
     parameters.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-    if (direct3d_)
+    if (direct3d_) {
       EXPECT_EQ(direct3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, hwnd_, D3DCREATE_HARDWARE_VERTEXPROCESSING,
                                         &parameters, &device_),
                 D3D_OK);
+    }
   }
 
   ~RenderDevice() { Close(); }
