@@ -65,7 +65,7 @@ bool Effect::Load(IDirect3DDevice9* device, const wchar_t* name) {
       // The compiler gave no reason (a missing file, for one): name the file.
       wchar_t line[64];
       std::swprintf(line, sizeof line / sizeof line[0], L": the effect cannot be created (error 0x%08lX)\n",
-                    static_cast<unsigned long>(result));
+                    static_cast<unsigned long>(static_cast<std::uint32_t>(result)));
       OutputDebugStringW((std::wstring(name ? name : L"(no file name)") + line).c_str());
     }
     return false;

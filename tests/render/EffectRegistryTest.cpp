@@ -83,6 +83,16 @@ TEST_F(EffectTest, AMissingFileIsNamedWithTheReason) {
   EXPECT_TRUE(g_EffectMap.empty());
 }
 
+TEST_F(EffectTest, AFailureWithoutCompilerMessagesStillNamesTheFile) {
+  Effect effect;
+  ::testing::internal::CaptureStderr();
+  EXPECT_FALSE(effect.Load(nullptr, L"mesh.cfx"));  // no device: D3DX says nothing
+  std::string output = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(output.find("mesh.cfx: the effect cannot be created (error 0x8876086C)"), std::string::npos) << output;
+  EXPECT_EQ(effect.effect, nullptr);
+  EXPECT_TRUE(effect.fileName.empty());
+}
+
 TEST_F(EffectTest, LoadingALoadedNameAgainKeepsItsEffect) {
   ASSERT_TRUE(LoadEffect(device_.device(), L"mesh.cfx"));
   ID3DXEffect* first = g_EffectMap[L"mesh.cfx"].effect;
