@@ -129,6 +129,19 @@ TEST_F(LayerDrawTest, ATexturedQuadShowsTheImagesTopLeftAtTheTopLeft) {
   IDirect3DTexture9* texture = nullptr;
   ASSERT_EQ(D3DXCreateTextureFromFileW(device.device(), file.wstring().c_str(), &texture), D3D_OK);
   auto image = DrawTextured(device, texture);
+
+  // A level saves like any surface, top row first.
+  IDirect3DSurface9* level0 = nullptr;
+  ASSERT_EQ(texture->GetSurfaceLevel(0, &level0), D3D_OK);
+  std::filesystem::path saved = folder_ / "saved.png";
+  EXPECT_EQ(D3DXSaveSurfaceToFileW(saved.wstring().c_str(), D3DXIFF_PNG, level0, nullptr, nullptr), D3D_OK);
+  level0->Release();
+  int w = 0, h = 0, channels = 0;
+  stbi_uc* back = stbi_load(saved.string().c_str(), &w, &h, &channels, 4);
+  ASSERT_NE(back, nullptr);
+  EXPECT_EQ(std::vector<int>(back, back + 16), (std::vector<int>{255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255,
+                                                                  255, 255, 255, 255}));
+  stbi_image_free(back);
   texture->Release();
   ASSERT_EQ(image.size(), 64u * 64u);
   EXPECT_EQ(image[0], (Pixel{255, 0, 0}));

@@ -67,6 +67,19 @@ HRESULT Texture::UnlockRect(UINT level) {
   return D3D_OK;
 }
 
+bool Texture::ReadLevelRgba(UINT level, std::vector<std::uint8_t>& rgba, UINT& width, UINT& height) const {
+  if (level >= levels_.size()) return false;
+  const Level& l = levels_[level];
+  rgba = ToBgra8(format_, l.width, l.height, l.bytes.data());
+  for (std::size_t i = 0; i < rgba.size(); i += 4) {
+    std::swap(rgba[i], rgba[i + 2]);
+    if (format_ == D3DFMT_X8R8G8B8) rgba[i + 3] = 255;
+  }
+  width = l.width;
+  height = l.height;
+  return true;
+}
+
 void Texture::UploadLevel(UINT level) {
   if (!name_) return;
   const Level& l = levels_[level];

@@ -11,6 +11,7 @@
 
 #include "common/LiveObjects.h"
 #include "d3d9/DeviceChild.h"
+#include "d3d9/ReadableSurface.h"
 
 namespace compat::d3d9 {
 
@@ -28,6 +29,8 @@ class Texture final : public RefCounted<IDirect3DTexture9>, public DeviceChild {
   HRESULT UnlockRect(UINT level) override;
 
   GLuint Name() const { return name_; }
+  // Level memory as rows of 8-bit RGBA, top row first.
+  bool ReadLevelRgba(UINT level, std::vector<std::uint8_t>& rgba, UINT& width, UINT& height) const;
 
  private:
   struct Level {
@@ -47,7 +50,7 @@ class Texture final : public RefCounted<IDirect3DTexture9>, public DeviceChild {
 };
 
 // A level of a texture as a surface; it keeps its texture alive.
-class TextureSurface final : public RefCounted<IDirect3DSurface9> {
+class TextureSurface final : public RefCounted<IDirect3DSurface9>, public ReadableSurface {
  public:
   TextureSurface(Texture* texture, UINT level) : texture_(texture), level_(level) { texture_->AddRef(); }
   ~TextureSurface() override { texture_->Release(); }
@@ -59,6 +62,9 @@ class TextureSurface final : public RefCounted<IDirect3DSurface9> {
     return texture_->LockRect(level_, lockedRect, rect, flags);
   }
   HRESULT UnlockRect() override { return texture_->UnlockRect(level_); }
+  bool ReadRgba(std::vector<std::uint8_t>& rgba, UINT& width, UINT& height) override {
+    return texture_->ReadLevelRgba(level_, rgba, width, height);
+  }
 
  private:
   Texture* texture_;  // one reference
