@@ -254,6 +254,12 @@ struct D3DINDEXBUFFER_DESC {
   UINT Size;
 };
 
+struct D3DVECTOR {
+  float x;
+  float y;
+  float z;
+};
+
 struct D3DLOCKED_RECT {
   INT Pitch;
   void* pBits;

@@ -8,7 +8,7 @@
 #include "common/Unicode.h"
 #include "common/WindowsPath.h"
 #include "compat/crt.h"
-#include "crt/ConsoleDevice.h"
+#include "win32/WindowTable.h"
 #include "crt/TextModeFile.h"
 
 namespace {
@@ -51,8 +51,8 @@ std::string ModeFromWide(const wchar_t* mode) {
 
 // The host path for a Windows file name, with the console names mapped.
 std::string HostPath(const std::string& utf8Name) {
-  if (utf8Name == "CONOUT$") return compat::ConsoleOutputDevice();
-  if (utf8Name == "CONIN$") return compat::ConsoleInputDevice();
+  // The console's devices exist once the process has allocated a console.
+  if (const char* console = compat::win32::ConsoleDevicePath(utf8Name.c_str())) return console;
   return compat::ResolveWindowsPath(std::string_view(utf8Name));
 }
 
