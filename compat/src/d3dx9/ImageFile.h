@@ -22,7 +22,7 @@ struct DecodedImage {
 };
 
 // Largest edge accepted; bounds what a hostile header can make us allocate.
-inline constexpr UINT kMaxImageEdge = 16384;
+inline constexpr UINT kMaxImageEdge = 8192;
 
 // On failure returns false with `error` saying why (without the file name).
 bool DecodeImageFile(const std::vector<std::uint8_t>& file, DecodedImage& out, std::string& error);
