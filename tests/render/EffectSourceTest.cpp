@@ -65,6 +65,23 @@ TEST(EffectSource, ParametersKeepTypeArraySemanticAndLine) {
   EXPECT_EQ(source.techniques[0].passes[0].name, "");
 }
 
+TEST(EffectSource, TexturesMayCarrySamplerStates) {
+  EffectSource source;
+  ASSERT_EQ(Parse(std::string("texture t { MinFilter = Linear; AddressV = Clamp; };\n") + kMinimal +
+                      "technique T0 { pass { vertexshader = VS; pixelshader = PS; } }",
+                  source),
+            "");
+  ASSERT_EQ(source.parameters[0].samplerStates.size(), 2u);
+  EXPECT_EQ(source.parameters[0].samplerStates[0].state, 6u);  // D3DSAMP_MINFILTER
+  EXPECT_EQ(source.parameters[0].samplerStates[0].value, 2u);  // D3DTEXF_LINEAR
+  EXPECT_EQ(source.parameters[0].samplerStates[1].state, 2u);  // D3DSAMP_ADDRESSV
+  EXPECT_EQ(source.parameters[0].samplerStates[1].value, 3u);  // D3DTADDRESS_CLAMP
+
+  EXPECT_EQ(Parse("texture t {\n Blur = Linear; };", source).rfind("test.cfx(2): expected a sampler state", 0), 0u);
+  EXPECT_EQ(Parse("texture t { MinFilter = Clamp; };", source), "test.cfx(1): 'Clamp' is not a value of MinFilter");
+  EXPECT_EQ(Parse("float4 v { MinFilter = Linear; };", source).rfind("test.cfx(1): expected ';'", 0), 0u);
+}
+
 TEST(EffectSource, ShaderBodiesAreRawAndBracesInCommentsDoNotCount) {
   EffectSource source;
   ASSERT_EQ(Parse("vertexshader VS {\n  // } not the end\n  /* { */ void main() { }\n}\n"

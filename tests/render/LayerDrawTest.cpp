@@ -3,6 +3,7 @@
 // counts and the live-object count.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "ImageFiles.h"
@@ -83,12 +84,13 @@ struct Quad {
   }
 };
 
-// Draws the quad textured with `texture` through textured.cfx.
-std::vector<Pixel> DrawTextured(RenderDevice& device, IDirect3DTexture9* texture) {
+// Draws the quad textured with `texture` through an effect of the test data.
+std::vector<Pixel> DrawTextured(RenderDevice& device, IDirect3DTexture9* texture,
+                                const char* effectFile = "textured.cfx") {
   IDirect3DDevice9* d = device.device();
   ID3DXEffect* effect = nullptr;
   ID3DXBuffer* errors = nullptr;
-  std::wstring file = TestData("textured.cfx");
+  std::wstring file = TestData(effectFile);
   EXPECT_EQ(D3DXCreateEffectFromFileExW(d, file.c_str(), nullptr, nullptr, nullptr, 0, nullptr, &effect, &errors),
             D3D_OK);
   if (errors) {
@@ -148,6 +150,28 @@ TEST_F(LayerDrawTest, ATexturedQuadShowsTheImagesTopLeftAtTheTopLeft) {
   EXPECT_EQ(image[63], (Pixel{0, 255, 0}));
   EXPECT_EQ(image[63 * 64], (Pixel{0, 0, 255}));
   EXPECT_EQ(image[63 * 64 + 63], (Pixel{255, 255, 255}));
+}
+
+TEST_F(LayerDrawTest, SamplerStatesOfTheEffectFileFilterTheTexture) {
+  RenderDevice device(64, 64);
+  std::vector<Rgba> pixels = {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}, {255, 255, 255, 255}};
+  std::filesystem::path file = folder_ / "quadrants.png";
+  testimages::WriteFile(file.string(), testimages::Png(2, 2, pixels));
+  IDirect3DTexture9* texture = nullptr;
+  ASSERT_EQ(D3DXCreateTextureFromFileW(device.device(), file.wstring().c_str(), &texture), D3D_OK);
+  compat::testing::StartTrace();
+  auto image = DrawTextured(device, texture, "filtered.cfx");
+  auto trace = compat::testing::StopTrace();
+  texture->Release();
+  EXPECT_NE(std::find(trace.begin(), trace.end(), "SetSamplerState 0 5 2"), trace.end());  // MagFilter Linear
+  EXPECT_NE(std::find(trace.begin(), trace.end(), "SetSamplerState 0 1 3"), trace.end());  // AddressU Clamp
+  ASSERT_EQ(image.size(), 64u * 64u);
+  EXPECT_EQ(image[0], (Pixel{255, 0, 0}));  // clamped: the corner keeps its texel
+  Pixel middle = image[32 * 64 + 32];       // all four texels mixed
+  EXPECT_GT(middle.r, 60);
+  EXPECT_GT(middle.g, 60);
+  EXPECT_GT(middle.b, 60);
+  EXPECT_LT(middle.r, 200);
 }
 
 TEST_F(LayerDrawTest, ADxtTextureFromADdsFileLoadsAndDraws) {

@@ -418,7 +418,10 @@ class Effect final : public RefCounted<ID3DXEffect> {
     for (std::size_t i = 0; i < parameters_.size(); ++i) {
       Parameter& p = parameters_[i];
       if (p.decl.type == ParameterType::Texture) {
-        device_->SetTexture(static_cast<DWORD>(p.textureUnit), p.texture);
+        auto stage = static_cast<DWORD>(p.textureUnit);
+        device_->SetTexture(stage, p.texture);
+        for (const SamplerStateDecl& s : p.decl.samplerStates)
+          device_->SetSamplerState(stage, static_cast<D3DSAMPLERSTATETYPE>(s.state), s.value);
         continue;
       }
       GLint location = pass.locations[i];

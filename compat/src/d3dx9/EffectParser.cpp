@@ -1,6 +1,8 @@
 #include "d3dx9/EffectSource.h"
 
+#include <algorithm>
 #include <cctype>
+#include <iterator>
 #include <charconv>
 #include <optional>
 
@@ -216,9 +218,41 @@ class Parser {
       parameter.semantic = ExpectName("a semantic");
       token = reader_.Next();
     }
+    if (token.kind == Token::Symbol && token.text == "{" && type == ParameterType::Texture) {
+      ParseSamplerStates(parameter);
+      token = reader_.Next();
+    }
     if (token.kind != Token::Symbol || token.text != ";")
       throw ParseError(token.line, "expected ';' after parameter '" + parameter.name + "', found " + Describe(token));
     out_.parameters.push_back(std::move(parameter));
+  }
+
+  // "{ MinFilter = Linear; AddressU = Clamp; }" after a texture's name.
+  void ParseSamplerStates(ParameterDecl& parameter) {
+    static const std::pair<const char*, std::uint32_t> kStates[] = {
+        {"AddressU", 1}, {"AddressV", 2}, {"MagFilter", 5}, {"MinFilter", 6}, {"MipFilter", 7}};
+    static const std::pair<const char*, std::uint32_t> kFilters[] = {
+        {"None", 0}, {"Point", 1}, {"Linear", 2}, {"Anisotropic", 3}};
+    static const std::pair<const char*, std::uint32_t> kAddresses[] = {
+        {"Wrap", 1}, {"Mirror", 2}, {"Clamp", 3}, {"Border", 4}};
+    for (Token token = reader_.Next();; token = reader_.Next()) {
+      if (token.kind == Token::Symbol && token.text == "}") return;
+      const auto* state = std::find_if(std::begin(kStates), std::end(kStates),
+                                       [&](const auto& s) { return token.text == s.first; });
+      if (token.kind != Token::Identifier || state == std::end(kStates))
+        throw ParseError(token.line, "expected a sampler state (AddressU, AddressV, MagFilter, MinFilter, "
+                                     "MipFilter) or '}', found " + Describe(token));
+      Expect("=");
+      Token value = reader_.Next();
+      bool address = state->second <= 2;
+      const auto* begin = address ? std::begin(kAddresses) : std::begin(kFilters);
+      const auto* end = address ? std::end(kAddresses) : std::end(kFilters);
+      const auto* found = std::find_if(begin, end, [&](const auto& v) { return value.text == v.first; });
+      if (value.kind != Token::Identifier || found == end)
+        throw ParseError(value.line, std::string("'") + value.text + "' is not a value of " + state->first);
+      parameter.samplerStates.push_back({state->second, found->second});
+      Expect(";");
+    }
   }
 
   void ParseShader(ShaderStage stage) {

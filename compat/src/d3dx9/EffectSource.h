@@ -11,11 +11,18 @@ namespace compat::d3dx9 {
 
 enum class ParameterType { Float, Float2, Float3, Float4, Float4x4, Texture };
 
+// A sampler state a texture parameter sets on its stage (D3DSAMP_ values).
+struct SamplerStateDecl {
+  std::uint32_t state = 0;
+  std::uint32_t value = 0;
+};
+
 struct ParameterDecl {
   std::string name;
   std::string semantic;
   ParameterType type = ParameterType::Float;
   std::uint32_t elements = 0;  // 0: not an array
+  std::vector<SamplerStateDecl> samplerStates;  // textures only
   int line = 0;
 };
 
