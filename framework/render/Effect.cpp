@@ -53,8 +53,8 @@ Effect::~Effect() {
 bool Effect::Load(IDirect3DDevice9* device, const wchar_t* name) {
   if (effect) return false;
   ID3DXBuffer* errors = nullptr;
-  HRESULT result = D3DXCreateEffectFromFileExW(device, name, nullptr, nullptr, nullptr, D3DXSHADER_SKIPVALIDATION,
-                                               nullptr, &effect, &errors);
+  HRESULT result = D3DXCreateEffectFromFileExW(device, name, nullptr, nullptr, nullptr,
+                                               D3DXSHADER_SKIPVALIDATION, nullptr, &effect, &errors);
   if (FAILED(result)) {
     effect = nullptr;
     if (errors) {
@@ -95,9 +95,13 @@ void Effect::BuildCaches() {
   }
 }
 
-D3DXHANDLE Effect::ParameterHandle(const std::wstring& name) { return parameters.try_emplace(name, nullptr).first->second; }
+D3DXHANDLE Effect::ParameterHandle(const std::wstring& name) {
+  return parameters.try_emplace(name, nullptr).first->second;
+}
 
-D3DXHANDLE Effect::TechniqueHandle(const std::wstring& name) { return techniques.try_emplace(name, nullptr).first->second; }
+D3DXHANDLE Effect::TechniqueHandle(const std::wstring& name) {
+  return techniques.try_emplace(name, nullptr).first->second;
+}
 
 bool Effect::SetMatrix(const std::wstring& name, const D3DXMATRIX& matrix) {
   D3DXHANDLE handle = ParameterHandle(name);

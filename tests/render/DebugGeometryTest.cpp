@@ -141,7 +141,9 @@ TEST_F(DebugGeometryTest, PixelsLandWhereTheMatricesPutThem) {
     device_.device()->EndScene();
     return device_.ReadBackBuffer();
   };
-  auto at = [](const std::vector<Pixel>& image, int x, int y) { return image[static_cast<std::size_t>(y) * 100 + x]; };
+  auto at = [](const std::vector<Pixel>& image, int x, int y) {
+    return image[static_cast<std::size_t>(y) * 100 + x];
+  };
 
   auto above = draw(kFromAbove);
   ASSERT_EQ(above.size(), 10000u);

@@ -25,7 +25,8 @@ D3DXMATRIX Filled(float value) {
 }
 
 bool Contains(const std::vector<std::string>& lines, const std::string& text) {
-  return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.find(text) != std::string::npos; });
+  return std::any_of(lines.begin(), lines.end(),
+                     [&](const std::string& l) { return l.find(text) != std::string::npos; });
 }
 
 class EffectTest : public ::testing::Test {
@@ -42,7 +43,8 @@ TEST_F(EffectTest, LoadBuildsBothCachesAndRefusesASecondLoad) {
   EXPECT_EQ(effect.techniques.size(), 1u);
   ASSERT_EQ(effect.techniques.count(L"T0"), 1u);
   EXPECT_EQ(effect.currentTechnique, effect.techniques[L"T0"]);
-  for (const wchar_t* name : {L"g_mWorld", L"g_mView", L"g_mProj", L"g_mWorldInv", L"g_Diffuse", L"g_Emissive", L"g_ColorTex"})
+  for (const wchar_t* name :
+       {L"g_mWorld", L"g_mView", L"g_mProj", L"g_mWorldInv", L"g_Diffuse", L"g_Emissive", L"g_ColorTex"})
     EXPECT_NE(effect.parameters[name], nullptr) << "missing parameter";
 
   ID3DXEffect* compiled = effect.effect;
@@ -58,7 +60,8 @@ TEST_F(EffectTest, FailedLoadEffectLeavesNoEntryAndSaysWhereTheErrorIs) {
   ::testing::internal::CaptureStderr();
   EXPECT_FALSE(LoadEffect(device_.device(), file.c_str()));
   std::string output = ::testing::internal::GetCapturedStderr();
-  EXPECT_NE(output.find("syntax_error.cfx(5): expected ';' after parameter 'g_Diffuse'"), std::string::npos) << output;
+  EXPECT_NE(output.find("syntax_error.cfx(5): expected ';' after parameter 'g_Diffuse'"), std::string::npos)
+      << output;
   EXPECT_EQ(g_EffectMap.count(file), 0u);
   EXPECT_EQ(g_EffectMap[file].effect, nullptr);  // subscripting makes a new empty Effect
   EXPECT_EQ(g_EffectMap.size(), 1u);
@@ -78,7 +81,8 @@ TEST_F(EffectTest, AMissingFileIsNamedWithTheReason) {
   ::testing::internal::CaptureStderr();
   EXPECT_FALSE(LoadEffect(device_.device(), L"no_such_effect.cfx"));
   std::string output = ::testing::internal::GetCapturedStderr();
-  EXPECT_NE(output.find("no_such_effect.cfx: cannot open the file (No such file or directory)"), std::string::npos)
+  EXPECT_NE(output.find("no_such_effect.cfx: cannot open the file (No such file or directory)"),
+            std::string::npos)
       << output;
   EXPECT_TRUE(g_EffectMap.empty());
 }
@@ -88,7 +92,8 @@ TEST_F(EffectTest, AFailureWithoutCompilerMessagesStillNamesTheFile) {
   ::testing::internal::CaptureStderr();
   EXPECT_FALSE(effect.Load(nullptr, L"mesh.cfx"));  // no device: D3DX says nothing
   std::string output = ::testing::internal::GetCapturedStderr();
-  EXPECT_NE(output.find("mesh.cfx: the effect cannot be created (error 0x8876086C)"), std::string::npos) << output;
+  EXPECT_NE(output.find("mesh.cfx: the effect cannot be created (error 0x8876086C)"), std::string::npos)
+      << output;
   EXPECT_EQ(effect.effect, nullptr);
   EXPECT_TRUE(effect.fileName.empty());
 }
@@ -153,9 +158,10 @@ TEST_F(EffectTest, SelectPassCallsSetTechniqueOnlyWhenT0IsNotCurrent) {
 TEST_F(EffectTest, SelectPassWithoutT0FailsAndKeepsThePass) {
   Effect effect;
   std::filesystem::path file = rendertest::ScratchFolder() / "no_t0.cfx";
-  std::ofstream(file) << "vertexshader VS { in vec3 inPosition; void main() { gl_Position = vec4(inPosition, 1.0); } }\n"
-                         "pixelshader PS { out vec4 c; void main() { c = vec4(1.0); } }\n"
-                         "technique Only { pass { vertexshader = VS; pixelshader = PS; } }\n";
+  std::ofstream(file)
+      << "vertexshader VS { in vec3 inPosition; void main() { gl_Position = vec4(inPosition, 1.0); } }\n"
+         "pixelshader PS { out vec4 c; void main() { c = vec4(1.0); } }\n"
+         "technique Only { pass { vertexshader = VS; pixelshader = PS; } }\n";
   ASSERT_TRUE(effect.Load(device_.device(), file.wstring().c_str()));
   effect.pass = 7;
   EXPECT_FALSE(effect.SelectPass(0));
@@ -198,11 +204,12 @@ TEST_F(EffectTest, ACopyHasItsOwnCompiledEffectAndOutlivesNothing) {
 TEST_F(EffectTest, NamesOfAnyLengthAreKeptWhole) {
   std::string longName(300, 'p');
   std::filesystem::path file = rendertest::ScratchFolder() / "long.cfx";
-  std::ofstream(file) << "float4 " << longName << ";\n"
-                      << "vertexshader VS { in vec3 inPosition; void main() { gl_Position = vec4(inPosition, 1.0) + "
-                      << longName << "; } }\n"
-                      << "pixelshader PS { out vec4 c; void main() { c = vec4(1.0); } }\n"
-                      << "technique T0 { pass { vertexshader = VS; pixelshader = PS; } }\n";
+  std::ofstream(file)
+      << "float4 " << longName << ";\n"
+      << "vertexshader VS { in vec3 inPosition; void main() { gl_Position = vec4(inPosition, 1.0) + "
+      << longName << "; } }\n"
+      << "pixelshader PS { out vec4 c; void main() { c = vec4(1.0); } }\n"
+      << "technique T0 { pass { vertexshader = VS; pixelshader = PS; } }\n";
   Effect effect;
   ASSERT_TRUE(effect.Load(device_.device(), file.wstring().c_str()));
   std::wstring wide(longName.begin(), longName.end());

@@ -77,8 +77,10 @@ TEST(EffectSource, TexturesMayCarrySamplerStates) {
   EXPECT_EQ(source.parameters[0].samplerStates[1].state, 2u);  // D3DSAMP_ADDRESSV
   EXPECT_EQ(source.parameters[0].samplerStates[1].value, 3u);  // D3DTADDRESS_CLAMP
 
-  EXPECT_EQ(Parse("texture t {\n Blur = Linear; };", source).rfind("test.cfx(2): expected a sampler state", 0), 0u);
-  EXPECT_EQ(Parse("texture t { MinFilter = Clamp; };", source), "test.cfx(1): 'Clamp' is not a value of MinFilter");
+  EXPECT_EQ(
+      Parse("texture t {\n Blur = Linear; };", source).rfind("test.cfx(2): expected a sampler state", 0), 0u);
+  EXPECT_EQ(Parse("texture t { MinFilter = Clamp; };", source),
+            "test.cfx(1): 'Clamp' is not a value of MinFilter");
   EXPECT_EQ(Parse("float4 v { MinFilter = Linear; };", source).rfind("test.cfx(1): expected ';'", 0), 0u);
 }
 

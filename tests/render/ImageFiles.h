@@ -53,8 +53,8 @@ inline std::vector<std::uint8_t> DdsHeader(std::uint32_t width, std::uint32_t he
 }
 
 // A8R8G8B8 with masks, only level 0 present.
-inline std::vector<std::uint8_t> DdsArgb(std::uint32_t width, std::uint32_t height, const std::vector<Rgba>& pixels,
-                                         std::uint32_t mips) {
+inline std::vector<std::uint8_t> DdsArgb(std::uint32_t width, std::uint32_t height,
+                                         const std::vector<Rgba>& pixels, std::uint32_t mips) {
   auto out = DdsHeader(width, height, mips);
   Put32(out, 80, 0x41);  // RGB | alpha pixels
   Put32(out, 88, 32);
@@ -67,18 +67,19 @@ inline std::vector<std::uint8_t> DdsArgb(std::uint32_t width, std::uint32_t heig
 }
 
 // DXT1 of one 5:6:5 colour everywhere, `mips` levels.
-inline std::vector<std::uint8_t> DdsDxt1Solid(std::uint32_t width, std::uint32_t height, std::uint16_t color565,
-                                              std::uint32_t mips) {
+inline std::vector<std::uint8_t> DdsDxt1Solid(std::uint32_t width, std::uint32_t height,
+                                              std::uint16_t color565, std::uint32_t mips) {
   auto out = DdsHeader(width, height, mips);
   Put32(out, 80, 0x4);
   std::memcpy(&out[84], "DXT1", 4);
   for (std::uint32_t level = 0; level < mips; ++level) {
-    std::uint32_t w = std::max<std::uint32_t>(1, width >> level), h = std::max<std::uint32_t>(1, height >> level);
+    std::uint32_t w = std::max<std::uint32_t>(1, width >> level),
+                  h = std::max<std::uint32_t>(1, height >> level);
     std::uint32_t blocks = std::max<std::uint32_t>(1, (w + 3) / 4) * std::max<std::uint32_t>(1, (h + 3) / 4);
     for (std::uint32_t b = 0; b < blocks; ++b)
-      out.insert(out.end(), {static_cast<std::uint8_t>(color565), static_cast<std::uint8_t>(color565 >> 8),
-                             static_cast<std::uint8_t>(color565), static_cast<std::uint8_t>(color565 >> 8), 0, 0, 0,
-                             0});
+      out.insert(out.end(),
+                 {static_cast<std::uint8_t>(color565), static_cast<std::uint8_t>(color565 >> 8),
+                  static_cast<std::uint8_t>(color565), static_cast<std::uint8_t>(color565 >> 8), 0, 0, 0, 0});
   }
   return out;
 }

@@ -46,7 +46,8 @@ struct Quad {
     const WORD order[] = {0, 1, 2, 0, 2, 3};
     Fill(device, positions, xyz, sizeof xyz);
     Fill(device, texCoords, uv, sizeof uv);
-    EXPECT_EQ(device->CreateIndexBuffer(sizeof order, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, &indices, nullptr), D3D_OK);
+    EXPECT_EQ(device->CreateIndexBuffer(sizeof order, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, &indices, nullptr),
+              D3D_OK);
     void* data = nullptr;
     EXPECT_EQ(indices->Lock(0, 0, &data, 0), D3D_OK);
     std::memcpy(data, order, sizeof order);
@@ -91,8 +92,9 @@ std::vector<Pixel> DrawTextured(RenderDevice& device, IDirect3DTexture9* texture
   ID3DXEffect* effect = nullptr;
   ID3DXBuffer* errors = nullptr;
   std::wstring file = TestData(effectFile);
-  EXPECT_EQ(D3DXCreateEffectFromFileExW(d, file.c_str(), nullptr, nullptr, nullptr, 0, nullptr, &effect, &errors),
-            D3D_OK);
+  EXPECT_EQ(
+      D3DXCreateEffectFromFileExW(d, file.c_str(), nullptr, nullptr, nullptr, 0, nullptr, &effect, &errors),
+      D3D_OK);
   if (errors) {
     ADD_FAILURE() << static_cast<const char*>(errors->GetBufferPointer());
     errors->Release();
@@ -141,8 +143,8 @@ TEST_F(LayerDrawTest, ATexturedQuadShowsTheImagesTopLeftAtTheTopLeft) {
   int w = 0, h = 0, channels = 0;
   stbi_uc* back = stbi_load(saved.string().c_str(), &w, &h, &channels, 4);
   ASSERT_NE(back, nullptr);
-  EXPECT_EQ(std::vector<int>(back, back + 16), (std::vector<int>{255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255,
-                                                                  255, 255, 255, 255}));
+  EXPECT_EQ(std::vector<int>(back, back + 16),
+            (std::vector<int>{255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255}));
   stbi_image_free(back);
   texture->Release();
   ASSERT_EQ(image.size(), 64u * 64u);
@@ -204,13 +206,14 @@ TEST_F(LayerDrawTest, DrawsWithoutAnOpenPassOrBeyondTheBuffersFail) {
   EXPECT_NE(output.find("no effect pass is open"), std::string::npos) << output;
 
   ID3DXEffect* effect = nullptr;
-  ASSERT_EQ(D3DXCreateEffectFromFileExW(d, TestData("textured.cfx").c_str(), nullptr, nullptr, nullptr, 0, nullptr,
-                                        &effect, nullptr),
+  ASSERT_EQ(D3DXCreateEffectFromFileExW(d, TestData("textured.cfx").c_str(), nullptr, nullptr, nullptr, 0,
+                                        nullptr, &effect, nullptr),
             D3D_OK);
   effect->Begin(nullptr, 0);
   effect->BeginPass(0);
   ::testing::internal::CaptureStderr();
-  EXPECT_EQ(d->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 3, 2), D3DERR_INVALIDCALL);  // 9 indices of 6
+  EXPECT_EQ(d->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 3, 2),
+            D3DERR_INVALIDCALL);  // 9 indices of 6
   EXPECT_EQ(d->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 2, 0, 4, 0, 2), D3DERR_INVALIDCALL);  // vertex 5 of 4
   EXPECT_EQ(d->DrawPrimitive(D3DPT_TRIANGLELIST, 2, 1), D3DERR_INVALIDCALL);
   output = ::testing::internal::GetCapturedStderr();
@@ -226,8 +229,8 @@ TEST_F(LayerDrawTest, DrawsWithoutAnOpenPassOrBeyondTheBuffersFail) {
 TEST_F(LayerDrawTest, BadDeclarationsAndLocksAreRefused) {
   RenderDevice device;
   IDirect3DDevice9* d = device.device();
-  std::vector<D3DVERTEXELEMENT9> endless(MAXD3DDECLLENGTH + 1,
-                                         {0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0});
+  std::vector<D3DVERTEXELEMENT9> endless(
+      MAXD3DDECLLENGTH + 1, {0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0});
   for (WORD i = 0; i < endless.size(); ++i) endless[i].UsageIndex = static_cast<BYTE>(i);
   IDirect3DVertexDeclaration9* declaration = nullptr;
   ::testing::internal::CaptureStderr();
@@ -255,9 +258,11 @@ TEST_F(LayerDrawTest, BadDeclarationsAndLocksAreRefused) {
   EXPECT_EQ(desc.Pool, D3DPOOL_MANAGED);
   buffer->Release();
   IDirect3DIndexBuffer9* indices = nullptr;
-  EXPECT_EQ(d->CreateIndexBuffer(12, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &indices, nullptr), D3DERR_INVALIDCALL);
+  EXPECT_EQ(d->CreateIndexBuffer(12, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &indices, nullptr),
+            D3DERR_INVALIDCALL);
   IDirect3DTexture9* texture = nullptr;
-  EXPECT_EQ(d->CreateTexture(0, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3DERR_INVALIDCALL);
+  EXPECT_EQ(d->CreateTexture(0, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr),
+            D3DERR_INVALIDCALL);
 }
 
 TEST_F(LayerDrawTest, ResourcesKnowTheirDeviceAndMayOutliveIt) {
@@ -266,7 +271,8 @@ TEST_F(LayerDrawTest, ResourcesKnowTheirDeviceAndMayOutliveIt) {
   IDirect3DSurface9* level0 = nullptr;
   {
     RenderDevice device;
-    ASSERT_EQ(device.device()->CreateTexture(4, 4, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
+    ASSERT_EQ(device.device()->CreateTexture(4, 4, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr),
+              D3D_OK);
     EXPECT_EQ(texture->GetLevelCount(), 3u);
     ASSERT_EQ(texture->GetSurfaceLevel(0, &level0), D3D_OK);
     ASSERT_EQ(device.device()->CreateVertexBuffer(16, 0, 0, D3DPOOL_MANAGED, &buffer, nullptr), D3D_OK);
@@ -303,8 +309,8 @@ TEST_F(LayerDrawTest, EverythingIsReleasedAtTheEnd) {
     ASSERT_EQ(D3DXCreateTextureFromFileW(device.device(), file.wstring().c_str(), &texture), D3D_OK);
     DrawTextured(device, texture);
     ID3DXEffect* effect = nullptr;
-    ASSERT_EQ(D3DXCreateEffectFromFileExW(device.device(), TestData("textured.cfx").c_str(), nullptr, nullptr, nullptr,
-                                          0, nullptr, &effect, nullptr),
+    ASSERT_EQ(D3DXCreateEffectFromFileExW(device.device(), TestData("textured.cfx").c_str(), nullptr, nullptr,
+                                          nullptr, 0, nullptr, &effect, nullptr),
               D3D_OK);
     effect->SetTexture("g_ColorTex", texture);
     ID3DXEffect* clone = nullptr;

@@ -58,7 +58,8 @@ TEST_F(ModelLoadingTest, TexturesOfEveryMaterialAreLoadedUnderTheirFullNames) {
   ASSERT_TRUE(LoadModelFile(device_.device(), model));
   auto trace = compat::testing::StopTrace();
   // Two materials naming one file load it twice.
-  EXPECT_EQ(std::count_if(trace.begin(), trace.end(), [](const std::string& l) { return l.rfind("CreateTexture ", 0) == 0; }),
+  EXPECT_EQ(std::count_if(trace.begin(), trace.end(),
+                          [](const std::string& l) { return l.rfind("CreateTexture ", 0) == 0; }),
             2);
   ASSERT_NE(FindModelFile(model), nullptr);
   ASSERT_EQ(Meshes(FindModelFile(model)).size(), 1u);
@@ -73,7 +74,8 @@ TEST_F(ModelLoadingTest, MaterialsWithoutTexturesLoadNone) {
   compat::testing::StartTrace();
   ASSERT_TRUE(LoadModelFile(device_.device(), model));
   auto trace = compat::testing::StopTrace();
-  EXPECT_TRUE(std::none_of(trace.begin(), trace.end(), [](const std::string& l) { return l.rfind("CreateTexture", 0) == 0; }));
+  EXPECT_TRUE(std::none_of(trace.begin(), trace.end(),
+                           [](const std::string& l) { return l.rfind("CreateTexture", 0) == 0; }));
   EXPECT_TRUE(g_TextureMap.empty());
 }
 

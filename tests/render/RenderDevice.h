@@ -47,8 +47,9 @@ class RenderDevice {
       return RegisterClassExW(&windowClass) != 0;
     }();
     EXPECT_TRUE(registered);
-    hwnd_ = CreateWindowExW(0, L"RENDER_TEST", L"render test", WS_OVERLAPPEDWINDOW, 0, 0, static_cast<int>(width),
-                            static_cast<int>(height), nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    hwnd_ =
+        CreateWindowExW(0, L"RENDER_TEST", L"render test", WS_OVERLAPPEDWINDOW, 0, 0, static_cast<int>(width),
+                        static_cast<int>(height), nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     EXPECT_NE(hwnd_, nullptr);
     direct3d_ = Direct3DCreate9(D3D_SDK_VERSION);
     EXPECT_NE(direct3d_, nullptr);
@@ -64,8 +65,8 @@ class RenderDevice {
     parameters.AutoDepthStencilFormat = D3DFMT_D24S8;
     parameters.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
     if (direct3d_) {
-      EXPECT_EQ(direct3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, hwnd_, D3DCREATE_HARDWARE_VERTEXPROCESSING,
-                                        &parameters, &device_),
+      EXPECT_EQ(direct3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, hwnd_,
+                                        D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters, &device_),
                 D3D_OK);
     }
   }

@@ -21,7 +21,8 @@ class TextureTest : public ::testing::Test {
   std::wstring WritePng(const char* name, int width, int height) {
     std::filesystem::path path = folder_ / name;
     std::filesystem::create_directories(path.parent_path());
-    testimages::WriteFile(path.string(), testimages::Png(width, height, std::vector<Rgba>(width * height, {9, 9, 9, 255})));
+    testimages::WriteFile(path.string(),
+                          testimages::Png(width, height, std::vector<Rgba>(width * height, {9, 9, 9, 255})));
     return path.wstring();
   }
 

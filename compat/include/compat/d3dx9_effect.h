@@ -152,10 +152,10 @@ struct ID3DXEffect : ID3DXBaseEffect {
 };
 typedef ID3DXEffect* LPD3DXEFFECT;
 
-HRESULT WINAPI D3DXCreateEffectFromFileExW(IDirect3DDevice9* device, LPCWSTR srcFile, const D3DXMACRO* defines,
-                                           ID3DXInclude* include, LPCSTR skipConstants, DWORD flags,
-                                           ID3DXEffectPool* pool, ID3DXEffect** effect,
-                                           ID3DXBuffer** compilationErrors);
+HRESULT WINAPI D3DXCreateEffectFromFileExW(IDirect3DDevice9* device, LPCWSTR srcFile,
+                                           const D3DXMACRO* defines, ID3DXInclude* include,
+                                           LPCSTR skipConstants, DWORD flags, ID3DXEffectPool* pool,
+                                           ID3DXEffect** effect, ID3DXBuffer** compilationErrors);
 HRESULT WINAPI D3DXCreateEffectFromFileW(IDirect3DDevice9* device, LPCWSTR srcFile, const D3DXMACRO* defines,
                                          ID3DXInclude* include, DWORD flags, ID3DXEffectPool* pool,
                                          ID3DXEffect** effect, ID3DXBuffer** compilationErrors);

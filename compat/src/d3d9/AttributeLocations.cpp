@@ -6,7 +6,7 @@ namespace {
 // Index = location. Locations 0 to 13 are the usages with index 0 (their
 // D3DDECLUSAGE values); 14 and 15 are the second and third texture coordinates.
 constexpr const char* kNames[kAttributeLocations] = {
-    "inPosition", "inBlendWeight", "inBlendIndices", "inNormal", "inPSize", "inTexCoord",
+    "inPosition", "inBlendWeight", "inBlendIndices", "inNormal",    "inPSize", "inTexCoord",
     "inTangent",  "inBinormal",    "inTessFactor",   "inPositionT", "inColor", "inFog",
     "inDepth",    "inSample",      "inTexCoord1",    "inTexCoord2"};
 }  // namespace

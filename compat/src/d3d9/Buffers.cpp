@@ -31,8 +31,8 @@ HRESULT BufferStore::Unlock(bool& refresh) {
 void BufferStore::Upload() {
   if (!name_) return;
   glBindBuffer(GL_COPY_WRITE_BUFFER, name_);
-  glBufferData(GL_COPY_WRITE_BUFFER, static_cast<GLsizeiptr>(bytes_.size()), bytes_.empty() ? nullptr : bytes_.data(),
-               GL_STATIC_DRAW);
+  glBufferData(GL_COPY_WRITE_BUFFER, static_cast<GLsizeiptr>(bytes_.size()),
+               bytes_.empty() ? nullptr : bytes_.data(), GL_STATIC_DRAW);
   glBindBuffer(GL_COPY_WRITE_BUFFER, 0);
 }
 

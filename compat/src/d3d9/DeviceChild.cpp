@@ -17,9 +17,7 @@ void DeviceChild::DetachFromDevice(bool contextCurrent) {
   device_ = nullptr;
 }
 
-bool DeviceChild::MakeDeviceCurrent() {
-  return device_ && device_->MakeCurrent();
-}
+bool DeviceChild::MakeDeviceCurrent() { return device_ && device_->MakeCurrent(); }
 
 HRESULT DeviceChild::GetDeviceInterface(IDirect3DDevice9** device) {
   if (!device) return D3DERR_INVALIDCALL;

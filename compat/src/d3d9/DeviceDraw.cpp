@@ -58,11 +58,13 @@ void ApplySampler(DrawState& state, DWORD stage) {
   if (!sampler) glGenSamplers(1, &sampler);
   const auto& s = state.samplerStates[stage];
   glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, MinFilter(s[D3DSAMP_MINFILTER], s[D3DSAMP_MIPFILTER]));
-  glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, s[D3DSAMP_MAGFILTER] == D3DTEXF_POINT ? GL_NEAREST : GL_LINEAR);
+  glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER,
+                      s[D3DSAMP_MAGFILTER] == D3DTEXF_POINT ? GL_NEAREST : GL_LINEAR);
   glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, AddressMode(s[D3DSAMP_ADDRESSU]));
   glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, AddressMode(s[D3DSAMP_ADDRESSV]));
   D3DCOLOR c = s[D3DSAMP_BORDERCOLOR];
-  float border[4] = {((c >> 16) & 255) / 255.0f, ((c >> 8) & 255) / 255.0f, (c & 255) / 255.0f, (c >> 24) / 255.0f};
+  float border[4] = {((c >> 16) & 255) / 255.0f, ((c >> 8) & 255) / 255.0f, (c & 255) / 255.0f,
+                     (c >> 24) / 255.0f};
   glSamplerParameterfv(sampler, GL_TEXTURE_BORDER_COLOR, border);
   glBindSampler(stage, sampler);
 }
@@ -183,7 +185,8 @@ HRESULT Device::PrepareDraw(const char* call, UINT firstVertex, UINT vertices, b
     } else {
       const StreamBinding& stream = s.streams[e.Stream];
       if (!stream.buffer) {
-        std::fprintf(stderr, "%s: the declaration reads stream %u, which has no vertex buffer\n", call, e.Stream);
+        std::fprintf(stderr, "%s: the declaration reads stream %u, which has no vertex buffer\n", call,
+                     e.Stream);
         return D3DERR_INVALIDCALL;
       }
       buffer = stream.buffer->Name();
@@ -192,8 +195,8 @@ HRESULT Device::PrepareDraw(const char* call, UINT firstVertex, UINT vertices, b
       length = stream.buffer->Length();
     }
     if (vertices > 0) {
-      std::uint64_t end = std::uint64_t{offset} + e.Offset + std::uint64_t{firstVertex + vertices - 1} * stride +
-                          format.bytes;
+      std::uint64_t end = std::uint64_t{offset} + e.Offset +
+                          std::uint64_t{firstVertex + vertices - 1} * stride + format.bytes;
       if (end > length) {
         std::fprintf(stderr, "%s: vertices %u to %u lie beyond the end of stream %u\n", call, firstVertex,
                      firstVertex + vertices - 1, e.Stream);
@@ -232,8 +235,8 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE primitiveType, UINT startVertex, 
 
 HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE primitiveType, INT baseVertexIndex, UINT minVertexIndex,
                                      UINT numVertices, UINT startIndex, UINT primitiveCount) {
-  trace::Record("DrawIndexedPrimitive", primitiveType, baseVertexIndex, minVertexIndex, numVertices, startIndex,
-                primitiveCount);
+  trace::Record("DrawIndexedPrimitive", primitiveType, baseVertexIndex, minVertexIndex, numVertices,
+                startIndex, primitiveCount);
   GLenum mode;
   UINT indices;
   if (!PrimitiveMode(primitiveType, primitiveCount, mode, indices) || primitiveCount == 0)
@@ -274,9 +277,9 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE primitiveType, INT baseVer
                                  static_cast<UINT>(highest - lowest + 1), false);
   if (FAILED(prepared)) return prepared;
   glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer->Name());
-  glDrawElementsBaseVertex(mode, static_cast<GLsizei>(indices), size == 2 ? GL_UNSIGNED_SHORT : GL_UNSIGNED_INT,
-                           reinterpret_cast<const void*>(static_cast<std::uintptr_t>(startIndex) * size),
-                           baseVertexIndex);
+  glDrawElementsBaseVertex(
+      mode, static_cast<GLsizei>(indices), size == 2 ? GL_UNSIGNED_SHORT : GL_UNSIGNED_INT,
+      reinterpret_cast<const void*>(static_cast<std::uintptr_t>(startIndex) * size), baseVertexIndex);
   glBindVertexArray(0);
   glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
   return D3D_OK;

@@ -18,8 +18,8 @@ constexpr UINT kMaxTextureEdge = 16384;
 bool PoolSupported(D3DPOOL pool) { return pool == D3DPOOL_MANAGED || pool == D3DPOOL_DEFAULT; }
 }  // namespace
 
-HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
-                              IDirect3DTexture9** texture, HANDLE* sharedHandle) {
+HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
+                              D3DPOOL pool, IDirect3DTexture9** texture, HANDLE* sharedHandle) {
   trace::Record("CreateTexture", width, height, levels, usage, format, pool);
   if (!texture) return D3DERR_INVALIDCALL;
   *texture = nullptr;
@@ -37,7 +37,8 @@ HRESULT Device::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL 
   trace::Record("CreateVertexBuffer", length, usage, fvf, pool);
   if (!vertexBuffer) return D3DERR_INVALIDCALL;
   *vertexBuffer = nullptr;
-  if (sharedHandle || length == 0 || length > kMaxBufferBytes || !PoolSupported(pool)) return D3DERR_INVALIDCALL;
+  if (sharedHandle || length == 0 || length > kMaxBufferBytes || !PoolSupported(pool))
+    return D3DERR_INVALIDCALL;
   if (!MakeCurrent()) return D3DERR_DEVICELOST;
   *vertexBuffer = new VertexBuffer(*this, length, usage, fvf, pool);
   return D3D_OK;

@@ -5,7 +5,8 @@
 
 namespace compat::d3d9 {
 
-Texture::Texture(Device& device, UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool)
+Texture::Texture(Device& device, UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
+                 D3DPOOL pool)
     : DeviceChild(device), usage_(usage), format_(format), pool_(pool) {
   UINT full = FullMipCount(width, height);
   UINT count = levels == 0 || levels > full ? full : levels;
@@ -24,7 +25,13 @@ Texture::Texture(Device& device, UINT width, UINT height, UINT levels, DWORD usa
 
 HRESULT Texture::GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) {
   if (!desc || level >= levels_.size()) return D3DERR_INVALIDCALL;
-  *desc = {format_, D3DRTYPE_SURFACE, usage_, pool_, D3DMULTISAMPLE_NONE, 0, levels_[level].width,
+  *desc = {format_,
+           D3DRTYPE_SURFACE,
+           usage_,
+           pool_,
+           D3DMULTISAMPLE_NONE,
+           0,
+           levels_[level].width,
            levels_[level].height};
   return D3D_OK;
 }

@@ -78,9 +78,7 @@ class Effect final : public RefCounted<ID3DXEffect> {
       case ParameterType::Float4x4:
         desc->Class = D3DXPC_MATRIX_ROWS, desc->Type = D3DXPT_FLOAT, desc->Rows = 4, desc->Columns = 4;
         break;
-      case ParameterType::Texture:
-        desc->Class = D3DXPC_OBJECT, desc->Type = D3DXPT_TEXTURE;
-        break;
+      case ParameterType::Texture: desc->Class = D3DXPC_OBJECT, desc->Type = D3DXPT_TEXTURE; break;
     }
     desc->Bytes = d.type == ParameterType::Texture ? sizeof(void*) : ParameterFloatCount(d) * 4;
     return D3D_OK;
@@ -455,10 +453,10 @@ class Effect final : public RefCounted<ID3DXEffect> {
 
 }  // namespace compat::d3dx9
 
-HRESULT WINAPI D3DXCreateEffectFromFileExW(IDirect3DDevice9* device, LPCWSTR srcFile, const D3DXMACRO* defines,
-                                           ID3DXInclude* include, LPCSTR skipConstants, DWORD flags,
-                                           ID3DXEffectPool* pool, ID3DXEffect** effect,
-                                           ID3DXBuffer** compilationErrors) {
+HRESULT WINAPI D3DXCreateEffectFromFileExW(IDirect3DDevice9* device, LPCWSTR srcFile,
+                                           const D3DXMACRO* defines, ID3DXInclude* include,
+                                           LPCSTR skipConstants, DWORD flags, ID3DXEffectPool* pool,
+                                           ID3DXEffect** effect, ID3DXBuffer** compilationErrors) {
   using namespace compat::d3dx9;
   (void)defines, (void)include, (void)skipConstants, (void)flags, (void)pool;
   if (effect) *effect = nullptr;

@@ -37,7 +37,8 @@ class Reader {
     char c = text_[pos_];
     if (std::isalpha(static_cast<unsigned char>(c)) || c == '_') {
       std::size_t start = pos_;
-      while (pos_ < text_.size() && (std::isalnum(static_cast<unsigned char>(text_[pos_])) || text_[pos_] == '_'))
+      while (pos_ < text_.size() &&
+             (std::isalnum(static_cast<unsigned char>(text_[pos_])) || text_[pos_] == '_'))
         ++pos_;
       token.kind = Token::Identifier;
       token.text = std::string(text_.substr(start, pos_ - start));
@@ -208,7 +209,8 @@ class Parser {
       if (count.kind != Token::Number || ec != std::errc() || end != count.text.data() + count.text.size() ||
           elements == 0 || elements > kMaxParameterElements)
         throw ParseError(count.line, "array size must be a number from 1 to " +
-                                         std::to_string(kMaxParameterElements) + ", found " + Describe(count));
+                                         std::to_string(kMaxParameterElements) + ", found " +
+                                         Describe(count));
       if (type == ParameterType::Texture) throw ParseError(line, "texture arrays are not supported");
       parameter.elements = elements;
       Expect("]");
@@ -223,7 +225,8 @@ class Parser {
       token = reader_.Next();
     }
     if (token.kind != Token::Symbol || token.text != ";")
-      throw ParseError(token.line, "expected ';' after parameter '" + parameter.name + "', found " + Describe(token));
+      throw ParseError(token.line,
+                       "expected ';' after parameter '" + parameter.name + "', found " + Describe(token));
     out_.parameters.push_back(std::move(parameter));
   }
 
@@ -240,8 +243,10 @@ class Parser {
       const auto* state = std::find_if(std::begin(kStates), std::end(kStates),
                                        [&](const auto& s) { return token.text == s.first; });
       if (token.kind != Token::Identifier || state == std::end(kStates))
-        throw ParseError(token.line, "expected a sampler state (AddressU, AddressV, MagFilter, MinFilter, "
-                                     "MipFilter) or '}', found " + Describe(token));
+        throw ParseError(token.line,
+                         "expected a sampler state (AddressU, AddressV, MagFilter, MinFilter, "
+                         "MipFilter) or '}', found " +
+                             Describe(token));
       Expect("=");
       Token value = reader_.Next();
       bool address = state->second <= 2;
@@ -282,7 +287,8 @@ class Parser {
     technique.line = line;
     technique.name = ExpectName("a technique name");
     for (const auto& t : out_.techniques)
-      if (t.name == technique.name) throw ParseError(line, "technique '" + technique.name + "' is declared twice");
+      if (t.name == technique.name)
+        throw ParseError(line, "technique '" + technique.name + "' is declared twice");
     Expect("{");
     for (Token token = reader_.Next();; token = reader_.Next()) {
       if (token.kind == Token::Symbol && token.text == "}") break;
@@ -301,7 +307,8 @@ class Parser {
     for (Token token = reader_.Next();; token = reader_.Next()) {
       if (token.kind == Token::Symbol && token.text == "}") break;
       if (token.kind != Token::Identifier || (token.text != "vertexshader" && token.text != "pixelshader"))
-        throw ParseError(token.line, "expected 'vertexshader' or 'pixelshader' in a pass, found " + Describe(token));
+        throw ParseError(token.line,
+                         "expected 'vertexshader' or 'pixelshader' in a pass, found " + Describe(token));
       bool vertex = token.text == "vertexshader";
       Expect("=");
       Token nameToken = reader_.Peek();
@@ -321,7 +328,8 @@ class Parser {
 
 }  // namespace
 
-bool ParseEffectSource(std::string_view text, std::string_view fileName, EffectSource& out, std::string& error) {
+bool ParseEffectSource(std::string_view text, std::string_view fileName, EffectSource& out,
+                       std::string& error) {
   out = EffectSource{};
   try {
     Parser(text, out).Run();

@@ -24,7 +24,8 @@ const char* GlslType(ParameterType type) {
 
 std::string InfoLog(GLuint object, bool program) {
   GLint length = 0;
-  program ? glGetProgramiv(object, GL_INFO_LOG_LENGTH, &length) : glGetShaderiv(object, GL_INFO_LOG_LENGTH, &length);
+  program ? glGetProgramiv(object, GL_INFO_LOG_LENGTH, &length)
+          : glGetShaderiv(object, GL_INFO_LOG_LENGTH, &length);
   if (length <= 0) return {};
   std::string log(static_cast<std::size_t>(length), '\0');
   program ? glGetProgramInfoLog(object, length, nullptr, log.data())
@@ -62,11 +63,13 @@ std::string ShaderText(const EffectSource& source, const ShaderDecl& shader) {
     if (p.elements) text << '[' << p.elements << ']';
     text << ";\n";
   }
-  for (const CommonBlock& block : source.commonBlocks) text << "#line " << block.bodyLine << '\n' << block.body << '\n';
+  for (const CommonBlock& block : source.commonBlocks)
+    text << "#line " << block.bodyLine << '\n' << block.body << '\n';
   bool vertex = shader.stage == ShaderStage::Vertex;
   if (vertex) text << "#define main cfx_shader_main\n";
   text << "#line " << shader.bodyLine << '\n' << shader.body << '\n';
-  if (vertex) text << "#undef main\nvoid main() {\n  cfx_shader_main();\n  gl_Position.y = -gl_Position.y;\n}\n";
+  if (vertex)
+    text << "#undef main\nvoid main() {\n  cfx_shader_main();\n  gl_Position.y = -gl_Position.y;\n}\n";
   return text.str();
 }
 
@@ -98,7 +101,8 @@ bool BuildPassPrograms(const EffectSource& source, const std::string& fileName,
     for (const PassDecl& pass : technique.passes)
       for (int index : {pass.vertexShader, pass.pixelShader}) {
         if (shaders.count(index)) continue;
-        GLuint object = CompileShader(source, source.shaders[static_cast<std::size_t>(index)], fileName, error);
+        GLuint object =
+            CompileShader(source, source.shaders[static_cast<std::size_t>(index)], fileName, error);
         shaders[index] = object;
         if (!object) ok = false;
       }

@@ -21,7 +21,7 @@ struct ParameterDecl {
   std::string name;
   std::string semantic;
   ParameterType type = ParameterType::Float;
-  std::uint32_t elements = 0;  // 0: not an array
+  std::uint32_t elements = 0;                   // 0: not an array
   std::vector<SamplerStateDecl> samplerStates;  // textures only
   int line = 0;
 };
@@ -69,7 +69,8 @@ inline constexpr int kMaxTextures = 16;
 
 // Parses `text`; on failure returns false with `error` set to
 // "fileName(line): message".
-bool ParseEffectSource(std::string_view text, std::string_view fileName, EffectSource& out, std::string& error);
+bool ParseEffectSource(std::string_view text, std::string_view fileName, EffectSource& out,
+                       std::string& error);
 
 // Number of floats a parameter's value occupies (0 for textures).
 std::uint32_t ParameterFloatCount(const ParameterDecl& parameter);

@@ -31,9 +31,12 @@ ImageLevel HalveBgra(const ImageLevel& source) {
       UINT x0 = std::min(source.width - 1, x * 2), x1 = std::min(source.width - 1, x * 2 + 1);
       UINT y0 = std::min(source.height - 1, y * 2), y1 = std::min(source.height - 1, y * 2 + 1);
       for (int c = 0; c < 4; ++c) {
-        auto at = [&](UINT sx, UINT sy) { return source.bytes[(static_cast<std::size_t>(sy) * source.width + sx) * 4 + c]; };
+        auto at = [&](UINT sx, UINT sy) {
+          return source.bytes[(static_cast<std::size_t>(sy) * source.width + sx) * 4 + c];
+        };
         int sum = at(x0, y0) + at(x1, y0) + at(x0, y1) + at(x1, y1);
-        out.bytes[(static_cast<std::size_t>(y) * out.width + x) * 4 + c] = static_cast<std::uint8_t>((sum + 2) / 4);
+        out.bytes[(static_cast<std::size_t>(y) * out.width + x) * 4 + c] =
+            static_cast<std::uint8_t>((sum + 2) / 4);
       }
     }
   }
@@ -57,7 +60,8 @@ bool DecodeWithStb(const std::vector<std::uint8_t>& file, DecodedImage& out, std
     error = "image size " + std::to_string(width) + " x " + std::to_string(height) + " is out of range";
     return false;
   }
-  stbi_uc* rgba = stbi_load_from_memory(file.data(), static_cast<int>(file.size()), &width, &height, &channels, 4);
+  stbi_uc* rgba =
+      stbi_load_from_memory(file.data(), static_cast<int>(file.size()), &width, &height, &channels, 4);
   if (!rgba) {
     const char* reason = stbi_failure_reason();
     error = std::string("the image data is damaged (") + (reason ? reason : "decode failed") + ")";
@@ -105,7 +109,8 @@ bool DecodeDds(const std::vector<std::uint8_t>& file, DecodedImage& out, std::st
   std::uint32_t mipCount = (flags & kDdsMipCount) ? Read32(h + 24) : 1;
   const std::uint8_t* pf = h + 72;
   std::uint32_t pfFlags = Read32(pf + 4), fourCC = Read32(pf + 8), bitCount = Read32(pf + 12);
-  std::uint32_t rMask = Read32(pf + 16), gMask = Read32(pf + 20), bMask = Read32(pf + 24), aMask = Read32(pf + 28);
+  std::uint32_t rMask = Read32(pf + 16), gMask = Read32(pf + 20), bMask = Read32(pf + 24),
+                aMask = Read32(pf + 28);
   std::uint32_t caps2 = Read32(h + 108);
   if (width == 0 || height == 0 || width > kMaxImageEdge || height > kMaxImageEdge) {
     error = "DDS size " + std::to_string(width) + " x " + std::to_string(height) + " is out of range";
@@ -126,8 +131,8 @@ bool DecodeDds(const std::vector<std::uint8_t>& file, DecodedImage& out, std::st
   if (pfFlags & kPixelFourCC) {
     auto format = static_cast<D3DFORMAT>(fourCC);
     if (format != D3DFMT_DXT1 && format != D3DFMT_DXT3 && format != D3DFMT_DXT5) {
-      char code[5] = {static_cast<char>(fourCC), static_cast<char>(fourCC >> 8), static_cast<char>(fourCC >> 16),
-                      static_cast<char>(fourCC >> 24), 0};
+      char code[5] = {static_cast<char>(fourCC), static_cast<char>(fourCC >> 8),
+                      static_cast<char>(fourCC >> 16), static_cast<char>(fourCC >> 24), 0};
       for (char& c : code)
         if (c && (c < 32 || c > 126)) c = '?';
       error = std::string("DDS format '") + code + "' is not supported (DXT1, DXT3, DXT5 or uncompressed)";
@@ -151,16 +156,18 @@ bool DecodeDds(const std::vector<std::uint8_t>& file, DecodedImage& out, std::st
       DecodedImage expanded;
       expanded.format = D3DFMT_A8R8G8B8;
       for (const ImageLevel& l : out.levels)
-        expanded.levels.push_back({l.width, l.height, compat::d3d9::ToBgra8(format, l.width, l.height, l.bytes.data())});
+        expanded.levels.push_back(
+            {l.width, l.height, compat::d3d9::ToBgra8(format, l.width, l.height, l.bytes.data())});
       CompleteChain(expanded);
       out = std::move(expanded);
     }
     return true;
   }
 
-  if (!(pfFlags & (kPixelRgb | kPixelLuminance)) || (bitCount != 8 && bitCount != 16 && bitCount != 24 && bitCount != 32)) {
-    error = "DDS pixel format is not supported (flags " + std::to_string(pfFlags) + ", " + std::to_string(bitCount) +
-            " bits)";
+  if (!(pfFlags & (kPixelRgb | kPixelLuminance)) ||
+      (bitCount != 8 && bitCount != 16 && bitCount != 24 && bitCount != 32)) {
+    error = "DDS pixel format is not supported (flags " + std::to_string(pfFlags) + ", " +
+            std::to_string(bitCount) + " bits)";
     return false;
   }
   bool hasAlpha = (pfFlags & kPixelAlpha) && aMask != 0;
@@ -177,7 +184,8 @@ bool DecodeDds(const std::vector<std::uint8_t>& file, DecodedImage& out, std::st
     l.bytes.resize(static_cast<std::size_t>(l.width) * l.height * 4);
     for (std::size_t i = 0; i < static_cast<std::size_t>(l.width) * l.height; ++i) {
       std::uint32_t pixel = 0;
-      for (UINT b = 0; b < bytesPerPixel; ++b) pixel |= static_cast<std::uint32_t>(file[offset + i * bytesPerPixel + b]) << (8 * b);
+      for (UINT b = 0; b < bytesPerPixel; ++b)
+        pixel |= static_cast<std::uint32_t>(file[offset + i * bytesPerPixel + b]) << (8 * b);
       std::uint8_t r = Channel(pixel, rMask, 0);
       l.bytes[i * 4 + 0] = luminance ? r : Channel(pixel, bMask, 0);
       l.bytes[i * 4 + 1] = luminance ? r : Channel(pixel, gMask, 0);
@@ -196,7 +204,7 @@ bool DecodeDds(const std::vector<std::uint8_t>& file, DecodedImage& out, std::st
 bool DecodeImageFile(const std::vector<std::uint8_t>& file, DecodedImage& out, std::string& error) {
   out = DecodedImage{};
   bool ok = file.size() >= 4 && std::memcmp(file.data(), "DDS ", 4) == 0 ? DecodeDds(file, out, error)
-                                                                          : DecodeWithStb(file, out, error);
+                                                                         : DecodeWithStb(file, out, error);
   if (!ok) out = DecodedImage{};
   return ok;
 }

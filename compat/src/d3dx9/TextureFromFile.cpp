@@ -8,7 +8,8 @@
 #include "d3dx9/FileBytes.h"
 #include "d3dx9/ImageFile.h"
 
-HRESULT WINAPI D3DXCreateTextureFromFileW(IDirect3DDevice9* device, LPCWSTR srcFile, IDirect3DTexture9** texture) {
+HRESULT WINAPI D3DXCreateTextureFromFileW(IDirect3DDevice9* device, LPCWSTR srcFile,
+                                          IDirect3DTexture9** texture) {
   using namespace compat::d3dx9;
   if (texture) *texture = nullptr;
   if (!device || !srcFile || !texture) return D3DERR_INVALIDCALL;
@@ -26,9 +27,10 @@ HRESULT WINAPI D3DXCreateTextureFromFileW(IDirect3DDevice9* device, LPCWSTR srcF
 
   IDirect3DTexture9* created = nullptr;
   HRESULT result = device->CreateTexture(image.levels[0].width, image.levels[0].height,
-                                         static_cast<UINT>(image.levels.size()), 0, image.format, D3DPOOL_MANAGED,
-                                         &created, nullptr);
-  if (FAILED(result) || !created) return fail("the device cannot create the texture", FAILED(result) ? result : E_FAIL);
+                                         static_cast<UINT>(image.levels.size()), 0, image.format,
+                                         D3DPOOL_MANAGED, &created, nullptr);
+  if (FAILED(result) || !created)
+    return fail("the device cannot create the texture", FAILED(result) ? result : E_FAIL);
   for (UINT level = 0; level < image.levels.size(); ++level) {
     D3DSURFACE_DESC description{};
     D3DLOCKED_RECT locked{};
