@@ -2,10 +2,10 @@
 // records of its shape, with the frame hierarchy in the character shape.
 #pragma once
 
-#include <string>
-
 #include <windows.h>
 #include <d3dx9.h>
+
+#include <string>
 
 #include "xfile/XFileRecords.h"
 

@@ -7,7 +7,9 @@ XFILE_SHAPE_BEGIN
 
 namespace {
 
-D3DXVECTOR3 Subtract(const D3DXVECTOR3& a, const D3DXVECTOR3& b) { return D3DXVECTOR3(a.x - b.x, a.y - b.y, a.z - b.z); }
+D3DXVECTOR3 Subtract(const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
+  return D3DXVECTOR3(a.x - b.x, a.y - b.y, a.z - b.z);
+}
 
 D3DXVECTOR3 Cross(const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
   return D3DXVECTOR3(a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x);
@@ -43,7 +45,8 @@ void Triangulate(XMesh& mesh) {
     // The fan's first triangle is the polygon's first three corners: it keeps
     // the polygon's own list, so a quad costs one new list, not two.
     const std::vector<std::int32_t>& c = face.corners;
-    for (std::size_t k = 2; k + 1 < corners; ++k) result.push_back(XFace{face.material, {c[0], c[k], c[k + 1]}});
+    for (std::size_t k = 2; k + 1 < corners; ++k)
+      result.push_back(XFace{face.material, {c[0], c[k], c[k + 1]}});
     face.corners.resize(3);
     result.insert(result.end() - static_cast<std::ptrdiff_t>(corners - 3), std::move(face));
   }

@@ -26,9 +26,7 @@ enum XMeshFlags : std::uint32_t {
   HasSkin = 0x20,
 };
 
-inline D3DXMATRIX IdentityMatrix() {
-  return D3DXMATRIX(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1);
-}
+inline D3DXMATRIX IdentityMatrix() { return D3DXMATRIX(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1); }
 
 // Colours of the records: plain floats, as the file gives them.
 struct XColorRGB {

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <windows.h>
 
 #include <cmath>
@@ -63,7 +62,8 @@ TEST(Wtof, AgreesWithCorrectRoundingOnRandomNumbers) {
   std::uniform_int_distribution<int> exponent(-30, 30), precision(1, 17);
   for (int i = 0; i < 20000; ++i) {
     char text[64];
-    std::snprintf(text, sizeof text, "%.*g", precision(random), mantissa(random) * std::pow(10.0, exponent(random)));
+    std::snprintf(text, sizeof text, "%.*g", precision(random),
+                  mantissa(random) * std::pow(10.0, exponent(random)));
     std::wstring wide(text, text + std::strlen(text));
     ASSERT_EQ(_wtof(wide.c_str()), std::strtod(text, nullptr)) << text;
   }

@@ -28,10 +28,12 @@ void CheckMesh(const XMesh& mesh) {
   Require(next == mesh.faces.size());
   for (const XFace& face : mesh.faces) {
     Require(face.corners.size() == 3);
-    for (std::int32_t corner : face.corners) Require(corner >= 0 && std::size_t(corner) < mesh.vertices.size());
+    for (std::int32_t corner : face.corners)
+      Require(corner >= 0 && std::size_t(corner) < mesh.vertices.size());
   }
   for (const XVertex& vertex : mesh.vertices) {
-    Require(std::isfinite(vertex.tangent.x) && std::isfinite(vertex.tangent.y) && std::isfinite(vertex.tangent.z));
+    Require(std::isfinite(vertex.tangent.x) && std::isfinite(vertex.tangent.y) &&
+            std::isfinite(vertex.tangent.z));
 #if !defined(XVIEW_REDUCED_MODEL)
     for (const XSkinInfluence& influence : vertex.influences) Require(influence.bone < mesh.bones.size());
 #endif

@@ -13,8 +13,8 @@ std::vector<std::uint32_t> Ticks(const auto& keys) {
 }
 
 TEST(AnimationKeys, RotationKeysAreWrittenWFirst) {
-  XFileScene scene = Parse(
-      "AnimationSet walk { Animation { { Hip } AnimationKey { 0; 1; 5;4;1,0.5,0.25,0.125;;; } } }\n");
+  XFileScene scene =
+      Parse("AnimationSet walk { Animation { { Hip } AnimationKey { 0; 1; 5;4;1,0.5,0.25,0.125;;; } } }\n");
   ASSERT_EQ(scene.animationSets.size(), 1u);
   const XAnimationSet& set = scene.animationSets[0];
   EXPECT_EQ(set.name, L"walk");

@@ -132,7 +132,9 @@ TEST(FrameHierarchy, UnnamedFrameIsNamedEmpty) {
 TEST(FrameHierarchy, RecordsTheReaderDoesNotKnowKeepTheHierarchy) {
   XFileScene scene = Parse("Frame A {\n" + Transform(0) +
                            " ObjectMatrixComment { KeyValuePair { \"a\"; \"b\"; } 1; }\n"
-                           " Frame B { FrameTransformMatrix relative { " + kIdentity + " } }\n"
+                           " Frame B { FrameTransformMatrix relative { " +
+                           kIdentity +
+                           " } }\n"
                            "}\n");
   EXPECT_EQ(scene.frames.at(L"B").parent, &scene.frames.at(L"A"));
 }
@@ -144,9 +146,10 @@ TEST(FrameHierarchy, StrayClosingBracesAtTheTopAreIgnored) {
 
 TEST(FrameHierarchy, ModelDirectoryOfAnyLength) {
   std::string deep = std::string(120, 'a') + "/" + std::string(120, 'b') + "/" + std::string(120, 'c') + "/";
-  ModelFile file(kHeader + "Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;;\n"
-                 " MeshMaterialList { 1; 1; 0;; Material { 1;1;1;1;; 1; 0;0;0;; 0;0;0;; "
-                 "TextureFilename { \"t.png\"; } } } }\n",
+  ModelFile file(kHeader +
+                     "Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;;\n"
+                     " MeshMaterialList { 1; 1; 0;; Material { 1;1;1;1;; 1; 0;0;0;; 0;0;0;; "
+                     "TextureFilename { \"t.png\"; } } } }\n",
                  deep + "model.x");
   XFileScene scene;
   SetModelEcho(false);

@@ -99,8 +99,7 @@ TEST(MeshNormals, ComputedForALoneTriangle) {
 
 TEST(MeshNormals, ComputedNormalsWeighLargerTrianglesMore) {
   // Vertex 0 is shared by a large triangle facing +z and a small one facing +x.
-  XMesh mesh = OneMesh(
-      "Mesh { 5; 0;0;0;, 4;0;0;, 0;4;0;, 0;0.1;0;, 0;0;0.1;;\n 2; 3;0,1,2;, 3;0,3,4;; }\n");
+  XMesh mesh = OneMesh("Mesh { 5; 0;0;0;, 4;0;0;, 0;4;0;, 0;0.1;0;, 0;0;0.1;;\n 2; 3;0,1,2;, 3;0,3,4;; }\n");
   const D3DXVECTOR3& n = mesh.vertices[0].normal;
   EXPECT_GT(n.z, n.x);
   EXPECT_GT(n.x, 0.0f);
@@ -155,8 +154,9 @@ TEST(MeshTangents, TangentFollowsUAndHandednessIsSigned) {
 
 TEST(MeshTangents, ZeroHandednessProductCountsAsPositive) {
   // A triangle with no area: N is zero, so (N x T) . B is exactly 0.
-  XMesh mesh = OneMesh("Mesh { 3; 0;0;0;, 1;0;0;, 2;0;0;; 1; 3;0,1,2;;\n"
-                       " MeshTextureCoords { 3; 0;0;, 1;0;, 0;1;; }\n}\n");
+  XMesh mesh = OneMesh(
+      "Mesh { 3; 0;0;0;, 1;0;0;, 2;0;0;; 1; 3;0,1,2;;\n"
+      " MeshTextureCoords { 3; 0;0;, 1;0;, 0;1;; }\n}\n");
   EXPECT_EQ(mesh.vertices[0].tangent.w, 1.0f);
 }
 
@@ -166,8 +166,9 @@ TEST(MeshTangents, DegenerateTextureCoordinatesGiveNoTangentAndNeverNaN) {
     EXPECT_EQ(vertex.tangent.x, 0.0f);
     EXPECT_EQ(vertex.tangent.w, 0.0f);
   }
-  XMesh huge = OneMesh("Mesh { 3; 0;0;0;, 1e38;0;0;, 0;1e-38;0;; 1; 3;0,1,2;;\n"
-                       " MeshTextureCoords { 3; 0;0;, 1;1e-30;, 1;2e-30;; }\n}\n");
+  XMesh huge = OneMesh(
+      "Mesh { 3; 0;0;0;, 1e38;0;0;, 0;1e-38;0;; 1; 3;0,1,2;;\n"
+      " MeshTextureCoords { 3; 0;0;, 1;1e-30;, 1;2e-30;; }\n}\n");
   for (const XVertex& vertex : huge.vertices)
     EXPECT_TRUE(std::isfinite(vertex.tangent.x) && std::isfinite(vertex.tangent.y) &&
                 std::isfinite(vertex.tangent.z) && std::isfinite(vertex.tangent.w));
@@ -181,7 +182,8 @@ std::string Material(const std::string& name, float red, const std::string& memb
 TEST(MeshMaterials, FourTrianglesSortIntoTwoSubsetsStably) {
   XMesh mesh = OneMesh(
       "Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 4; 3;0,1,2;, 3;1,2,0;, 3;2,0,1;, 3;0,2,1;;\n"
-      " MeshMaterialList { 2; 4; 1,0,1,0;;" + Material("a", 0) + Material("b", 1) + "}\n}\n");
+      " MeshMaterialList { 2; 4; 1,0,1,0;;" +
+      Material("a", 0) + Material("b", 1) + "}\n}\n");
   ASSERT_EQ(mesh.faces.size(), 4u);
   EXPECT_EQ(mesh.faces[0].corners, Corners(1, 2, 0));
   EXPECT_EQ(mesh.faces[1].corners, Corners(0, 2, 1));
@@ -232,18 +234,19 @@ TEST(MeshMaterials, TextureNamesCarryTheModelDirectoryAndTheLastNameWins) {
 }
 
 TEST(MeshMaterials, ReferencesFillFromNamedMaterialsAndTheListGoesOn) {
-  std::vector<XMesh> meshes = Meshes(
-      "Material Red { 1;0;0;1;; 5; 0;0;0;; 0;0;0;; TextureFilename { \"red.png\"; } }\n" +
-      Square(" MeshMaterialList { 3; 1; 1;; { Red } {Unknown} { Red } }\n"
-             " MeshTextureCoords { 4; 0;0;, 1;0;, 1;1;, 0;1;; }\n") +
-      Square(" MeshMaterialList { 1; 1; 0;;" + Material("Inner", 0.5f) + "}\n") +
-      Square(" MeshMaterialList { 1; 1; 0;; {Inner} }\n"));
+  std::vector<XMesh> meshes =
+      Meshes("Material Red { 1;0;0;1;; 5; 0;0;0;; 0;0;0;; TextureFilename { \"red.png\"; } }\n" +
+             Square(" MeshMaterialList { 3; 1; 1;; { Red } {Unknown} { Red } }\n"
+                    " MeshTextureCoords { 4; 0;0;, 1;0;, 1;1;, 0;1;; }\n") +
+             Square(" MeshMaterialList { 1; 1; 0;;" + Material("Inner", 0.5f) + "}\n") +
+             Square(" MeshMaterialList { 1; 1; 0;; {Inner} }\n"));
   ASSERT_EQ(meshes.size(), 3u);
   const XMesh& first = meshes[0];
   ASSERT_EQ(first.materials.size(), 3u);
   EXPECT_EQ(first.materials[0].name, L"Red");
   EXPECT_EQ(first.materials[0].diffuse.r, 1.0f);
-  EXPECT_EQ(first.materials[0].textureFiles[0].substr(first.materials[0].textureFiles[0].size() - 7), L"red.png");
+  EXPECT_EQ(first.materials[0].textureFiles[0].substr(first.materials[0].textureFiles[0].size() - 7),
+            L"red.png");
   EXPECT_EQ(first.materials[1].name, L"");  // unresolved: left unfilled
   EXPECT_EQ(first.materials[2].name, L"Red");
   EXPECT_TRUE(first.flags & HasTexCoords);  // the list did not end the mesh
@@ -252,8 +255,8 @@ TEST(MeshMaterials, ReferencesFillFromNamedMaterialsAndTheListGoesOn) {
 }
 
 TEST(MeshMaterials, MaterialRecordsBeyondTheCountArePassedOver) {
-  XMesh mesh = OneMesh(Square(" MeshMaterialList { 1; 1; 0;;" + Material("a", 1) + Material("extra", 0) + "}\n" +
-                              " MeshTextureCoords { 4; 0;0;, 1;0;, 1;1;, 0;1;; }\n"));
+  XMesh mesh = OneMesh(Square(" MeshMaterialList { 1; 1; 0;;" + Material("a", 1) + Material("extra", 0) +
+                              "}\n" + " MeshTextureCoords { 4; 0;0;, 1;0;, 1;1;, 0;1;; }\n"));
   ASSERT_EQ(mesh.materials.size(), 1u);
   EXPECT_EQ(mesh.materials[0].name, L"a");
   EXPECT_TRUE(mesh.flags & HasTexCoords);
@@ -271,9 +274,10 @@ TEST(MeshMaterials, WithoutAListEveryFaceUsesOneDefaultMaterial) {
 }
 
 TEST(MeshRecords, VertexColoursAreSkippedButFlagged) {
-  XMesh mesh = OneMesh(Square(" MeshVertexColors { 4; 0;1;0;0;1;;, 1;1;0;0;1;;, 2;1;0;0;1;;, 3;1;0;0;1;;; }\n"
-                              " VertexDuplicationIndices { 4; 4; 0, 1, 2, 3; }\n"
-                              " DeclData { 1; 2;0;3;0;; 4; 1,2,3,4; }\n"));
+  XMesh mesh =
+      OneMesh(Square(" MeshVertexColors { 4; 0;1;0;0;1;;, 1;1;0;0;1;;, 2;1;0;0;1;;, 3;1;0;0;1;;; }\n"
+                     " VertexDuplicationIndices { 4; 4; 0, 1, 2, 3; }\n"
+                     " DeclData { 1; 2;0;3;0;; 4; 1,2,3,4; }\n"));
   EXPECT_TRUE(mesh.flags & HasColors);
   for (const XVertex& vertex : mesh.vertices) EXPECT_EQ(vertex.color.r, 0.0f);
 }
@@ -291,10 +295,11 @@ TEST(MeshRecords, HugeCountsAreReadOnlyAsFarAsTheFileGoes) {
 }
 
 TEST(MeshRecords, TruncatedFileEndsTheMeshWhereverItFalls) {
-  std::string full = kHeader + Square(" MeshNormals { 1; 0;0;1;; 1; 4;0,0,0,0;; }\n"
-                                      " MeshTextureCoords { 4; 0;0;, 1;0;, 1;1;, 0;1;; }\n"
-                                      " MeshMaterialList { 1; 1; 0;;" +
-                                      Material("a", 1, "TextureFilename { \"t.png\"; }") + "}\n");
+  std::string full = kHeader + Square(
+                                   " MeshNormals { 1; 0;0;1;; 1; 4;0,0,0,0;; }\n"
+                                   " MeshTextureCoords { 4; 0;0;, 1;0;, 1;1;, 0;1;; }\n"
+                                   " MeshMaterialList { 1; 1; 0;;" +
+                                   Material("a", 1, "TextureFilename { \"t.png\"; }") + "}\n");
   for (std::size_t length = 0; length <= full.size(); ++length) {
     ModelFile file(full.substr(0, length));
     XModelContent content;

@@ -59,6 +59,8 @@ inline XModelContent Parse(const std::string& text) {
   return content;
 }
 
-inline std::wstring DataModel(const char* name) { return Wide(std::string(XVIEW_TEST_DATA) + "/models/" + name); }
+inline std::wstring DataModel(const char* name) {
+  return Wide(std::string(XVIEW_TEST_DATA) + "/models/" + name);
+}
 
 }  // namespace xfile_test

@@ -37,7 +37,8 @@ TEST(ModelFiles, ThreeSkinnedMeshesShareOneHierarchyAndOneAnimationSet) {
   // Named MeshNormals records: the normals come from the file, all unit length.
   for (const XVertex& vertex : scene.meshes[0].vertices)
     EXPECT_NEAR(vertex.normal.x * vertex.normal.x + vertex.normal.y * vertex.normal.y +
-                    vertex.normal.z * vertex.normal.z, 1.0f, 1e-4f);
+                    vertex.normal.z * vertex.normal.z,
+                1.0f, 1e-4f);
   ASSERT_EQ(scene.animationSets.size(), 1u);
   EXPECT_EQ(scene.animationSets[0].animations.size(), 57u);
   EXPECT_EQ(scene.animationSets[0].lastKeyTime, 15840);

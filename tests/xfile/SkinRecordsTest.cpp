@@ -9,13 +9,14 @@ const std::string kOffset = "1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1;;";
 
 std::string SkinWeights(const std::string& bone, const std::string& indices, const std::string& weights,
                         int count, const std::string& recordName = "") {
-  return " SkinWeights " + recordName + " { \"" + bone + "\"; " + std::to_string(count) + "; " + indices + "; " +
-         weights + "; " + kOffset + " }\n";
+  return " SkinWeights " + recordName + " { \"" + bone + "\"; " + std::to_string(count) + "; " + indices +
+         "; " + weights + "; " + kOffset + " }\n";
 }
 
 std::string SkinnedSquare(const std::string& skin) {
   return "Mesh square {\n 4; 0;0;0;, 1;0;0;, 1;1;0;, 0;1;0;;\n 1; 4;0,1,2,3;;\n"
-         " XSkinMeshHeader { 3; 6; 3; }\n" + skin + "}\n";
+         " XSkinMeshHeader { 3; 6; 3; }\n" +
+         skin + "}\n";
 }
 
 TEST(SkinWeights, InfluencesPerBoneInRecordOrder) {
@@ -59,7 +60,9 @@ TEST(SkinWeights, VertexIndicesOutsideTheMeshArePassedOver) {
 TEST(SkinWeights, RecordsBeyondTheBoneCountArePassedOver) {
   XFileScene scene = Parse(
       "Mesh { 2; 0;0;0;, 1;0;0;; 0;;\n"
-      " SkinWeights { \"Early\"; 1; 0; 1; " + kOffset + " }\n"
+      " SkinWeights { \"Early\"; 1; 0; 1; " +
+      kOffset +
+      " }\n"
       " XSkinMeshHeader { 1; 1; 1; }\n" +
       SkinWeights("Second", "1", "1", 1) + SkinWeights("Third", "0", "1", 1) +
       " MeshTextureCoords { 2; 0;0;, 1;1;; }\n}\n");
@@ -73,7 +76,8 @@ TEST(SkinWeights, RecordsBeyondTheBoneCountArePassedOver) {
 }
 
 TEST(SkinWeights, ASecondHeaderKeepsTheBonesThatInfluencesName) {
-  XFileScene scene = Parse(SkinnedSquare(SkinWeights("Hip", "0", "1", 1) + " XSkinMeshHeader { 1; 1; 0; }\n"));
+  XFileScene scene =
+      Parse(SkinnedSquare(SkinWeights("Hip", "0", "1", 1) + " XSkinMeshHeader { 1; 1; 0; }\n"));
   const XMesh& mesh = scene.meshes.at(0);
   ASSERT_EQ(mesh.bones.size(), 3u);
   EXPECT_EQ(mesh.bones[0].name, L"Hip");
@@ -83,8 +87,7 @@ TEST(SkinWeights, ASecondHeaderKeepsTheBonesThatInfluencesName) {
 TEST(SkinWeights, BoneIndicesStopAtTheEightBitRange) {
   std::string skin;
   for (int bone = 0; bone < 258; ++bone) skin += SkinWeights("B" + std::to_string(bone), "0", "1", 1);
-  XFileScene scene =
-      Parse("Mesh { 1; 0;0;0;; 0;; XSkinMeshHeader { 1; 1; 300; }\n" + skin + "}\n");
+  XFileScene scene = Parse("Mesh { 1; 0;0;0;; 0;; XSkinMeshHeader { 1; 1; 300; }\n" + skin + "}\n");
   const XMesh& mesh = scene.meshes.at(0);
   ASSERT_EQ(mesh.vertices[0].influences.size(), 256u);
   EXPECT_EQ(mesh.vertices[0].influences[255].bone, 255);

@@ -12,12 +12,14 @@ struct ToolRun {
 };
 
 ToolRun RunInspector(const std::string& arguments, bool standardError = false) {
-  std::string command = std::string(XVIEW_XFILEINFO) + " " + arguments + (standardError ? " 2>&1 >/dev/null" : " 2>/dev/null");
+  std::string command =
+      std::string(XVIEW_XFILEINFO) + " " + arguments + (standardError ? " 2>&1 >/dev/null" : " 2>/dev/null");
   ToolRun run;
   FILE* pipe = ::popen(command.c_str(), "r");
   if (!pipe) return run;
   char buffer[65536];
-  for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.output.append(buffer, got);
+  for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+    run.output.append(buffer, got);
   int status = ::pclose(pipe);
   run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return run;

@@ -61,7 +61,8 @@ double _wtof(const wchar_t* text) {
   const wchar_t* p = start;
   bool negative = *p == L'-';
   if (*p == L'-' || *p == L'+') ++p;
-  if ((p[0] == L'0' && (p[1] == L'x' || p[1] == L'X')) || (!IsDigit(*p) && *p != L'.')) return HostStrtod(start);
+  if ((p[0] == L'0' && (p[1] == L'x' || p[1] == L'X')) || (!IsDigit(*p) && *p != L'.'))
+    return HostStrtod(start);
 
   std::uint64_t mantissa = 0;
   int digits = 0;  // significant digits held in the mantissa
@@ -101,7 +102,8 @@ double _wtof(const wchar_t* text) {
       exponent += negativeExponent ? -written : written;
     }
   }
-  if (!exact || mantissa > (std::uint64_t{1} << 53) || exponent < -22 || exponent > 22) return HostStrtod(start);
+  if (!exact || mantissa > (std::uint64_t{1} << 53) || exponent < -22 || exponent > 22)
+    return HostStrtod(start);
   double value = static_cast<double>(mantissa);
   value = exponent < 0 ? value / kExactPowers[-exponent] : value * kExactPowers[exponent];
   return negative ? -value : value;

@@ -12,7 +12,7 @@ namespace {
 
 struct TextModeReader {
   int descriptor;
-  off_t delivered;  // bytes handed to the stream so far
+  off_t delivered;         // bytes handed to the stream so far
   std::size_t begin, end;  // the unread part of `raw`
   char raw[1 << 16];
 };

@@ -14,7 +14,7 @@
 namespace {
 
 struct OpenMode {
-  std::string hostMode;  // the mode for the host's fopen ("t" and the Windows extras removed)
+  std::string hostMode;   // the mode for the host's fopen ("t" and the Windows extras removed)
   bool textRead = false;  // read-only text mode: CR LF reads as LF
   bool valid = false;
 };
@@ -29,12 +29,28 @@ OpenMode ParseMode(std::string_view mode) {
   result.hostMode = mode[0];
   for (char c : mode.substr(1)) {
     switch (c) {
-      case '+': update = true; break;
-      case 'b': binary = true; break;
-      case 't': binary = false; break;
-      case 'x': result.hostMode += 'x'; break;
-      case 'c': case 'n': case 'N': case 'S': case 'R': case 'T': case 'D': break;
-      default: return result;
+      case '+':
+        update = true;
+        break;
+      case 'b':
+        binary = true;
+        break;
+      case 't':
+        binary = false;
+        break;
+      case 'x':
+        result.hostMode += 'x';
+        break;
+      case 'c':
+      case 'n':
+      case 'N':
+      case 'S':
+      case 'R':
+      case 'T':
+      case 'D':
+        break;
+      default:
+        return result;
     }
   }
   if (update) result.hostMode += '+';
