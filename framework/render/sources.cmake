@@ -1,1 +1,5 @@
-set(XVIEW_RENDER_SOURCES)
+set(XVIEW_RENDER_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/Effect.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Texture.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DebugGeometry.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ViewMatrices.cpp)

@@ -1,1 +1,14 @@
-set(XVIEW_XFILE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/Placeholder.cpp)
+set(XVIEW_XFILE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/AnimationReader.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/DocumentParser.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MaterialReader.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MeshFinishing.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MeshReader.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ModelRegistry.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ParseMessages.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/RecordReading.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/SkinReader.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TokenReader.cpp)
+# Model loading also loads textures, so it goes into the framework libraries
+# (next to the renderer) rather than into the reader's own.
+set(XVIEW_MODEL_LOADING_SOURCES ${CMAKE_CURRENT_LIST_DIR}/ModelLoading.cpp)

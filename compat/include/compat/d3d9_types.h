@@ -270,7 +270,7 @@ struct D3DLOCKED_RECT {
 #pragma GCC diagnostic ignored "-Wpedantic"
 struct D3DMATRIX {
   union {
-    struct {
+    __extension__ struct {  // anonymous, as in the SDK header
       float _11, _12, _13, _14;
       float _21, _22, _23, _24;
       float _31, _32, _33, _34;

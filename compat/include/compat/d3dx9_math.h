@@ -246,6 +246,26 @@ struct D3DXQUATERNION {
 };
 typedef D3DXQUATERNION* LPD3DXQUATERNION;
 
+// A colour of four floats, red first; converts from and to an ARGB D3DCOLOR.
+struct D3DXCOLOR {
+  D3DXCOLOR() {}
+  D3DXCOLOR(DWORD argb)
+      : r(static_cast<FLOAT>((argb >> 16) & 0xFF) / 255.0f),
+        g(static_cast<FLOAT>((argb >> 8) & 0xFF) / 255.0f),
+        b(static_cast<FLOAT>(argb & 0xFF) / 255.0f),
+        a(static_cast<FLOAT>((argb >> 24) & 0xFF) / 255.0f) {}
+  D3DXCOLOR(FLOAT fr, FLOAT fg, FLOAT fb, FLOAT fa) : r(fr), g(fg), b(fb), a(fa) {}
+
+  operator FLOAT*() { return &r; }
+  operator const FLOAT*() const { return &r; }
+
+  BOOL operator==(const D3DXCOLOR& c) const { return r == c.r && g == c.g && b == c.b && a == c.a; }
+  BOOL operator!=(const D3DXCOLOR& c) const { return !(*this == c); }
+
+  FLOAT r, g, b, a;
+};
+typedef D3DXCOLOR* LPD3DXCOLOR;
+
 // The small helpers that D3DX itself defines inline.
 
 inline FLOAT D3DXVec2Length(const D3DXVECTOR2* pv) {

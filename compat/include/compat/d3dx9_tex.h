@@ -16,6 +16,10 @@ enum D3DXIMAGE_FILEFORMAT : DWORD {
   D3DXIFF_FORCE_DWORD = 0x7fffffff
 };
 
+// Loads an image file (BMP, JPEG, PNG, TGA, DDS) into a managed texture with a
+// full mip chain; row 0 of level 0 is the top of the image (v = 0).
+HRESULT WINAPI D3DXCreateTextureFromFileW(IDirect3DDevice9* device, LPCWSTR srcFile, IDirect3DTexture9** texture);
+
 struct PALETTEENTRY {
   BYTE peRed;
   BYTE peGreen;

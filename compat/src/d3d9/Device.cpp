@@ -153,6 +153,9 @@ bool Device::Initialize() {
 Device::~Device() {
   // With its window gone the context can no longer be made current; deleting
   // the context frees its objects all the same.
+  // Resources outliving the device let go of it first (their GL objects go
+  // with the context when it cannot be made current).
+  ReleaseDrawState(drawState, context_ && win32::SdlWindowOf(window_) && MakeCurrent());
   if (context_) {
     if (win32::SdlWindowOf(window_) && MakeCurrent()) {
       if (depthStencilBuffer_) glDeleteRenderbuffers(1, &depthStencilBuffer_);

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "common/LiveObjects.h"
+#include "d3d9/DrawState.h"
 
 namespace compat::d3d9 {
 
@@ -107,7 +108,14 @@ class Device final : public RefCounted<IDirect3DDevice9> {
   Surface* backBufferSurface_ = nullptr;
   Surface* depthStencilSurface_ = nullptr;
 
-  // Resource and drawing state (DeviceResources.cpp).
+  // Resource and drawing state (DeviceResources.cpp, DeviceDraw.cpp).
+ public:
+  DrawState drawState;
+
+ private:
+  // Points the declaration's attributes at their streams and binds the
+  // program and textures; fails when something the draw needs is missing.
+  HRESULT PrepareDraw(const char* call, UINT firstVertex, UINT vertices, bool userStream);
 };
 
 }  // namespace compat::d3d9

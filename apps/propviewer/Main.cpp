@@ -1,0 +1,26 @@
+// propviewer: the static model "squarepolygon.x" over the floor grid, with a
+// console that shows the model file's text while it loads.
+#include <windows.h>
+
+#include <cstdio>
+
+#include "common/RunOptions.h"
+#include "propviewer/Console.h"
+#include "propviewer/WindowEx.h"
+#include "window/MessageLoop.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  if (!g_RunOptions.Parse(L"propviewer")) return g_RunOptions.ExitCode();
+  Console console;
+  {
+    WindowEx window;
+    if (!window.Create(L"Application", 640, 480, CW_USEDEFAULT, CW_USEDEFAULT, L"BASIC_WINDOW", nullptr,
+                       WS_OVERLAPPEDWINDOW, 0, nullptr)) {
+      std::fprintf(stderr, "propviewer: the application window could not be created (error %lu)\n",
+                   static_cast<unsigned long>(GetLastError()));
+      return 1;
+    }
+    RunMessageLoop();
+  }
+  return g_RunOptions.ExitCode();
+}

@@ -1,0 +1,17 @@
+// The static viewer's application window: brings up the device, input,
+// effects, camera and the static model when created, and draws them
+// once per frame.
+#pragma once
+
+#include "platform/Direct3D9.h"
+#include "window/Window.h"
+
+class WindowEx : public Window {
+ public:
+  ~WindowEx() override;
+  int OnCreate(HWND hwnd, CREATESTRUCTW* createStruct) override;
+  void OnFrame() override;
+
+ private:
+  Direct3D9 direct3d9;
+};

@@ -1,0 +1,14 @@
+// Test hooks of the layer's drawing: what the last DrawPrimitiveUP handed over.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "compat/testing.h"
+
+namespace compat::testing {
+
+// The vertex bytes of the last DrawPrimitiveUP call, as the caller passed them.
+std::vector<std::uint8_t> LastUserPrimitiveData();
+
+}  // namespace compat::testing

@@ -1,0 +1,30 @@
+// What the D3DX side of the layer needs of a device: its GL context, and the
+// program that the current effect pass draws with.
+#pragma once
+
+#include <d3d9.h>
+#include <epoxy/gl.h>
+
+namespace compat::d3d9 {
+
+class Device;
+
+// The layer's device behind an interface pointer; null for anything else.
+Device* LayerDevice(IDirect3DDevice9* device);
+
+// False when the context cannot be made current (its window is gone).
+bool MakeCurrent(Device& device);
+
+// The program the next draws use; 0 when no effect pass is open, in which
+// case draws fail (there is no fixed-function pipeline to fall back on).
+void UseProgram(Device& device, GLuint program);
+
+// Vertex attribute locations by declaration usage, shared by the effect
+// compiler (which binds the shader inputs) and the draws (which feed them).
+// Returns -1 for a usage and index that have no input.
+int AttributeLocation(BYTE usage, BYTE usageIndex);
+// The shader input name of a location ("inPosition", "inTexCoord1"...).
+const char* AttributeName(int location);
+inline constexpr int kAttributeLocations = 16;
+
+}  // namespace compat::d3d9

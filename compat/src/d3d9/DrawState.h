@@ -1,0 +1,51 @@
+// The device's input-assembly and texture state, and the resources it must
+// tear down before its GL context goes. One member of Device holds it.
+#pragma once
+
+#include <d3d9.h>
+#include <epoxy/gl.h>
+
+#include <array>
+#include <set>
+
+namespace compat::d3d9 {
+
+class DeviceChild;
+class VertexDeclaration;
+class VertexBuffer;
+class IndexBuffer;
+class Texture;
+
+inline constexpr UINT kMaxStreams = 16;
+inline constexpr DWORD kMaxTextureStages = 16;
+inline constexpr DWORD kSamplerStateCount = 14;
+
+struct StreamBinding {
+  VertexBuffer* buffer = nullptr;  // one reference
+  UINT offset = 0;
+  UINT stride = 0;
+};
+
+struct DrawState {
+  std::set<DeviceChild*> children;  // every live resource of the device
+
+  VertexDeclaration* declaration = nullptr;  // bindings hold one reference each
+  std::array<StreamBinding, kMaxStreams> streams{};
+  IndexBuffer* indices = nullptr;
+  std::array<Texture*, kMaxTextureStages> textures{};
+  std::array<std::array<DWORD, kSamplerStateCount>, kMaxTextureStages> samplerStates{};
+
+  GLuint program = 0;  // chosen by the open effect pass
+  GLuint vertexArray = 0;
+  GLuint scratchBuffer = 0;  // vertices of DrawPrimitiveUP
+  std::array<GLuint, kMaxTextureStages> samplers{};
+
+  DrawState();
+};
+
+// Tears the state down: detaches every resource and releases the bindings.
+// Runs first in the device's destructor; GL objects are deleted only when
+// the context is current (otherwise they go with the context).
+void ReleaseDrawState(DrawState& state, bool contextCurrent);
+
+}  // namespace compat::d3d9

@@ -1,0 +1,13 @@
+// ID3DXBuffer: a reference-counted block of bytes.
+#pragma once
+
+#include <d3dx9.h>
+
+#include <string_view>
+
+namespace compat::d3dx9 {
+
+// A buffer holding `text` and a terminating zero, as D3DX hands out messages.
+ID3DXBuffer* CreateTextBuffer(std::string_view text);
+
+}  // namespace compat::d3dx9

@@ -1,0 +1,489 @@
+// ID3DXEffect over GL programs: parameter values live in the effect and go to
+// the pass's program when the pass begins and on every CommitChanges.
+#include <d3dx9.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/LiveObjects.h"
+#include "common/Trace.h"
+#include "common/Unicode.h"
+#include "d3d9/DeviceGL.h"
+#include "d3dx9/Buffer.h"
+#include "d3dx9/EffectProgram.h"
+#include "d3dx9/EffectSource.h"
+#include "d3dx9/FileBytes.h"
+
+namespace compat::d3dx9 {
+
+namespace {
+
+class Effect final : public RefCounted<ID3DXEffect> {
+ public:
+  // Compiles `source` for `device`; null with `error` set on failure.
+  static Effect* Create(IDirect3DDevice9* device, std::shared_ptr<const EffectSource> source,
+                        const std::string& fileName, std::string& error) {
+    d3d9::Device* layerDevice = d3d9::LayerDevice(device);
+    if (!layerDevice) {
+      error = fileName + ": the device is not a device of this layer";
+      return nullptr;
+    }
+    if (!d3d9::MakeCurrent(*layerDevice)) {
+      error = fileName + ": the device's GL context cannot be made current";
+      return nullptr;
+    }
+    std::vector<std::vector<PassProgram>> programs;
+    if (!BuildPassPrograms(*source, fileName, programs, error)) return nullptr;
+    return new Effect(device, std::move(source), fileName, std::move(programs));
+  }
+
+  ~Effect() override {
+    for (Parameter& p : parameters_)
+      if (p.texture) p.texture->Release();
+    if (begun_) d3d9::UseProgram(*layerDevice_, 0);
+    // Without a context the programs go with it.
+    if (d3d9::MakeCurrent(*layerDevice_)) DeletePassPrograms(programs_);
+    device_->Release();
+  }
+
+  HRESULT GetDesc(D3DXEFFECT_DESC* desc) override {
+    if (!desc) return D3DERR_INVALIDCALL;
+    desc->Creator = "compat cfx compiler";
+    desc->Parameters = static_cast<UINT>(parameters_.size());
+    desc->Techniques = static_cast<UINT>(source_->techniques.size());
+    desc->Functions = static_cast<UINT>(source_->shaders.size());
+    return D3D_OK;
+  }
+
+  HRESULT GetParameterDesc(D3DXHANDLE handle, D3DXPARAMETER_DESC* desc) override {
+    Parameter* p = FindParameter(handle);
+    if (!p || !desc) return D3DERR_INVALIDCALL;
+    const ParameterDecl& d = p->decl;
+    *desc = {};
+    desc->Name = d.name.c_str();
+    desc->Semantic = d.semantic.empty() ? nullptr : d.semantic.c_str();
+    desc->Elements = d.elements;
+    switch (d.type) {
+      case ParameterType::Float:
+        desc->Class = D3DXPC_SCALAR, desc->Type = D3DXPT_FLOAT, desc->Rows = 1, desc->Columns = 1;
+        break;
+      case ParameterType::Float2:
+      case ParameterType::Float3:
+      case ParameterType::Float4:
+        desc->Class = D3DXPC_VECTOR, desc->Type = D3DXPT_FLOAT, desc->Rows = 1;
+        desc->Columns = d.type == ParameterType::Float2 ? 2 : d.type == ParameterType::Float3 ? 3 : 4;
+        break;
+      case ParameterType::Float4x4:
+        desc->Class = D3DXPC_MATRIX_ROWS, desc->Type = D3DXPT_FLOAT, desc->Rows = 4, desc->Columns = 4;
+        break;
+      case ParameterType::Texture: desc->Class = D3DXPC_OBJECT, desc->Type = D3DXPT_TEXTURE; break;
+    }
+    desc->Bytes = d.type == ParameterType::Texture ? sizeof(void*) : ParameterFloatCount(d) * 4;
+    return D3D_OK;
+  }
+
+  HRESULT GetTechniqueDesc(D3DXHANDLE handle, D3DXTECHNIQUE_DESC* desc) override {
+    int t = FindTechnique(handle);
+    if (t < 0 || !desc) return D3DERR_INVALIDCALL;
+    const TechniqueDecl& technique = source_->techniques[static_cast<std::size_t>(t)];
+    desc->Name = technique.name.c_str();
+    desc->Passes = static_cast<UINT>(technique.passes.size());
+    desc->Annotations = 0;
+    return D3D_OK;
+  }
+
+  HRESULT GetPassDesc(D3DXHANDLE handle, D3DXPASS_DESC* desc) override {
+    const PassDecl* pass = FindPass(handle);
+    if (!pass || !desc) return D3DERR_INVALIDCALL;
+    *desc = {};
+    desc->Name = pass->name.c_str();
+    return D3D_OK;
+  }
+
+  D3DXHANDLE GetParameter(D3DXHANDLE parent, UINT index) override {
+    // Structures and arrays do not hand out member handles here.
+    if (parent || index >= parameters_.size()) return nullptr;
+    return Handle(parameters_[index]);
+  }
+
+  D3DXHANDLE GetParameterByName(D3DXHANDLE parent, const char* name) override {
+    if (parent || !name) return nullptr;
+    for (Parameter& p : parameters_)
+      if (p.decl.name == name) return Handle(p);
+    return nullptr;
+  }
+
+  D3DXHANDLE GetParameterElement(D3DXHANDLE, UINT) override { return nullptr; }
+
+  D3DXHANDLE GetTechnique(UINT index) override {
+    return index < source_->techniques.size() ? source_->techniques[index].name.c_str() : nullptr;
+  }
+
+  D3DXHANDLE GetTechniqueByName(const char* name) override {
+    if (!name) return nullptr;
+    for (const TechniqueDecl& t : source_->techniques)
+      if (t.name == name) return t.name.c_str();
+    return nullptr;
+  }
+
+  D3DXHANDLE GetPass(D3DXHANDLE technique, UINT index) override {
+    int t = FindTechnique(technique);
+    if (t < 0 || index >= source_->techniques[static_cast<std::size_t>(t)].passes.size()) return nullptr;
+    return source_->techniques[static_cast<std::size_t>(t)].passes[index].name.c_str();
+  }
+
+  D3DXHANDLE GetPassByName(D3DXHANDLE technique, const char* name) override {
+    int t = FindTechnique(technique);
+    if (t < 0 || !name) return nullptr;
+    for (const PassDecl& pass : source_->techniques[static_cast<std::size_t>(t)].passes)
+      if (pass.name == name) return pass.name.c_str();
+    return nullptr;
+  }
+
+  HRESULT SetValue(D3DXHANDLE handle, const void* data, UINT bytes) override {
+    Parameter* p = FindParameter(handle);
+    if (!p || !data || p->decl.type == ParameterType::Texture || bytes > p->values.size() * 4)
+      return D3DERR_INVALIDCALL;
+    std::memcpy(p->values.data(), data, bytes);
+    return D3D_OK;
+  }
+
+  HRESULT GetValue(D3DXHANDLE handle, void* data, UINT bytes) override {
+    Parameter* p = FindParameter(handle);
+    if (!p || !data || p->decl.type == ParameterType::Texture || bytes > p->values.size() * 4)
+      return D3DERR_INVALIDCALL;
+    std::memcpy(data, p->values.data(), bytes);
+    return D3D_OK;
+  }
+
+  HRESULT SetFloat(D3DXHANDLE handle, FLOAT value) override {
+    Parameter* p = FindParameter(handle);
+    if (!p || p->decl.type == ParameterType::Texture || p->decl.type == ParameterType::Float4x4)
+      return D3DERR_INVALIDCALL;
+    p->values[0] = value;
+    return D3D_OK;
+  }
+
+  HRESULT GetFloat(D3DXHANDLE handle, FLOAT* value) override {
+    Parameter* p = FindParameter(handle);
+    if (!p || !value || p->decl.type == ParameterType::Texture) return D3DERR_INVALIDCALL;
+    *value = p->values[0];
+    return D3D_OK;
+  }
+
+  // A vector goes into as many components as the parameter has.
+  HRESULT SetVector(D3DXHANDLE handle, const D3DXVECTOR4* vector) override {
+    trace::Record("ID3DXEffect::SetVector", HandleName(handle));
+    Parameter* p = FindParameter(handle);
+    if (!p || !vector || p->decl.type == ParameterType::Texture || p->decl.type == ParameterType::Float4x4)
+      return D3DERR_INVALIDCALL;
+    std::size_t count = std::min<std::size_t>(4, ParameterFloatCount(p->decl));
+    std::memcpy(p->values.data(), reinterpret_cast<const float*>(vector), count * 4);
+    return D3D_OK;
+  }
+
+  HRESULT GetVector(D3DXHANDLE handle, D3DXVECTOR4* vector) override {
+    Parameter* p = FindParameter(handle);
+    if (!p || !vector || p->decl.type == ParameterType::Texture || p->decl.type == ParameterType::Float4x4)
+      return D3DERR_INVALIDCALL;
+    float out[4] = {0, 0, 0, 0};
+    std::memcpy(out, p->values.data(), std::min<std::size_t>(4, p->values.size()) * 4);
+    std::memcpy(reinterpret_cast<float*>(vector), out, sizeof out);
+    return D3D_OK;
+  }
+
+  HRESULT SetMatrix(D3DXHANDLE handle, const D3DXMATRIX* matrix) override {
+    trace::Record("ID3DXEffect::SetMatrix", HandleName(handle));
+    return SetMatrices(handle, matrix, 1);
+  }
+
+  HRESULT GetMatrix(D3DXHANDLE handle, D3DXMATRIX* matrix) override { return GetMatrices(handle, matrix, 1); }
+
+  HRESULT SetMatrixArray(D3DXHANDLE handle, const D3DXMATRIX* matrices, UINT count) override {
+    trace::Record("ID3DXEffect::SetMatrixArray", HandleName(handle), count);
+    return SetMatrices(handle, matrices, count);
+  }
+
+  HRESULT GetMatrixArray(D3DXHANDLE handle, D3DXMATRIX* matrices, UINT count) override {
+    return GetMatrices(handle, matrices, count);
+  }
+
+  HRESULT SetTexture(D3DXHANDLE handle, IDirect3DBaseTexture9* texture) override {
+    trace::Record("ID3DXEffect::SetTexture", HandleName(handle), texture ? "texture" : "null");
+    Parameter* p = FindParameter(handle);
+    if (!p || p->decl.type != ParameterType::Texture) return D3DERR_INVALIDCALL;
+    if (texture) texture->AddRef();
+    if (p->texture) p->texture->Release();
+    p->texture = texture;
+    return D3D_OK;
+  }
+
+  HRESULT GetTexture(D3DXHANDLE handle, IDirect3DBaseTexture9** texture) override {
+    Parameter* p = FindParameter(handle);
+    if (!p || !texture || p->decl.type != ParameterType::Texture) return D3DERR_INVALIDCALL;
+    *texture = p->texture;
+    if (p->texture) p->texture->AddRef();
+    return D3D_OK;
+  }
+
+  HRESULT GetPool(ID3DXEffectPool** pool) override {
+    if (!pool) return D3DERR_INVALIDCALL;
+    *pool = nullptr;
+    return D3D_OK;
+  }
+
+  HRESULT SetTechnique(D3DXHANDLE handle) override {
+    trace::Record("ID3DXEffect::SetTechnique", HandleName(handle));
+    int t = FindTechnique(handle);
+    if (t < 0 || begun_) return D3DERR_INVALIDCALL;
+    currentTechnique_ = t;
+    return D3D_OK;
+  }
+
+  D3DXHANDLE GetCurrentTechnique() override {
+    return source_->techniques[static_cast<std::size_t>(currentTechnique_)].name.c_str();
+  }
+
+  HRESULT Begin(UINT* passes, DWORD flags) override {
+    trace::Record("ID3DXEffect::Begin", flags);
+    if (begun_) return D3DERR_INVALIDCALL;
+    begun_ = true;
+    if (passes) *passes = static_cast<UINT>(CurrentPasses().size());
+    return D3D_OK;
+  }
+
+  HRESULT BeginPass(UINT pass) override {
+    trace::Record("ID3DXEffect::BeginPass", pass);
+    if (!begun_ || passOpen_ || pass >= CurrentPasses().size()) return D3DERR_INVALIDCALL;
+    if (!d3d9::MakeCurrent(*layerDevice_)) return D3DERR_DEVICELOST;
+    passOpen_ = true;
+    openPass_ = pass;
+    d3d9::UseProgram(*layerDevice_, CurrentPasses()[pass].program);
+    Upload();
+    return D3D_OK;
+  }
+
+  HRESULT CommitChanges() override {
+    trace::Record("ID3DXEffect::CommitChanges");
+    if (!passOpen_) return D3DERR_INVALIDCALL;
+    if (!d3d9::MakeCurrent(*layerDevice_)) return D3DERR_DEVICELOST;
+    Upload();
+    return D3D_OK;
+  }
+
+  HRESULT EndPass() override {
+    trace::Record("ID3DXEffect::EndPass");
+    if (!passOpen_) return D3DERR_INVALIDCALL;
+    passOpen_ = false;
+    return D3D_OK;
+  }
+
+  // Restores what Begin found: no program is selected afterwards.
+  HRESULT End() override {
+    trace::Record("ID3DXEffect::End");
+    if (!begun_) return D3DERR_INVALIDCALL;
+    begun_ = passOpen_ = false;
+    d3d9::UseProgram(*layerDevice_, 0);
+    return D3D_OK;
+  }
+
+  HRESULT GetDevice(IDirect3DDevice9** device) override {
+    if (!device) return D3DERR_INVALIDCALL;
+    device_->AddRef();
+    *device = device_;
+    return D3D_OK;
+  }
+
+  HRESULT OnLostDevice() override { return D3D_OK; }
+  HRESULT OnResetDevice() override { return D3D_OK; }
+
+  // The clone is compiled afresh for `device` and starts with this effect's
+  // values, textures and current technique.
+  HRESULT CloneEffect(IDirect3DDevice9* device, ID3DXEffect** effect) override {
+    if (!device || !effect) return D3DERR_INVALIDCALL;
+    *effect = nullptr;
+    std::string error;
+    Effect* clone = Create(device, source_, fileName_, error);
+    if (!clone) {
+      OutputDebugStringA(("CloneEffect: " + error).c_str());
+      return E_FAIL;
+    }
+    for (std::size_t i = 0; i < parameters_.size(); ++i) {
+      clone->parameters_[i].values = parameters_[i].values;
+      if (parameters_[i].texture) clone->SetTexture(Handle(clone->parameters_[i]), parameters_[i].texture);
+    }
+    clone->currentTechnique_ = currentTechnique_;
+    *effect = clone;
+    return D3D_OK;
+  }
+
+ private:
+  struct Parameter {
+    ParameterDecl decl;
+    std::vector<float> values;
+    IDirect3DBaseTexture9* texture = nullptr;  // one reference
+    int textureUnit = -1;
+  };
+
+  Effect(IDirect3DDevice9* device, std::shared_ptr<const EffectSource> source, std::string fileName,
+         std::vector<std::vector<PassProgram>> programs)
+      : device_(device),
+        layerDevice_(d3d9::LayerDevice(device)),
+        source_(std::move(source)),
+        fileName_(std::move(fileName)),
+        programs_(std::move(programs)) {
+    device_->AddRef();
+    int unit = 0;
+    parameters_.reserve(source_->parameters.size());
+    for (const ParameterDecl& decl : source_->parameters) {
+      Parameter p;
+      p.decl = decl;
+      p.values.assign(ParameterFloatCount(decl), 0.0f);
+      if (decl.type == ParameterType::Texture) p.textureUnit = unit++;
+      parameters_.push_back(std::move(p));
+    }
+  }
+
+  static D3DXHANDLE Handle(const Parameter& p) { return p.decl.name.c_str(); }
+
+  // A handle is one this effect gave out or, as in D3DX, a name.
+  Parameter* FindParameter(D3DXHANDLE handle) {
+    if (!handle) return nullptr;
+    for (Parameter& p : parameters_)
+      if (Handle(p) == handle) return &p;
+    for (Parameter& p : parameters_)
+      if (p.decl.name == handle) return &p;
+    return nullptr;
+  }
+
+  int FindTechnique(D3DXHANDLE handle) const {
+    if (!handle) return -1;
+    const auto& techniques = source_->techniques;
+    for (std::size_t i = 0; i < techniques.size(); ++i)
+      if (techniques[i].name.c_str() == handle) return static_cast<int>(i);
+    for (std::size_t i = 0; i < techniques.size(); ++i)
+      if (techniques[i].name == handle) return static_cast<int>(i);
+    return -1;
+  }
+
+  const PassDecl* FindPass(D3DXHANDLE handle) const {
+    if (!handle) return nullptr;
+    for (const TechniqueDecl& t : source_->techniques)
+      for (const PassDecl& pass : t.passes)
+        if (pass.name.c_str() == handle) return &pass;
+    return nullptr;
+  }
+
+  // For the trace: the name behind a handle, "null" for none.
+  std::string HandleName(D3DXHANDLE handle) const {
+    if (!handle) return "null";
+    for (const Parameter& p : parameters_)
+      if (Handle(p) == handle) return p.decl.name;
+    for (const TechniqueDecl& t : source_->techniques)
+      if (t.name.c_str() == handle) return t.name;
+    return handle;
+  }
+
+  const std::vector<PassProgram>& CurrentPasses() const {
+    return programs_[static_cast<std::size_t>(currentTechnique_)];
+  }
+
+  HRESULT SetMatrices(D3DXHANDLE handle, const D3DXMATRIX* matrices, UINT count) {
+    Parameter* p = FindParameter(handle);
+    if (!p || !matrices || p->decl.type != ParameterType::Float4x4 ||
+        count > std::max<std::uint32_t>(1, p->decl.elements))
+      return D3DERR_INVALIDCALL;
+    std::memcpy(p->values.data(), reinterpret_cast<const float*>(matrices), std::size_t{count} * 64);
+    return D3D_OK;
+  }
+
+  HRESULT GetMatrices(D3DXHANDLE handle, D3DXMATRIX* matrices, UINT count) {
+    Parameter* p = FindParameter(handle);
+    if (!p || !matrices || p->decl.type != ParameterType::Float4x4 ||
+        count > std::max<std::uint32_t>(1, p->decl.elements))
+      return D3DERR_INVALIDCALL;
+    std::memcpy(reinterpret_cast<float*>(matrices), p->values.data(), std::size_t{count} * 64);
+    return D3D_OK;
+  }
+
+  // Matrices are uploaded transposed: the GLSL mat4 then equals the D3DX
+  // matrix, and shaders multiply row vectors on the left (v * M).
+  void Upload() {
+    const PassProgram& pass = CurrentPasses()[openPass_];
+    glUseProgram(pass.program);
+    for (std::size_t i = 0; i < parameters_.size(); ++i) {
+      Parameter& p = parameters_[i];
+      if (p.decl.type == ParameterType::Texture) {
+        auto stage = static_cast<DWORD>(p.textureUnit);
+        device_->SetTexture(stage, p.texture);
+        for (const SamplerStateDecl& s : p.decl.samplerStates)
+          device_->SetSamplerState(stage, static_cast<D3DSAMPLERSTATETYPE>(s.state), s.value);
+        continue;
+      }
+      GLint location = pass.locations[i];
+      if (location < 0) continue;
+      auto count = static_cast<GLsizei>(p.decl.elements == 0 ? 1 : p.decl.elements);
+      const float* v = p.values.data();
+      switch (p.decl.type) {
+        case ParameterType::Float: glUniform1fv(location, count, v); break;
+        case ParameterType::Float2: glUniform2fv(location, count, v); break;
+        case ParameterType::Float3: glUniform3fv(location, count, v); break;
+        case ParameterType::Float4: glUniform4fv(location, count, v); break;
+        case ParameterType::Float4x4: glUniformMatrix4fv(location, count, GL_TRUE, v); break;
+        case ParameterType::Texture: break;
+      }
+    }
+  }
+
+  IDirect3DDevice9* device_;  // one reference
+  d3d9::Device* layerDevice_;
+  std::shared_ptr<const EffectSource> source_;
+  std::string fileName_;
+  std::vector<std::vector<PassProgram>> programs_;  // [technique][pass]
+  std::vector<Parameter> parameters_;
+  int currentTechnique_ = 0;
+  bool begun_ = false;
+  bool passOpen_ = false;
+  UINT openPass_ = 0;
+};
+
+}  // namespace
+
+}  // namespace compat::d3dx9
+
+HRESULT WINAPI D3DXCreateEffectFromFileExW(IDirect3DDevice9* device, LPCWSTR srcFile,
+                                           const D3DXMACRO* defines, ID3DXInclude* include,
+                                           LPCSTR skipConstants, DWORD flags, ID3DXEffectPool* pool,
+                                           ID3DXEffect** effect, ID3DXBuffer** compilationErrors) {
+  using namespace compat::d3dx9;
+  (void)defines, (void)include, (void)skipConstants, (void)flags, (void)pool;
+  if (effect) *effect = nullptr;
+  if (compilationErrors) *compilationErrors = nullptr;
+  if (!device || !srcFile || !effect) return D3DERR_INVALIDCALL;
+
+  std::string fileName = compat::ToUtf8(srcFile);
+  auto fail = [&](std::string message) {
+    while (!message.empty() && message.back() == '\n') message.pop_back();
+    if (compilationErrors) *compilationErrors = CreateTextBuffer(message);
+    return E_FAIL;
+  };
+  std::vector<std::uint8_t> bytes;
+  std::string error;
+  if (!ReadFileBytes(srcFile, bytes, error)) return fail(fileName + ": " + error);
+  auto source = std::make_shared<EffectSource>();
+  std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  if (!ParseEffectSource(text, fileName, *source, error)) return fail(error);
+  Effect* created = Effect::Create(device, std::move(source), fileName, error);
+  if (!created) return fail(error);
+  *effect = created;
+  return D3D_OK;
+}
+
+HRESULT WINAPI D3DXCreateEffectFromFileW(IDirect3DDevice9* device, LPCWSTR srcFile, const D3DXMACRO* defines,
+                                         ID3DXInclude* include, DWORD flags, ID3DXEffectPool* pool,
+                                         ID3DXEffect** effect, ID3DXBuffer** compilationErrors) {
+  return D3DXCreateEffectFromFileExW(device, srcFile, defines, include, nullptr, flags, pool, effect,
+                                     compilationErrors);
+}

@@ -1,0 +1,30 @@
+// Decoding image files into the levels of a texture: BMP, JPEG, PNG and TGA
+// through stb_image, DDS (uncompressed and DXT1/3/5) by hand. Needs no GL.
+#pragma once
+
+#include <d3d9.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace compat::d3dx9 {
+
+struct ImageLevel {
+  UINT width = 0;
+  UINT height = 0;
+  std::vector<std::uint8_t> bytes;  // level memory in `format`, top row first
+};
+
+struct DecodedImage {
+  D3DFORMAT format = D3DFMT_UNKNOWN;
+  std::vector<ImageLevel> levels;  // always the full chain down to 1 x 1
+};
+
+// Largest edge accepted; bounds what a hostile header can make us allocate.
+inline constexpr UINT kMaxImageEdge = 8192;
+
+// On failure returns false with `error` saying why (without the file name).
+bool DecodeImageFile(const std::vector<std::uint8_t>& file, DecodedImage& out, std::string& error);
+
+}  // namespace compat::d3dx9

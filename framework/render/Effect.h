@@ -1,0 +1,52 @@
+// One compiled effect file with its technique and parameter handles resolved
+// by name once, and the registry of the effects that meshes are drawn with.
+#pragma once
+
+#include <windows.h>
+#include <d3d9.h>
+#include <d3dx9.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+class Effect {
+ public:
+  Effect();
+  // A copy compiles its own clone of the source's effect; the file name stays behind.
+  Effect(const Effect& source);
+  Effect& operator=(const Effect&) = delete;
+  virtual ~Effect();
+
+  // Compiles `fileName` into this empty Effect; refused when it is loaded.
+  bool Load(IDirect3DDevice9* device, const wchar_t* fileName);
+
+  bool SetMatrix(const std::wstring& name, const D3DXMATRIX& matrix);
+  bool SetVector(const std::wstring& name, const D3DXVECTOR4& vector);
+  bool SetFinalTransforms(const D3DXMATRIX* matrices, UINT count);
+
+  // Makes technique "T0" current and remembers the pass BeginPass opens.
+  bool SelectPass(std::uint32_t pass);
+  bool BeginPass();
+
+  // Cached handle lookups: a name the effect does not declare is remembered
+  // with a null handle.
+  D3DXHANDLE ParameterHandle(const std::wstring& name);
+  D3DXHANDLE TechniqueHandle(const std::wstring& name);
+
+  ID3DXEffect* effect;  // one reference; null while empty
+  std::map<std::wstring, D3DXHANDLE> techniques;
+  std::map<std::wstring, D3DXHANDLE> parameters;
+  std::wstring fileName;
+  D3DXHANDLE currentTechnique;
+  std::uint32_t pass;
+
+ private:
+  void BuildCaches();
+};
+
+// The effects of the meshes by file name ("mesh.cfx", "skinmesh.cfx").
+extern std::map<std::wstring, Effect> g_EffectMap;
+
+// Registers and compiles one effect file; a failure leaves no entry.
+bool LoadEffect(IDirect3DDevice9* device, const wchar_t* fileName);

@@ -1,0 +1,69 @@
+#include "render/Texture.h"
+
+std::map<std::wstring, Texture> g_TextureMap;
+
+Texture::Texture() : texture(nullptr), surface(nullptr), extra{nullptr, nullptr}, width(0), height(0) {}
+
+Texture::Texture(const Texture& source) : Texture() { Assign(source); }
+
+Texture::~Texture() {
+  for (int i = 1; i >= 0; --i) {
+    if (extra[i]) extra[i]->Release();
+    extra[i] = nullptr;
+  }
+  ReleaseTextureAndSurface();
+}
+
+void Texture::ReleaseTextureAndSurface() {
+  if (surface) surface->Release();
+  surface = nullptr;
+  if (texture) texture->Release();
+  texture = nullptr;
+}
+
+void Texture::ReadLevelZero() {
+  texture->GetSurfaceLevel(0, &surface);
+  D3DSURFACE_DESC description{};
+  if (surface && SUCCEEDED(surface->GetDesc(&description))) {
+    width = description.Width;
+    height = description.Height;
+  }
+}
+
+bool Texture::Assign(const Texture& source) {
+  if (!source.texture) return false;
+  if (&source == this) return true;  // releasing first would lose the texture
+  ReleaseTextureAndSurface();
+  source.texture->AddRef();
+  texture = source.texture;
+  ReadLevelZero();
+  for (int i = 0; i < 2; ++i) {
+    if (!source.extra[i]) continue;
+    source.extra[i]->AddRef();
+    if (extra[i]) extra[i]->Release();
+    extra[i] = source.extra[i];
+  }
+  return true;
+}
+
+bool LoadTexture(IDirect3DDevice9* device, const wchar_t* fileName) {
+  std::wstring name = fileName ? fileName : L"";
+  g_TextureMap.try_emplace(name);
+  Texture& entry = g_TextureMap[name];
+  if (entry.surface) entry.surface->Release();
+  entry.surface = nullptr;
+  if (entry.texture) entry.texture->Release();
+  entry.texture = nullptr;
+  if (FAILED(D3DXCreateTextureFromFileW(device, fileName, &entry.texture))) {
+    entry.texture = nullptr;
+    g_TextureMap.erase(name);
+    return false;
+  }
+  entry.texture->GetSurfaceLevel(0, &entry.surface);
+  D3DSURFACE_DESC description{};
+  if (entry.surface && SUCCEEDED(entry.surface->GetDesc(&description))) {
+    entry.width = description.Width;
+    entry.height = description.Height;
+  }
+  return true;
+}

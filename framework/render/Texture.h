@@ -1,0 +1,40 @@
+// One texture loaded from an image file with its level-0 surface and size,
+// and the registry of the textures that model materials name.
+#pragma once
+
+#include <windows.h>
+#include <d3d9.h>
+#include <d3dx9.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+class Texture {
+ public:
+  Texture();
+  // A copy shares the source's texture and holds its own level-0 surface.
+  Texture(const Texture& source);
+  Texture& operator=(const Texture&) = delete;
+  virtual ~Texture();
+
+  // Shares `source`'s texture (and its extra objects); false when it is empty.
+  bool Assign(const Texture& source);
+
+  IDirect3DTexture9* texture;  // each reference held once; null while empty
+  IDirect3DSurface9* surface;  // level 0 of texture
+  IUnknown* extra[2];          // carried along by Assign, released with the Texture
+  std::uint32_t width;
+  std::uint32_t height;
+
+ private:
+  void ReleaseTextureAndSurface();
+  void ReadLevelZero();
+};
+
+// Textures by the file name the model loader builds.
+extern std::map<std::wstring, Texture> g_TextureMap;
+
+// Registers and loads one texture file; a failure leaves no entry, even when
+// the name had loaded before.
+bool LoadTexture(IDirect3DDevice9* device, const wchar_t* fileName);

@@ -1,0 +1,113 @@
+#include "xfile/AnimationReader.h"
+
+#include "xfile/RecordReading.h"
+
+XFILE_SHAPE_BEGIN
+
+#if !defined(XVIEW_REDUCED_MODEL)
+
+std::int32_t g_MaxKeyTime = 0;
+
+namespace {
+
+enum KeyType : std::int32_t { RotationKey = 0, ScaleKey = 1, PositionKey = 2, MatrixKey = 4 };
+
+D3DXVECTOR3 ReadVector3() {
+  float x = ReadFloat();
+  float y = ReadFloat();
+  float z = ReadFloat();
+  return D3DXVECTOR3(x, y, z);
+}
+
+// Reads one key's value for its type into its map; the first value of a tick wins.
+void ReadKey(XAnimation& animation, std::int32_t type, std::uint32_t tick) {
+  switch (type) {
+    case RotationKey: {
+      float w = ReadFloat();
+      float x = ReadFloat();
+      float y = ReadFloat();
+      float z = ReadFloat();
+      animation.rotationKeys.try_emplace(tick, D3DXQUATERNION(x, y, z, w));
+      break;
+    }
+    case ScaleKey:
+      animation.scaleKeys.try_emplace(tick, ReadVector3());
+      break;
+    case PositionKey:
+      animation.positionKeys.try_emplace(tick, ReadVector3());
+      break;
+    case MatrixKey: {
+      D3DXMATRIX matrix;
+      ReadMatrix(matrix);
+      animation.matrixKeys.try_emplace(tick, matrix);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+}  // namespace
+
+bool ReadAnimationSet(XAnimationSet& set) {
+  ReadToken();
+  while (!TokenIsOpenBrace() && !AtEndOfModel()) {
+    set.name = g_Token;
+    ReadToken();
+  }
+  g_MaxKeyTime = 0;
+  ReadToken();
+  while (!TokenIsCloseBrace() && !AtEndOfModel()) {
+    if (TokenIs(L"Animation")) ReadAnimation(set.animations.emplace_back());
+    ReadToken();
+  }
+  set.lastKeyTime = g_MaxKeyTime;
+  return true;
+}
+
+bool ReadAnimation(XAnimation& animation) {
+  ReadToken();
+  if (!TokenIsOpenBrace()) ReadToken();  // the animation's own name is not kept
+  ReadToken();
+  while (!TokenIsCloseBrace() && !AtEndOfModel()) {
+    if (TokenIsOpenBrace()) {  // a reference to the animated frame
+      ReadToken();
+      animation.frameName = g_Token;
+      ReadToken();
+    } else if (TokenIs(L"AnimationKey")) {
+      ReadAnimationKey(animation);
+    } else if (TokenIs(L"AnimationOptions")) {
+      ReadOpeningBrace();
+      SkipNestedRecord();
+    }
+    ReadToken();
+  }
+  return true;
+}
+
+bool ReadAnimationKey(XAnimation& animation) {
+  ReadOpeningBrace();
+  std::int32_t type = ReadInt();
+  std::int32_t count = ReadInt();
+  bool known = type == RotationKey || type == ScaleKey || type == PositionKey || type == MatrixKey;
+  if (!known) {  // a key type the reader does not know is passed over whole
+    SkipNestedRecord();
+    return true;
+  }
+  if (count <= 0) {
+    ReadToken();
+    return true;
+  }
+  for (std::int32_t i = 0; i < count && !AtEndOfModel(); ++i) {
+    std::int32_t time = ReadInt();
+    if (time > g_MaxKeyTime) g_MaxKeyTime = time;
+    ReadToken();  // the key's number of values
+    ReadKey(animation, type, static_cast<std::uint32_t>(time));
+  }
+  ReadToken();
+  return true;
+}
+
+#endif
+
+XFILE_SHAPE_END

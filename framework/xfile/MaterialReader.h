@@ -1,0 +1,24 @@
+// Materials: the MeshMaterialList of a mesh, Material records with their
+// texture file names, and the table of named materials that a list may
+// refer to ("{ Name }").
+#pragma once
+
+#include <string>
+
+#include "xfile/XFileRecords.h"
+
+XFILE_SHAPE_BEGIN
+
+// Each reader is called right after its keyword and consumes its record up
+// to and including the record's closing "}".
+void ReadMaterialList(XMesh& mesh);
+void ReadMaterial(XMaterial& material);
+void ReadTextureFilename(XMaterial& material);
+
+// Named materials are kept for the length of one parse, so that a later
+// reference by name finds them.
+void ForgetNamedMaterials();
+void RememberNamedMaterial(const XMaterial& material);
+const XMaterial* FindNamedMaterial(const std::wstring& name);
+
+XFILE_SHAPE_END

@@ -1,0 +1,116 @@
+#include "xfile/MeshFinishing.h"
+
+#include <algorithm>
+#include <cmath>
+
+XFILE_SHAPE_BEGIN
+
+namespace {
+
+D3DXVECTOR3 Subtract(const D3DXVECTOR3& a, const D3DXVECTOR3& b) { return D3DXVECTOR3(a.x - b.x, a.y - b.y, a.z - b.z); }
+
+D3DXVECTOR3 Cross(const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
+  return D3DXVECTOR3(a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x);
+}
+
+float Dot(const D3DXVECTOR3& a, const D3DXVECTOR3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
+bool IsFinite(const D3DXVECTOR3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+
+bool CornersInRange(const XFace& face, std::size_t vertexCount) {
+  for (std::int32_t corner : face.corners)
+    if (corner < 0 || static_cast<std::size_t>(corner) >= vertexCount) return false;
+  return true;
+}
+
+}  // namespace
+
+void Triangulate(XMesh& mesh) {
+  const std::size_t vertexCount = mesh.vertices.size();
+  std::size_t triangles = 0;
+  bool allTriangles = true;
+  for (const XFace& face : mesh.faces) {
+    if (face.corners.size() >= 3) triangles += face.corners.size() - 2;
+    allTriangles = allTriangles && face.corners.size() == 3 && CornersInRange(face, vertexCount);
+  }
+  if (allTriangles) return;
+
+  std::vector<XFace> result;
+  result.reserve(triangles);
+  for (XFace& face : mesh.faces) {
+    const std::size_t corners = face.corners.size();
+    if (corners < 3 || !CornersInRange(face, vertexCount)) continue;
+    // The fan's first triangle is the polygon's first three corners: it keeps
+    // the polygon's own list, so a quad costs one new list, not two.
+    const std::vector<std::int32_t>& c = face.corners;
+    for (std::size_t k = 2; k + 1 < corners; ++k) result.push_back(XFace{face.material, {c[0], c[k], c[k + 1]}});
+    face.corners.resize(3);
+    result.insert(result.end() - static_cast<std::ptrdiff_t>(corners - 3), std::move(face));
+  }
+  mesh.faces = std::move(result);
+}
+
+void ComputeNormals(XMesh& mesh) {
+  for (const XFace& face : mesh.faces) {
+    XVertex& v0 = mesh.vertices[face.corners[0]];
+    XVertex& v1 = mesh.vertices[face.corners[1]];
+    XVertex& v2 = mesh.vertices[face.corners[2]];
+    D3DXVECTOR3 normal = Cross(Subtract(v1.position, v0.position), Subtract(v2.position, v0.position));
+    for (XVertex* vertex : {&v0, &v1, &v2}) {
+      vertex->normal.x += normal.x;
+      vertex->normal.y += normal.y;
+      vertex->normal.z += normal.z;
+    }
+  }
+  for (XVertex& vertex : mesh.vertices) D3DXVec3Normalize(&vertex.normal, &vertex.normal);
+}
+
+void ComputeTangents(XMesh& mesh) {
+  for (const XFace& face : mesh.faces) {
+    XVertex& v0 = mesh.vertices[face.corners[0]];
+    XVertex& v1 = mesh.vertices[face.corners[1]];
+    XVertex& v2 = mesh.vertices[face.corners[2]];
+    D3DXVECTOR3 edge1 = Subtract(v1.position, v0.position);
+    D3DXVECTOR3 edge2 = Subtract(v2.position, v0.position);
+    D3DXVECTOR3 normal = Cross(edge1, edge2);
+    D3DXVec3Normalize(&edge1, &edge1);
+    D3DXVec3Normalize(&edge2, &edge2);
+    D3DXVECTOR2 uv1(v1.texCoord.x - v0.texCoord.x, v1.texCoord.y - v0.texCoord.y);
+    D3DXVECTOR2 uv2(v2.texCoord.x - v0.texCoord.x, v2.texCoord.y - v0.texCoord.y);
+    D3DXVec2Normalize(&uv1, &uv1);
+    D3DXVec2Normalize(&uv2, &uv2);
+
+    float determinant = uv1.x * uv2.y - uv2.x * uv1.y;
+    if (determinant == 0.0f || !std::isfinite(determinant)) continue;
+    float r = 1.0f / determinant;
+    D3DXVECTOR3 tangent(r * (uv2.y * edge1.x - uv1.y * edge2.x), r * (uv2.y * edge1.y - uv1.y * edge2.y),
+                        r * (uv2.y * edge1.z - uv1.y * edge2.z));
+    D3DXVECTOR3 bitangent(r * (uv1.x * edge2.x - uv2.x * edge1.x), r * (uv1.x * edge2.y - uv2.x * edge1.y),
+                          r * (uv1.x * edge2.z - uv2.x * edge1.z));
+    if (!IsFinite(tangent) || !IsFinite(bitangent) || !IsFinite(normal)) continue;
+    D3DXVec3Normalize(&tangent, &tangent);
+    D3DXVec3Normalize(&bitangent, &bitangent);
+    if (!IsFinite(tangent) || !IsFinite(bitangent)) continue;
+
+    float w = Dot(Cross(normal, tangent), bitangent) >= 0.0f ? 1.0f : -1.0f;
+    D3DXVECTOR4 result(tangent.x, tangent.y, tangent.z, w);
+    v0.tangent = result;
+    v1.tangent = result;
+    v2.tangent = result;
+  }
+}
+
+void BuildSubsets(XMesh& mesh) {
+  auto byMaterial = [](const XFace& a, const XFace& b) { return a.material < b.material; };
+  if (!std::is_sorted(mesh.faces.begin(), mesh.faces.end(), byMaterial))
+    std::stable_sort(mesh.faces.begin(), mesh.faces.end(), byMaterial);
+  mesh.subsets.clear();
+  for (std::size_t i = 0; i < mesh.faces.size(); ++i) {
+    std::int32_t material = mesh.faces[i].material;
+    if (mesh.subsets.empty() || mesh.subsets.back().material != material)
+      mesh.subsets.push_back(XSubset{0, static_cast<std::uint32_t>(i), material});
+    ++mesh.subsets.back().faceCount;
+  }
+}
+
+XFILE_SHAPE_END

@@ -1,0 +1,26 @@
+// The finishing steps of a mesh once its records are read: triangles only,
+// vertex normals, tangents and material subsets.
+#pragma once
+
+#include "xfile/XFileRecords.h"
+
+XFILE_SHAPE_BEGIN
+
+// Replaces the faces by triangles: a polygon becomes a fan around its first
+// corner; a face with fewer than three corners, or with a corner outside the
+// vertex list, yields nothing.
+void Triangulate(XMesh& mesh);
+
+// Area-weighted vertex normals: the unnormalised face normal of every
+// triangle is added to its corners, then every normal is made unit length.
+void ComputeNormals(XMesh& mesh);
+
+// Per-triangle tangents with handedness in w; a vertex keeps the tangent of
+// the last triangle that uses it. A triangle whose texture coordinates give
+// no tangent direction contributes nothing.
+void ComputeTangents(XMesh& mesh);
+
+// Sorts the faces stably by material index and emits one subset per run.
+void BuildSubsets(XMesh& mesh);
+
+XFILE_SHAPE_END

@@ -1,0 +1,28 @@
+// Loading the viewer's model file into g_ModelRegistry together with the
+// textures its materials name, and finding it again.
+#pragma once
+
+#include <windows.h>
+#include <d3d9.h>
+
+#include <string>
+
+#include "xfile/XFileRecords.h"
+
+XFILE_SHAPE_BEGIN
+
+// The program's model file: "miko.x", or "squarepolygon.x" in the reduced shape.
+extern const wchar_t* const kModelFileName;
+
+// Parses the model file and loads every texture its materials name; false
+// when the file cannot be opened or its header is rejected. A model that is
+// loaded already is not parsed again.
+bool LoadModel(IDirect3DDevice9* device);
+// The registry's content for the model file, or null when it is not loaded.
+XModelContent* FindModel();
+
+// The same for any file name (the programs use the fixed one above).
+bool LoadModelFile(IDirect3DDevice9* device, const std::wstring& fileName);
+XModelContent* FindModelFile(const std::wstring& fileName);
+
+XFILE_SHAPE_END

@@ -1,0 +1,162 @@
+#include "xfile/TokenReader.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cwchar>
+
+XFILE_SHAPE_BEGIN
+
+FILE* g_ModelFile = nullptr;
+std::wstring g_ModelDirectory;
+std::wstring g_Token;
+
+namespace {
+
+enum CharClass : unsigned char { Word, Separator, LineFeed, Brace, Slash };
+
+struct CharClasses {
+  CharClass of[256];
+  constexpr CharClasses() : of() {
+    for (auto& c : of) c = Word;
+    of[static_cast<unsigned char>('\n')] = LineFeed;
+    of[static_cast<unsigned char>(' ')] = Separator;
+    of[static_cast<unsigned char>(';')] = Separator;
+    of[static_cast<unsigned char>(',')] = Separator;
+    of[static_cast<unsigned char>('"')] = Separator;
+    of[static_cast<unsigned char>('{')] = Brace;
+    of[static_cast<unsigned char>('}')] = Brace;
+    of[static_cast<unsigned char>('/')] = Slash;
+  }
+};
+constexpr CharClasses kClasses;
+
+CharClass ClassOf(wint_t c) { return c < 256 ? kClasses.of[c] : Word; }
+
+struct ReaderState {
+  wint_t current = 0;  // the brace held back when it ended a word
+  bool pendingBrace = false;
+  bool inComment = false;
+  bool echo = false;
+  bool atEnd = false;
+  bool echoEnabled = true;
+  std::uint64_t size = 0;
+  std::uint64_t consumed = 0;
+};
+ReaderState g_Reader;
+
+// The unlocked wide-character calls of the C runtime where it has them; the
+// older msvcrt (before version 8) has only the locking ones.
+#if defined(__MSVCRT_VERSION__) && __MSVCRT_VERSION__ < 0x800 && !defined(_UCRT)
+inline wint_t GetCharacter(FILE* file) { return fgetwc(file); }
+inline void PutCharacter(wchar_t c, FILE* file) { fputwc(c, file); }
+#else
+inline wint_t GetCharacter(FILE* file) { return _fgetwc_nolock(file); }
+inline void PutCharacter(wchar_t c, FILE* file) { _fputwc_nolock(c, file); }
+#endif
+
+inline wint_t NextChar() {
+  wint_t c = GetCharacter(g_ModelFile);
+  if (c == WEOF) {
+    g_Reader.atEnd = true;
+  } else {
+    ++g_Reader.consumed;
+  }
+  return c;
+}
+
+inline void Echo(wint_t c) {
+  if (g_Reader.echo) PutCharacter(static_cast<wchar_t>(c), stdout);
+}
+
+}  // namespace
+
+void BeginTokens(FILE* file, bool echo) {
+  bool enabled = g_Reader.echoEnabled;
+  g_Reader = ReaderState{};
+  g_Reader.echoEnabled = enabled;
+  g_Reader.echo = echo;
+  g_Reader.size = UINT64_MAX;
+  g_ModelFile = file;
+  g_Token.clear();
+}
+
+void SetModelSize(std::uint64_t bytes) { g_Reader.size = bytes; }
+
+bool ReadToken() {
+  g_Token.clear();
+  if (g_Reader.pendingBrace) {
+    g_Reader.pendingBrace = false;
+    g_Token.push_back(static_cast<wchar_t>(g_Reader.current));
+    return true;
+  }
+  wint_t c = NextChar();
+  for (;;) {
+    if (c == WEOF) return false;
+    CharClass kind = ClassOf(c);
+    if (kind == Word && !g_Reader.inComment) {
+      // The hot path: the characters of a word, until something else comes.
+      do {
+        Echo(c);
+        g_Token.push_back(static_cast<wchar_t>(c));
+        c = NextChar();
+        if (c == WEOF) return false;
+        kind = ClassOf(c);
+      } while (kind == Word);
+    }
+    if (g_Reader.inComment) {
+      if (kind != LineFeed) {
+        c = NextChar();
+        continue;
+      }
+      g_Reader.inComment = false;
+    } else if (kind == Slash) {
+      wint_t next = NextChar();
+      if (next == L'/') {
+        g_Reader.inComment = true;
+        c = NextChar();
+        continue;
+      }
+      // A single slash belongs to the word; the character after it is handled next.
+      Echo(c);
+      g_Token.push_back(static_cast<wchar_t>(c));
+      c = next;
+      continue;
+    }
+    Echo(c);
+    if (kind == Brace) {
+      if (g_Token.empty()) {
+        g_Token.push_back(static_cast<wchar_t>(c));
+      } else {
+        g_Reader.current = c;
+        g_Reader.pendingBrace = true;
+      }
+      return true;
+    }
+    // A separator or a line feed ends a word.
+    if (!g_Token.empty()) return true;
+    c = NextChar();
+  }
+}
+
+bool AtEndOfModel() { return g_Reader.atEnd && !g_Reader.pendingBrace; }
+
+std::uint64_t RemainingModelBytes() {
+  return g_Reader.consumed < g_Reader.size ? g_Reader.size - g_Reader.consumed : 0;
+}
+
+void SetModelEcho(bool enabled) { g_Reader.echoEnabled = enabled; }
+bool ModelEchoEnabled() { return g_Reader.echoEnabled; }
+
+bool TokenIs(std::wstring_view keyword) {
+  if (g_Token.size() != keyword.size()) return false;
+  for (std::size_t i = 0; i < keyword.size(); ++i) {
+    wchar_t a = g_Token[i], b = keyword[i];
+    if (a >= L'A' && a <= L'Z') a = static_cast<wchar_t>(a - L'A' + L'a');
+    if (b >= L'A' && b <= L'Z') b = static_cast<wchar_t>(b - L'A' + L'a');
+    if (a != b) return false;
+  }
+  return true;
+}
+
+XFILE_SHAPE_END

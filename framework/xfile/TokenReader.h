@@ -1,0 +1,46 @@
+// The token reader: splits the open model file into words and braces,
+// character by character, and echoes every character it takes to standard
+// output when somebody can see it.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "xfile/XFileShape.h"
+
+XFILE_SHAPE_BEGIN
+
+extern FILE* g_ModelFile;
+extern std::wstring g_ModelDirectory;  // with its final separator; empty for a bare file name
+extern std::wstring g_Token;           // the current token; a word may be of any length
+
+// Starts reading `file` from its beginning: no pending brace, outside any
+// comment. `echo` decides for the whole file whether characters are echoed.
+void BeginTokens(FILE* file, bool echo);
+
+// Reads the next word or brace into g_Token. False when the file ended before
+// a token was complete; the token then holds what was collected (possibly
+// nothing).
+bool ReadToken();
+
+// True once the reader has met the end of the file (or a read error).
+bool AtEndOfModel();
+
+// An upper bound on the characters that remain to be read: a count that the
+// file gives is never trusted beyond what the rest of the file could hold.
+std::uint64_t RemainingModelBytes();
+void SetModelSize(std::uint64_t bytes);
+
+// Whether a parse may echo at all; tools that print their own output turn it
+// off. On by default: the echo then follows whether standard output exists.
+void SetModelEcho(bool enabled);
+bool ModelEchoEnabled();
+
+// Keywords match whole tokens, ignoring ASCII case.
+bool TokenIs(std::wstring_view keyword);
+inline bool TokenIsOpenBrace() { return g_Token.size() == 1 && g_Token[0] == L'{'; }
+inline bool TokenIsCloseBrace() { return g_Token.size() == 1 && g_Token[0] == L'}'; }
+
+XFILE_SHAPE_END

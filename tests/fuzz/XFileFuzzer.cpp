@@ -1,0 +1,77 @@
+// Feeds arbitrary bytes to the model reader and checks what every parsed
+// model promises its users: triangles with corners inside the vertex list,
+// subsets that partition the faces, finite tangents, frames of the same scene.
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "xfile/DocumentParser.h"
+#include "xfile/TokenReader.h"
+
+namespace {
+
+void Require(bool condition) {
+  if (!condition) std::abort();
+}
+
+void CheckMesh(const XMesh& mesh) {
+  Require((mesh.flags & HasPositions) && (mesh.flags & HasNormals));
+  std::uint64_t next = 0;
+  for (const XSubset& subset : mesh.subsets) {
+    Require(subset.firstFace == next);
+    next += subset.faceCount;
+  }
+  Require(next == mesh.faces.size());
+  for (const XFace& face : mesh.faces) {
+    Require(face.corners.size() == 3);
+    for (std::int32_t corner : face.corners) Require(corner >= 0 && std::size_t(corner) < mesh.vertices.size());
+  }
+  for (const XVertex& vertex : mesh.vertices) {
+    Require(std::isfinite(vertex.tangent.x) && std::isfinite(vertex.tangent.y) && std::isfinite(vertex.tangent.z));
+#if !defined(XVIEW_REDUCED_MODEL)
+    for (const XSkinInfluence& influence : vertex.influences) Require(influence.bone < mesh.bones.size());
+#endif
+  }
+}
+
+#if !defined(XVIEW_REDUCED_MODEL)
+bool InScene(const XFileScene& scene, const XFrame* frame) {
+  if (!frame) return true;
+  auto found = scene.frames.find(frame->name);
+  return found != scene.frames.end() && &found->second == frame;
+}
+
+void CheckContent(const XFileScene& scene) {
+  for (const XMesh& mesh : scene.meshes) {
+    CheckMesh(mesh);
+    Require(InScene(scene, mesh.frame));
+  }
+  for (const auto& [name, frame] : scene.frames) {
+    Require(InScene(scene, frame.parent));
+    std::size_t steps = 0;  // no cycles
+    for (const XFrame* up = frame.parent; up; up = up->parent) Require(++steps <= scene.frames.size());
+  }
+}
+#else
+void CheckContent(const std::vector<XMesh>& meshes) {
+  for (const XMesh& mesh : meshes) CheckMesh(mesh);
+}
+#endif
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static const std::string path = "/tmp/xfile_fuzz_" + std::to_string(::getpid()) + ".x";
+  FILE* file = std::fopen(path.c_str(), "wb");
+  if (!file) return 0;
+  std::fwrite(data, 1, size, file);
+  std::fclose(file);
+  SetModelEcho(false);
+  XModelContent content;
+  if (ParseXFile(std::wstring(path.begin(), path.end()), content)) CheckContent(content);
+  return 0;
+}

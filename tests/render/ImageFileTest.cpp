@@ -1,0 +1,130 @@
+// Image files into texture levels: stb formats, DDS, DXT blocks; no GL needed.
+#include <gtest/gtest.h>
+#include <stb_image_write.h>
+
+#include <cstring>
+
+#include "d3d9/PixelFormats.h"
+#include "d3dx9/ImageFile.h"
+#include "ImageFiles.h"
+
+namespace {
+
+using compat::d3dx9::DecodedImage;
+using compat::d3dx9::DecodeImageFile;
+using testimages::Rgba;
+
+std::string Decode(const std::vector<std::uint8_t>& file, DecodedImage& image) {
+  std::string error;
+  return DecodeImageFile(file, image, error) ? "" : error;
+}
+
+TEST(ImageFile, PngRowsStayTopFirstAsBgraWithAFullChain) {
+  // 4 x 2: top row red, bottom row blue, alpha 128 in the top-left texel.
+  std::vector<Rgba> pixels(8, Rgba{0, 0, 255, 255});
+  for (int x = 0; x < 4; ++x) pixels[x] = {255, 0, 0, 255};
+  pixels[0].a = 128;
+  DecodedImage image;
+  ASSERT_EQ(Decode(testimages::Png(4, 2, pixels), image), "");
+  EXPECT_EQ(image.format, D3DFMT_A8R8G8B8);
+  ASSERT_EQ(image.levels.size(), 3u);  // 4x2, 2x1, 1x1
+  EXPECT_EQ(image.levels[1].width, 2u);
+  EXPECT_EQ(image.levels[1].height, 1u);
+  EXPECT_EQ(image.levels[2].width, 1u);
+  const auto& top = image.levels[0].bytes;
+  EXPECT_EQ(std::vector<int>(top.begin(), top.begin() + 4), (std::vector<int>{0, 0, 255, 128}));  // B G R A
+  EXPECT_EQ(std::vector<int>(top.begin() + 16, top.begin() + 20), (std::vector<int>{255, 0, 0, 255}));
+  // Level 1 averages 2 x 2 blocks: half red, half blue.
+  EXPECT_EQ(image.levels[1].bytes[0], 128);
+  EXPECT_EQ(image.levels[1].bytes[2], 128);
+}
+
+TEST(ImageFile, OpaqueFormatsBecomeX8R8G8B8) {
+  std::vector<Rgba> pixels(4, Rgba{10, 20, 30, 255});
+  DecodedImage image;
+  ASSERT_EQ(Decode(testimages::Bmp(2, 2, pixels), image), "");
+  EXPECT_EQ(image.format, D3DFMT_X8R8G8B8);
+  EXPECT_EQ(image.levels[0].bytes[0], 30);
+}
+
+TEST(ImageFile, UncompressedDdsReadsMasksAndCompletesTheChain) {
+  std::vector<Rgba> pixels = {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}, {1, 2, 3, 4}};
+  DecodedImage image;
+  ASSERT_EQ(Decode(testimages::DdsArgb(2, 2, pixels, 1), image), "");
+  EXPECT_EQ(image.format, D3DFMT_A8R8G8B8);
+  ASSERT_EQ(image.levels.size(), 2u);
+  const auto& b = image.levels[0].bytes;
+  EXPECT_EQ(std::vector<int>(b.begin(), b.begin() + 8), (std::vector<int>{0, 0, 255, 255, 0, 255, 0, 255}));
+  EXPECT_EQ(std::vector<int>(b.begin() + 12, b.end()), (std::vector<int>{3, 2, 1, 4}));
+}
+
+TEST(ImageFile, DxtKeepsItsBlocksWhenTheFileHasTheWholeChain) {
+  DecodedImage image;
+  ASSERT_EQ(Decode(testimages::DdsDxt1Solid(4, 4, 0xF800, 3), image), "");  // 4x4, 2x2, 1x1
+  EXPECT_EQ(image.format, D3DFMT_DXT1);
+  ASSERT_EQ(image.levels.size(), 3u);
+  EXPECT_EQ(image.levels[0].bytes.size(), 8u);
+  EXPECT_EQ(image.levels[2].bytes.size(), 8u);
+}
+
+TEST(ImageFile, DxtWithMissingLevelsIsExpandedToBgra) {
+  DecodedImage image;
+  ASSERT_EQ(Decode(testimages::DdsDxt1Solid(8, 4, 0x07E0, 1), image), "");
+  EXPECT_EQ(image.format, D3DFMT_A8R8G8B8);
+  ASSERT_EQ(image.levels.size(), 4u);
+  EXPECT_EQ(std::vector<int>(image.levels[3].bytes.begin(), image.levels[3].bytes.end()),
+            (std::vector<int>{0, 255, 0, 255}));
+}
+
+TEST(ImageFile, DxtBlocksDecode) {
+  // DXT1 with c0 < c1: index 3 is transparent black, index 2 the midpoint.
+  std::uint8_t dxt1[8] = {0x00, 0x00, 0xFF, 0xFF, 0b11100100, 0, 0, 0};
+  auto texels = compat::d3d9::ToBgra8(D3DFMT_DXT1, 4, 4, dxt1);
+  EXPECT_EQ(std::vector<int>(texels.begin(), texels.begin() + 16),
+            (std::vector<int>{0, 0, 0, 255, 255, 255, 255, 255, 128, 128, 128, 255, 0, 0, 0, 0}));
+  // DXT5: alpha end points 255 and 0 with 8 steps; texel 1 uses index 1 (0).
+  std::uint8_t dxt5[16] = {255, 0, 0b00001000, 0, 0, 0, 0, 0, 0x1F, 0x00, 0x1F, 0x00, 0, 0, 0, 0};
+  texels = compat::d3d9::ToBgra8(D3DFMT_DXT5, 4, 4, dxt5);
+  EXPECT_EQ(texels[0], 255);  // blue
+  EXPECT_EQ(texels[3], 255);  // alpha index 0
+  EXPECT_EQ(texels[7], 0);    // alpha index 1
+  // DXT3: explicit 4-bit alpha.
+  std::uint8_t dxt3[16] = {0x0F, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  texels = compat::d3d9::ToBgra8(D3DFMT_DXT3, 4, 4, dxt3);
+  EXPECT_EQ(texels[3], 255);
+  EXPECT_EQ(texels[7], 0);
+}
+
+TEST(ImageFile, DamagedFilesAreRefusedWithAReason) {
+  struct Case {
+    std::vector<std::uint8_t> file;
+    const char* reason;
+  };
+  auto truncated = testimages::DdsDxt1Solid(8, 8, 0, 4);
+  truncated.resize(truncated.size() - 4);
+  auto huge = testimages::DdsArgb(2, 2, std::vector<Rgba>(4), 1);
+  std::uint32_t edge = 1u << 30;
+  std::memcpy(&huge[4 + 12], &edge, 4);
+  auto unknownCode = testimages::DdsDxt1Solid(4, 4, 0, 1);
+  std::memcpy(&unknownCode[4 + 72 + 8], "ATI2", 4);
+  auto png = testimages::Png(4, 4, std::vector<Rgba>(16));
+  png.resize(png.size() / 2);
+  const Case cases[] = {
+      {{}, "not an image file"},
+      {{'D', 'D', 'S', ' ', 1, 2}, "DDS header is truncated"},
+      {truncated, "DDS data ends inside mip level 3"},
+      {huge, "DDS size 1073741824 x 2 is out of range"},
+      {unknownCode, "DDS format 'ATI2' is not supported"},
+      {png, ""},
+      {std::vector<std::uint8_t>(100, 0x42), "not an image file"},
+  };
+  for (const Case& c : cases) {
+    DecodedImage image;
+    std::string error = Decode(c.file, image);
+    EXPECT_FALSE(error.empty());
+    EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+    EXPECT_TRUE(image.levels.empty());
+  }
+}
+
+}  // namespace

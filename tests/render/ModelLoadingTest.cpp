@@ -1,0 +1,132 @@
+// Loading a model file with its textures into the registries.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "ImageFiles.h"
+#include "RenderDevice.h"
+#include "compat/testing.h"
+#include "render/Texture.h"
+#include "xfile/ModelLoading.h"
+#include "xfile/ModelRegistry.h"
+
+namespace {
+
+using rendertest::RenderDevice;
+
+const char* kHeader = "xof 0303txt 0032\n";
+
+// A one-triangle mesh whose materials name the given texture files.
+std::string TriangleWithMaterials(const std::vector<std::string>& textures) {
+  std::string text = std::string(kHeader) +
+                     "Mesh Tri {\n 3;\n 0.0;0.0;0.0;,\n 1.0;0.0;0.0;,\n 0.0;1.0;0.0;;\n 1;\n 3;0,1,2;;\n"
+                     " MeshMaterialList {\n  " +
+                     std::to_string(textures.size()) + ";\n  1;\n  0;;\n";
+  for (const std::string& texture : textures) {
+    text += "  Material {\n   1.0;1.0;1.0;1.0;;\n   0.0;\n   0.0;0.0;0.0;;\n   0.0;0.0;0.0;;\n";
+    if (!texture.empty()) text += "   TextureFilename { \"" + texture + "\"; }\n";
+    text += "  }\n";
+  }
+  return text + " }\n}\n";
+}
+
+class ModelLoadingTest : public ::testing::Test {
+ protected:
+  ModelLoadingTest() : folder_(rendertest::ScratchFolder()) {}
+  ~ModelLoadingTest() override {
+    g_TextureMap.clear();
+    g_ModelRegistry.clear();
+    std::filesystem::remove_all(folder_);
+  }
+
+  std::wstring Write(const char* name, const std::string& text) {
+    std::ofstream(folder_ / name) << text;
+    return (folder_ / name).wstring();
+  }
+
+  const std::vector<XMesh>& Meshes(XModelContent* content) { return content->meshes; }
+
+  std::filesystem::path folder_;
+  RenderDevice device_;
+};
+
+TEST_F(ModelLoadingTest, TexturesOfEveryMaterialAreLoadedUnderTheirFullNames) {
+  testimages::WriteFile((folder_ / "skin.png").string(),
+                        testimages::Png(2, 2, std::vector<testimages::Rgba>(4, {1, 1, 1, 255})));
+  std::wstring model = Write("two.x", TriangleWithMaterials({"skin.png", "skin.png"}));
+  compat::testing::StartTrace();
+  ASSERT_TRUE(LoadModelFile(device_.device(), model));
+  auto trace = compat::testing::StopTrace();
+  // Two materials naming one file load it twice.
+  EXPECT_EQ(std::count_if(trace.begin(), trace.end(),
+                          [](const std::string& l) { return l.rfind("CreateTexture ", 0) == 0; }),
+            2);
+  ASSERT_NE(FindModelFile(model), nullptr);
+  ASSERT_EQ(Meshes(FindModelFile(model)).size(), 1u);
+  const std::wstring& name = Meshes(FindModelFile(model))[0].materials[0].textureFiles[0];
+  ASSERT_EQ(g_TextureMap.size(), 1u);
+  EXPECT_EQ(g_TextureMap.begin()->first, name);
+  EXPECT_NE(g_TextureMap.begin()->second.texture, nullptr);
+}
+
+TEST_F(ModelLoadingTest, MaterialsWithoutTexturesLoadNone) {
+  std::wstring model = Write("plain.x", TriangleWithMaterials({"", ""}));
+  compat::testing::StartTrace();
+  ASSERT_TRUE(LoadModelFile(device_.device(), model));
+  auto trace = compat::testing::StopTrace();
+  EXPECT_TRUE(std::none_of(trace.begin(), trace.end(),
+                           [](const std::string& l) { return l.rfind("CreateTexture", 0) == 0; }));
+  EXPECT_TRUE(g_TextureMap.empty());
+}
+
+TEST_F(ModelLoadingTest, AMissingTextureStillLoadsTheModel) {
+  std::wstring model = Write("lost.x", TriangleWithMaterials({"gone.png", "skin.png"}));
+  ::testing::internal::CaptureStderr();
+  EXPECT_TRUE(LoadModelFile(device_.device(), model));
+  std::string output = ::testing::internal::GetCapturedStderr();
+  EXPECT_LT(output.find("gone.png"), output.find("skin.png")) << output;
+  EXPECT_TRUE(g_TextureMap.empty());
+}
+
+TEST_F(ModelLoadingTest, AFailedLoadLeavesNothingToFind) {
+  std::wstring missing = (folder_ / "missing.x").wstring();
+  ::testing::internal::CaptureStderr();
+  EXPECT_FALSE(LoadModelFile(device_.device(), missing));
+  std::wstring binary = Write("binary.x", "xof 0303bin 0032\n");
+  EXPECT_FALSE(LoadModelFile(device_.device(), binary));
+  ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(FindModelFile(missing), nullptr);
+  EXPECT_EQ(FindModelFile(binary), nullptr);
+  EXPECT_TRUE(g_ModelRegistry.empty());
+}
+
+TEST_F(ModelLoadingTest, AHeaderAloneGivesAnEmptyScene) {
+  std::wstring model = Write("header.x", kHeader);
+  ASSERT_TRUE(LoadModelFile(device_.device(), model));
+  XModelContent* content = FindModelFile(model);
+  ASSERT_NE(content, nullptr);
+  EXPECT_TRUE(content->meshes.empty());
+  EXPECT_TRUE(content->frames.empty());
+  EXPECT_TRUE(content->animationSets.empty());
+  EXPECT_EQ(content->ticksPerSecond, 60);
+}
+
+TEST_F(ModelLoadingTest, ALoadedModelIsNotParsedAgain) {
+  std::wstring model = Write("once.x", TriangleWithMaterials({""}));
+  ASSERT_TRUE(LoadModelFile(device_.device(), model));
+  ASSERT_TRUE(LoadModelFile(device_.device(), model));
+  EXPECT_EQ(Meshes(FindModelFile(model)).size(), 1u);
+}
+
+TEST_F(ModelLoadingTest, TheProgramsModelIsFoundByItsFixedName) {
+  EXPECT_EQ(FindModel(), nullptr);
+  std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(folder_);
+  Write("miko.x", kHeader);
+  EXPECT_TRUE(LoadModel(device_.device()));
+  std::filesystem::current_path(previous);
+  ASSERT_NE(FindModel(), nullptr);
+  EXPECT_EQ(FindModel(), FindModelFile(L"miko.x"));
+}
+
+}  // namespace

@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include "ModelFiles.h"
+
+namespace xfile_test {
+namespace {
+
+bool Accepts(const std::string& text) {
+  ModelFile file(text);
+  XFileScene scene;
+  SetModelEcho(false);
+  bool accepted = ParseXFile(file.WidePath(), scene);
+  SetModelEcho(true);
+  return accepted;
+}
+
+const std::string kIdentity = "1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1;;";
+std::string Transform(int translation) {
+  return "FrameTransformMatrix { 1,0,0,0,0,1,0,0,0,0,1,0," + std::to_string(translation) + ",0,0,1;; }\n";
+}
+const std::string kTriangleMesh = "Mesh tri { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; }\n";
+
+TEST(Header, TextFormatWithAnyVersionIsAccepted) {
+  EXPECT_TRUE(Accepts("xof 0303txt 0032\n"));
+  EXPECT_TRUE(Accepts("xof abcdtxt 0064"));
+}
+
+TEST(Header, OtherFormatsAndNonXFilesAreRefusedWithAMessage) {
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(Accepts("xof 0303bin 0032\n"));
+  std::string message = testing::internal::GetCapturedStderr();
+  EXPECT_NE(message.find("model.x"), std::string::npos) << message;
+  EXPECT_NE(message.find("text format"), std::string::npos) << message;
+
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(Accepts("xof 0303bzip0032\n"));
+  EXPECT_FALSE(Accepts("xof 0303txtx 0032\n"));
+  EXPECT_FALSE(Accepts("xof txt 0032\n"));
+  EXPECT_FALSE(Accepts("XOF 0303txt 0032\n"));
+  EXPECT_FALSE(Accepts(""));
+  testing::internal::GetCapturedStderr();
+}
+
+TEST(Header, MissingFileIsReportedAndLeavesContentAlone) {
+  XFileScene scene;
+  scene.ticksPerSecond = 7;
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(ParseXFile(L"/nonexistent/folder/none.x", scene));
+  std::string message = testing::internal::GetCapturedStderr();
+  EXPECT_NE(message.find("none.x"), std::string::npos);
+  EXPECT_EQ(scene.ticksPerSecond, 7);
+}
+
+TEST(Document, HeaderOnlyGivesAnEmptyScene) {
+  XFileScene scene = Parse("");
+  EXPECT_TRUE(scene.frames.empty());
+  EXPECT_TRUE(scene.meshes.empty());
+  EXPECT_TRUE(scene.animationSets.empty());
+  EXPECT_EQ(scene.ticksPerSecond, 60);
+}
+
+TEST(Document, TickRateFromAnimTicksPerSecondNamedOrNot) {
+  EXPECT_EQ(Parse("AnimTicksPerSecond { 4800; }\n").ticksPerSecond, 4800);
+  EXPECT_EQ(Parse("AnimTicksPerSecond fps { 24; }\n").ticksPerSecond, 24);
+}
+
+TEST(Document, TemplatesArePassedOverAndMayEndTheFile) {
+  XFileScene scene = Parse(
+      "template Vector {\n <3D82AB5E-62DA-11cf-AB39-0020AF71E433>\n FLOAT x;\n array FLOAT v[3];\n}\n"
+      "AnimTicksPerSecond { 30; }\ntemplate Open {\n <1234>\n");
+  EXPECT_EQ(scene.ticksPerSecond, 30);
+}
+
+TEST(FrameHierarchy, NestingGivesParentsAndMeshFrames) {
+  XFileScene scene = Parse("Frame A {\n" + Transform(1) + " Frame B {\n" + Transform(2) + kTriangleMesh +
+                           " }\n" + kTriangleMesh + "}\n" + kTriangleMesh);
+  ASSERT_EQ(scene.frames.size(), 2u);
+  XFrame& a = scene.frames.at(L"A");
+  XFrame& b = scene.frames.at(L"B");
+  EXPECT_EQ(a.parent, nullptr);
+  EXPECT_EQ(b.parent, &a);
+  EXPECT_EQ(a.transform._41, 1.0f);
+  EXPECT_EQ(b.transform._41, 2.0f);
+  ASSERT_EQ(scene.meshes.size(), 3u);
+  EXPECT_EQ(scene.meshes[0].frame, &b);
+  EXPECT_EQ(scene.meshes[1].frame, &a);
+  EXPECT_EQ(scene.meshes[2].frame, nullptr);
+}
+
+TEST(FrameHierarchy, TransformIsStoredRowByRowAsWritten) {
+  XFileScene scene = Parse("Frame A { FrameTransformMatrix { 1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16;; } }\n");
+  const D3DXMATRIX& m = scene.frames.at(L"A").transform;
+  EXPECT_EQ(m._12, 2.0f);
+  EXPECT_EQ(m._21, 5.0f);
+  EXPECT_EQ(m._44, 16.0f);
+}
+
+TEST(FrameHierarchy, RepeatedNameGivesOneFrameFromTheLaterRecord) {
+  XFileScene scene = Parse("Frame A { " + Transform(1) + "}\nFrame P { " + Transform(0) + " Frame A { " +
+                           Transform(5) + "} }\n");
+  ASSERT_EQ(scene.frames.size(), 2u);
+  EXPECT_EQ(scene.frames.at(L"A").parent, &scene.frames.at(L"P"));
+  EXPECT_EQ(scene.frames.at(L"A").transform._41, 5.0f);
+}
+
+TEST(FrameHierarchy, ARepeatedNameNeverMakesAFrameItsOwnAncestor) {
+  XFileScene scene = Parse("Frame A { " + Transform(1) + " Frame B { " + Transform(2) + " Frame A { " +
+                           Transform(3) + "} } " + kTriangleMesh + "}\n");
+  XFrame& a = scene.frames.at(L"A");
+  EXPECT_EQ(a.parent, nullptr);
+  EXPECT_EQ(scene.frames.at(L"B").parent, &a);
+  ASSERT_EQ(scene.meshes.size(), 1u);
+  EXPECT_EQ(scene.meshes[0].frame, &a);  // the nesting came back to the outer A
+}
+
+TEST(FrameHierarchy, FirstMemberThatIsNotATransformIsReadAsItStands) {
+  XFileScene scene = Parse("Frame A {\n" + kTriangleMesh + " Frame B { Frame C { } }\n}\nFrame D { }\n");
+  ASSERT_EQ(scene.meshes.size(), 1u);
+  EXPECT_EQ(scene.meshes[0].frame, &scene.frames.at(L"A"));
+  EXPECT_EQ(scene.frames.at(L"B").parent, &scene.frames.at(L"A"));
+  EXPECT_EQ(scene.frames.at(L"C").parent, &scene.frames.at(L"B"));
+  EXPECT_EQ(scene.frames.at(L"D").parent, nullptr);  // A's empty-bodied siblings do not nest
+}
+
+TEST(FrameHierarchy, UnnamedFrameIsNamedEmpty) {
+  XFileScene scene = Parse("Frame { " + Transform(4) + "Frame Child { } }\n");
+  ASSERT_EQ(scene.frames.count(L""), 1u);
+  EXPECT_EQ(scene.frames.at(L"").transform._41, 4.0f);
+  EXPECT_EQ(scene.frames.at(L"Child").parent, &scene.frames.at(L""));
+}
+
+TEST(FrameHierarchy, RecordsTheReaderDoesNotKnowKeepTheHierarchy) {
+  XFileScene scene = Parse("Frame A {\n" + Transform(0) +
+                           " ObjectMatrixComment { KeyValuePair { \"a\"; \"b\"; } 1; }\n"
+                           " Frame B { FrameTransformMatrix relative { " + kIdentity + " } }\n"
+                           "}\n");
+  EXPECT_EQ(scene.frames.at(L"B").parent, &scene.frames.at(L"A"));
+}
+
+TEST(FrameHierarchy, StrayClosingBracesAtTheTopAreIgnored) {
+  XFileScene scene = Parse("}\n}\nFrame A { }\n");
+  EXPECT_EQ(scene.frames.size(), 1u);
+}
+
+TEST(FrameHierarchy, ModelDirectoryOfAnyLength) {
+  std::string deep = std::string(120, 'a') + "/" + std::string(120, 'b') + "/" + std::string(120, 'c') + "/";
+  ModelFile file(kHeader + "Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;;\n"
+                 " MeshMaterialList { 1; 1; 0;; Material { 1;1;1;1;; 1; 0;0;0;; 0;0;0;; "
+                 "TextureFilename { \"t.png\"; } } } }\n",
+                 deep + "model.x");
+  XFileScene scene;
+  SetModelEcho(false);
+  ASSERT_TRUE(ParseXFile(file.WidePath(), scene));
+  SetModelEcho(true);
+  EXPECT_EQ(scene.meshes.at(0).materials.at(0).textureFiles[0], file.Folder() + Wide(deep) + L"t.png");
+}
+
+TEST(ModelRegistry, HoldsSceneByFileName) {
+  g_ModelRegistry[L"a.x"].ticksPerSecond = 25;
+  EXPECT_EQ(g_ModelRegistry.at(L"a.x").ticksPerSecond, 25);
+  g_ModelRegistry.erase(L"a.x");
+  EXPECT_TRUE(g_ModelRegistry.empty());
+}
+
+}  // namespace
+}  // namespace xfile_test

@@ -1,0 +1,317 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "ModelFiles.h"
+#include "xfile/MeshFinishing.h"
+
+namespace xfile_test {
+namespace {
+
+// The meshes of the parsed text, in either shape.
+std::vector<XMesh> Meshes(const std::string& text) {
+#if defined(XVIEW_REDUCED_MODEL)
+  return Parse(text);
+#else
+  return Parse(text).meshes;
+#endif
+}
+
+XMesh OneMesh(const std::string& text) {
+  std::vector<XMesh> meshes = Meshes(text);
+  EXPECT_EQ(meshes.size(), 1u);
+  return meshes.empty() ? XMesh{} : meshes[0];
+}
+
+// A unit square in the z = 0 plane, as one quad, with extra members.
+std::string Square(const std::string& members = "") {
+  return "Mesh square {\n 4; 0;0;0;, 1;0;0;, 1;1;0;, 0;1;0;;\n 1; 4;0,1,2,3;;\n" + members + "}\n";
+}
+
+void ExpectVector(const D3DXVECTOR3& v, float x, float y, float z) {
+  EXPECT_NEAR(v.x, x, 1e-6f);
+  EXPECT_NEAR(v.y, y, 1e-6f);
+  EXPECT_NEAR(v.z, z, 1e-6f);
+}
+
+// What every reader guarantees of a finished mesh.
+void ExpectSound(const XMesh& mesh) {
+  std::uint32_t next = 0;
+  for (const XSubset& subset : mesh.subsets) {
+    EXPECT_EQ(subset.firstFace, next);
+    next += subset.faceCount;
+  }
+  EXPECT_EQ(next, mesh.faces.size());
+  for (const XFace& face : mesh.faces) {
+    ASSERT_EQ(face.corners.size(), 3u);
+    for (std::int32_t corner : face.corners) {
+      EXPECT_GE(corner, 0);
+      EXPECT_LT(static_cast<std::size_t>(corner), mesh.vertices.size());
+    }
+  }
+  EXPECT_TRUE(mesh.flags & HasPositions);
+  EXPECT_TRUE(mesh.flags & HasNormals);
+  for (const XVertex& vertex : mesh.vertices)
+    EXPECT_TRUE(std::isfinite(vertex.tangent.x) && std::isfinite(vertex.tangent.w));
+}
+
+std::vector<std::int32_t> Corners(std::int32_t a, std::int32_t b, std::int32_t c) { return {a, b, c}; }
+
+TEST(MeshFaces, PolygonsBecomeFansAroundTheirFirstCorner) {
+  XMesh mesh = OneMesh(
+      "Mesh {\n 5; 0;0;0;, 1;0;0;, 1;1;0;, 0;1;0;, 0;2;0;;\n"
+      " 3; 4;0,1,2,3;, 5;0,1,2,3,4;, 2;0,1;;\n}\n");
+  EXPECT_EQ(mesh.name, L"");
+  ASSERT_EQ(mesh.faces.size(), 5u);
+  EXPECT_EQ(mesh.faces[0].corners, Corners(0, 1, 2));
+  EXPECT_EQ(mesh.faces[1].corners, Corners(0, 2, 3));
+  EXPECT_EQ(mesh.faces[2].corners, Corners(0, 1, 2));
+  EXPECT_EQ(mesh.faces[3].corners, Corners(0, 2, 3));
+  EXPECT_EQ(mesh.faces[4].corners, Corners(0, 3, 4));
+  EXPECT_EQ(mesh.flags & (HasPositions | HasNormals), static_cast<std::uint32_t>(HasPositions | HasNormals));
+}
+
+TEST(MeshFaces, FaceWithACornerOutsideTheVertexListIsDroppedAndTheRestStayAligned) {
+  XMesh mesh = OneMesh(
+      "Mesh {\n 3; 0;0;0;, 1;0;0;, 0;1;0;;\n 3; 3;0,1,7;, 3;0,-1,2;, 3;0,1,2;;\n"
+      " MeshMaterialList { 3; 3; 0, 1, 2;; Material { 1;0;0;1;; 0; 0;0;0;; 0;0;0;; }"
+      " Material { 0;1;0;1;; 0; 0;0;0;; 0;0;0;; } Material { 0;0;1;1;; 0; 0;0;0;; 0;0;0;; } }\n}\n");
+  ASSERT_EQ(mesh.faces.size(), 1u);
+  EXPECT_EQ(mesh.faces[0].material, 2);
+  ASSERT_EQ(mesh.subsets.size(), 1u);
+  EXPECT_EQ(mesh.subsets[0].material, 2);
+}
+
+TEST(MeshFaces, TriangulateWorksOnItsOwn) {
+  XMesh mesh;
+  mesh.vertices.resize(4);
+  mesh.faces = {XFace{3, {0, 1, 2, 3}}, XFace{1, {0, 1}}};
+  Triangulate(mesh);
+  ASSERT_EQ(mesh.faces.size(), 2u);
+  EXPECT_EQ(mesh.faces[1].corners, Corners(0, 2, 3));
+  EXPECT_EQ(mesh.faces[1].material, 3);
+}
+
+TEST(MeshNormals, ComputedForALoneTriangle) {
+  XMesh mesh = OneMesh("Mesh { 3; 0;0;0;, 2;0;0;, 0;2;0;; 1; 3;0,1,2;; }\n");
+  for (const XVertex& vertex : mesh.vertices) ExpectVector(vertex.normal, 0, 0, 1);
+}
+
+TEST(MeshNormals, ComputedNormalsWeighLargerTrianglesMore) {
+  // Vertex 0 is shared by a large triangle facing +z and a small one facing +x.
+  XMesh mesh = OneMesh(
+      "Mesh { 5; 0;0;0;, 4;0;0;, 0;4;0;, 0;0.1;0;, 0;0;0.1;;\n 2; 3;0,1,2;, 3;0,3,4;; }\n");
+  const D3DXVECTOR3& n = mesh.vertices[0].normal;
+  EXPECT_GT(n.z, n.x);
+  EXPECT_GT(n.x, 0.0f);
+  EXPECT_NEAR(n.x * n.x + n.y * n.y + n.z * n.z, 1.0f, 1e-5f);
+}
+
+TEST(MeshNormals, ReadNormalsAddUpPerVertexAndAreNormalised) {
+  XMesh mesh = OneMesh(
+      "Mesh { 4; 0;0;0;, 1;0;0;, 0;1;0;, 1;1;0;; 2; 3;0,1,2;, 3;1,3,2;;\n"
+      " MeshNormals normals { 2; 1;0;0;, 0;1;0;; 2; 3;0,0,0;, 3;1,1,1;; }\n}\n");
+  ExpectVector(mesh.vertices[0].normal, 1, 0, 0);
+  ExpectVector(mesh.vertices[3].normal, 0, 1, 0);
+  float half = std::sqrt(0.5f);
+  ExpectVector(mesh.vertices[1].normal, half, half, 0);
+  ExpectVector(mesh.vertices[2].normal, half, half, 0);
+}
+
+TEST(MeshNormals, EmptyNormalRecordLeavesNormalsZero) {
+  XMesh mesh = OneMesh(Square(" MeshNormals { 0;; 0;; }\n"));
+  EXPECT_TRUE(mesh.flags & HasNormals);
+  for (const XVertex& vertex : mesh.vertices) ExpectVector(vertex.normal, 0, 0, 0);
+}
+
+TEST(MeshNormals, IndicesOutsideTheRecordArePassedOver) {
+  XMesh mesh = OneMesh(Square(" MeshNormals { 1; 0;0;1;; 2; 4;0,9,-1,0;, 3;0,0,0;; }\n"));
+  ExpectVector(mesh.vertices[0].normal, 0, 0, 1);
+  ExpectVector(mesh.vertices[1].normal, 0, 0, 0);
+  ExpectVector(mesh.vertices[3].normal, 0, 0, 1);
+}
+
+TEST(MeshTangents, NoTextureCoordinatesNoTangents) {
+  XMesh mesh = OneMesh(Square());
+  EXPECT_FALSE(mesh.flags & HasTangents);
+  EXPECT_FALSE(mesh.flags & HasTexCoords);
+  for (const XVertex& vertex : mesh.vertices) EXPECT_EQ(vertex.tangent.w, 0.0f);
+}
+
+TEST(MeshTangents, TangentFollowsUAndHandednessIsSigned) {
+  XMesh mesh = OneMesh(Square(" MeshTextureCoords tc { 4; 0;0;, 1;0;, 1;1;, 0;1;; }\n"));
+  EXPECT_TRUE(mesh.flags & HasTangents);
+  EXPECT_EQ(mesh.vertices[2].texCoord.x, 1.0f);
+  for (const XVertex& vertex : mesh.vertices) {
+    EXPECT_NEAR(vertex.tangent.x, 1.0f, 1e-6f);
+    EXPECT_EQ(vertex.tangent.w, 1.0f);
+  }
+  XMesh mirrored = OneMesh(Square(" MeshTextureCoords { 4; 1;0;, 0;0;, 0;1;, 1;1;; }\n"));
+  for (const XVertex& vertex : mirrored.vertices) {
+    EXPECT_NEAR(vertex.tangent.x, -1.0f, 1e-6f);
+    EXPECT_EQ(vertex.tangent.w, -1.0f);
+  }
+}
+
+TEST(MeshTangents, ZeroHandednessProductCountsAsPositive) {
+  // A triangle with no area: N is zero, so (N x T) . B is exactly 0.
+  XMesh mesh = OneMesh("Mesh { 3; 0;0;0;, 1;0;0;, 2;0;0;; 1; 3;0,1,2;;\n"
+                       " MeshTextureCoords { 3; 0;0;, 1;0;, 0;1;; }\n}\n");
+  EXPECT_EQ(mesh.vertices[0].tangent.w, 1.0f);
+}
+
+TEST(MeshTangents, DegenerateTextureCoordinatesGiveNoTangentAndNeverNaN) {
+  XMesh mesh = OneMesh(Square(" MeshTextureCoords { 4; 0;0;, 0;0;, 0;0;, 0;0;; }\n"));
+  for (const XVertex& vertex : mesh.vertices) {
+    EXPECT_EQ(vertex.tangent.x, 0.0f);
+    EXPECT_EQ(vertex.tangent.w, 0.0f);
+  }
+  XMesh huge = OneMesh("Mesh { 3; 0;0;0;, 1e38;0;0;, 0;1e-38;0;; 1; 3;0,1,2;;\n"
+                       " MeshTextureCoords { 3; 0;0;, 1;1e-30;, 1;2e-30;; }\n}\n");
+  for (const XVertex& vertex : huge.vertices)
+    EXPECT_TRUE(std::isfinite(vertex.tangent.x) && std::isfinite(vertex.tangent.y) &&
+                std::isfinite(vertex.tangent.z) && std::isfinite(vertex.tangent.w));
+}
+
+std::string Material(const std::string& name, float red, const std::string& members = "") {
+  return " Material " + name + " { " + std::to_string(red) + ";0.5;0.25;1;; 8; 0.1;0.2;0.3;; 0.4;0.5;0.6;; " +
+         members + "}\n";
+}
+
+TEST(MeshMaterials, FourTrianglesSortIntoTwoSubsetsStably) {
+  XMesh mesh = OneMesh(
+      "Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 4; 3;0,1,2;, 3;1,2,0;, 3;2,0,1;, 3;0,2,1;;\n"
+      " MeshMaterialList { 2; 4; 1,0,1,0;;" + Material("a", 0) + Material("b", 1) + "}\n}\n");
+  ASSERT_EQ(mesh.faces.size(), 4u);
+  EXPECT_EQ(mesh.faces[0].corners, Corners(1, 2, 0));
+  EXPECT_EQ(mesh.faces[1].corners, Corners(0, 2, 1));
+  EXPECT_EQ(mesh.faces[2].corners, Corners(0, 1, 2));
+  EXPECT_EQ(mesh.faces[3].corners, Corners(2, 0, 1));
+  ASSERT_EQ(mesh.subsets.size(), 2u);
+  EXPECT_EQ(mesh.subsets[0].faceCount, 2u);
+  EXPECT_EQ(mesh.subsets[0].firstFace, 0u);
+  EXPECT_EQ(mesh.subsets[0].material, 0);
+  EXPECT_EQ(mesh.subsets[1].faceCount, 2u);
+  EXPECT_EQ(mesh.subsets[1].firstFace, 2u);
+  EXPECT_EQ(mesh.subsets[1].material, 1);
+}
+
+TEST(MeshMaterials, MaterialFieldsInFileOrder) {
+  XMesh mesh = OneMesh(Square(" MeshMaterialList { 1; 1; 0;;" + Material("shiny", 0.75f) + "}\n"));
+  ASSERT_EQ(mesh.materials.size(), 1u);
+  const XMaterial& m = mesh.materials[0];
+  EXPECT_EQ(m.name, L"shiny");
+  EXPECT_FLOAT_EQ(m.diffuse.r, 0.75f);
+  EXPECT_FLOAT_EQ(m.diffuse.b, 0.25f);
+  EXPECT_FLOAT_EQ(m.power, 8.0f);
+  EXPECT_FLOAT_EQ(m.specular.b, 0.3f);
+  EXPECT_FLOAT_EQ(m.emissive.r, 0.4f);
+  EXPECT_EQ(m.emissive.a, 0.0f);
+  EXPECT_EQ(m.textureFiles[0], L"");
+  ASSERT_EQ(mesh.subsets.size(), 1u);
+  EXPECT_EQ(mesh.subsets[0].faceCount, 2u);
+}
+
+TEST(MeshMaterials, TextureNamesCarryTheModelDirectoryAndTheLastNameWins) {
+  std::string text = kHeader + Square(" MeshMaterialList { 2; 1; 0;;" +
+                                      Material("a", 1, "TextureFilename { \"first.png\"; \"second.png\"; }") +
+                                      Material("b", 1, "TextureFileName { \"sub\\\\b.png\"; }") + "}\n");
+  ModelFile file(text);
+  XModelContent content;
+  SetModelEcho(false);
+  ASSERT_TRUE(ParseXFile(file.WidePath(), content));
+  SetModelEcho(true);
+#if defined(XVIEW_REDUCED_MODEL)
+  const XMesh& mesh = content.at(0);
+#else
+  const XMesh& mesh = content.meshes.at(0);
+#endif
+  EXPECT_EQ(mesh.materials[0].textureFiles[0], file.Folder() + L"second.png");
+  EXPECT_EQ(mesh.materials[1].textureFiles[0], file.Folder() + L"sub\\\\b.png");
+  EXPECT_EQ(mesh.materials[1].textureFiles[1], L"");
+}
+
+TEST(MeshMaterials, ReferencesFillFromNamedMaterialsAndTheListGoesOn) {
+  std::vector<XMesh> meshes = Meshes(
+      "Material Red { 1;0;0;1;; 5; 0;0;0;; 0;0;0;; TextureFilename { \"red.png\"; } }\n" +
+      Square(" MeshMaterialList { 3; 1; 1;; { Red } {Unknown} { Red } }\n"
+             " MeshTextureCoords { 4; 0;0;, 1;0;, 1;1;, 0;1;; }\n") +
+      Square(" MeshMaterialList { 1; 1; 0;;" + Material("Inner", 0.5f) + "}\n") +
+      Square(" MeshMaterialList { 1; 1; 0;; {Inner} }\n"));
+  ASSERT_EQ(meshes.size(), 3u);
+  const XMesh& first = meshes[0];
+  ASSERT_EQ(first.materials.size(), 3u);
+  EXPECT_EQ(first.materials[0].name, L"Red");
+  EXPECT_EQ(first.materials[0].diffuse.r, 1.0f);
+  EXPECT_EQ(first.materials[0].textureFiles[0].substr(first.materials[0].textureFiles[0].size() - 7), L"red.png");
+  EXPECT_EQ(first.materials[1].name, L"");  // unresolved: left unfilled
+  EXPECT_EQ(first.materials[2].name, L"Red");
+  EXPECT_TRUE(first.flags & HasTexCoords);  // the list did not end the mesh
+  EXPECT_EQ(meshes[2].materials[0].name, L"Inner");
+  EXPECT_FLOAT_EQ(meshes[2].materials[0].diffuse.r, 0.5f);
+}
+
+TEST(MeshMaterials, MaterialRecordsBeyondTheCountArePassedOver) {
+  XMesh mesh = OneMesh(Square(" MeshMaterialList { 1; 1; 0;;" + Material("a", 1) + Material("extra", 0) + "}\n" +
+                              " MeshTextureCoords { 4; 0;0;, 1;0;, 1;1;, 0;1;; }\n"));
+  ASSERT_EQ(mesh.materials.size(), 1u);
+  EXPECT_EQ(mesh.materials[0].name, L"a");
+  EXPECT_TRUE(mesh.flags & HasTexCoords);
+}
+
+TEST(MeshMaterials, WithoutAListEveryFaceUsesOneDefaultMaterial) {
+  XMesh mesh = OneMesh(Square());
+  ASSERT_EQ(mesh.materials.size(), 1u);
+  EXPECT_EQ(mesh.materials[0].diffuse.r, 1.0f);
+  EXPECT_EQ(mesh.materials[0].diffuse.a, 1.0f);
+  EXPECT_EQ(mesh.materials[0].textureFiles[0], L"");
+  ASSERT_EQ(mesh.subsets.size(), 1u);
+  EXPECT_EQ(mesh.subsets[0].material, 0);
+  EXPECT_EQ(mesh.subsets[0].faceCount, 2u);
+}
+
+TEST(MeshRecords, VertexColoursAreSkippedButFlagged) {
+  XMesh mesh = OneMesh(Square(" MeshVertexColors { 4; 0;1;0;0;1;;, 1;1;0;0;1;;, 2;1;0;0;1;;, 3;1;0;0;1;;; }\n"
+                              " VertexDuplicationIndices { 4; 4; 0, 1, 2, 3; }\n"
+                              " DeclData { 1; 2;0;3;0;; 4; 1,2,3,4; }\n"));
+  EXPECT_TRUE(mesh.flags & HasColors);
+  for (const XVertex& vertex : mesh.vertices) EXPECT_EQ(vertex.color.r, 0.0f);
+}
+
+TEST(MeshRecords, HugeCountsAreReadOnlyAsFarAsTheFileGoes) {
+  XMesh mesh = OneMesh("Mesh { 2000000000; 0;0;0;, 1;0;0;, 0;1;0;;\n 2000000000; 3;0,1,2;; }\n");
+  EXPECT_LE(mesh.vertices.size(), 20u);
+  std::vector<XMesh> faces = Meshes("Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 2000000000; 0,1,2;; }\n");
+  std::vector<XMesh> normals = Meshes(Square(" MeshNormals { 2000000000; 0;0;1;; 2000000000; 1; 0;; }"));
+  std::vector<XMesh> coords = Meshes(Square(" MeshTextureCoords { 2000000000; 0;0;; }"));
+  std::vector<XMesh> materials = Meshes(Square(" MeshMaterialList { 2000000000; 2000000000; 0;; }"));
+  EXPECT_LE(materials.at(0).materials.size(), 100u);
+  EXPECT_EQ(normals.at(0).vertices.size(), 4u);
+  EXPECT_EQ(coords.at(0).vertices.size(), 4u);
+}
+
+TEST(MeshRecords, TruncatedFileEndsTheMeshWhereverItFalls) {
+  std::string full = kHeader + Square(" MeshNormals { 1; 0;0;1;; 1; 4;0,0,0,0;; }\n"
+                                      " MeshTextureCoords { 4; 0;0;, 1;0;, 1;1;, 0;1;; }\n"
+                                      " MeshMaterialList { 1; 1; 0;;" +
+                                      Material("a", 1, "TextureFilename { \"t.png\"; }") + "}\n");
+  for (std::size_t length = 0; length <= full.size(); ++length) {
+    ModelFile file(full.substr(0, length));
+    XModelContent content;
+    SetModelEcho(false);
+    testing::internal::CaptureStderr();
+    bool accepted = ParseXFile(file.WidePath(), content);
+    testing::internal::GetCapturedStderr();
+    SetModelEcho(true);
+#if defined(XVIEW_REDUCED_MODEL)
+    for (const XMesh& mesh : content) ExpectSound(mesh);
+#else
+    for (const XMesh& mesh : content.meshes) ExpectSound(mesh);
+#endif
+    // Accepted once the second word of the header is complete.
+    EXPECT_EQ(accepted, length >= 11) << length;
+  }
+}
+
+}  // namespace
+}  // namespace xfile_test

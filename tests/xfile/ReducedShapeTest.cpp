@@ -1,0 +1,59 @@
+// The reduced record shape: a list of meshes, no frames, skin or animation.
+#include <gtest/gtest.h>
+
+#include <type_traits>
+
+#include "ModelFiles.h"
+
+namespace xfile_test {
+namespace {
+
+static_assert(std::is_same_v<XModelContent, std::vector<XMesh>>);
+
+TEST(ReducedShape, MeshesInsideFramesAreReadAndFramesLeaveNothing) {
+  std::vector<XMesh> meshes = Parse(
+      "Frame A { FrameTransformMatrix { 1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1;; }\n"
+      " Frame B { Mesh first { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; } }\n"
+      " Mesh second { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;;\n"
+      "  XSkinMeshHeader { 1; 1; 1; }\n"
+      "  SkinWeights { \"A\"; 1; 0; 1; 1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1;; }\n"
+      "  MeshTextureCoords { 3; 0;0;, 1;0;, 0;1;; } } }\n");
+  ASSERT_EQ(meshes.size(), 2u);
+  EXPECT_EQ(meshes[0].name, L"first");
+  EXPECT_EQ(meshes[1].name, L"second");
+  EXPECT_FALSE(meshes[1].flags & 0x20);
+  EXPECT_TRUE(meshes[1].flags & HasTexCoords);
+}
+
+TEST(ReducedShape, AnimationAndTickRateAreSkipped) {
+  std::vector<XMesh> meshes = Parse(
+      "AnimTicksPerSecond { 24; }\n"
+      "AnimationSet walk { Animation { { Hip } AnimationKey { 0; 1; 0;4;1,0,0,0;;; } } }\n"
+      "Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; }\n");
+  ASSERT_EQ(meshes.size(), 1u);
+  EXPECT_EQ(meshes[0].faces.size(), 1u);
+}
+
+TEST(ReducedShape, RealFilesGiveTheirMeshes) {
+  std::vector<XMesh> meshes;
+  SetModelEcho(false);
+  ASSERT_TRUE(ParseXFile(DataModel("BCN_Epileptic.X"), meshes));
+  EXPECT_EQ(meshes.size(), 3u);
+  std::vector<XMesh> cube;
+  ASSERT_TRUE(ParseXFile(DataModel("kwxport_test_cubewithvcolors.x"), cube));
+  ASSERT_EQ(cube.size(), 1u);
+  EXPECT_EQ(cube[0].materials.size(), 3u);
+  SetModelEcho(true);
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(ParseXFile(DataModel("test_cube_binary.x"), meshes));
+  testing::internal::GetCapturedStderr();
+}
+
+TEST(ReducedShape, RegistryHoldsMeshLists) {
+  g_ModelRegistry[L"prop.x"].emplace_back();
+  EXPECT_EQ(g_ModelRegistry.at(L"prop.x").size(), 1u);
+  g_ModelRegistry.erase(L"prop.x");
+}
+
+}  // namespace
+}  // namespace xfile_test

@@ -1,0 +1,93 @@
+#include "Inspectors.h"
+#include "MeshJson.h"
+#include "xfile/DocumentParser.h"
+#include "xfile/TokenReader.h"
+
+namespace xfileinfo {
+
+namespace {
+
+template <typename Value>
+void WriteKeys(JsonWriter& json, const char* name, const std::map<std::uint32_t, Value>& keys, bool full,
+               std::size_t floats) {
+  json.Key(name);
+  if (!full) {
+    json.Int(static_cast<std::int64_t>(keys.size()));
+    return;
+  }
+  json.BeginArray();
+  for (const auto& [tick, value] : keys) {
+    json.BeginArray();
+    json.Int(tick);
+    const float* values = reinterpret_cast<const float*>(&value);
+    for (std::size_t i = 0; i < floats; ++i) json.Float(values[i]);
+    json.EndArray();
+  }
+  json.EndArray();
+}
+
+void WriteFrames(JsonWriter& json, const XFileScene& scene) {
+  json.Key("frames");
+  json.BeginArray();
+  for (const auto& [name, frame] : scene.frames) {
+    json.BeginObject();
+    json.Key("name");
+    json.String(frame.name);
+    json.Key("parent");
+    if (frame.parent) {
+      json.String(frame.parent->name);
+    } else {
+      json.Null();
+    }
+    json.Key("transform");
+    WriteMatrix(json, frame.transform);
+    json.EndObject();
+  }
+  json.EndArray();
+}
+
+void WriteAnimationSets(JsonWriter& json, const XFileScene& scene, bool full) {
+  json.Key("animationSets");
+  json.BeginArray();
+  for (const XAnimationSet& set : scene.animationSets) {
+    json.BeginObject();
+    json.Key("name");
+    json.String(set.name);
+    json.Key("lastKeyTime");
+    json.Int(set.lastKeyTime);
+    json.Key("animations");
+    json.BeginArray();
+    for (const XAnimation& animation : set.animations) {
+      json.BeginObject();
+      json.Key("frameName");
+      json.String(animation.frameName);
+      WriteKeys(json, "rotationKeys", animation.rotationKeys, full, 4);
+      WriteKeys(json, "scaleKeys", animation.scaleKeys, full, 3);
+      WriteKeys(json, "positionKeys", animation.positionKeys, full, 3);
+      WriteKeys(json, "matrixKeys", animation.matrixKeys, full, 16);
+      json.EndObject();
+    }
+    json.EndArray();
+    json.EndObject();
+  }
+  json.EndArray();
+}
+
+}  // namespace
+
+int InspectCharacter(const std::wstring& path, bool full) {
+  XFileScene scene;
+  SetModelEcho(false);
+  if (!ParseXFile(path, scene)) return 1;
+  JsonWriter json;
+  json.BeginObject();
+  json.Key("ticksPerSecond");
+  json.Int(scene.ticksPerSecond);
+  WriteFrames(json, scene);
+  WriteMeshes(json, scene.meshes, full);
+  WriteAnimationSets(json, scene, full);
+  json.EndObject();
+  return Print(json);
+}
+
+}  // namespace xfileinfo

@@ -1,0 +1,19 @@
+#include "Inspectors.h"
+#include "MeshJson.h"
+#include "xfile/DocumentParser.h"
+#include "xfile/TokenReader.h"
+
+namespace xfileinfo {
+
+int InspectReduced(const std::wstring& path, bool full) {
+  std::vector<XMesh> meshes;
+  SetModelEcho(false);
+  if (!ParseXFile(path, meshes)) return 1;
+  JsonWriter json;
+  json.BeginObject();
+  WriteMeshes(json, meshes, full);
+  json.EndObject();
+  return Print(json);
+}
+
+}  // namespace xfileinfo
