@@ -19,6 +19,9 @@ namespace {
 class DirectInput8 final : public RefCounted<IDirectInput8W> {
  public:
   DirectInput8() {
+    // Controllers are read whatever window has the focus, as DirectInput does in the background mode;
+    // SDL would otherwise drop their changes while no window of ours is focused.
+    SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
     joysticksReady_ = SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0;
     if (!joysticksReady_) std::fprintf(stderr, "dinput8: no game controllers: %s\n", SDL_GetError());
     StartWatching();
