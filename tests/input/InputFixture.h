@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include "compat/testing.h"
+#include "input/ScriptedInput.h"
 #include "platform/DirectInput.h"
 #include "support/LayerTestSupport.h"
 #include "win32/WindowTable.h"
@@ -31,6 +32,12 @@ class InputFixture : public ::testing::Test {
   }
 
   void TearDown() override {
+    // Input state is process-wide, like the hardware: let go of everything before the next test.
+    if (input) {
+      for (Uint8 button = 1; button <= 8; ++button) scripted_input::Button(button, false);
+      if (window) scripted_input::Focus(Sdl(), false);  // lets go of every key
+      compat::win32::PumpEvents();
+    }
     input.reset();
     while (SDL_NumJoysticks() > 0 && SDL_JoystickIsVirtual(0)) SDL_JoystickDetachVirtual(0);
     if (window) DestroyWindow(window);
