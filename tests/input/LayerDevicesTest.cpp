@@ -216,13 +216,13 @@ TEST_F(LayerDevices, AxisRangesAreCheckedAndApplyPerAxis) {
 
 TEST_F(LayerDevices, CreationRefusesWrongVersionsAndInterfaces) {
   void* out = reinterpret_cast<void*>(1);
-  EXPECT_EQ(DIERR_OLDDIRECTINPUTVERSION, DirectInput8Create(GetModuleHandleW(NULL), 0x0700, IID_IDirectInput8W,
-                                                            &out, NULL));
+  EXPECT_EQ(DIERR_OLDDIRECTINPUTVERSION,
+            DirectInput8Create(GetModuleHandleW(NULL), 0x0700, IID_IDirectInput8W, &out, NULL));
   EXPECT_EQ(nullptr, out);
   EXPECT_EQ(DIERR_NOINTERFACE, DirectInput8Create(GetModuleHandleW(NULL), 0x0800, IID_IUnknown, &out, NULL));
   EXPECT_EQ(DIERR_INVALIDPARAM, DirectInput8Create(NULL, 0x0800, IID_IDirectInput8W, &out, NULL));
-  EXPECT_EQ(DIERR_INVALIDPARAM, DirectInput8Create(GetModuleHandleW(NULL), 0x0800, IID_IDirectInput8W, nullptr,
-                                                   NULL));
+  EXPECT_EQ(DIERR_INVALIDPARAM,
+            DirectInput8Create(GetModuleHandleW(NULL), 0x0800, IID_IDirectInput8W, nullptr, NULL));
 }
 
 }  // namespace

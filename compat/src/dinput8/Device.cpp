@@ -107,7 +107,8 @@ bool Device::Lost() const {
   SDL_Window* window = win32::SdlWindowOf(window_);
   if (!window) return true;
   // A foreground device goes as soon as its window is deactivated, even if the focus has come back since.
-  return (cooperation_ & DISCL_FOREGROUND) && (FocusLossesOf(window) != focusLossesAtAcquire_ || !HasFocus(window));
+  return (cooperation_ & DISCL_FOREGROUND) &&
+         (FocusLossesOf(window) != focusLossesAtAcquire_ || !HasFocus(window));
 }
 
 HRESULT Device::GetDeviceState(DWORD size, LPVOID data) {

@@ -57,11 +57,14 @@ class DirectInput8 final : public RefCounted<IDirectInput8W> {
     } else {
       return DIERR_DEVICENOTREG;
     }
-    trace::Record("CreateDevice", guid == GUID_SysKeyboard ? "keyboard" : guid == GUID_SysMouse ? "mouse" : "joystick");
+    trace::Record("CreateDevice", guid == GUID_SysKeyboard ? "keyboard"
+                                  : guid == GUID_SysMouse  ? "mouse"
+                                                           : "joystick");
     return DI_OK;
   }
 
-  HRESULT EnumDevices(DWORD deviceClass, LPDIENUMDEVICESCALLBACKW callback, LPVOID context, DWORD flags) override {
+  HRESULT EnumDevices(DWORD deviceClass, LPDIENUMDEVICESCALLBACKW callback, LPVOID context,
+                      DWORD flags) override {
     if (!callback) return DIERR_INVALIDPARAM;
     if (flags & ~static_cast<DWORD>(DIEDFL_ATTACHEDONLY)) return DIERR_INVALIDPARAM;
     if (deviceClass > DI8DEVCLASS_GAMECTRL) return DIERR_INVALIDPARAM;
@@ -98,7 +101,8 @@ class DirectInput8 final : public RefCounted<IDirectInput8W> {
   HRESULT GetDeviceStatus(REFGUID guid) override {
     if (guid == GUID_SysKeyboard || guid == GUID_SysMouse) return DI_OK;
     SDL_JoystickID id = 0;
-    if (joysticksReady_ && IsJoystickInstanceGuid(guid, &id)) return IndexOfJoystick(id) >= 0 ? DI_OK : DI_NOTATTACHED;
+    if (joysticksReady_ && IsJoystickInstanceGuid(guid, &id))
+      return IndexOfJoystick(id) >= 0 ? DI_OK : DI_NOTATTACHED;
     return DIERR_DEVICENOTREG;
   }
 
@@ -116,7 +120,8 @@ class DirectInput8 final : public RefCounted<IDirectInput8W> {
 
 }  // namespace compat::dinput8
 
-HRESULT WINAPI DirectInput8Create(HINSTANCE instance, DWORD version, REFIID riid, LPVOID* out, LPUNKNOWN outer) {
+HRESULT WINAPI DirectInput8Create(HINSTANCE instance, DWORD version, REFIID riid, LPVOID* out,
+                                  LPUNKNOWN outer) {
   if (!out) return DIERR_INVALIDPARAM;
   *out = nullptr;
   if (!instance) return DIERR_INVALIDPARAM;

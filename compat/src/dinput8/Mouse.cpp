@@ -38,7 +38,8 @@ class Mouse final : public Device {
     state.lX = ClampToLong(input.mouseX - readX_);
     state.lY = ClampToLong(input.mouseY - readY_);
     state.lZ = ClampToLong(input.mouseWheel - readWheel_);
-    for (int button = 0; button < 8; ++button) state.rgbButtons[button] = input.mouseButtonsDown[button] ? 0x80 : 0;
+    for (int button = 0; button < 8; ++button)
+      state.rgbButtons[button] = input.mouseButtonsDown[button] ? 0x80 : 0;
     StartReading();
     std::memcpy(data, &state, format_->dwDataSize);  // DIMOUSESTATE is the first 16 bytes
   }
