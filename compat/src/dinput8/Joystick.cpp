@@ -115,7 +115,8 @@ class Joystick final : public Device {
   void Describe(DIDEVICEINSTANCEW& instance) const override {
     instance.guidInstance = JoystickInstanceGuid(SDL_JoystickInstanceID(joystick_));
     instance.guidProduct = GUID_Joystick;
-    instance.dwDevType = DI8DEVTYPE_GAMEPAD;
+    instance.dwDevType =
+        SDL_JoystickGetType(joystick_) == SDL_JOYSTICK_TYPE_GAMECONTROLLER ? DI8DEVTYPE_GAMEPAD : DI8DEVTYPE_JOYSTICK;
     CopyName(SDL_JoystickName(joystick_), instance.tszInstanceName);
     CopyName(SDL_JoystickName(joystick_), instance.tszProductName);
   }
