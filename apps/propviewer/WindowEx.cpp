@@ -8,16 +8,24 @@ WindowEx::~WindowEx() {}
 
 int WindowEx::OnCreate(HWND window, CREATESTRUCTW* createStruct) {
   direct3d9.Initialize(window, createStruct->cx, createStruct->cy);
+  if (SUCCEEDED(DirectInput8Create(GetModuleHandleW(NULL), 0x0800, IID_IDirectInput8W,
+                                   reinterpret_cast<void**>(&input.directInput), NULL))) {
+    input.Initialize(window);
+  }
   SetupDebugGeometry(direct3d9.device);
-  // A fixed view until the camera steers it.
-  const D3DXVECTOR3 eye(0.0f, 30.0f, -100.0f), lookAt(0.0f, 5.0f, 0.0f), up(0.0f, 1.0f, 0.0f);
-  D3DXMatrixLookAtLH(&g_ViewMatrix, &eye, &lookAt, &up);
-  D3DXMatrixPerspectiveFovLH(&g_ProjectionMatrix, D3DX_PI / 4.0f,
-                             static_cast<float>(createStruct->cx) / static_cast<float>(createStruct->cy), 0.1f, 1000.0f);
+  camera.Setup(D3DXVECTOR3(0.0f, 5.0f, 0.0f), D3DXVECTOR3(0.0f, 30.0f, -100.0f));
+  // Single-precision pi/4; the aspect of the outer window size, which is the back buffer's.
+  D3DXMatrixPerspectiveFovLH(&camera.projection, 0.7853981852531433f,
+                             static_cast<float>(createStruct->cx) / static_cast<float>(createStruct->cy),
+                             0.1f, 1000.0f);
+  g_ProjectionMatrix = camera.projection;
   return 1;
 }
 
 void WindowEx::OnFrame() {
+  input.Update();
+  camera.Update(input, 0.02f, 0.2f, 1.0f);
+  g_ViewMatrix = camera.view;
   // Without a device there is nothing to draw on; the frame still counts.
   if (IDirect3DDevice9* device = direct3d9.device) {
     if (SUCCEEDED(device->BeginScene())) {

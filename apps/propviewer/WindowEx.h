@@ -3,7 +3,9 @@
 // once per frame.
 #pragma once
 
+#include "platform/Camera.h"
 #include "platform/Direct3D9.h"
+#include "platform/DirectInput.h"
 #include "window/Window.h"
 
 class WindowEx : public Window {
@@ -14,4 +16,6 @@ class WindowEx : public Window {
 
  private:
   Direct3D9 direct3d9;
+  DirectInput input;
+  DebugCamera camera;
 };

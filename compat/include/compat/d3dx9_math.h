@@ -209,8 +209,20 @@ struct D3DXQUATERNION {
   operator FLOAT*() { return &x; }
   operator const FLOAT*() const { return &x; }
 
-  D3DXQUATERNION& operator+=(const D3DXQUATERNION& q) { x += q.x; y += q.y; z += q.z; w += q.w; return *this; }
-  D3DXQUATERNION& operator-=(const D3DXQUATERNION& q) { x -= q.x; y -= q.y; z -= q.z; w -= q.w; return *this; }
+  D3DXQUATERNION& operator+=(const D3DXQUATERNION& q) {
+    x += q.x;
+    y += q.y;
+    z += q.z;
+    w += q.w;
+    return *this;
+  }
+  D3DXQUATERNION& operator-=(const D3DXQUATERNION& q) {
+    x -= q.x;
+    y -= q.y;
+    z -= q.z;
+    w -= q.w;
+    return *this;
+  }
   D3DXQUATERNION& operator*=(const D3DXQUATERNION& q) {
     D3DXQuaternionMultiply(this, this, &q);
     return *this;

@@ -26,7 +26,8 @@ float Minor(const D3DXMATRIX& m, int r, int c) {
     }
     ++i;
   }
-  return e[0][0] * (e[1][1] * e[2][2] - e[1][2] * e[2][1]) - e[0][1] * (e[1][0] * e[2][2] - e[1][2] * e[2][0]) +
+  return e[0][0] * (e[1][1] * e[2][2] - e[1][2] * e[2][1]) -
+         e[0][1] * (e[1][0] * e[2][2] - e[1][2] * e[2][0]) +
          e[0][2] * (e[1][0] * e[2][1] - e[1][1] * e[2][0]);
 }
 
@@ -157,7 +158,8 @@ D3DXMATRIX* WINAPI D3DXMatrixLookAtLH(D3DXMATRIX* pout, const D3DXVECTOR3* peye,
   return pout;
 }
 
-D3DXMATRIX* WINAPI D3DXMatrixPerspectiveFovLH(D3DXMATRIX* pout, FLOAT fovy, FLOAT aspect, FLOAT zn, FLOAT zf) {
+D3DXMATRIX* WINAPI D3DXMatrixPerspectiveFovLH(D3DXMATRIX* pout, FLOAT fovy, FLOAT aspect, FLOAT zn,
+                                              FLOAT zf) {
   if (!pout) return nullptr;
   const float yScale = 1.0f / std::tan(fovy / 2.0f);
   const float xScale = yScale / aspect;
@@ -250,8 +252,9 @@ D3DXQUATERNION* WINAPI D3DXQuaternionSlerp(D3DXQUATERNION* pout, const D3DXQUATE
     fromWeight = std::sin((1.0f - t) * theta) / sine;
     toWeight = std::sin(t * theta) / sine;
   }
-  *pout = D3DXQUATERNION(fromWeight * pq1->x + toWeight * target.x, fromWeight * pq1->y + toWeight * target.y,
-                         fromWeight * pq1->z + toWeight * target.z, fromWeight * pq1->w + toWeight * target.w);
+  *pout =
+      D3DXQUATERNION(fromWeight * pq1->x + toWeight * target.x, fromWeight * pq1->y + toWeight * target.y,
+                     fromWeight * pq1->z + toWeight * target.z, fromWeight * pq1->w + toWeight * target.w);
   return pout;
 }
 

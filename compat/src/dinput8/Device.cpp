@@ -1,0 +1,140 @@
+#include "dinput8/Device.h"
+
+#include <cstdint>
+#include <cstring>
+
+#include "common/Trace.h"
+#include "dinput8/InputEvents.h"
+#include "win32/WindowTable.h"
+
+namespace compat::dinput8 {
+
+namespace {
+
+// Property identifiers are the small numbers that MAKEDIPROP turns into an address.
+std::uintptr_t PropertyNumber(REFGUID property) { return reinterpret_cast<std::uintptr_t>(&property); }
+
+bool ValidRangeHeader(LPCDIPROPHEADER header) {
+  return header && header->dwSize == sizeof(DIPROPRANGE) && header->dwHeaderSize == sizeof(DIPROPHEADER);
+}
+
+}  // namespace
+
+Device::Device(IUnknown* owner) : owner_(owner) { owner_->AddRef(); }
+
+Device::~Device() { owner_->Release(); }
+
+HRESULT Device::QueryInterface(REFIID riid, void** object) {
+  if (object && riid == IID_IDirectInputDevice8W) {
+    *object = static_cast<IDirectInputDevice8W*>(this);
+    AddRef();
+    return S_OK;
+  }
+  return RefCounted::QueryInterface(riid, object);
+}
+
+HRESULT Device::GetProperty(REFGUID property, LPDIPROPHEADER header) {
+  if (!header) return DIERR_INVALIDPARAM;
+  if (PropertyNumber(property) != 4) return DIERR_UNSUPPORTED;
+  if (!ValidRangeHeader(header)) return DIERR_INVALIDPARAM;
+  return GetRange(*reinterpret_cast<DIPROPRANGE*>(header));
+}
+
+HRESULT Device::SetProperty(REFGUID property, LPCDIPROPHEADER header) {
+  if (!header) return DIERR_INVALIDPARAM;
+  if (PropertyNumber(property) != 4) return DIERR_UNSUPPORTED;
+  if (!ValidRangeHeader(header)) return DIERR_INVALIDPARAM;
+  const DIPROPRANGE& range = *reinterpret_cast<const DIPROPRANGE*>(header);
+  trace::Record("SetProperty", KindName(), "range", header->dwObj, header->dwHow, range.lMin, range.lMax);
+  if (range.lMin >= range.lMax) return DIERR_INVALIDPARAM;
+  return SetRange(range);
+}
+
+HRESULT Device::SetRange(const DIPROPRANGE&) { return DIERR_UNSUPPORTED; }
+
+HRESULT Device::GetRange(DIPROPRANGE&) const { return DIERR_UNSUPPORTED; }
+
+bool Device::AcceptsCooperation(DWORD) const { return true; }
+
+HRESULT Device::SetCooperativeLevel(HWND hwnd, DWORD flags) {
+  trace::Record("SetCooperativeLevel", KindName(), flags);
+  const DWORD exclusivity = flags & (DISCL_EXCLUSIVE | DISCL_NONEXCLUSIVE);
+  const DWORD scope = flags & (DISCL_FOREGROUND | DISCL_BACKGROUND);
+  if (exclusivity == 0 || exclusivity == (DISCL_EXCLUSIVE | DISCL_NONEXCLUSIVE)) return DIERR_INVALIDPARAM;
+  if (scope == 0 || scope == (DISCL_FOREGROUND | DISCL_BACKGROUND)) return DIERR_INVALIDPARAM;
+  if (!win32::SdlWindowOf(hwnd)) return E_HANDLE;
+  if (!AcceptsCooperation(flags)) return DIERR_UNSUPPORTED;
+  if (acquired_) return DIERR_ACQUIRED;
+  window_ = hwnd;
+  cooperation_ = flags;
+  return DI_OK;
+}
+
+HRESULT Device::SetDataFormat(LPCDIDATAFORMAT format) {
+  trace::Record("SetDataFormat", KindName(), format ? format->dwDataSize : 0);
+  if (!format || !Accepts(format)) return DIERR_INVALIDPARAM;
+  if (acquired_) return DIERR_ACQUIRED;
+  format_ = format;
+  return DI_OK;
+}
+
+HRESULT Device::Acquire() {
+  trace::Record("Acquire", KindName());
+  if (!format_) return DIERR_INVALIDPARAM;
+  if (acquired_ && !Lost()) return S_FALSE;
+  acquired_ = false;
+  SDL_Window* window = window_ ? win32::SdlWindowOf(window_) : nullptr;
+  if (window_ && !window) return DIERR_INVALIDPARAM;  // the window it cooperates with is gone
+  if (!Attached()) return DIERR_UNPLUGGED;
+  CurrentInput();  // take waiting events first: focus changes decide the outcome
+  if ((cooperation_ & DISCL_FOREGROUND) && !HasFocus(window)) return DIERR_OTHERAPPHASPRIO;
+  focusLossesAtAcquire_ = FocusLossesOf(window);
+  acquired_ = true;
+  StartReading();
+  return DI_OK;
+}
+
+HRESULT Device::Unacquire() {
+  trace::Record("Unacquire", KindName());
+  if (!acquired_) return DI_NOEFFECT;
+  acquired_ = false;
+  return DI_OK;
+}
+
+bool Device::Lost() const {
+  if (!Attached()) return true;
+  if (!window_) return false;
+  SDL_Window* window = win32::SdlWindowOf(window_);
+  if (!window) return true;
+  // A foreground device goes as soon as its window is deactivated, even if the focus has come back since.
+  return (cooperation_ & DISCL_FOREGROUND) &&
+         (FocusLossesOf(window) != focusLossesAtAcquire_ || !HasFocus(window));
+}
+
+HRESULT Device::GetDeviceState(DWORD size, LPVOID data) {
+  if (!data) return DIERR_INVALIDPARAM;
+  if (!acquired_) return DIERR_NOTACQUIRED;
+  if (size != format_->dwDataSize) return DIERR_INVALIDPARAM;
+  CurrentInput();
+  if (Lost()) {
+    acquired_ = false;
+    return DIERR_INPUTLOST;
+  }
+  Read(data);
+  return DI_OK;
+}
+
+HRESULT Device::GetDeviceInfo(LPDIDEVICEINSTANCEW instance) {
+  if (!instance || instance->dwSize != sizeof(DIDEVICEINSTANCEW)) return DIERR_INVALIDPARAM;
+  std::memset(instance, 0, sizeof(*instance));
+  instance->dwSize = sizeof(DIDEVICEINSTANCEW);
+  Describe(*instance);
+  return DI_OK;
+}
+
+HRESULT Device::Poll() {
+  if (!acquired_) return DIERR_NOTACQUIRED;
+  return DI_NOEFFECT;  // state is read on demand; nothing needs polling
+}
+
+}  // namespace compat::dinput8

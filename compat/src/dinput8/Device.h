@@ -1,0 +1,56 @@
+// The device half of DirectInput: what keyboard, mouse and game controllers
+// share (data format, cooperative level, acquisition and its loss).
+#pragma once
+
+#include <SDL.h>
+#include <dinput.h>
+
+#include "common/LiveObjects.h"
+
+namespace compat::dinput8 {
+
+class Device : public RefCounted<IDirectInputDevice8W> {
+ public:
+  HRESULT QueryInterface(REFIID riid, void** object) override;
+  HRESULT GetProperty(REFGUID property, LPDIPROPHEADER header) override;
+  HRESULT SetProperty(REFGUID property, LPCDIPROPHEADER header) override;
+  HRESULT Acquire() override;
+  HRESULT Unacquire() override;
+  HRESULT GetDeviceState(DWORD size, LPVOID data) override;
+  HRESULT SetDataFormat(LPCDIDATAFORMAT format) override;
+  HRESULT SetCooperativeLevel(HWND hwnd, DWORD flags) override;
+  HRESULT GetDeviceInfo(LPDIDEVICEINSTANCEW instance) override;
+  HRESULT Poll() override;
+
+ protected:
+  // The device keeps its DirectInput object alive until it goes itself.
+  explicit Device(IUnknown* owner);
+  ~Device() override;
+
+  virtual const char* KindName() const = 0;
+  virtual bool Accepts(LPCDIDATAFORMAT format) const = 0;
+  virtual bool AcceptsCooperation(DWORD flags) const;
+  // Fills `data` (the format's size) with the state since the last read.
+  virtual void Read(void* data) = 0;
+  // Called on a successful acquisition: input from before it does not count.
+  virtual void StartReading() {}
+  // False when the hardware has gone (an unplugged controller).
+  virtual bool Attached() const { return true; }
+  virtual void Describe(DIDEVICEINSTANCEW& instance) const = 0;
+  // Property hooks; the base refuses every property.
+  virtual HRESULT SetRange(const DIPROPRANGE& range);
+  virtual HRESULT GetRange(DIPROPRANGE& range) const;
+
+  LPCDIDATAFORMAT format_ = nullptr;
+
+ private:
+  bool Lost() const;
+
+  IUnknown* owner_;
+  HWND window_ = nullptr;
+  DWORD cooperation_ = DISCL_NONEXCLUSIVE | DISCL_BACKGROUND;
+  bool acquired_ = false;
+  std::uint64_t focusLossesAtAcquire_ = 0;
+};
+
+}  // namespace compat::dinput8

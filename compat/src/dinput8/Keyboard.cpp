@@ -1,0 +1,40 @@
+#include <cstring>
+
+#include "dinput8/Device.h"
+#include "dinput8/Devices.h"
+#include "dinput8/InputEvents.h"
+
+namespace compat::dinput8 {
+
+namespace {
+
+class Keyboard final : public Device {
+ public:
+  explicit Keyboard(IUnknown* owner) : Device(owner) {}
+
+ private:
+  const char* KindName() const override { return "keyboard"; }
+  bool Accepts(LPCDIDATAFORMAT format) const override { return format == &c_dfDIKeyboard; }
+  // DirectInput refuses an exclusive keyboard in the background: it would take keys from every program.
+  bool AcceptsCooperation(DWORD flags) const override {
+    return !((flags & DISCL_EXCLUSIVE) && (flags & DISCL_BACKGROUND));
+  }
+  void Read(void* data) override {
+    const InputEvents& input = CurrentInput();
+    auto* keys = static_cast<BYTE*>(data);
+    for (int code = 0; code < 256; ++code) keys[code] = input.keysDown[code] ? 0x80 : 0x00;
+  }
+  void Describe(DIDEVICEINSTANCEW& instance) const override {
+    instance.guidInstance = GUID_SysKeyboard;
+    instance.guidProduct = GUID_SysKeyboard;
+    instance.dwDevType = DI8DEVTYPE_KEYBOARD;
+    std::wcscpy(instance.tszInstanceName, L"Keyboard");
+    std::wcscpy(instance.tszProductName, L"Keyboard");
+  }
+};
+
+}  // namespace
+
+IDirectInputDevice8W* CreateKeyboard(IUnknown* owner) { return new Keyboard(owner); }
+
+}  // namespace compat::dinput8
