@@ -14,11 +14,9 @@
 #include <string>
 #include <vector>
 
-namespace rendertest {
+#include "support/LayerTestSupport.h"
 
-inline LRESULT CALLBACK TestWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcW(hwnd, message, wParam, lParam);
-}
+namespace rendertest {
 
 // A folder of its own for the files one test writes.
 inline std::filesystem::path ScratchFolder() {
@@ -37,38 +35,17 @@ inline std::ostream& operator<<(std::ostream& out, const Pixel& p) {
 
 class RenderDevice {
  public:
+  // A window whose outer size is width x height, and a HAL device of that size.
   explicit RenderDevice(UINT width = 64, UINT height = 64) : width_(width), height_(height) {
-    static bool registered = [] {
-      WNDCLASSEXW windowClass{};
-      windowClass.cbSize = sizeof windowClass;
-      windowClass.lpfnWndProc = TestWindowProc;
-      windowClass.hInstance = GetModuleHandleW(nullptr);
-      windowClass.lpszClassName = L"RENDER_TEST";
-      return RegisterClassExW(&windowClass) != 0;
-    }();
-    EXPECT_TRUE(registered);
-    hwnd_ =
-        CreateWindowExW(0, L"RENDER_TEST", L"render test", WS_OVERLAPPEDWINDOW, 0, 0, static_cast<int>(width),
-                        static_cast<int>(height), nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    RECT frame = {0, 0, 0, 0};
+    AdjustWindowRectEx(&frame, WS_OVERLAPPEDWINDOW, FALSE, 0);
+    hwnd_ = test_support::CreatePlainWindow(static_cast<int>(width) - (frame.right - frame.left),
+                                            static_cast<int>(height) - (frame.bottom - frame.top), true);
     EXPECT_NE(hwnd_, nullptr);
     direct3d_ = Direct3DCreate9(D3D_SDK_VERSION);
     EXPECT_NE(direct3d_, nullptr);
-    D3DPRESENT_PARAMETERS parameters{};
-    parameters.BackBufferWidth = width;
-    parameters.BackBufferHeight = height;
-    parameters.BackBufferFormat = D3DFMT_X8R8G8B8;
-    parameters.BackBufferCount = 1;
-    parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    parameters.hDeviceWindow = hwnd_;
-    parameters.Windowed = TRUE;
-    parameters.EnableAutoDepthStencil = TRUE;
-    parameters.AutoDepthStencilFormat = D3DFMT_D24S8;
-    parameters.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-    if (direct3d_) {
-      EXPECT_EQ(direct3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, hwnd_,
-                                        D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters, &device_),
-                D3D_OK);
-    }
+    if (direct3d_) device_ = test_support::CreateDevice(direct3d_, hwnd_, width, height);
+    EXPECT_NE(device_, nullptr);
   }
 
   ~RenderDevice() { Close(); }
