@@ -2,7 +2,9 @@
 
 #include "common/RunOptions.h"
 #include "render/DebugGeometry.h"
+#include "render/Effect.h"
 #include "render/ViewMatrices.h"
+#include "xfile/ModelLoading.h"
 
 WindowEx::~WindowEx() {}
 
@@ -13,12 +15,14 @@ int WindowEx::OnCreate(HWND window, CREATESTRUCTW* createStruct) {
     input.Initialize(window);
   }
   SetupDebugGeometry(direct3d9.device);
+  LoadEffect(direct3d9.device, L"mesh.cfx");
   camera.Setup(D3DXVECTOR3(0.0f, 5.0f, 0.0f), D3DXVECTOR3(0.0f, 30.0f, -100.0f));
   // Single-precision pi/4; the aspect of the outer window size, which is the back buffer's.
   D3DXMatrixPerspectiveFovLH(&camera.projection, 0.7853981852531433f,
                              static_cast<float>(createStruct->cx) / static_cast<float>(createStruct->cy),
                              0.1f, 1000.0f);
   g_ProjectionMatrix = camera.projection;
+  LoadModel(direct3d9.device);
   return 1;
 }
 
