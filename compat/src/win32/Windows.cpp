@@ -199,7 +199,10 @@ HWND GetFocus() { return GetForegroundWindow(); }
 
 LONG_PTR GetWindowLongPtrW(HWND hwnd, int index) {
   WindowRecord* record = FindWindow(hwnd);
-  if (!record) return Fail(1400), 0;
+  if (!record) {
+    SetLastError(1400);  // ERROR_INVALID_WINDOW_HANDLE
+    return 0;
+  }
   switch (index) {
     case GWLP_USERDATA:
       return record->userData;
@@ -215,7 +218,10 @@ LONG_PTR GetWindowLongPtrW(HWND hwnd, int index) {
 
 LONG_PTR SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR value) {
   WindowRecord* record = FindWindow(hwnd);
-  if (!record) return Fail(1400), 0;
+  if (!record) {
+    SetLastError(1400);  // ERROR_INVALID_WINDOW_HANDLE
+    return 0;
+  }
   LONG_PTR previous = GetWindowLongPtrW(hwnd, index);
   switch (index) {
     case GWLP_USERDATA:
