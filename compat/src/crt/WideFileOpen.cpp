@@ -9,7 +9,7 @@
 #include "common/WindowsPath.h"
 #include "compat/crt.h"
 #include "crt/TextModeFile.h"
-#include "win32/WindowTable.h"
+#include "win32/Console.h"
 
 namespace {
 

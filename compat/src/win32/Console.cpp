@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <string>
 
-#include "win32/WindowTable.h"
 
 namespace compat::win32 {
 

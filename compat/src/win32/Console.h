@@ -9,4 +9,8 @@ namespace compat::win32 {
 // set aside and replaced by the null device.
 void StartAsGuiProgram();
 
+// Where the console's devices ("CONOUT$", "CONIN$") are on this host, once
+// AllocConsole has run; null for other names.
+const char* ConsoleDevicePath(const char* name);
+
 }  // namespace compat::win32

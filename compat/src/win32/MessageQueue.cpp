@@ -133,7 +133,7 @@ void PumpEvents() {
   if (!SDL_WasInit(SDL_INIT_EVENTS)) return;
   SDL_Event event;
   while (SDL_PollEvent(&event)) {
-    detail::NotifyObservers(event);
+    NotifyObservers(event);
     Translate(event);
   }
 }

@@ -74,10 +74,8 @@ void RemoveEventObserver(EventObserver observer) {
   observers.erase(std::remove(observers.begin(), observers.end(), observer), observers.end());
 }
 
-namespace detail {
 void NotifyObservers(const SDL_Event& event) {
   for (EventObserver observer : std::vector<EventObserver>(TheTable().observers)) observer(event);
 }
-}  // namespace detail
 
 }  // namespace compat::win32

@@ -38,15 +38,13 @@ HWND WindowOfSdlId(Uint32 sdlWindowId);
 using EventObserver = void (*)(const SDL_Event& event);
 void AddEventObserver(EventObserver observer);
 void RemoveEventObserver(EventObserver observer);
+// Hands one event to every observer (the pump calls it for each event).
+void NotifyObservers(const SDL_Event& event);
 
 // Moves waiting SDL events into the thread's message queue.
 void PumpEvents();
 
 // Frame metrics of a style at 96 DPI, as Windows 10 draws them.
 RECT FrameOf(DWORD style, BOOL menu, DWORD exStyle);
-
-// Where the console's devices ("CONOUT$", "CONIN$") are on this host, once
-// AllocConsole has run; null for other names.
-const char* ConsoleDevicePath(const char* name);
 
 }  // namespace compat::win32
