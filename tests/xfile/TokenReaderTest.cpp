@@ -105,7 +105,8 @@ TEST(TokenSplitting, KeywordsIgnoreAsciiCase) {
 template <typename Read>
 std::string CaptureStandardOutput(Read read) {
   std::fflush(stdout);
-  std::string path = testing::TempDir() + "/xfile_echo.txt";
+  // Both record shapes run these tests, possibly at once: one file per process.
+  std::string path = testing::TempDir() + "/xfile_echo_" + std::to_string(::getpid()) + ".txt";
   int saved = ::dup(1);
   FILE* capture = std::fopen(path.c_str(), "w");
   ::dup2(::fileno(capture), 1);
@@ -116,6 +117,7 @@ std::string CaptureStandardOutput(Read read) {
   std::fclose(capture);
   std::string text;
   FILE* in = std::fopen(path.c_str(), "rb");
+  if (!in) return "<no capture file>";
   for (int c; (c = std::fgetc(in)) != EOF;) text += static_cast<char>(c);
   std::fclose(in);
   std::remove(path.c_str());
