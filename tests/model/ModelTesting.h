@@ -73,3 +73,29 @@ inline XAnimation& AddAnimation(XFileScene& scene, const std::wstring& frameName
 }
 
 }  // namespace modeltest
+
+namespace modeltest {
+
+// A mesh record of `faces` triangles over `faces` + 2 vertices in a fan,
+// lying in the XY plane facing -Z, with normals and texture coordinates,
+// one material and one subset.
+inline XMesh FanMesh(std::size_t faces) {
+  XMesh mesh;
+  mesh.name = L"fan";
+  mesh.flags = HasPositions | HasNormals | HasTexCoords;
+  for (std::size_t i = 0; i < faces + 2; ++i) {
+    XVertex v;
+    float angle = 3.14159265f * static_cast<float>(i) / static_cast<float>(faces + 1);
+    v.position = D3DXVECTOR3(std::cos(angle), std::sin(angle), 0);
+    v.normal = D3DXVECTOR3(0, 0, -1);
+    v.texCoord = D3DXVECTOR2(0.5f + 0.5f * std::cos(angle), 0.5f - 0.5f * std::sin(angle));
+    mesh.vertices.push_back(v);
+  }
+  for (std::size_t f = 0; f < faces; ++f)
+    mesh.faces.push_back({0, {0, static_cast<std::int32_t>(f + 2), static_cast<std::int32_t>(f + 1)}});
+  mesh.materials.emplace_back();
+  mesh.subsets.push_back({static_cast<std::uint32_t>(faces), 0, 0});
+  return mesh;
+}
+
+}  // namespace modeltest
