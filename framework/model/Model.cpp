@@ -41,20 +41,45 @@ bool Model::Setup(IDirect3DDevice9* device, XFileScene* scene) {
   return true;
 }
 
+namespace {
+
+// One step outward: C = C x local(G), then G's parent. The walk ends at the
+// top of the hierarchy, or after `limit` steps, so even a parent cycle in
+// hand-made records cannot hang it.
+inline bool StepOutward(D3DXMATRIX& combined, const XFrame*& g, std::size_t& steps, std::size_t limit) {
+  if (!g || steps >= limit) return false;
+  D3DXMatrixMultiply(&combined, &combined, &g->transform);
+  g = g->parent;
+  ++steps;
+  return true;
+}
+
+}  // namespace
+
 void Model::UpdatePose() {
   if (!sceneData) return;
   UpdateWorldMatrix();
   SampleAnimation();
-  // local(F) x local(parent) x ... x local(root), multiplied outward one level
-  // at a time. The walk is bounded by the number of frames, so even a parent
-  // cycle in hand-made records cannot hang it.
-  const std::size_t deepest = poseNodes_.size();
-  for (const PoseNode& node : poseNodes_) {
-    D3DXMATRIX combined = node.frame->transform;
-    std::size_t depth = 1;
-    for (const XFrame* g = node.frame->parent; g && depth < deepest; g = g->parent, ++depth)
-      D3DXMatrixMultiply(&combined, &combined, &g->transform);
-    *node.combined = combined;
+  // combined(F) = local(F) x local(parent) x ... x local(root), multiplied
+  // outward one level at a time. Two frames are walked side by side: each
+  // walk is a chain of dependent products, and two chains let the processor
+  // overlap them.
+  const std::size_t limit = poseNodes_.size();
+  for (std::size_t i = 0; i < poseNodes_.size(); i += 2) {
+    const PoseNode& first = poseNodes_[i];
+    const PoseNode& second = poseNodes_[i + 1 < poseNodes_.size() ? i + 1 : i];
+    D3DXMATRIX a = first.frame->transform, b = second.frame->transform;
+    const XFrame* ga = first.frame->parent;
+    const XFrame* gb = second.frame->parent;
+    std::size_t stepsA = 1, stepsB = 1;
+    while (StepOutward(a, ga, stepsA, limit) & StepOutward(b, gb, stepsB, limit)) {
+    }
+    while (StepOutward(a, ga, stepsA, limit)) {
+    }
+    while (StepOutward(b, gb, stepsB, limit)) {
+    }
+    *first.combined = a;
+    *second.combined = b;
   }
 }
 
