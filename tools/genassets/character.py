@@ -52,7 +52,7 @@ _INSET = 1.5  # pixels kept clear at a region's edge, so filtering stays inside 
 
 # The torso tube runs straight down the y axis between these heights; its
 # texture maps height linearly to v.
-TORSO_TOP, TORSO_BOTTOM = 1.43, 0.80
+TORSO_TOP, TORSO_BOTTOM = 1.45, 0.80
 
 WALK_PERIOD, WALK_KEY_STEP = 64, 3
 IDLE_PERIOD, IDLE_KEY_STEP = 120, 7
@@ -261,7 +261,8 @@ def _build_skin(figure):
     # Torso: hips, waist, chest and shoulders; its top closes round the neck.
     torso = [
         (TORSO_TOP, 0.0, 0.0, {"Chest": 0.5, "Neck": 0.5}),
-        (1.41, 0.10, 0.07, {"Chest": 0.75, "Neck": 0.25}),
+        (1.43, 0.075, 0.07, {"Chest": 0.5, "Neck": 0.5}),
+        (1.40, 0.12, 0.08, {"Chest": 0.75, "Neck": 0.25}),
         (1.37, 0.155, 0.09, {"Chest": 1.0}),
         (1.32, 0.16, 0.10, {"Chest": 1.0}),
         (1.25, 0.15, 0.105, {"Chest": 1.0}),
@@ -277,10 +278,10 @@ def _build_skin(figure):
 
     neck = [
         (1.58, 0.0, {"Head": 1.0}),
-        (1.56, 0.040, {"Head": 1.0}),
-        (1.52, 0.042, {"Neck": 0.5, "Head": 0.5}),
-        (1.45, 0.042, {"Neck": 1.0}),
-        (1.38, 0.046, {"Chest": 0.5, "Neck": 0.5}),
+        (1.56, 0.046, {"Head": 1.0}),
+        (1.52, 0.048, {"Neck": 0.5, "Head": 0.5}),
+        (1.45, 0.049, {"Neck": 1.0}),
+        (1.38, 0.052, {"Chest": 0.5, "Neck": 0.5}),
         (1.36, 0.0, {"Chest": 0.5, "Neck": 0.5}),
     ]
     add_tube(mesh, [((0.0, y, 0.0), r, r, w) for y, r, w in neck], 12, "skin")
@@ -310,7 +311,8 @@ def _build_skin(figure):
         top, elbow, wrist = j[upper], j[fore], j[hand]
         down = normalize(sub(wrist, elbow))
         arm = [
-            (add(top, (-0.01 * sign, 0.05, 0.0)), 0.0, 0.0, {shoulder: 0.5, upper: 0.5}),
+            (add(top, (-0.01 * sign, 0.055, 0.0)), 0.0, 0.0, {shoulder: 0.5, upper: 0.5}),
+            (add(top, (-0.005 * sign, 0.04, 0.0)), 0.032, 0.034, {shoulder: 0.5, upper: 0.5}),
             (lerp(top, elbow, -0.06), 0.046, 0.048, {shoulder: 0.5, upper: 0.5}),
             (lerp(top, elbow, 0.15), 0.046, 0.047, {shoulder: 0.2, upper: 0.8}),
             (lerp(top, elbow, 0.5), 0.043, 0.044, {upper: 1.0}),

@@ -71,8 +71,8 @@ def _torso(fu, fv):
         if y > 1.035:
             return HAKAMA_DARK  # the ties
         return HAKAMA_DARK if math.cos(7 * away) > 0.93 and away < 1.2 else HAKAMA
-    if y > 1.10:
-        edge = 0.10 + 0.85 * min((y - 1.10) / 0.32, 1.0)
+    if y > 1.16:
+        edge = 0.10 + 0.75 * min((y - 1.16) / 0.26, 1.0)
         if abs(away - edge) < 0.05:
             return HAKAMA
         if 0.05 <= away - edge < 0.09:
