@@ -16,17 +16,10 @@ import unittest
 import zlib
 
 ARGS = None
+pngfile = xmath = xpose = None  # the generator's modules, imported once the source folder is known
 GENERATED = ("miko.x", "miko.png", "squarepolygon.x", "squarepolygon.png")
 LIMBS = {side: {"upper": "UpperArm" + side, "fore": "Forearm" + side, "hand": "Hand" + side,
                 "thigh": "Thigh" + side, "shin": "Shin" + side, "foot": "Foot" + side} for side in "LR"}
-
-
-def tools():
-    sys.path.insert(0, os.path.join(ARGS.source_dir, "tools", "genassets"))
-    import pngfile
-    import xmath
-    import xpose
-    return pngfile, xmath, xpose
 
 
 def asset(name):
@@ -52,7 +45,6 @@ class GeneratedFiles(unittest.TestCase):
                                     "assets/%s differs from the generator's output: build the genassets target" % name)
 
     def test_deflate_round_trips_at_the_limits_of_its_matches(self):
-        pngfile, _, _ = tools()
         cases = {
             "empty": b"",
             "one byte": b"x",
@@ -67,7 +59,6 @@ class GeneratedFiles(unittest.TestCase):
                 self.assertEqual(zlib.decompress(pngfile.deflate(data)), data)
 
     def test_textures_decode_as_rgb_images(self):
-        pngfile, _, _ = tools()
         for name, size in (("miko.png", 256), ("squarepolygon.png", 128)):
             with self.subTest(name), open(asset(name), "rb") as f:
                 width, height, channels, pixels = pngfile.decode_png(f.read())
@@ -78,7 +69,6 @@ class PoseRules(unittest.TestCase):
     """The checks below pose the character with these rules; they follow the viewer's."""
 
     def test_a_rotation_key_is_sampled_with_w_negated(self):
-        _, xmath, xpose = tools()
         half = math.sqrt(0.5)
         model = {"frames": [{"name": "F", "parent": None, "transform": list(xmath.IDENTITY)}],
                  "animationSets": [{"lastKeyTime": 10, "animations": [
@@ -89,7 +79,6 @@ class PoseRules(unittest.TestCase):
             self.assertAlmostEqual(a, b, places=6)
 
     def test_matrix_keys_blend_rotation_and_translation_apart(self):
-        _, xmath, xpose = tools()
         model = {"frames": [{"name": "F", "parent": None, "transform": list(xmath.IDENTITY)}],
                  "animationSets": [{"lastKeyTime": 4, "animations": [
                      {"frameName": "F", "rotationKeys": [], "scaleKeys": [], "positionKeys": [], "matrixKeys": [
@@ -103,8 +92,7 @@ class PoseRules(unittest.TestCase):
 class Character(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.pngfile, cls.xmath, cls.xpose = tools()
-        cls.model = cls.xpose.read_model(ARGS.xfileinfo, asset("miko.x"))
+        cls.model = xpose.read_model(ARGS.xfileinfo, asset("miko.x"))
         cls.mesh = cls.model["meshes"][0]
         cls.bones = [bone["name"] for bone in cls.mesh["bones"]]
         cls.sets = {s["name"]: i for i, s in enumerate(cls.model["animationSets"])}
@@ -114,11 +102,11 @@ class Character(unittest.TestCase):
         """(combined frame matrices, skinned positions), computed once."""
         key = (set_name, tick)
         if key not in self.poses:
-            self.poses[key] = self.xpose.pose(self.model, self.sets[set_name], tick)
+            self.poses[key] = xpose.pose(self.model, self.sets[set_name], tick)
         return self.poses[key]
 
     def joints(self, combined):
-        return {name: self.xmath.origin(m) for name, m in combined.items()}
+        return {name: xmath.origin(m) for name, m in combined.items()}
 
     def vertices_of(self, bone):
         """Indices of the vertices that bone alone moves."""
@@ -130,7 +118,7 @@ class Character(unittest.TestCase):
         self.assertEqual(len(self.model["meshes"]), 1)
         self.assertEqual(self.mesh["flags"], 0x01 | 0x02 | 0x04 | 0x08 | 0x20)
         self.assertEqual(self.mesh["frame"], "Body")
-        self.assertEqual(frames["Body"]["transform"], list(self.xmath.IDENTITY))
+        self.assertEqual(frames["Body"]["transform"], list(xmath.IDENTITY))
         self.assertEqual(len(self.mesh["materials"]), 1)
         texture = self.mesh["materials"][0]["textures"][0]
         self.assertTrue(texture.endswith("miko.png") and os.path.isfile(texture), texture)
@@ -173,15 +161,14 @@ class Character(unittest.TestCase):
 
     def test_bind_pose_stands_undeformed_on_the_floor(self):
         combined, positions = self.pose("Walk", 1 << 30)  # past every key: the file's frame matrices
-        for bone, matrix in zip(self.bones, self.xpose.palette(self.mesh, combined)):
-            for a, b in zip(matrix, self.xmath.IDENTITY):
+        for bone, matrix in zip(self.bones, xpose.palette(self.mesh, combined)):
+            for a, b in zip(matrix, xmath.IDENTITY):
                 self.assertAlmostEqual(a, b, places=5, msg=bone)
         heights = [p[1] for p in positions]
         self.assertAlmostEqual(min(heights), 0.0, places=4)
         self.assertTrue(1.65 <= max(heights) <= 1.75, max(heights))
 
     def test_faces_are_wound_clockwise_seen_from_outside(self):
-        xmath = self.xmath
         vertices = self.mesh["vertexData"]
         positions = [v["position"] for v in vertices]
         part = list(range(len(vertices)))
@@ -209,7 +196,7 @@ class Character(unittest.TestCase):
 
     def test_face_and_toes_point_towards_minus_z(self):
         with open(asset("miko.png"), "rb") as f:
-            width, height, channels, pixels = self.pngfile.decode_png(f.read())
+            width, height, channels, pixels = pngfile.decode_png(f.read())
 
         def texel(vertex):
             u, v = vertex["texCoord"]
@@ -241,7 +228,7 @@ class Character(unittest.TestCase):
         joints = [self.joints(self.pose("Walk", tick)[0]) for tick in range(last + 1)]
 
         def step(a, b):
-            return max(self.xmath.length(self.xmath.sub(a[bone], b[bone])) for bone in self.bones)
+            return max(xmath.length(xmath.sub(a[bone], b[bone])) for bone in self.bones)
 
         longest = max(step(a, b) for a, b in zip(joints, joints[1:]))
         self.assertGreater(step(joints[-1], joints[0]), 0.2 * longest)
@@ -249,7 +236,7 @@ class Character(unittest.TestCase):
 
     def test_walk_bends_knees_backwards_and_elbows_forwards(self):
         last = self.model["animationSets"][self.sets["Walk"]]["lastKeyTime"]
-        sub = self.xmath.sub
+        sub = xmath.sub
         knees, elbows = [], []
         for tick in range(last + 1):
             joint = self.joints(self.pose("Walk", tick)[0])
@@ -281,16 +268,15 @@ class Character(unittest.TestCase):
             self.assertLess(abs(min(p[1] for p in positions)), 0.005, tick)
             joint = self.joints(combined)
             for limb in LIMBS.values():
-                drift = self.xmath.sub(joint[limb["foot"]], start[limb["foot"]])
+                drift = xmath.sub(joint[limb["foot"]], start[limb["foot"]])
                 self.assertLess(math.hypot(drift[0], drift[2]), 0.005, (tick, limb["foot"]))
-            face = self.xmath.transform_vector((0.0, 0.0, -1.0), combined["Head"])
+            face = xmath.transform_vector((0.0, 0.0, -1.0), combined["Head"])
             looks.append(math.atan2(face[0], -face[2]))
         self.assertGreater(max(looks) - min(looks), 0.4)
 
 
 class Square(unittest.TestCase):
     def test_square_stands_on_the_floor_facing_the_camera(self):
-        _, xmath, xpose = tools()
         model = xpose.read_model(ARGS.xfileinfo, asset("squarepolygon.x"), reduced=True)
         (mesh,) = model["meshes"]
         vertices = mesh["vertexData"]
@@ -317,4 +303,8 @@ if __name__ == "__main__":
     parser.add_argument("--source-dir", required=True)
     parser.add_argument("--xfileinfo", required=True)
     ARGS, rest = parser.parse_known_args()
+    sys.path.insert(0, os.path.join(ARGS.source_dir, "tools", "genassets"))
+    import pngfile
+    import xmath
+    import xpose
     unittest.main(argv=[sys.argv[0]] + rest)

@@ -222,9 +222,7 @@ class AnimationSet:
 
 class Figure:
     def __init__(self):
-        self.bones = []  # (name, parent, joint), parents before children
-        for name, parent, joint in _CENTRE:
-            self.bones.append((name, parent, joint))
+        self.bones = list(_CENTRE)  # (name, parent, joint), parents before children
         for side, sign in SIDES:
             for name, parent, (x, y, z) in _SIDE:
                 parent_name = parent if parent in ("Chest", "Hips") else parent + side
@@ -324,7 +322,7 @@ def _build_skin(figure):
             (wrist, 0.027, 0.029, {fore: 0.5, hand: 0.5}),
             (add(wrist, scale(down, 0.02)), 0.0, 0.0, {fore: 0.5, hand: 0.5}),
         ]
-        add_tube(mesh, [(c, rx, rz, w) for c, rx, rz, w in arm], 12, "arm")
+        add_tube(mesh, arm, 12, "arm")
 
         # Hand: a flat mitten hanging from the wrist, palm towards the thigh.
         ey = scale(down, -1.0)

@@ -29,8 +29,8 @@ def fmt(value):
     return "0.000000" if text == "-0.000000" else text
 
 
-def numbers(values, separator=","):
-    return separator.join(fmt(v) for v in values)
+def numbers(values):
+    return ",".join(fmt(v) for v in values)
 
 
 def vector_list(vectors, indent):
@@ -54,9 +54,9 @@ def material_text(name, texture, indent):
             (indent, name, indent, indent, indent, indent, indent, indent, texture, indent, indent))
 
 
-def mesh_text(name, mesh, texture, indent):
-    """A Mesh record with normals, texture coordinates and one textured
-    material; for a skinned mesh also its skin header and weights."""
+def skinned_mesh_text(name, mesh, texture, indent):
+    """A Mesh record with normals, texture coordinates, one textured material,
+    its skin header and a SkinWeights record per bone."""
     inner = indent + " "
     out = ["%sMesh %s {\n%s%d;\n" % (indent, name, inner, len(mesh.positions)),
            vector_list(mesh.positions, inner),
@@ -68,17 +68,16 @@ def mesh_text(name, mesh, texture, indent):
             "%s}\n" % inner]
     out += ["%sMeshMaterialList {\n%s1;\n%s%d;\n" % (inner, deep, deep, len(mesh.faces)),
             wrapped(["0"] * len(mesh.faces), deep, 40), material_text(name, texture, deep), "%s}\n" % inner]
-    if mesh.bones:
-        per_vertex = max(len(w) for w in mesh.weights)
-        per_face = max(len({b for c in f for b in mesh.weights[c]}) for f in mesh.faces)
-        out.append("%sXSkinMeshHeader {\n%s%d;\n%s%d;\n%s%d;\n%s}\n" %
-                   (inner, deep, per_vertex, deep, per_face, deep, len(mesh.bones), inner))
-        for bone, offset in zip(mesh.bones, mesh.offsets):
-            used = [(v, w[bone]) for v, w in enumerate(mesh.weights) if bone in w]
-            out.append("%sSkinWeights {\n%s\"%s\";\n%s%d;\n" % (inner, deep, bone, deep, len(used)))
-            out.append(wrapped([str(v) for v, _ in used], deep))
-            out.append(wrapped([fmt(w) for _, w in used], deep, 10))
-            out.append("%s%s;;\n%s}\n" % (deep, numbers(offset), inner))
+    per_vertex = max(len(w) for w in mesh.weights)
+    per_face = max(len({b for c in f for b in mesh.weights[c]}) for f in mesh.faces)
+    out.append("%sXSkinMeshHeader {\n%s%d;\n%s%d;\n%s%d;\n%s}\n" %
+               (inner, deep, per_vertex, deep, per_face, deep, len(mesh.bones), inner))
+    for bone, offset in zip(mesh.bones, mesh.offsets):
+        used = [(v, w[bone]) for v, w in enumerate(mesh.weights) if bone in w]
+        out.append("%sSkinWeights {\n%s\"%s\";\n%s%d;\n" % (inner, deep, bone, deep, len(used)))
+        out.append(wrapped([str(v) for v, _ in used], deep))
+        out.append(wrapped([fmt(w) for _, w in used], deep, 10))
+        out.append("%s%s;;\n%s}\n" % (deep, numbers(offset), inner))
     out.append("%s}\n" % indent)
     return "".join(out)
 
@@ -93,7 +92,8 @@ def frame_text(figure, name, indent):
 
 
 def animation_set_text(animation_set):
-    """Walk-style sets carry rotation and position keys, the others matrix keys.
+    """An AnimationSet record: per bone either rotation and position keys or
+    matrix keys, as the set holds them.
 
     A rotation key is written as w, x, y, z of the conjugate of the frame's
     rotation: the viewer negates w when it samples a key, which gives back the
@@ -122,7 +122,7 @@ def character_text(figure):
            "Frame Miko {\n FrameTransformMatrix {\n  %s;;\n }\n" % numbers(xmath.IDENTITY)]
     out.append(frame_text(figure, figure.root_bone, " "))
     out.append(" Frame Body {\n  FrameTransformMatrix {\n   %s;;\n  }\n" % numbers(xmath.IDENTITY))
-    out.append(mesh_text("MikoBody", figure.mesh, "miko.png", "  "))
+    out.append(skinned_mesh_text("MikoBody", figure.mesh, "miko.png", "  "))
     out.append(" }\n}\n")
     for animation_set in figure.animation_sets:
         out.append("\n" + animation_set_text(animation_set))
