@@ -53,6 +53,7 @@ inline void ExpectPointNear(const D3DXVECTOR3& actual, float x, float y, float z
   EXPECT_NEAR(actual.z, z, tolerance);
 }
 
+#if !defined(XVIEW_REDUCED_MODEL)
 // Adds a frame under `parent` (null: at the top) and returns it.
 inline XFrame& AddFrame(XFileScene& scene, const std::wstring& name, XFrame* parent, const D3DXMATRIX& transform) {
   XFrame& frame = scene.frames[name];
@@ -71,6 +72,7 @@ inline XAnimation& AddAnimation(XFileScene& scene, const std::wstring& frameName
   set.animations.back().frameName = frameName;
   return set.animations.back();
 }
+#endif
 
 }  // namespace modeltest
 
