@@ -1,13 +1,12 @@
 #include "actorviewer/WindowEx.h"
 
+#include <cstdio>
+
 #include "common/SceneFrame.h"
+#include "platform/TextConversion.h"
 #include "render/Effect.h"
 #include "render/ViewMatrices.h"
 #include "xfile/ModelLoading.h"
-
-namespace {
-constexpr float kCharacterScale = 10.0f;
-}
 
 WindowEx::~WindowEx() {}
 
@@ -31,7 +30,21 @@ int WindowEx::OnCreate(HWND window, CREATESTRUCTW* createStruct) {
     character.animationSet = 0;
     character.animationTick = 0;
   }
+  PlayChosenSet();
   return 1;
+}
+
+// The set named by --set, where the file has it; otherwise set 0 plays.
+void WindowEx::PlayChosenSet() {
+  std::uint32_t chosen = g_RunOptions.AnimationSet();
+  if (chosen == 0) return;
+  std::size_t sets = character.sceneData ? character.sceneData->animationSets.size() : 0;
+  if (chosen < sets) {
+    character.animationSet = chosen;
+    return;
+  }
+  std::fprintf(stderr, "actorviewer: model file \"%s\" has %zu animation set%s; set %u does not exist, so set 0 "
+               "plays\n", ToUtf8(g_ModelFileName).c_str(), sets, sets == 1 ? "" : "s", chosen);
 }
 
 void WindowEx::OnFrame() {
@@ -39,7 +52,8 @@ void WindowEx::OnFrame() {
   camera.Update(input, 0.02f, 0.2f, 1.0f);
   g_ViewMatrix = camera.view;
   WalkAlong(character, GetMoveDirection(input, camera));
-  character.scale = D3DXVECTOR3(kCharacterScale, kCharacterScale, kCharacterScale);
+  const float scale = g_RunOptions.Scale();  // 10 unless the command line chose another
+  character.scale = D3DXVECTOR3(scale, scale, scale);
 
   // One key tick per frame; after the set's last key time the animation
   // starts again (times compared as unsigned numbers, as the keys are).

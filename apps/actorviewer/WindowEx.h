@@ -17,6 +17,8 @@ class WindowEx : public Window {
   void OnFrame() override;
 
  private:
+  void PlayChosenSet();
+
   Direct3D9 direct3d9;
   DirectInput input;
   DebugCamera camera;

@@ -32,6 +32,9 @@ int WindowEx::OnCreate(HWND window, CREATESTRUCTW* createStruct) {
     mesh.Build(direct3d9.device, &first, mesh.flags);
     mesh.record = &first;
   }
+  // The model keeps its file size unless the command line chose another scale.
+  const float scale = g_RunOptions.Scale();
+  mesh.scale = D3DXVECTOR3(scale, scale, scale);
   return 1;
 }
 

@@ -8,6 +8,9 @@
 #define STD_ERROR_HANDLE ((DWORD)-12)
 
 HMODULE GetModuleHandleW(LPCWSTR moduleName);
+// The path of the running program (module null); the length copied, or
+// `size` with the text cut short and ERROR_INSUFFICIENT_BUFFER.
+DWORD GetModuleFileNameW(HMODULE module, LPWSTR fileName, DWORD size);
 void OutputDebugStringA(LPCSTR text);
 void OutputDebugStringW(LPCWSTR text);
 DWORD GetLastError();

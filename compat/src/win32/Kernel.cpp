@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -61,6 +62,31 @@ HMODULE GetModuleHandleW(LPCWSTR moduleName) {
   // The program's own image; named modules are not loaded by this layer.
   if (moduleName) return nullptr;
   return reinterpret_cast<HMODULE>(static_cast<intptr_t>(0x400000));
+}
+
+DWORD GetModuleFileNameW(HMODULE module, LPWSTR fileName, DWORD size) {
+  if (module && module != GetModuleHandleW(nullptr)) {
+    g_lastError = ERROR_INVALID_PARAMETER;
+    return 0;
+  }
+  std::error_code error;
+  std::wstring path = compat::FromUtf8(std::filesystem::read_symlink("/proc/self/exe", error).string());
+  if (error || path.empty()) {
+    g_lastError = ERROR_INVALID_PARAMETER;
+    return 0;
+  }
+  if (!fileName || size == 0) {
+    g_lastError = ERROR_INSUFFICIENT_BUFFER;
+    return 0;
+  }
+  if (path.size() >= size) {
+    std::wmemcpy(fileName, path.c_str(), size - 1);
+    fileName[size - 1] = L'\0';
+    g_lastError = ERROR_INSUFFICIENT_BUFFER;
+    return size;
+  }
+  std::wmemcpy(fileName, path.c_str(), path.size() + 1);
+  return static_cast<DWORD>(path.size());
 }
 
 void OutputDebugStringA(LPCSTR text) {
