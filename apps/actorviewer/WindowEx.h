@@ -16,11 +16,13 @@ class WindowEx : public Window {
   int OnCreate(HWND hwnd, CREATESTRUCTW* createStruct) override;
   void OnFrame() override;
 
- private:
-  void PlayChosenSet();
-
+  // The scene's parts, in the order they are built; open to the tests that
+  // watch the scene run.
   Direct3D9 direct3d9;
   DirectInput input;
   DebugCamera camera;
   Model character;
+
+ private:
+  void PlayChosenSet();
 };

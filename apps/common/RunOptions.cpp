@@ -50,8 +50,10 @@ bool ParseScale(const wchar_t* text, float& value) {
 
 }  // namespace
 
+void RunOptions::Reset(const ProgramTraits& program) { *this = RunOptions(), scale_ = program.defaultScale; }
+
 bool RunOptions::Parse(const ProgramTraits& program) {
-  scale_ = program.defaultScale;
+  Reset(program);
   int argc = 0;
   LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   std::wstring mistake;

@@ -24,6 +24,8 @@ class RunOptions {
   // once: for --help, and for a mistake (usage on standard error, with
   // ExitCode 2).
   bool Parse(const ProgramTraits& program);
+  // The options of a run without arguments (what Parse starts from).
+  void Reset(const ProgramTraits& program);
 
   // Per frame, after the scene was drawn and before it is presented: on the
   // last frame the back buffer is written to the screenshot file.
