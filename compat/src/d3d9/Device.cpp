@@ -3,6 +3,8 @@
 #include <cstdio>
 
 #include "common/Trace.h"
+#include "compat/testing_d3d9.h"
+#include "d3d9/DeviceGL.h"
 #include "d3d9/Surface.h"
 #include "win32/WindowTable.h"
 
@@ -77,6 +79,10 @@ void SetDefaultRenderStates(std::array<DWORD, 256>& states, bool depthBuffer) {
 
 }  // namespace
 
+bool ClipControlAvailable() {
+  return epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control");
+}
+
 Device* Device::Create(IDirect3D9* direct3d, D3DDEVTYPE type, HWND window, DWORD behaviorFlags,
                        const D3DPRESENT_PARAMETERS& parameters) {
   auto* device = new Device(direct3d, type, window, behaviorFlags, parameters);
@@ -136,9 +142,9 @@ bool Device::Initialize() {
     return false;
   }
 
-  // Direct3D's clip-space depth runs from 0 to 1.
-  if (epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control"))
-    glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
+  // Direct3D's clip-space depth runs from 0 to 1 (see ClipControlAvailable).
+  clipControl_ = ClipControlAvailable();
+  if (clipControl_) glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
   glFrontFace(GL_CCW);
   SetDefaultRenderStates(renderStates_, parameters_.EnableAutoDepthStencil);
   for (std::size_t state = 0; state < renderStates_.size(); ++state)
@@ -439,3 +445,10 @@ bool Device::ReadBackBuffer(std::vector<std::uint8_t>& rgba, UINT& width, UINT& 
 }
 
 }  // namespace compat::d3d9
+
+namespace compat::testing {
+bool MapsDepthInVertexShaders(IDirect3DDevice9* device) {
+  d3d9::Device* layerDevice = d3d9::LayerDevice(device);
+  return layerDevice && !layerDevice->HasClipControl();
+}
+}  // namespace compat::testing
