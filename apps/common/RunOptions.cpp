@@ -16,7 +16,10 @@ void PrintUsage(const wchar_t* programName) {
                 L"usage: %ls [--frames N] [--screenshot FILE.png] [--help]\n"
                 L"  --frames N             close the window after N frames\n"
                 L"  --screenshot FILE.png  write the last frame's back buffer as PNG\n"
-                L"  --help                 show this text\n",
+                L"  --help                 show this text\n"
+                L"Without a display (on Linux: neither DISPLAY nor WAYLAND_DISPLAY set), a run with\n"
+                L"--frames and --screenshot renders offscreen; any other run needs\n"
+                L"SDL_VIDEODRIVER=offscreen to render headless. Ctrl+C closes the window.\n",
                 programName);
 }
 

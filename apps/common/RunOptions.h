@@ -23,6 +23,8 @@ class RunOptions {
   void AfterPresent(HWND hwnd);
 
   int ExitCode() const { return exitCode_; }
+  // A run that ends by itself with a screenshot: needs no display to show on.
+  bool EndsWithScreenshot() const { return frameLimit_ != 0 && !screenshot_.empty(); }
 
  private:
   unsigned long frameLimit_ = 0;  // 0: no limit

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "common/ProcessEnd.h"
 #include "common/Trace.h"
 #include "compat/testing_d3d9.h"
 #include "d3d9/DeviceGL.h"
@@ -224,6 +225,9 @@ HRESULT Device::Present(const RECT* sourceRect, const RECT* destRect, HWND destW
   glBlitFramebuffer(0, 0, width, height, 0, windowHeight, windowWidth, 0, GL_COLOR_BUFFER_BIT, GL_LINEAR);
   SDL_GL_SwapWindow(sdlWindow);
   glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+  static bool presentedBefore = false;
+  if (!presentedBefore) LayerReport("first frame presented\n");
+  presentedBefore = true;
   return D3D_OK;
 }
 
