@@ -68,7 +68,12 @@ bool DecodeJpeg(const std::uint8_t* data, std::size_t size, ImageLevel& level, s
   level.bytes.resize(static_cast<std::size_t>(level.width) * level.height * 4);
   while (info.output_scanline < info.output_height) {
     JSAMPROW row = &level.bytes[static_cast<std::size_t>(info.output_scanline) * level.width * 4];
-    jpeg_read_scanlines(&info, &row, 1);
+    if (jpeg_read_scanlines(&info, &row, 1) != 1) {  // only a suspending source stops; ours never should
+      error = "the JPEG data stops at row " + std::to_string(info.output_scanline);
+      jpeg_destroy_decompress(&info);
+      level = ImageLevel{};
+      return false;
+    }
   }
   jpeg_finish_decompress(&info);
   jpeg_destroy_decompress(&info);
