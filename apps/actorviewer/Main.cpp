@@ -2,20 +2,19 @@
 // floor grid under the debug camera.
 #include <windows.h>
 
-#include <cstdio>
-
 #include "actorviewer/WindowEx.h"
+#include "common/ProgramShell.h"
 #include "common/ProgramStart.h"
 #include "window/MessageLoop.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   if (!StartProgram({L"actorviewer", true, 10.0f})) return g_RunOptions.ExitCode();
+  if (!CanShowWindow("actorviewer", g_RunOptions.EndsWithScreenshot())) return 1;
   {
     WindowEx window;
     if (!window.Create(L"Application", 640, 480, CW_USEDEFAULT, CW_USEDEFAULT, L"BASIC_WINDOW", nullptr,
                        WS_OVERLAPPEDWINDOW, 0, nullptr)) {
-      std::fprintf(stderr, "actorviewer: the application window could not be created (error %lu)\n",
-                   static_cast<unsigned long>(GetLastError()));
+      ReportWindowFailure("actorviewer");
       return 1;
     }
     RunMessageLoop();

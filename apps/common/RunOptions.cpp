@@ -29,6 +29,9 @@ void PrintUsage(const ProgramTraits& program) {
                "  --frames N             close the window after N frames\n"
                "  --screenshot FILE.png  write the last frame's back buffer as PNG\n"
                "  --help                 show this text\n"
+               "Without a display (on Linux: neither DISPLAY nor WAYLAND_DISPLAY set), a run with\n"
+               "--frames and --screenshot renders offscreen; any other run needs\n"
+               "SDL_VIDEODRIVER=offscreen to render headless. Ctrl+C closes the window.\n"
                "Controls: right mouse button orbits, middle button pans, the wheel zooms;\n"
                "W, A, S, D walk the model relative to the camera.\n",
                static_cast<double>(program.defaultScale));

@@ -38,6 +38,8 @@ class RunOptions {
   const std::wstring& ModelFile() const { return modelFile_; }
   std::uint32_t AnimationSet() const { return animationSet_; }
   float Scale() const { return scale_; }
+  // A run that ends by itself with a screenshot: needs no display to show on.
+  bool EndsWithScreenshot() const { return frameLimit_ != 0 && !screenshot_.empty(); }
 
  private:
   unsigned long frameLimit_ = 0;  // 0: no limit

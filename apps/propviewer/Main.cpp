@@ -2,8 +2,7 @@
 // console that shows the model file's text while it loads.
 #include <windows.h>
 
-#include <cstdio>
-
+#include "common/ProgramShell.h"
 #include "common/ProgramStart.h"
 #include "propviewer/Console.h"
 #include "propviewer/WindowEx.h"
@@ -11,13 +10,13 @@
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   if (!StartProgram({L"propviewer", false, 1.0f})) return g_RunOptions.ExitCode();
+  if (!CanShowWindow("propviewer", g_RunOptions.EndsWithScreenshot())) return 1;
   Console console;
   {
     WindowEx window;
     if (!window.Create(L"Application", 640, 480, CW_USEDEFAULT, CW_USEDEFAULT, L"BASIC_WINDOW", nullptr,
                        WS_OVERLAPPEDWINDOW, 0, nullptr)) {
-      std::fprintf(stderr, "propviewer: the application window could not be created (error %lu)\n",
-                   static_cast<unsigned long>(GetLastError()));
+      ReportWindowFailure("propviewer");
       return 1;
     }
     RunMessageLoop();

@@ -1,5 +1,6 @@
 #include "render/Effect.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -62,8 +63,7 @@ bool Effect::Load(IDirect3DDevice9* device, const wchar_t* name) {
   if (FAILED(result)) {
     effect = nullptr;
     if (errors) {
-      OutputDebugStringA(static_cast<const char*>(errors->GetBufferPointer()));
-      OutputDebugStringW(L"\n");
+      OutputErrorBuffer(errors);
       errors->Release();
     } else {
       // The compiler gave no reason (a missing file, for one): name the file.
@@ -140,6 +140,16 @@ bool Effect::BeginPass() {
   if (FAILED(effect->BeginPass(pass))) return false;
   effect->CommitChanges();
   return true;
+}
+
+void OutputErrorBuffer(ID3DXBuffer* errors) {
+  // The text is as long as the buffer says; a D3DX may leave out the
+  // terminating zero, so the buffer is never read past its size.
+  const auto* bytes = static_cast<const char*>(errors->GetBufferPointer());
+  std::string text = bytes ? std::string(bytes, errors->GetBufferSize()) : std::string();
+  text.resize(std::min(text.size(), text.find('\0')));
+  OutputDebugStringA(text.c_str());
+  OutputDebugStringW(L"\n");
 }
 
 bool LoadEffect(IDirect3DDevice9* device, const wchar_t* fileName) {

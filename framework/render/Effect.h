@@ -48,5 +48,9 @@ class Effect {
 // The effects of the meshes by file name ("mesh.cfx", "skinmesh.cfx").
 extern std::map<std::wstring, Effect> g_EffectMap;
 
+// Writes a D3DX message buffer (8-bit text of GetBufferSize bytes, up to
+// its first zero if it has one) and a line break to the debugger output.
+void OutputErrorBuffer(ID3DXBuffer* errors);
+
 // Registers and compiles one effect file; a failure leaves no entry.
 bool LoadEffect(IDirect3DDevice9* device, const wchar_t* fileName);

@@ -7,7 +7,7 @@
 #include <memory>
 #include <windows.h>
 
-#include "compat/testing.h"
+#include "compat/testing_dinput8.h"
 #include "input/ScriptedInput.h"
 #include "platform/DirectInput.h"
 #include "support/LayerTestSupport.h"
@@ -39,6 +39,7 @@ class InputFixture : public ::testing::Test {
       compat::win32::PumpEvents();
     }
     input.reset();
+    compat::testing::UnplugSystemMouse(false);
     while (SDL_NumJoysticks() > 0 && SDL_JoystickIsVirtual(0)) SDL_JoystickDetachVirtual(0);
     if (window) DestroyWindow(window);
     SDL_QuitSubSystem(SDL_INIT_JOYSTICK);

@@ -99,7 +99,7 @@ TEST_F(LayerDevices, KeysReadUnderTheirDirectInputCodes) {
 }
 
 TEST_F(LayerDevices, MouseGivesEightButtonsAndTheWheelInWindowsUnits) {
-  Open(GUID_SysMouse, &c_dfDIMouse2, DISCL_EXCLUSIVE | DISCL_BACKGROUND);
+  Open(GUID_SysMouse, &c_dfDIMouse2, DISCL_NONEXCLUSIVE | DISCL_BACKGROUND);
   const Uint8 sdlButtons[8] = {SDL_BUTTON_LEFT, SDL_BUTTON_RIGHT, SDL_BUTTON_MIDDLE, SDL_BUTTON_X1,
                                SDL_BUTTON_X2, 6, 7, 8};
   for (int index = 0; index < 8; ++index) {
@@ -158,6 +158,27 @@ BOOL CALLBACK CountUpTo(LPCDIDEVICEINSTANCEW instance, LPVOID context) {
   auto* seen = static_cast<std::vector<GUID>*>(context);
   seen->push_back(instance->guidInstance);
   return seen->size() < 2 ? DIENUM_CONTINUE : DIENUM_STOP;
+}
+
+// The system keyboard and mouse serve every program: DirectInput refuses to
+// give either away exclusively in the background, and takes every other level.
+// A game controller may be held that way.
+TEST_F(LayerDevices, OnlyControllersAreHeldExclusivelyInTheBackground) {
+  AttachJoystick(2, 1, 0);
+  std::vector<GUID> controllers;
+  ASSERT_EQ(DI_OK, directInput->EnumDevices(DI8DEVCLASS_GAMECTRL, CountUpTo, &controllers, DIEDFL_ATTACHEDONLY));
+  ASSERT_EQ(1u, controllers.size());
+  const GUID kinds[] = {GUID_SysKeyboard, GUID_SysMouse, controllers[0]};
+  for (const GUID& kind : kinds) {
+    const bool system = kind != controllers[0];
+    IDirectInputDevice8W* opened = nullptr;
+    ASSERT_EQ(DI_OK, directInput->CreateDevice(kind, &opened, NULL));
+    EXPECT_EQ(system ? E_NOTIMPL : DI_OK, opened->SetCooperativeLevel(window, DISCL_EXCLUSIVE | DISCL_BACKGROUND));
+    for (DWORD level : {DISCL_EXCLUSIVE | DISCL_FOREGROUND, DISCL_NONEXCLUSIVE | DISCL_FOREGROUND,
+                        DISCL_NONEXCLUSIVE | DISCL_BACKGROUND})
+      EXPECT_EQ(DI_OK, opened->SetCooperativeLevel(window, level)) << level;
+    opened->Release();
+  }
 }
 
 TEST_F(LayerDevices, EnumerationFollowsTheCallbacksAnswer) {

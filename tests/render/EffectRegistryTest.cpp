@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 
 #include "RenderDevice.h"
@@ -96,6 +97,24 @@ TEST_F(EffectTest, AFailureWithoutCompilerMessagesStillNamesTheFile) {
       << output;
   EXPECT_EQ(effect.effect, nullptr);
   EXPECT_TRUE(effect.fileName.empty());
+}
+
+// Another D3DX may hand out its messages without a terminating zero: the text
+// is as long as the buffer. (The address sanitizer build catches a read past it.)
+TEST(EffectErrorBuffer, IsReadByItsSizeAndUpToAZero) {
+  auto output = [](const std::string& bytes) {
+    ID3DXBuffer* buffer = nullptr;
+    EXPECT_EQ(D3DXCreateBuffer(static_cast<DWORD>(bytes.size()), &buffer), S_OK);
+    if (!bytes.empty()) std::memcpy(buffer->GetBufferPointer(), bytes.data(), bytes.size());
+    ::testing::internal::CaptureStderr();
+    OutputErrorBuffer(buffer);
+    buffer->Release();
+    return ::testing::internal::GetCapturedStderr();
+  };
+  EXPECT_EQ(output("mesh.cfx(3): unexpected '}'"), "mesh.cfx(3): unexpected '}'\n");
+  EXPECT_EQ(output(std::string("mesh.cfx(3): first\0stale", 25)), "mesh.cfx(3): first\n");
+  EXPECT_EQ(output(""), "\n");
+  EXPECT_EQ(compat::testing::LiveObjectCount(), 0);
 }
 
 TEST_F(EffectTest, LoadingALoadedNameAgainKeepsItsEffect) {

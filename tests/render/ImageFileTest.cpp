@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <stb_image_write.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "d3d9/PixelFormats.h"
@@ -45,6 +46,50 @@ TEST(ImageFile, OpaqueFormatsBecomeX8R8G8B8) {
   ASSERT_EQ(Decode(testimages::Bmp(2, 2, pixels), image), "");
   EXPECT_EQ(image.format, D3DFMT_X8R8G8B8);
   EXPECT_EQ(image.levels[0].bytes[0], 30);
+}
+
+// Within the loss of JPEG coding.
+bool Near(const std::uint8_t* bgra, int b, int g, int r) {
+  return std::abs(bgra[0] - b) <= 6 && std::abs(bgra[1] - g) <= 6 && std::abs(bgra[2] - r) <= 6 && bgra[3] == 255;
+}
+
+TEST(ImageFile, JpegRowsStayTopFirst) {
+  // 16 x 16: the top half orange, the bottom half teal.
+  std::vector<Rgba> pixels(256, Rgba{0, 128, 128, 255});
+  for (int i = 0; i < 128; ++i) pixels[i] = {240, 120, 0, 255};
+  DecodedImage image;
+  ASSERT_EQ(Decode(testimages::Jpeg(16, 16, pixels, 95), image), "");
+  EXPECT_EQ(image.format, D3DFMT_X8R8G8B8);
+  EXPECT_EQ(image.levels.size(), 5u);
+  EXPECT_TRUE(image.warning.empty()) << image.warning;
+  const auto& bytes = image.levels[0].bytes;
+  EXPECT_TRUE(Near(&bytes[0], 0, 120, 240));
+  EXPECT_TRUE(Near(&bytes[(15 * 16 + 15) * 4], 128, 128, 0));
+}
+
+// Textures of models in the wild often end early; common decoders read them
+// with a warning, and so do we: the rows that are there, then mid grey where
+// libjpeg-turbo fills the missing blocks.
+TEST(ImageFile, JpegThatEndsEarlyLoadsAsFarAsItGoes) {
+  std::vector<Rgba> pixels(64 * 64, Rgba{200, 40, 40, 255});
+  auto file = testimages::Jpeg(64, 64, pixels, 95);
+  // The entropy-coded data follows the start-of-scan segment; keep a third of it.
+  std::size_t scan = 0;
+  for (std::size_t i = 0; i + 3 < file.size() && !scan; ++i)
+    if (file[i] == 0xFF && file[i + 1] == 0xDA) scan = i + 2 + (file[i + 2] << 8 | file[i + 3]);
+  ASSERT_NE(scan, 0u);
+  file.resize(scan + (file.size() - scan) / 3);
+
+  DecodedImage image;
+  ASSERT_EQ(Decode(file, image), "");
+  EXPECT_NE(image.warning.find("Premature end of JPEG file"), std::string::npos) << image.warning;
+  ASSERT_EQ(image.levels[0].width, 64u);
+  ASSERT_EQ(image.levels[0].height, 64u);
+  const auto& bytes = image.levels[0].bytes;
+  EXPECT_TRUE(Near(&bytes[0], 40, 40, 200));
+  for (std::size_t at = 63 * 64 * 4; at < bytes.size(); at += 4)
+    ASSERT_EQ(std::vector<int>(bytes.begin() + at, bytes.begin() + at + 4), (std::vector<int>{128, 128, 128, 255}))
+        << "texel " << at / 4 % 64 << " of the last row";
 }
 
 TEST(ImageFile, UncompressedDdsReadsMasksAndCompletesTheChain) {
@@ -109,6 +154,11 @@ TEST(ImageFile, DamagedFilesAreRefusedWithAReason) {
   std::memcpy(&unknownCode[4 + 72 + 8], "ATI2", 4);
   auto png = testimages::Png(4, 4, std::vector<Rgba>(16));
   png.resize(png.size() / 2);
+  auto headerOnly = testimages::Jpeg(8, 8, std::vector<Rgba>(64), 90);
+  headerOnly.resize(40);
+  auto wideJpeg = testimages::Jpeg(8, 8, std::vector<Rgba>(64), 90);
+  for (std::size_t i = 0; i + 8 < wideJpeg.size(); ++i)
+    if (wideJpeg[i] == 0xFF && wideJpeg[i + 1] == 0xC0) wideJpeg[i + 7] = 0x40, wideJpeg[i + 8] = 0x01;  // 16385
   const Case cases[] = {
       {{}, "not an image file"},
       {{'D', 'D', 'S', ' ', 1, 2}, "DDS header is truncated"},
@@ -116,6 +166,8 @@ TEST(ImageFile, DamagedFilesAreRefusedWithAReason) {
       {huge, "DDS size 1073741824 x 2 is out of range"},
       {unknownCode, "DDS format 'ATI2' is not supported"},
       {png, ""},
+      {headerOnly, "the JPEG data cannot be decoded ("},
+      {wideJpeg, "image size 16385 x 8 is out of range"},
       {std::vector<std::uint8_t>(100, 0x42), "not an image file"},
   };
   for (const Case& c : cases) {

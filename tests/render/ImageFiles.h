@@ -35,6 +35,14 @@ inline std::vector<std::uint8_t> Bmp(int width, int height, const std::vector<Rg
   return out;
 }
 
+// Baseline JPEG as stb_image_write makes it (no chroma subsampling at
+// quality above 90).
+inline std::vector<std::uint8_t> Jpeg(int width, int height, const std::vector<Rgba>& pixels, int quality) {
+  std::vector<std::uint8_t> out;
+  stbi_write_jpg_to_func(AppendToVector, &out, width, height, 4, pixels.data(), quality);
+  return out;
+}
+
 inline void Put32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value) {
   std::memcpy(&out[at], &value, 4);
 }

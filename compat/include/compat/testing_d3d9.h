@@ -28,4 +28,8 @@ std::vector<DeviceRung> TakeDeviceCreationAttempts();
 // Clears every failure set above.
 void ResetDeviceFailures();
 
+// True where the device's context lacks glClipControl and its effects' vertex
+// shaders map Direct3D's depth range themselves.
+bool MapsDepthInVertexShaders(IDirect3DDevice9* device);
+
 }  // namespace compat::testing

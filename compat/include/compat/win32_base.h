@@ -106,6 +106,19 @@ typedef HANDLE HLOCAL;
 #define MAKE_HRESULT(sev, fac, code) \
   ((HRESULT)(((unsigned long)(sev) << 31) | ((unsigned long)(fac) << 16) | ((unsigned long)(code))))
 
+// System error codes (GetLastError) that the layer sets.
+#define ERROR_ACCESS_DENIED 5L
+#define ERROR_INVALID_HANDLE 6L
+#define ERROR_INVALID_PARAMETER 87L
+#define ERROR_INSUFFICIENT_BUFFER 122L
+#define ERROR_MR_MID_NOT_FOUND 317L
+#define ERROR_DEVICE_NOT_CONNECTED 1167L
+#define ERROR_INVALID_WINDOW_HANDLE 1400L
+#define ERROR_CANNOT_FIND_WND_CLASS 1407L
+#define ERROR_CLASS_ALREADY_EXISTS 1410L
+#define ERROR_INVALID_INDEX 1413L
+#define ERROR_RESOURCE_TYPE_NOT_FOUND 1813L
+
 struct GUID {
   std::uint32_t Data1;
   std::uint16_t Data2;

@@ -1,6 +1,8 @@
 // kernel32 and shell32: module handle, debugger output, console, command line.
 #pragma once
 
+#include <cstdarg>
+
 #include "compat/win32_base.h"
 
 #define STD_INPUT_HANDLE ((DWORD)-10)
@@ -15,6 +17,14 @@ void OutputDebugStringA(LPCSTR text);
 void OutputDebugStringW(LPCWSTR text);
 DWORD GetLastError();
 void SetLastError(DWORD error);
+
+#define FORMAT_MESSAGE_IGNORE_INSERTS 0x00000200
+#define FORMAT_MESSAGE_FROM_SYSTEM 0x00001000
+// The system's text for the error codes the layer sets, with Windows' words
+// and its closing line break. Only FORMAT_MESSAGE_FROM_SYSTEM into the
+// caller's buffer; returns the characters written without the zero, or 0.
+DWORD FormatMessageA(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPSTR buffer, DWORD size,
+                     va_list* arguments);
 
 // The program starts like a Windows GUI program: no console, and standard
 // output goes nowhere until AllocConsole.

@@ -2,7 +2,10 @@
 
 #include <cstdio>
 
+#include "common/ProcessEnd.h"
 #include "common/Trace.h"
+#include "compat/testing_d3d9.h"
+#include "d3d9/DeviceGL.h"
 #include "d3d9/Surface.h"
 #include "win32/WindowTable.h"
 
@@ -77,6 +80,10 @@ void SetDefaultRenderStates(std::array<DWORD, 256>& states, bool depthBuffer) {
 
 }  // namespace
 
+bool ClipControlAvailable() {
+  return epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control");
+}
+
 Device* Device::Create(IDirect3D9* direct3d, D3DDEVTYPE type, HWND window, DWORD behaviorFlags,
                        const D3DPRESENT_PARAMETERS& parameters) {
   auto* device = new Device(direct3d, type, window, behaviorFlags, parameters);
@@ -136,9 +143,9 @@ bool Device::Initialize() {
     return false;
   }
 
-  // Direct3D's clip-space depth runs from 0 to 1.
-  if (epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control"))
-    glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
+  // Direct3D's clip-space depth runs from 0 to 1 (see ClipControlAvailable).
+  clipControl_ = ClipControlAvailable();
+  if (clipControl_) glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
   glFrontFace(GL_CCW);
   SetDefaultRenderStates(renderStates_, parameters_.EnableAutoDepthStencil);
   for (std::size_t state = 0; state < renderStates_.size(); ++state)
@@ -218,6 +225,9 @@ HRESULT Device::Present(const RECT* sourceRect, const RECT* destRect, HWND destW
   glBlitFramebuffer(0, 0, width, height, 0, windowHeight, windowWidth, 0, GL_COLOR_BUFFER_BIT, GL_LINEAR);
   SDL_GL_SwapWindow(sdlWindow);
   glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+  static bool presentedBefore = false;
+  if (!presentedBefore) LayerReport("first frame presented\n");
+  presentedBefore = true;
   return D3D_OK;
 }
 
@@ -439,3 +449,10 @@ bool Device::ReadBackBuffer(std::vector<std::uint8_t>& rgba, UINT& width, UINT& 
 }
 
 }  // namespace compat::d3d9
+
+namespace compat::testing {
+bool MapsDepthInVertexShaders(IDirect3DDevice9* device) {
+  d3d9::Device* layerDevice = d3d9::LayerDevice(device);
+  return layerDevice && !layerDevice->HasClipControl();
+}
+}  // namespace compat::testing

@@ -35,6 +35,8 @@ class Device final : public RefCounted<IDirect3DDevice9> {
   // Reads the back buffer as rows of 8-bit RGBA, top row first.
   bool ReadBackBuffer(std::vector<std::uint8_t>& rgba, UINT& width, UINT& height);
   const D3DPRESENT_PARAMETERS& PresentParameters() const { return parameters_; }
+  // False where the context has no glClipControl and the vertex shaders map depth.
+  bool HasClipControl() const { return clipControl_; }
   GLuint BackBufferFramebuffer() const { return framebuffer_; }
   void SurfaceGone(Surface* surface);
 
@@ -101,6 +103,7 @@ class Device final : public RefCounted<IDirect3DDevice9> {
   GLuint colorBuffer_ = 0;
   GLuint depthStencilBuffer_ = 0;
   bool inScene_ = false;
+  bool clipControl_ = false;
   D3DVIEWPORT9 viewport_{};
   std::array<DWORD, 256> renderStates_{};
   // The default surfaces, made on first request; each holds a device

@@ -15,6 +15,12 @@ Device* LayerDevice(IDirect3DDevice9* device);
 // False when the context cannot be made current (its window is gone).
 bool MakeCurrent(Device& device);
 
+// Whether the current context takes Direct3D's clip-space depth (0 to 1)
+// from glClipControl (OpenGL 4.5 or GL_ARB_clip_control). Without it the
+// device leaves GL's -1 to 1 in place and every vertex shader maps its
+// depth (z' = 2z - w) before clipping.
+bool ClipControlAvailable();
+
 // The program the next draws use; 0 when no effect pass is open, in which
 // case draws fail (there is no fixed-function pipeline to fall back on).
 void UseProgram(Device& device, GLuint program);

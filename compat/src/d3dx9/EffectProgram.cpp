@@ -36,7 +36,7 @@ std::string InfoLog(GLuint object, bool program) {
 
 GLuint CompileShader(const EffectSource& source, const ShaderDecl& shader, const std::string& fileName,
                      std::string& error) {
-  std::string text = ShaderText(source, shader);
+  std::string text = ShaderText(source, shader, !compat::d3d9::ClipControlAvailable());
   GLuint object = glCreateShader(shader.stage == ShaderStage::Vertex ? GL_VERTEX_SHADER : GL_FRAGMENT_SHADER);
   const char* pointer = text.c_str();
   glShaderSource(object, 1, &pointer, nullptr);
@@ -57,7 +57,7 @@ GLuint CompileShader(const EffectSource& source, const ShaderDecl& shader, const
 
 std::string UniformBlockName(const ParameterDecl& parameter) { return "cfx_block_" + parameter.name; }
 
-std::string ShaderText(const EffectSource& source, const ShaderDecl& shader) {
+std::string ShaderText(const EffectSource& source, const ShaderDecl& shader, bool mapDepth) {
   std::ostringstream text;
   text << "#version 330 core\n";
   for (const ParameterDecl& p : source.parameters) {
@@ -77,8 +77,11 @@ std::string ShaderText(const EffectSource& source, const ShaderDecl& shader) {
   bool vertex = shader.stage == ShaderStage::Vertex;
   if (vertex) text << "#define main cfx_shader_main\n";
   text << "#line " << shader.bodyLine << '\n' << shader.body << '\n';
-  if (vertex)
-    text << "#undef main\nvoid main() {\n  cfx_shader_main();\n  gl_Position.y = -gl_Position.y;\n}\n";
+  if (vertex) {
+    text << "#undef main\nvoid main() {\n  cfx_shader_main();\n  gl_Position.y = -gl_Position.y;\n";
+    if (mapDepth) text << "  gl_Position.z = 2.0 * gl_Position.z - gl_Position.w;\n";
+    text << "}\n";
+  }
   return text.str();
 }
 

@@ -27,8 +27,9 @@ std::string UniformBlockName(const ParameterDecl& parameter);
 // file's shared blocks, then the body, with #line directives so that the
 // compiler's line numbers are lines of the .cfx file. A vertex shader's main
 // is wrapped so that clip-space y is negated: the back buffer stores its top
-// row first.
-std::string ShaderText(const EffectSource& source, const ShaderDecl& shader);
+// row first. With `mapDepth` (a context without glClipControl) the wrapper
+// also maps Direct3D's clip depth 0...w to GL's -w...w.
+std::string ShaderText(const EffectSource& source, const ShaderDecl& shader, bool mapDepth = false);
 
 // Compiles and links every pass of every technique (the GL context must be
 // current). On failure deletes what it made and sets `error` to lines

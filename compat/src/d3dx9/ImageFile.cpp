@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "d3d9/PixelFormats.h"
+#include "d3dx9/JpegImage.h"
 
 namespace compat::d3dx9 {
 
@@ -79,6 +80,15 @@ bool DecodeWithStb(const std::vector<std::uint8_t>& file, DecodedImage& out, std
   }
   stbi_image_free(rgba);
   out.format = channels == 4 || channels == 2 ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
+  out.levels.push_back(std::move(level));
+  CompleteChain(out);
+  return true;
+}
+
+bool DecodeWithLibjpeg(const std::vector<std::uint8_t>& file, DecodedImage& out, std::string& error) {
+  ImageLevel level;
+  if (!DecodeJpeg(file.data(), file.size(), level, out.warning, error)) return false;
+  out.format = D3DFMT_X8R8G8B8;
   out.levels.push_back(std::move(level));
   CompleteChain(out);
   return true;
@@ -203,8 +213,13 @@ bool DecodeDds(const std::vector<std::uint8_t>& file, DecodedImage& out, std::st
 
 bool DecodeImageFile(const std::vector<std::uint8_t>& file, DecodedImage& out, std::string& error) {
   out = DecodedImage{};
-  bool ok = file.size() >= 4 && std::memcmp(file.data(), "DDS ", 4) == 0 ? DecodeDds(file, out, error)
-                                                                         : DecodeWithStb(file, out, error);
+  bool ok = false;
+  if (file.size() >= 4 && std::memcmp(file.data(), "DDS ", 4) == 0)
+    ok = DecodeDds(file, out, error);
+  else if (IsJpeg(file.data(), file.size()))
+    ok = DecodeWithLibjpeg(file, out, error);
+  else
+    ok = DecodeWithStb(file, out, error);
   if (!ok) out = DecodedImage{};
   return ok;
 }

@@ -1,5 +1,6 @@
-// Decoding image files into the levels of a texture: BMP, JPEG, PNG and TGA
-// through stb_image, DDS (uncompressed and DXT1/3/5) by hand. Needs no GL.
+// Decoding image files into the levels of a texture: JPEG through
+// libjpeg-turbo, BMP, PNG and TGA through stb_image, DDS (uncompressed and
+// DXT1/3/5) by hand. Needs no GL.
 #pragma once
 
 #include <d3d9.h>
@@ -19,6 +20,7 @@ struct ImageLevel {
 struct DecodedImage {
   D3DFORMAT format = D3DFMT_UNKNOWN;
   std::vector<ImageLevel> levels;  // always the full chain down to 1 x 1
+  std::string warning;  // what the decoder tolerated in a damaged file; empty for a sound one
 };
 
 // Largest edge accepted; bounds what a hostile header can make us allocate.

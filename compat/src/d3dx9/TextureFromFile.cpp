@@ -26,6 +26,10 @@ HRESULT WINAPI D3DXCreateTextureFromFileW(IDirect3DDevice9* device, LPCWSTR srcF
   if (!ReadFileBytes(srcFile, bytes, error)) return D3DERR_NOTFOUND;
   DecodedImage image;
   if (!DecodeImageFile(bytes, image, error)) return D3DXERR_INVALIDDATA;
+  if (!image.warning.empty())
+    OutputDebugStringA(("D3DXCreateTextureFromFileW: " + name + ": loaded with a warning: " + image.warning + "
+")
+                           .c_str());
 
   IDirect3DTexture9* created = nullptr;
   HRESULT result = device->CreateTexture(image.levels[0].width, image.levels[0].height,

@@ -4,4 +4,4 @@ target_sources(compat PRIVATE ${CMAKE_CURRENT_LIST_DIR}/Math.cpp)
 target_sources(compat PRIVATE ${CMAKE_CURRENT_LIST_DIR}/Buffer.cpp ${CMAKE_CURRENT_LIST_DIR}/FileBytes.cpp
   ${CMAKE_CURRENT_LIST_DIR}/EffectParser.cpp ${CMAKE_CURRENT_LIST_DIR}/EffectProgram.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Effect.cpp ${CMAKE_CURRENT_LIST_DIR}/ImageFile.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/TextureFromFile.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/JpegImage.cpp ${CMAKE_CURRENT_LIST_DIR}/TextureFromFile.cpp)

@@ -54,8 +54,6 @@ HRESULT Device::SetRange(const DIPROPRANGE&) { return DIERR_UNSUPPORTED; }
 
 HRESULT Device::GetRange(DIPROPRANGE&) const { return DIERR_UNSUPPORTED; }
 
-bool Device::AcceptsCooperation(DWORD) const { return true; }
-
 HRESULT Device::SetCooperativeLevel(HWND hwnd, DWORD flags) {
   trace::Record("SetCooperativeLevel", KindName(), flags);
   const DWORD exclusivity = flags & (DISCL_EXCLUSIVE | DISCL_NONEXCLUSIVE);
@@ -63,7 +61,7 @@ HRESULT Device::SetCooperativeLevel(HWND hwnd, DWORD flags) {
   if (exclusivity == 0 || exclusivity == (DISCL_EXCLUSIVE | DISCL_NONEXCLUSIVE)) return DIERR_INVALIDPARAM;
   if (scope == 0 || scope == (DISCL_FOREGROUND | DISCL_BACKGROUND)) return DIERR_INVALIDPARAM;
   if (!win32::SdlWindowOf(hwnd)) return E_HANDLE;
-  if (!AcceptsCooperation(flags)) return DIERR_UNSUPPORTED;
+  if (SharedBySystem() && (flags & DISCL_EXCLUSIVE) && (flags & DISCL_BACKGROUND)) return DIERR_UNSUPPORTED;
   if (acquired_) return DIERR_ACQUIRED;
   window_ = hwnd;
   cooperation_ = flags;

@@ -29,7 +29,10 @@ class Device : public RefCounted<IDirectInputDevice8W> {
 
   virtual const char* KindName() const = 0;
   virtual bool Accepts(LPCDIDATAFORMAT format) const = 0;
-  virtual bool AcceptsCooperation(DWORD flags) const;
+  // The system keyboard and mouse, which every program shares: DirectInput
+  // refuses them exclusively in the background (E_NOTIMPL), since that would
+  // take them from every other program.
+  virtual bool SharedBySystem() const { return false; }
   // Fills `data` (the format's size) with the state since the last read.
   virtual void Read(void* data) = 0;
   // Called on a successful acquisition: input from before it does not count.

@@ -15,10 +15,7 @@ class Keyboard final : public Device {
  private:
   const char* KindName() const override { return "keyboard"; }
   bool Accepts(LPCDIDATAFORMAT format) const override { return format == &c_dfDIKeyboard; }
-  // DirectInput refuses an exclusive keyboard in the background: it would take keys from every program.
-  bool AcceptsCooperation(DWORD flags) const override {
-    return !((flags & DISCL_EXCLUSIVE) && (flags & DISCL_BACKGROUND));
-  }
+  bool SharedBySystem() const override { return true; }
   void Read(void* data) override {
     const InputEvents& input = CurrentInput();
     auto* keys = static_cast<BYTE*>(data);

@@ -4,10 +4,13 @@
 #include "dinput8/Device.h"
 #include "dinput8/Devices.h"
 #include "dinput8/InputEvents.h"
+#include "compat/testing_dinput8.h"
 
 namespace compat::dinput8 {
 
 namespace {
+
+bool g_mouseUnplugged = false;
 
 LONG ClampToLong(std::int64_t value) {
   if (value > std::numeric_limits<LONG>::max()) return std::numeric_limits<LONG>::max();
@@ -23,6 +26,8 @@ class Mouse final : public Device {
 
  private:
   const char* KindName() const override { return "mouse"; }
+  bool SharedBySystem() const override { return true; }
+  bool Attached() const override { return !g_mouseUnplugged; }
   bool Accepts(LPCDIDATAFORMAT format) const override {
     return format == &c_dfDIMouse || format == &c_dfDIMouse2;
   }
@@ -61,3 +66,7 @@ class Mouse final : public Device {
 IDirectInputDevice8W* CreateMouse(IUnknown* owner) { return new Mouse(owner); }
 
 }  // namespace compat::dinput8
+
+namespace compat::testing {
+void UnplugSystemMouse(bool unplugged) { dinput8::g_mouseUnplugged = unplugged; }
+}  // namespace compat::testing

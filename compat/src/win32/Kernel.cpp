@@ -24,6 +24,11 @@ std::wstring& StoredCommandLine() {
   return commandLine;
 }
 
+std::string& StoredProgramName() {
+  static std::string name;
+  return name;
+}
+
 // Quotes an argument so that CommandLineToArgvW gives it back unchanged.
 std::wstring Quote(const std::wstring& argument) {
   if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos) return argument;
@@ -54,7 +59,11 @@ void SetCommandLine(int argc, char** argv) {
     line += Quote(compat::FromUtf8(argv[i]));
   }
   StoredCommandLine() = line;
+  std::string program = argc > 0 && argv[0] ? argv[0] : "";
+  StoredProgramName() = program.substr(program.find_last_of('/') + 1);
 }
+
+const char* ProgramName() { return StoredProgramName().c_str(); }
 
 }  // namespace compat::win32
 
@@ -121,6 +130,39 @@ int WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR wideText, int wideLength, 
 
 DWORD GetLastError() { return g_lastError; }
 void SetLastError(DWORD error) { g_lastError = error; }
+
+DWORD FormatMessageA(DWORD flags, LPCVOID, DWORD messageId, DWORD, LPSTR buffer, DWORD size, va_list*) {
+  static const struct {
+    DWORD code;
+    const char* text;
+  } kMessages[] = {
+      {ERROR_ACCESS_DENIED, "Access is denied."},
+      {ERROR_INVALID_HANDLE, "The handle is invalid."},
+      {ERROR_INVALID_PARAMETER, "The parameter is incorrect."},
+      {ERROR_DEVICE_NOT_CONNECTED, "The device is not connected."},
+      {ERROR_INVALID_WINDOW_HANDLE, "Invalid window handle."},
+      {ERROR_CANNOT_FIND_WND_CLASS, "Cannot find window class."},
+      {ERROR_CLASS_ALREADY_EXISTS, "Class already exists."},
+      {ERROR_INVALID_INDEX, "Invalid index."},
+      {ERROR_RESOURCE_TYPE_NOT_FOUND, "The specified resource type cannot be found in the image file."},
+  };
+  if (!(flags & FORMAT_MESSAGE_FROM_SYSTEM) || !buffer || size == 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  for (const auto& message : kMessages) {
+    if (message.code != messageId) continue;
+    std::string text = std::string(message.text) + "\r\n";
+    if (text.size() >= size) {
+      SetLastError(ERROR_INSUFFICIENT_BUFFER);
+      return 0;
+    }
+    std::memcpy(buffer, text.c_str(), text.size() + 1);
+    return static_cast<DWORD>(text.size());
+  }
+  SetLastError(ERROR_MR_MID_NOT_FOUND);
+  return 0;
+}
 
 LPWSTR GetCommandLineW() { return StoredCommandLine().data(); }
 

@@ -4,6 +4,7 @@
 
 #include <deque>
 
+#include "win32/TerminalSignals.h"
 #include "win32/WindowTable.h"
 
 namespace compat::win32 {
@@ -182,6 +183,7 @@ void PostQuitMessage(int exitCode) {
 
 BOOL PeekMessageW(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeFlags) {
   if (!msg) return FALSE;
+  CloseWindowsOnTerminalSignal();
   PumpEvents();
   Queue& queue = TheQueue();
   bool anyMessage = filterMin == 0 && filterMax == 0;

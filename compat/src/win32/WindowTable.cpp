@@ -5,6 +5,8 @@
 #include <map>
 #include <vector>
 
+#include "win32/CommandLine.h"
+
 namespace compat::win32 {
 
 namespace {
@@ -22,16 +24,54 @@ Table& TheTable() {
 
 }  // namespace
 
+namespace {
+
+// "actorviewer: " before the layer's own messages, once the entry has named the program.
+std::string MessagePrefix() {
+  std::string name = ProgramName();
+  return name.empty() ? std::string("video: ") : name + ": ";
+}
+
+// Which video driver to start: the one SDL_VIDEODRIVER names, or else the
+// driver of the display the environment names (X11 through DISPLAY, Wayland
+// through WAYLAND_DISPLAY). Without either there is no display, and SDL's own
+// last resort, rendering offscreen where nobody sees it, is not taken: a
+// program renders offscreen only when asked to.
+bool StartVideo() {
+  const char* requested = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+  if (requested && *requested) {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0) return true;
+    std::fprintf(stderr, "%sthe video driver \"%s\" (SDL_VIDEODRIVER) cannot be started: %s\n",
+                 MessagePrefix().c_str(), requested, SDL_GetError());
+    return false;
+  }
+  const char* x11 = SDL_getenv("DISPLAY");
+  const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
+  std::string drivers, displays;
+  if (x11 && *x11) drivers = "x11", displays = std::string("DISPLAY=") + x11;
+  if (wayland && *wayland) {
+    drivers += drivers.empty() ? "wayland" : ",wayland";
+    displays += (displays.empty() ? "WAYLAND_DISPLAY=" : ", WAYLAND_DISPLAY=") + std::string(wayland);
+  }
+  if (drivers.empty()) {
+    std::fprintf(stderr,
+                 "%sno display was found: neither DISPLAY nor WAYLAND_DISPLAY is set "
+                 "(SDL_VIDEODRIVER=offscreen renders without one)\n",
+                 MessagePrefix().c_str());
+    return false;
+  }
+  SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0) return true;
+  std::fprintf(stderr, "%sthe display (%s) cannot be opened: %s\n", MessagePrefix().c_str(), displays.c_str(),
+               SDL_GetError());
+  return false;
+}
+
+}  // namespace
+
 bool EnsureVideo() {
   static int state = 0;  // 0 not tried, 1 ready, -1 failed
-  if (state == 0) {
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0) {
-      state = 1;
-    } else {
-      std::fprintf(stderr, "video: SDL could not start a video driver: %s\n", SDL_GetError());
-      state = -1;
-    }
-  }
+  if (state == 0) state = StartVideo() ? 1 : -1;
   return state == 1;
 }
 
@@ -51,6 +91,13 @@ HWND AddWindow(const WindowRecord& record) {
 }
 
 void RemoveWindow(HWND hwnd) { TheTable().windows.erase(static_cast<int>(reinterpret_cast<intptr_t>(hwnd))); }
+
+std::vector<HWND> TopLevelWindows() {
+  std::vector<HWND> windows;
+  for (auto& [handle, record] : TheTable().windows)
+    if (!record.parent && !record.destroying) windows.push_back(reinterpret_cast<HWND>(static_cast<intptr_t>(handle)));
+  return windows;
+}
 
 SDL_Window* SdlWindowOf(HWND hwnd) {
   WindowRecord* record = FindWindow(hwnd);

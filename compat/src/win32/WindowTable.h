@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace compat::win32 {
 
@@ -30,6 +31,9 @@ bool EnsureVideo();
 WindowRecord* FindWindow(HWND hwnd);
 HWND AddWindow(const WindowRecord& record);
 void RemoveWindow(HWND hwnd);
+
+// The live windows without a parent, in ascending handle order.
+std::vector<HWND> TopLevelWindows();
 
 SDL_Window* SdlWindowOf(HWND hwnd);
 HWND WindowOfSdlId(Uint32 sdlWindowId);

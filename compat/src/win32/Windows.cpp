@@ -29,7 +29,7 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
   const WNDCLASSEXW* windowClass = FindWindowClass(className);
   if (!windowClass) return Fail(1407);  // ERROR_CANNOT_FIND_WND_CLASS
   if (parent && !IsWindow(parent)) return Fail(1400);  // ERROR_INVALID_WINDOW_HANDLE
-  if (!EnsureVideo()) return Fail(1400);
+  if (!EnsureVideo()) return Fail(ERROR_DEVICE_NOT_CONNECTED);  // no display: EnsureVideo said why
 
   if (width == CW_USEDEFAULT) width = kDefaultOuterWidth, height = kDefaultOuterHeight;
   RECT frame = FrameOf(style, menu != nullptr, exStyle);

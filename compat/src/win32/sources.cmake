@@ -4,6 +4,7 @@ target_sources(compat PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/Kernel.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MessageQueue.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Resources.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TerminalSignals.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WindowClasses.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WindowTable.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Windows.cpp)
