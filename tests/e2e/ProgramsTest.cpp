@@ -162,6 +162,7 @@ TEST_P(Programs, AMissingEffectFileIsNamed) {
     std::string folder = e2e::AssetsCopy(effect);
     Launch launch = Offscreen({"--frames", "2"});
     launch.folder = folder;
+    launch.set.emplace_back("XVIEW_ASSETS", "");  // no installed copy to fall back on
     Outcome run = e2e::Run(launch);
     EXPECT_EQ(run.exitCode, 0) << effect << "\n" << run.output;
     EXPECT_TRUE(Contains(run, effect + ": cannot open the file (No such file or directory)\n")) << run.output;

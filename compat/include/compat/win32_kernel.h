@@ -44,6 +44,7 @@ HLOCAL LocalFree(HLOCAL memory);
 #define ERROR_INSUFFICIENT_BUFFER 122L
 int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wideText, int wideLength, LPSTR bytes, int byteLength,
                         LPCSTR defaultChar, LPBOOL usedDefaultChar);
+int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR bytes, int byteLength, LPWSTR wideText, int wideLength);
 
 DWORD GetTickCount();
 void Sleep(DWORD milliseconds);

@@ -27,8 +27,7 @@ HRESULT WINAPI D3DXCreateTextureFromFileW(IDirect3DDevice9* device, LPCWSTR srcF
   DecodedImage image;
   if (!DecodeImageFile(bytes, image, error)) return D3DXERR_INVALIDDATA;
   if (!image.warning.empty())
-    OutputDebugStringA(("D3DXCreateTextureFromFileW: " + name + ": loaded with a warning: " + image.warning + "
-")
+    OutputDebugStringA(("D3DXCreateTextureFromFileW: " + name + ": loaded with a warning: " + image.warning + "\n")
                            .c_str());
 
   IDirect3DTexture9* created = nullptr;

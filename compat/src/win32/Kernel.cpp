@@ -128,6 +128,23 @@ int WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR wideText, int wideLength, 
   return static_cast<int>(converted.size());
 }
 
+int MultiByteToWideChar(UINT codePage, DWORD, LPCSTR bytes, int byteLength, LPWSTR wideText, int wideLength) {
+  if (!bytes || byteLength == 0 || byteLength < -1 || wideLength < 0 || (codePage != CP_ACP && codePage != CP_UTF8)) {
+    g_lastError = ERROR_INVALID_PARAMETER;
+    return 0;
+  }
+  std::string_view text = byteLength == -1 ? std::string_view(bytes, std::strlen(bytes) + 1)
+                                           : std::string_view(bytes, static_cast<std::size_t>(byteLength));
+  std::wstring converted = compat::FromUtf8(text);
+  if (wideLength == 0) return static_cast<int>(converted.size());
+  if (converted.size() > static_cast<std::size_t>(wideLength)) {
+    g_lastError = ERROR_INSUFFICIENT_BUFFER;
+    return 0;
+  }
+  std::wmemcpy(wideText, converted.data(), converted.size());
+  return static_cast<int>(converted.size());
+}
+
 DWORD GetLastError() { return g_lastError; }
 void SetLastError(DWORD error) { g_lastError = error; }
 
