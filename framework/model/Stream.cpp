@@ -86,6 +86,22 @@ void ReleaseInterface(Buffer*& object) {
   object = nullptr;
 }
 
+// Fills a buffer that `create` made: `write` gets its bytes while it is
+// locked. A buffer that cannot be made or locked gives null.
+template <class Buffer, class Create, class Write>
+Buffer* MakeFilledBuffer(Create create, Write write) {
+  Buffer* buffer = nullptr;
+  if (FAILED(create(&buffer)) || !buffer) return nullptr;
+  void* data = nullptr;
+  if (FAILED(buffer->Lock(0, 0, &data, 0)) || !data) {
+    buffer->Release();
+    return nullptr;
+  }
+  write(static_cast<std::uint8_t*>(data));
+  buffer->Unlock();
+  return buffer;
+}
+
 }  // namespace
 
 Stream::Stream() : declaration(nullptr), indexBuffer(nullptr) {}
@@ -146,21 +162,17 @@ bool Stream::BuildVertexStream(IDirect3DDevice9* device, const XMesh* record, st
   const std::vector<XVertex>& vertices = record->vertices;
   std::uint64_t bytes = std::uint64_t{vertices.size()} * layout->stride;
   if (bytes > UINT_MAX) return false;
-  IDirect3DVertexBuffer9* buffer = nullptr;
-  if (FAILED(device->CreateVertexBuffer(static_cast<UINT>(bytes), 0, 0, D3DPOOL_MANAGED, &buffer, nullptr)) ||
-      !buffer)
-    return false;
-  void* data = nullptr;
-  if (FAILED(buffer->Lock(0, 0, &data, 0)) || !data) {
-    buffer->Release();
-    return false;
-  }
-  auto* out = static_cast<std::uint8_t*>(data);
-  for (const XVertex& vertex : vertices) {
-    WriteVertex(out, vertex, kind);
-    out += layout->stride;
-  }
-  buffer->Unlock();
+  auto* buffer = MakeFilledBuffer<IDirect3DVertexBuffer9>(
+      [&](IDirect3DVertexBuffer9** made) {
+        return device->CreateVertexBuffer(static_cast<UINT>(bytes), 0, 0, D3DPOOL_MANAGED, made, nullptr);
+      },
+      [&](std::uint8_t* out) {
+        for (const XVertex& vertex : vertices) {
+          WriteVertex(out, vertex, kind);
+          out += layout->stride;
+        }
+      });
+  if (!buffer) return false;
   vertexBuffers.push_back(buffer);
   strides.push_back(layout->stride);
   return true;
@@ -172,30 +184,26 @@ bool Stream::BuildIndexBuffer(IDirect3DDevice9* device, const XMesh* record) {
   std::uint64_t indexSize = wide ? 4 : 2;
   std::uint64_t bytes = std::uint64_t{record->faces.size()} * 3 * indexSize;
   if (bytes > UINT_MAX) return false;
-  IDirect3DIndexBuffer9* buffer = nullptr;
-  if (FAILED(device->CreateIndexBuffer(static_cast<UINT>(bytes), 0, wide ? D3DFMT_INDEX32 : D3DFMT_INDEX16,
-                                       D3DPOOL_MANAGED, &buffer, nullptr)) ||
-      !buffer)
-    return false;
-  void* data = nullptr;
-  if (FAILED(buffer->Lock(0, 0, &data, 0)) || !data) {
-    buffer->Release();
-    return false;
-  }
-  auto* out = static_cast<std::uint8_t*>(data);
-  for (const XFace& face : record->faces) {
-    for (std::size_t k = 0; k < 3; ++k) {
-      auto corner = static_cast<std::uint32_t>(k < face.corners.size() ? face.corners[k] : 0);
-      if (wide) {
-        std::memcpy(out, &corner, 4);
-      } else {
-        auto low = static_cast<std::uint16_t>(corner);
-        std::memcpy(out, &low, 2);
-      }
-      out += indexSize;
-    }
-  }
-  buffer->Unlock();
+  auto* buffer = MakeFilledBuffer<IDirect3DIndexBuffer9>(
+      [&](IDirect3DIndexBuffer9** made) {
+        return device->CreateIndexBuffer(static_cast<UINT>(bytes), 0, wide ? D3DFMT_INDEX32 : D3DFMT_INDEX16,
+                                         D3DPOOL_MANAGED, made, nullptr);
+      },
+      [&](std::uint8_t* out) {
+        for (const XFace& face : record->faces) {
+          for (std::size_t k = 0; k < 3; ++k) {
+            auto corner = static_cast<std::uint32_t>(k < face.corners.size() ? face.corners[k] : 0);
+            if (wide) {
+              std::memcpy(out, &corner, 4);
+            } else {
+              auto low = static_cast<std::uint16_t>(corner);
+              std::memcpy(out, &low, 2);
+            }
+            out += indexSize;
+          }
+        }
+      });
+  if (!buffer) return false;
   indexBuffer = buffer;
   return true;
 }

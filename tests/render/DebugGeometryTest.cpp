@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "DebugGeometryTeardown.h"
 #include "RenderDevice.h"
 #include "compat/testing.h"
 #include "compat/testing_draw.h"
@@ -35,15 +36,6 @@ D3DXMATRIX Rows(std::initializer_list<float> values) {
   return m;
 }
 
-// Releases what set-up made, so each test can end with nothing alive.
-void TearDownDebugGeometry() {
-  if (g_GeometryEffect.effect) g_GeometryEffect.effect->Release();
-  g_GeometryEffect.effect = nullptr;
-  g_GeometryEffect.parameters.clear();
-  g_GeometryEffect.techniques.clear();
-  if (g_ColorDecl) g_ColorDecl->Release();
-  g_ColorDecl = nullptr;
-}
 
 const D3DXMATRIX kIdentity = Rows({1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1});
 

@@ -10,7 +10,7 @@
 #include "common/RunOptions.h"
 #include "compat/testing.h"
 #include "input/ScriptedInput.h"
-#include "render/DebugGeometry.h"
+#include "render/DebugGeometryTeardown.h"
 #include "render/Effect.h"
 #include "render/RenderDevice.h"
 #include "render/Texture.h"
@@ -36,12 +36,7 @@ class SceneFixture : public ::testing::Test {
     g_TextureMap.clear();
     g_ModelRegistry.clear();
     g_ModelFileName = kModelFileName;
-    if (g_GeometryEffect.effect) g_GeometryEffect.effect->Release();
-    g_GeometryEffect.effect = nullptr;
-    g_GeometryEffect.parameters.clear();
-    g_GeometryEffect.techniques.clear();
-    if (g_ColorDecl) g_ColorDecl->Release();
-    g_ColorDecl = nullptr;
+    TearDownDebugGeometry();
     EXPECT_EQ(compat::testing::LiveObjectCount(), 0);
   }
 

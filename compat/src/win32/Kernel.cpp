@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -106,43 +107,42 @@ void OutputDebugStringW(LPCWSTR text) {
   if (text) std::fputs(compat::ToUtf8(text).c_str(), stderr);
 }
 
-// Both code pages convert to UTF-8; a length of -1 takes the text up to and
-// including its terminating zero. A buffer too small fails with
-// ERROR_INSUFFICIENT_BUFFER, as on Windows.
-int WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR wideText, int wideLength, LPSTR bytes, int byteLength,
-                        LPCSTR, LPBOOL usedDefaultChar) {
-  if (usedDefaultChar) *usedDefaultChar = FALSE;
-  if (!wideText || wideLength == 0 || wideLength < -1 || byteLength < 0 || (codePage != CP_ACP && codePage != CP_UTF8)) {
+namespace {
+
+// The one road of both code-page conversions (both code pages are UTF-8
+// here): a length of -1 takes the text up to and including its terminating
+// zero; an output length of 0 asks for the size; a buffer too small fails
+// with ERROR_INSUFFICIENT_BUFFER, as on Windows.
+template <class From, class To, class Convert>
+int ConvertText(UINT codePage, const From* text, int length, To* out, int outLength, Convert convert) {
+  if (!text || length == 0 || length < -1 || outLength < 0 || (codePage != CP_ACP && codePage != CP_UTF8)) {
     g_lastError = ERROR_INVALID_PARAMETER;
     return 0;
   }
-  std::wstring_view text = wideLength == -1 ? std::wstring_view(wideText, std::wcslen(wideText) + 1)
-                                            : std::wstring_view(wideText, static_cast<std::size_t>(wideLength));
-  std::string converted = compat::ToUtf8(text);
-  if (byteLength == 0) return static_cast<int>(converted.size());
-  if (converted.size() > static_cast<std::size_t>(byteLength)) {
+  std::basic_string_view<From> view(
+      text, length == -1 ? std::char_traits<From>::length(text) + 1 : static_cast<std::size_t>(length));
+  std::basic_string<To> converted = convert(view);
+  if (outLength == 0) return static_cast<int>(converted.size());
+  if (converted.size() > static_cast<std::size_t>(outLength)) {
     g_lastError = ERROR_INSUFFICIENT_BUFFER;
     return 0;
   }
-  std::memcpy(bytes, converted.data(), converted.size());
+  std::copy(converted.begin(), converted.end(), out);
   return static_cast<int>(converted.size());
 }
 
+}  // namespace
+
+int WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR wideText, int wideLength, LPSTR bytes, int byteLength,
+                        LPCSTR, LPBOOL usedDefaultChar) {
+  if (usedDefaultChar) *usedDefaultChar = FALSE;
+  return ConvertText(codePage, wideText, wideLength, bytes, byteLength,
+                     [](std::wstring_view text) { return compat::ToUtf8(text); });
+}
+
 int MultiByteToWideChar(UINT codePage, DWORD, LPCSTR bytes, int byteLength, LPWSTR wideText, int wideLength) {
-  if (!bytes || byteLength == 0 || byteLength < -1 || wideLength < 0 || (codePage != CP_ACP && codePage != CP_UTF8)) {
-    g_lastError = ERROR_INVALID_PARAMETER;
-    return 0;
-  }
-  std::string_view text = byteLength == -1 ? std::string_view(bytes, std::strlen(bytes) + 1)
-                                           : std::string_view(bytes, static_cast<std::size_t>(byteLength));
-  std::wstring converted = compat::FromUtf8(text);
-  if (wideLength == 0) return static_cast<int>(converted.size());
-  if (converted.size() > static_cast<std::size_t>(wideLength)) {
-    g_lastError = ERROR_INSUFFICIENT_BUFFER;
-    return 0;
-  }
-  std::wmemcpy(wideText, converted.data(), converted.size());
-  return static_cast<int>(converted.size());
+  return ConvertText(codePage, bytes, byteLength, wideText, wideLength,
+                     [](std::string_view text) { return compat::FromUtf8(text); });
 }
 
 DWORD GetLastError() { return g_lastError; }
