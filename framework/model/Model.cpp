@@ -1,5 +1,7 @@
 #include "model/Model.h"
 
+#include <algorithm>
+
 XFILE_SHAPE_BEGIN
 
 Model::Model() : sceneData(nullptr), animationSet(0), animationTick(0) {}
@@ -23,8 +25,18 @@ bool Model::Setup(IDirect3DDevice9* device, XFileScene* scene) {
   poseNodes_.clear();
   for (const auto& [name, frame] : scene->frames) {
     auto [entry, inserted] = frameMatrices.try_emplace(frame.name, identity);
-    if (inserted) poseNodes_.push_back({&frame, &entry->second});
+    if (!inserted) continue;
+    // The number of frames from this one to the top; a parent cycle in
+    // hand-made records stops at the number of frames.
+    std::size_t depth = 1;
+    for (const XFrame* g = frame.parent; g && depth < scene->frames.size(); g = g->parent) ++depth;
+    poseNodes_.push_back({&frame, &entry->second, depth});
   }
+  // Deepest first: a pass of the pose then runs over a prefix of the list.
+  std::stable_sort(poseNodes_.begin(), poseNodes_.end(),
+                   [](const PoseNode& a, const PoseNode& b) { return a.depth > b.depth; });
+  chains_.resize(poseNodes_.size());
+  cursors_.resize(poseNodes_.size());
 
   animatedFrames_.assign(scene->animationSets.size(), {});
   for (std::size_t s = 0; s < scene->animationSets.size(); ++s)
@@ -41,46 +53,29 @@ bool Model::Setup(IDirect3DDevice9* device, XFileScene* scene) {
   return true;
 }
 
-namespace {
-
-// One step outward: C = C x local(G), then G's parent. The walk ends at the
-// top of the hierarchy, or after `limit` steps, so even a parent cycle in
-// hand-made records cannot hang it.
-inline bool StepOutward(D3DXMATRIX& combined, const XFrame*& g, std::size_t& steps, std::size_t limit) {
-  if (!g || steps >= limit) return false;
-  D3DXMatrixMultiply(&combined, &combined, &g->transform);
-  g = g->parent;
-  ++steps;
-  return true;
-}
-
-}  // namespace
-
 void Model::UpdatePose() {
   if (!sceneData) return;
   UpdateWorldMatrix();
   SampleAnimation();
   // combined(F) = local(F) x local(parent) x ... x local(root), multiplied
-  // outward one level at a time. Two frames are walked side by side: each
-  // walk is a chain of dependent products, and two chains let the processor
-  // overlap them.
-  const std::size_t limit = poseNodes_.size();
-  for (std::size_t i = 0; i < poseNodes_.size(); i += 2) {
-    const PoseNode& first = poseNodes_[i];
-    const PoseNode& second = poseNodes_[i + 1 < poseNodes_.size() ? i + 1 : i];
-    D3DXMATRIX a = first.frame->transform, b = second.frame->transform;
-    const XFrame* ga = first.frame->parent;
-    const XFrame* gb = second.frame->parent;
-    std::size_t stepsA = 1, stepsB = 1;
-    while (StepOutward(a, ga, stepsA, limit) & StepOutward(b, gb, stepsB, limit)) {
-    }
-    while (StepOutward(a, ga, stepsA, limit)) {
-    }
-    while (StepOutward(b, gb, stepsB, limit)) {
-    }
-    *first.combined = a;
-    *second.combined = b;
+  // outward one level at a time. All frames take their next level in the
+  // same pass: the products of a pass do not depend on each other, so the
+  // processor overlaps them, where one frame's walk would be a chain of
+  // dependent products.
+  for (std::size_t i = 0; i < poseNodes_.size(); ++i) {
+    chains_[i] = poseNodes_[i].frame->transform;
+    cursors_[i] = poseNodes_[i].frame->parent;
   }
+  std::size_t active = poseNodes_.size();
+  for (std::size_t level = 1;; ++level) {
+    while (active > 0 && poseNodes_[active - 1].depth <= level) --active;
+    if (active == 0) break;
+    for (std::size_t i = 0; i < active; ++i) {
+      D3DXMatrixMultiply(&chains_[i], &chains_[i], &cursors_[i]->transform);
+      cursors_[i] = cursors_[i]->parent;
+    }
+  }
+  for (std::size_t i = 0; i < poseNodes_.size(); ++i) *poseNodes_[i].combined = chains_[i];
 }
 
 XFILE_SHAPE_END

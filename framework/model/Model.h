@@ -60,11 +60,14 @@ class Model : public Object3D {
   struct PoseNode {
     const XFrame* frame;
     D3DXMATRIX* combined;  // the frame's entry of frameMatrices
+    std::size_t depth;     // frames from this one to the top, itself included
   };
 
   // Looked up once at set-up: map entries keep their addresses, so posing a
   // frame does not search by name.
-  std::vector<PoseNode> poseNodes_;
+  std::vector<PoseNode> poseNodes_;  // deepest first
+  std::vector<D3DXMATRIX> chains_;     // the products of the pose under way
+  std::vector<const XFrame*> cursors_;
   std::vector<std::vector<XFrame*>> animatedFrames_;  // [set][animation]; null: frame not defined
   std::vector<const D3DXMATRIX*> meshFrames_;         // per mesh: its frame's combined matrix, or null
 };
