@@ -1,6 +1,7 @@
 #include "model/Model.h"
 
 #include <algorithm>
+#include <map>
 
 XFILE_SHAPE_BEGIN
 
@@ -23,18 +24,42 @@ bool Model::Setup(IDirect3DDevice9* device, XFileScene* scene) {
   D3DXMATRIX identity;
   D3DXMatrixIdentity(&identity);
   poseNodes_.clear();
+  std::map<const XFrame*, std::size_t> nodeOf;
   for (const auto& [name, frame] : scene->frames) {
     auto [entry, inserted] = frameMatrices.try_emplace(frame.name, identity);
     if (!inserted) continue;
-    // The number of frames from this one to the top; a parent cycle in
-    // hand-made records stops at the number of frames.
-    std::size_t depth = 1;
-    for (const XFrame* g = frame.parent; g && depth < scene->frames.size(); g = g->parent) ++depth;
-    poseNodes_.push_back({&frame, &entry->second, depth});
+    nodeOf[&frame] = poseNodes_.size();
+    poseNodes_.push_back({&frame, &entry->second, nullptr, 0});
   }
-  // Deepest first: a pass of the pose then runs over a prefix of the list.
-  std::stable_sort(poseNodes_.begin(), poseNodes_.end(),
-                   [](const PoseNode& a, const PoseNode& b) { return a.depth > b.depth; });
+  // Each frame's depth (frames from it to the top, itself included) from its
+  // parent's, so that a hierarchy thousands of frames deep is measured in one
+  // pass. A parent cycle in hand-made records stops at the number of frames.
+  auto parentOf = [&](const PoseNode& node) -> PoseNode* {
+    auto found = node.frame->parent ? nodeOf.find(node.frame->parent) : nodeOf.end();
+    return found == nodeOf.end() ? nullptr : &poseNodes_[found->second];
+  };
+  for (PoseNode& node : poseNodes_) {
+    PoseNode* parent = parentOf(node);
+    node.parentCombined = parent ? parent->combined : nullptr;
+    std::vector<PoseNode*> walked;
+    PoseNode* n = &node;
+    for (; n && n->depth == 0 && walked.size() < poseNodes_.size(); n = parentOf(*n)) walked.push_back(n);
+    std::size_t depth = n ? n->depth : 0;
+    for (auto it = walked.rbegin(); it != walked.rend(); ++it)
+      (*it)->depth = depth = std::min(depth + 1, poseNodes_.size());
+  }
+  std::size_t products = 0;
+  for (const PoseNode& node : poseNodes_) products += node.depth - 1;
+  // The frames' walks multiply as many matrices as their depths add up to. A
+  // hierarchy so deep that this would stall every frame takes each frame's
+  // combined matrix from its parent's instead: the same product, grouped
+  // the other way, linear in the number of frames.
+  fromParents_ = products > kMaxPoseProducts;
+  // Deepest first, so that a pass of the walks runs over a prefix of the
+  // list; parents first when combined matrices come from the parents'.
+  std::stable_sort(poseNodes_.begin(), poseNodes_.end(), [this](const PoseNode& a, const PoseNode& b) {
+    return fromParents_ ? a.depth < b.depth : a.depth > b.depth;
+  });
   chains_.resize(poseNodes_.size());
   cursors_.resize(poseNodes_.size());
 
@@ -57,6 +82,16 @@ void Model::UpdatePose() {
   if (!sceneData) return;
   UpdateWorldMatrix();
   SampleAnimation();
+  if (fromParents_) {
+    for (const PoseNode& node : poseNodes_) {
+      if (node.parentCombined) {
+        D3DXMatrixMultiply(node.combined, &node.frame->transform, node.parentCombined);
+      } else {
+        *node.combined = node.frame->transform;
+      }
+    }
+    return;
+  }
   // combined(F) = local(F) x local(parent) x ... x local(root), multiplied
   // outward one level at a time. All frames take their next level in the
   // same pass: the products of a pass do not depend on each other, so the

@@ -20,6 +20,11 @@
 
 XFILE_SHAPE_BEGIN
 
+// Beyond this many products a frame's walks to the top would stall every
+// frame (a hostile file of many thousand nested frames): combined matrices
+// are then taken from the parents' instead.
+inline constexpr std::size_t kMaxPoseProducts = std::size_t{1} << 20;
+
 class Model : public Object3D {
  public:
   Model();
@@ -59,13 +64,15 @@ class Model : public Object3D {
  private:
   struct PoseNode {
     const XFrame* frame;
-    D3DXMATRIX* combined;  // the frame's entry of frameMatrices
-    std::size_t depth;     // frames from this one to the top, itself included
+    D3DXMATRIX* combined;              // the frame's entry of frameMatrices
+    const D3DXMATRIX* parentCombined;  // the parent's entry; null at the top
+    std::size_t depth;                 // frames from this one to the top, itself included
   };
 
   // Looked up once at set-up: map entries keep their addresses, so posing a
   // frame does not search by name.
-  std::vector<PoseNode> poseNodes_;  // deepest first
+  std::vector<PoseNode> poseNodes_;  // deepest first (parents first when fromParents_)
+  bool fromParents_ = false;
   std::vector<D3DXMATRIX> chains_;     // the products of the pose under way
   std::vector<const XFrame*> cursors_;
   std::vector<std::vector<XFrame*>> animatedFrames_;  // [set][animation]; null: frame not defined
