@@ -2,6 +2,7 @@
 
 #include "xfile/MaterialReader.h"
 #include "xfile/MeshFinishing.h"
+#include "xfile/ParseWarnings.h"
 #include "xfile/RecordReading.h"
 #include "xfile/SkinReader.h"
 
@@ -18,7 +19,7 @@ constexpr std::size_t kMinimumNumberBytes = 2;
 void ReadVertices(XMesh& mesh) {
   std::uint32_t count = ReadCount();
   mesh.vertices.reserve(Affordable(count, kMinimumVertexBytes));
-  for (std::uint32_t i = 0; i < count && !AtEndOfModel(); ++i) {
+  for (std::uint32_t i = 0; ListGoesOn(i, count, L"vertices"); ++i) {
     XVertex& vertex = mesh.vertices.emplace_back();
     vertex.position.x = ReadFloat();
     vertex.position.y = ReadFloat();
@@ -32,17 +33,30 @@ void ReadVertices(XMesh& mesh) {
 void ReadFaces(XMesh& mesh) {
   std::uint32_t count = ReadCount();
   mesh.faces.reserve(Affordable(count, kMinimumFaceBytes));
-  for (std::uint32_t i = 0; i < count && !AtEndOfModel(); ++i) {
+  for (std::uint32_t i = 0; ListGoesOn(i, count, L"faces"); ++i) {
     XFace& face = mesh.faces.emplace_back();
     std::uint32_t corners = ReadCount();
     face.corners.reserve(Affordable(corners, kMinimumNumberBytes));
-    for (std::uint32_t k = 0; k < corners && !AtEndOfModel(); ++k) face.corners.push_back(ReadInt());
+    for (std::uint32_t k = 0; ListGoesOn(k, corners, L"corners of a face"); ++k) face.corners.push_back(ReadInt());
   }
+}
+
+// Sub-records that carry nothing the programs use; skipping them is no loss
+// worth a warning.
+bool IsUnusedMeshRecord() {
+  return TokenIs(L"VertexDuplicationIndices") || TokenIs(L"DeclData") || TokenIs(L"FVFData") ||
+         TokenIs(L"MeshFaceWraps")
+#if defined(XVIEW_REDUCED_MODEL)
+         || TokenIs(L"XSkinMeshHeader") || TokenIs(L"SkinWeights")
+#endif
+      ;
 }
 
 }  // namespace
 
 bool ReadMesh(XMesh& mesh) {
+  RecordScope scope(L"Mesh");
+  scope.Name(mesh.name);
   ReadToken();
   if (!TokenIsOpenBrace()) {
     mesh.name = g_Token;
@@ -73,10 +87,10 @@ bool ReadMesh(XMesh& mesh) {
       ReadSkinWeights(mesh, skinWeightsRead++);
 #endif
     } else if (TokenIs(L"MeshVertexColors")) {
-      SkipToClosingBrace();
+      SkipRecord(false);
       mesh.flags |= HasColors;
     } else {
-      SkipToClosingBrace();
+      SkipRecord(!IsUnusedMeshRecord());
     }
     ReadToken();
   }
@@ -97,11 +111,12 @@ bool ReadMesh(XMesh& mesh) {
 }
 
 void ReadMeshNormals(XMesh& mesh) {
+  RecordScope scope(L"MeshNormals");
   ReadOpeningBrace();
   std::uint32_t normalCount = ReadCount();
   std::vector<D3DXVECTOR3> normals;
   normals.reserve(Affordable(normalCount, kMinimumVertexBytes));
-  for (std::uint32_t i = 0; i < normalCount && !AtEndOfModel(); ++i) {
+  for (std::uint32_t i = 0; ListGoesOn(i, normalCount, L"normals"); ++i) {
     D3DXVECTOR3 normal;
     normal.x = ReadFloat();
     normal.y = ReadFloat();
@@ -112,16 +127,26 @@ void ReadMeshNormals(XMesh& mesh) {
   // Each face's list gives, per corner, the normal of that corner's vertex.
   // The sums are added up as the lists are read, in face and corner order.
   std::uint32_t listCount = ReadCount();
+  if (listCount != mesh.faces.size())
+    Warn(ParseWarningKind::ListMismatch, [&] {
+      return std::to_wstring(listCount) + L" normal lists for " + std::to_wstring(mesh.faces.size()) + L" faces";
+    });
   bool apply = normalCount != 0 && listCount != 0;
-  for (std::uint32_t f = 0; f < listCount && !AtEndOfModel(); ++f) {
+  for (std::uint32_t f = 0; ListGoesOn(f, listCount, L"normal lists"); ++f) {
     std::uint32_t indexCount = ReadCount();
     const XFace* face = f < mesh.faces.size() ? &mesh.faces[f] : nullptr;
-    for (std::uint32_t k = 0; k < indexCount && !AtEndOfModel(); ++k) {
+    for (std::uint32_t k = 0; ListGoesOn(k, indexCount, L"normal indices"); ++k) {
       std::int32_t normalIndex = ReadInt();
-      if (!apply || !face || k >= face->corners.size()) continue;
+      if (!face) continue;  // a list for a face the mesh does not have: reported above
+      if (!IndexIn(normalIndex, normals.size()) || k >= face->corners.size()) {
+        Warn(ParseWarningKind::NormalIndexOutOfRange, [&] {
+          return std::to_wstring(normalIndex) + L" for corner " + std::to_wstring(k) + L" of face " +
+                 std::to_wstring(f) + L", of " + std::to_wstring(normals.size()) + L" normals";
+        });
+        continue;
+      }
       std::int32_t corner = face->corners[k];
-      if (normalIndex < 0 || static_cast<std::size_t>(normalIndex) >= normals.size()) continue;
-      if (corner < 0 || static_cast<std::size_t>(corner) >= mesh.vertices.size()) continue;
+      if (!IndexIn(corner, mesh.vertices.size())) continue;  // Triangulate reports the corner
       D3DXVECTOR3& sum = mesh.vertices[corner].normal;
       const D3DXVECTOR3& add = normals[normalIndex];
       sum.x += add.x;
@@ -129,20 +154,26 @@ void ReadMeshNormals(XMesh& mesh) {
       sum.z += add.z;
     }
   }
-  ReadToken();
+  ReadClosingBrace();
   if (apply)
     for (XVertex& vertex : mesh.vertices) D3DXVec3Normalize(&vertex.normal, &vertex.normal);
 }
 
 void ReadTextureCoords(XMesh& mesh) {
+  RecordScope scope(L"MeshTextureCoords");
   ReadOpeningBrace();
   std::uint32_t count = ReadCount();
-  for (std::uint32_t i = 0; i < count && !AtEndOfModel(); ++i) {
+  if (count != mesh.vertices.size())
+    Warn(ParseWarningKind::ListMismatch, [&] {
+      return std::to_wstring(count) + L" texture coordinates for " + std::to_wstring(mesh.vertices.size()) +
+             L" vertices";
+    });
+  for (std::uint32_t i = 0; ListGoesOn(i, count, L"texture coordinates"); ++i) {
     float u = ReadFloat();
     float v = ReadFloat();
     if (i < mesh.vertices.size()) mesh.vertices[i].texCoord = D3DXVECTOR2(u, v);
   }
-  ReadToken();
+  ReadClosingBrace();
 }
 
 XFILE_SHAPE_END

@@ -1,12 +1,42 @@
 #include "xfile/ParseMessages.h"
 
+#include <cstdint>
 #include <cstdio>
 
 XFILE_SHAPE_BEGIN
 
 namespace {
 
-void AppendUtf8(std::string& out, std::wstring_view text) {
+constexpr std::size_t kMostShownCharacters = 40;
+
+bool IsControl(std::uint32_t c) { return c < 0x20 || (c >= 0x7F && c < 0xA0); }
+
+// Control characters as C escapes, so that a name cannot move the cursor,
+// clear the terminal or split a message over two lines.
+void AppendEscaped(std::wstring& out, std::wstring_view text) {
+  static const wchar_t kHex[] = L"0123456789abcdef";
+  for (wchar_t wide : text) {
+    auto c = static_cast<std::uint32_t>(wide);
+    if (!IsControl(c)) {
+      out += wide;
+    } else if (c == '\n') {
+      out += L"\\n";
+    } else if (c == '\r') {
+      out += L"\\r";
+    } else if (c == '\t') {
+      out += L"\\t";
+    } else {
+      out += L"\\x";
+      out += kHex[(c >> 4) & 0xF];
+      out += kHex[c & 0xF];
+    }
+  }
+}
+
+}  // namespace
+
+std::string ToUtf8(std::wstring_view text) {
+  std::string out;
   for (wchar_t wide : text) {
     auto c = static_cast<std::uint32_t>(wide);
     if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;  // not a code point
@@ -26,11 +56,15 @@ void AppendUtf8(std::string& out, std::wstring_view text) {
       out += static_cast<char>(0x80 | (c & 0x3F));
     }
   }
+  return out;
 }
 
+namespace {
+
 void WriteLine(std::wstring_view path, std::string_view reason) {
-  std::string line = "model file \"";
-  AppendUtf8(line, path);
+  std::wstring shownPath;
+  AppendEscaped(shownPath, path);
+  std::string line = "model file \"" + ToUtf8(shownPath);
   line += "\": ";
   line += reason;
   line += '\n';
@@ -39,12 +73,17 @@ void WriteLine(std::wstring_view path, std::string_view reason) {
 
 }  // namespace
 
-void ReportParseFailure(std::wstring_view path, std::wstring_view reason) {
-  std::string narrow;
-  AppendUtf8(narrow, reason);
-  WriteLine(path, narrow);
-}
+void ReportParseFailure(std::wstring_view path, std::wstring_view reason) { WriteLine(path, ToUtf8(reason)); }
 
 void ReportParseFailure(std::wstring_view path, const char* reason) { WriteLine(path, reason); }
+
+void ReportParseWarning(std::wstring_view path, std::wstring_view message) { ReportParseFailure(path, message); }
+
+std::wstring ShownName(std::wstring_view name) {
+  std::wstring shown = L"\"";
+  AppendEscaped(shown, name.substr(0, kMostShownCharacters));
+  shown += name.size() > kMostShownCharacters ? L"...\"" : L"\"";
+  return shown;
+}
 
 XFILE_SHAPE_END

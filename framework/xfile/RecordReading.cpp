@@ -2,15 +2,32 @@
 
 #include <algorithm>
 
+#include "xfile/ParseMessages.h"
+#include "xfile/ParseWarnings.h"
+
 XFILE_SHAPE_BEGIN
 
-std::int32_t ReadInt() {
+namespace {
+
+// Entries without a record behind them that one file may make: about 13 MB of
+// default materials at most.
+constexpr std::uint64_t kDeclaredAllowance = 65536;
+std::uint64_t g_DeclaredAllowance = kDeclaredAllowance;
+
+void TakeNumberToken() {
   ReadToken();
+  if (TokenIsBrace()) UnreadBrace();
+}
+
+}  // namespace
+
+std::int32_t ReadInt() {
+  TakeNumberToken();
   return static_cast<std::int32_t>(_wtol(g_Token.c_str()));
 }
 
 float ReadFloat() {
-  ReadToken();
+  TakeNumberToken();
   return static_cast<float>(_wtof(g_Token.c_str()));
 }
 
@@ -24,6 +41,30 @@ std::size_t Affordable(std::uint32_t count, std::size_t minimumBytes) {
   return static_cast<std::size_t>(std::min<std::uint64_t>(count, room));
 }
 
+bool ListGoesOn(std::uint32_t index, std::uint32_t count, const wchar_t* items) {
+  if (index >= count || AtEndOfModel()) return false;
+  if (!BraceIsNext()) return true;
+  Warn(ParseWarningKind::ListShort, [&] {
+    return std::to_wstring(index) + L" of " + std::to_wstring(count) + L" " + items;
+  });
+  return false;
+}
+
+std::size_t KeepDeclared(std::uint32_t declared, std::size_t held, const wchar_t* items) {
+  if (declared <= held) return declared;
+  std::uint64_t unbacked = declared - held;
+  if (unbacked <= g_DeclaredAllowance) {
+    g_DeclaredAllowance -= unbacked;
+    return declared;
+  }
+  Warn(ParseWarningKind::CountBounded, [&] {
+    return std::to_wstring(declared) + L" " + items + L" declared, " + std::to_wstring(held) + L" kept";
+  });
+  return held;
+}
+
+void ResetDeclaredAllowance() { g_DeclaredAllowance = kDeclaredAllowance; }
+
 void ReadOpeningBrace() {
   ReadToken();
   if (!TokenIsOpenBrace()) ReadToken();
@@ -32,6 +73,16 @@ void ReadOpeningBrace() {
 void ReadMatrix(D3DXMATRIX& matrix) {
   for (int row = 0; row < 4; ++row)
     for (int column = 0; column < 4; ++column) matrix.m[row][column] = ReadFloat();
+}
+
+void ReadClosingBrace() {
+  ReadToken();
+  if (TokenIsCloseBrace() || AtEndOfModel()) return;
+  Warn(ParseWarningKind::ExtraData, [] { return ShownName(g_Token) + L" at line " + std::to_wstring(TokenLine()); });
+  do {
+    if (TokenIsCloseBrace()) return;
+    if (TokenIsOpenBrace()) SkipNestedRecord();
+  } while (ReadToken());
 }
 
 void SkipToClosingBrace() {
@@ -48,6 +99,32 @@ void SkipNestedRecord() {
       return;
     }
   }
+}
+
+void SkipRecord(bool reported) {
+  if (TokenIsOpenBrace()) {
+    SkipBlock(std::wstring(), TokenLine(), reported);
+    return;
+  }
+  const std::wstring keyword = g_Token;
+  const std::uint32_t line = TokenLine();
+  ReadToken();
+  if (!TokenIsBrace()) ReadToken();  // the record's name
+  if (TokenIsCloseBrace()) {
+    UnreadBrace();
+  } else if (TokenIsOpenBrace()) {
+    SkipBlock(keyword, line, reported);
+  }
+}
+
+void SkipBlock(const std::wstring& keyword, std::uint32_t line, bool reported) {
+  if (reported)
+    Warn(ParseWarningKind::RecordSkipped, [&] {
+      return (keyword.empty() ? std::wstring(L"a block") : ShownName(keyword)) + L" at line " + std::to_wstring(line);
+    });
+  RecordScope scope(L"", line);
+  scope.Name(keyword);
+  SkipNestedRecord();
 }
 
 XFILE_SHAPE_END

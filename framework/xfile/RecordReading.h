@@ -15,8 +15,16 @@ XFILE_SHAPE_BEGIN
 
 // The next token as a 32-bit signed integer or as a float (C-locale rules; a
 // token without leading digits, or an empty one at the end of the file, is 0).
+// A brace where a number belongs is no number: it reads as 0 and is left for
+// the reader of the enclosing record, so a short list cannot swallow the
+// braces that end its record.
 std::int32_t ReadInt();
 float ReadFloat();
+
+// Whether an index from the file names one of `size` items.
+inline bool IndexIn(std::int32_t index, std::size_t size) {
+  return index >= 0 && static_cast<std::size_t>(index) < size;
+}
 
 // The next token as a count of items; a negative count is none.
 std::uint32_t ReadCount();
@@ -26,6 +34,20 @@ std::uint32_t ReadCount();
 // reserves room for.
 std::size_t Affordable(std::uint32_t count, std::size_t minimumBytes);
 
+// Whether item `index` of a list of `count` items ("vertices") is there to be
+// read: false once the count is reached, at the end of the file, and when the
+// record's brace comes first, which is reported as a list shorter than its count.
+bool ListGoesOn(std::uint32_t index, std::uint32_t count, const wchar_t* items);
+
+// How many entries a list that the file declares with `declared` entries, of
+// which `held` are backed by records already read, may hold. Entries that no
+// record backs (default materials, bones a header declares) draw on an
+// allowance per file; beyond it the list keeps `held` entries and the bound is
+// reported. A valid file never comes near the allowance.
+std::size_t KeepDeclared(std::uint32_t declared, std::size_t held, const wchar_t* items);
+// Gives every parse the whole allowance again.
+void ResetDeclaredAllowance();
+
 // Reads a record's opening brace. Any record may carry a name before its
 // brace; a token that is not "{" is that name and the brace follows it.
 void ReadOpeningBrace();
@@ -33,10 +55,25 @@ void ReadOpeningBrace();
 // Reads sixteen numbers into a matrix, first row first.
 void ReadMatrix(D3DXMATRIX& matrix);
 
+// Reads the "}" that ends the record being read. Anything before it, beyond
+// what the record's counts called for, is passed over (nested blocks whole)
+// and reported.
+void ReadClosingBrace();
+
 // Skips tokens up to and including the next "}", counting no nesting.
 void SkipToClosingBrace();
 
 // Skips the rest of a record whose "{" was just read, up to its matching "}".
 void SkipNestedRecord();
+
+// Skips a record whose keyword was just read and whose content the reader
+// does not use: its name, if any, then its block with whatever it nests. A
+// "}" in place of the block belongs to the enclosing record and is left to it.
+// `reported` says whether the skip is a warning (content that is lost) or an
+// ordinary part of reading (records the programs have no use for).
+void SkipRecord(bool reported);
+// The same from the record's "{", the current token; `keyword` is the word
+// that named the record (empty for none) and `line` the line it stood on.
+void SkipBlock(const std::wstring& keyword, std::uint32_t line, bool reported);
 
 XFILE_SHAPE_END

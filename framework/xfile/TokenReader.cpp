@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cwchar>
+#include <vector>
 
 XFILE_SHAPE_BEGIN
 
@@ -42,8 +43,27 @@ struct ReaderState {
   bool echoEnabled = true;
   std::uint64_t size = 0;
   std::uint64_t consumed = 0;
+  std::uint32_t line = 1;
+  std::uint32_t tokenLine = 1;
+  std::uint64_t lineStart = 0;  // characters consumed when the current line began
+  std::uint64_t openBraces = 0;
 };
 ReaderState g_Reader;
+
+// Lines of the open braces, innermost last; only the outermost levels are
+// remembered, so a file of nothing but "{" costs no memory.
+constexpr std::size_t kMostRememberedBraces = 1024;
+std::vector<std::uint32_t> g_OpenBraceLines;
+
+void TakeBrace(wint_t brace) {
+  if (brace == L'{') {
+    if (g_OpenBraceLines.size() < kMostRememberedBraces) g_OpenBraceLines.push_back(g_Reader.line);
+    ++g_Reader.openBraces;
+  } else if (g_Reader.openBraces > 0) {
+    if (g_Reader.openBraces == g_OpenBraceLines.size()) g_OpenBraceLines.pop_back();
+    --g_Reader.openBraces;
+  }
+}
 
 // The unlocked wide-character calls of the C runtime where it has them; the
 // older msvcrt (before version 8) has only the locking ones.
@@ -79,6 +99,7 @@ void BeginTokens(FILE* file, bool echo) {
   g_Reader.size = UINT64_MAX;
   g_ModelFile = file;
   g_Token.clear();
+  g_OpenBraceLines.clear();
 }
 
 void SetModelSize(std::uint64_t bytes) { g_Reader.size = bytes; }
@@ -95,6 +116,7 @@ bool ReadToken() {
     if (c == WEOF) return false;
     CharClass kind = ClassOf(c);
     if (kind == Word && !g_Reader.inComment) {
+      if (g_Token.empty()) g_Reader.tokenLine = g_Reader.line;
       // The hot path: the characters of a word, until something else comes.
       do {
         Echo(c);
@@ -119,19 +141,26 @@ bool ReadToken() {
       }
       // A single slash belongs to the word; the character after it is handled next.
       Echo(c);
+      if (g_Token.empty()) g_Reader.tokenLine = g_Reader.line;
       g_Token.push_back(static_cast<wchar_t>(c));
       c = next;
       continue;
     }
     Echo(c);
     if (kind == Brace) {
+      TakeBrace(c);
       if (g_Token.empty()) {
+        g_Reader.tokenLine = g_Reader.line;
         g_Token.push_back(static_cast<wchar_t>(c));
       } else {
         g_Reader.current = c;
         g_Reader.pendingBrace = true;
       }
       return true;
+    }
+    if (kind == LineFeed) {
+      ++g_Reader.line;
+      g_Reader.lineStart = g_Reader.consumed;
     }
     // A separator or a line feed ends a word.
     if (!g_Token.empty()) return true;
@@ -140,6 +169,24 @@ bool ReadToken() {
 }
 
 bool AtEndOfModel() { return g_Reader.atEnd && !g_Reader.pendingBrace; }
+
+void UnreadBrace() {
+  g_Reader.current = static_cast<wint_t>(g_Token[0]);
+  g_Reader.pendingBrace = true;
+}
+
+bool BraceIsNext() { return g_Reader.pendingBrace; }
+
+std::uint32_t TokenLine() { return g_Reader.tokenLine; }
+
+std::uint32_t EndLine() {
+  bool afterLineFeed = g_Reader.consumed == g_Reader.lineStart && g_Reader.line > 1;
+  return afterLineFeed ? g_Reader.line - 1 : g_Reader.line;
+}
+
+std::uint64_t OpenBraces() { return g_Reader.openBraces; }
+
+std::uint32_t InnermostBraceLine() { return g_OpenBraceLines.empty() ? 0 : g_OpenBraceLines.back(); }
 
 std::uint64_t RemainingModelBytes() {
   return g_Reader.consumed < g_Reader.size ? g_Reader.size - g_Reader.consumed : 0;

@@ -28,6 +28,24 @@ bool ReadToken();
 // True once the reader has met the end of the file (or a read error).
 bool AtEndOfModel();
 
+// Hands the brace that is the current token out again on the next ReadToken,
+// so that a reader which expected a number leaves the record's brace to the
+// reader of the enclosing record. The current token must be a brace.
+void UnreadBrace();
+// True when the next token is a brace already read: a word ended by one, or
+// a brace handed back.
+bool BraceIsNext();
+
+// Lines are counted from 1. The line of the current token's first character;
+// the line that holds the last character of the file, once it is read.
+std::uint32_t TokenLine();
+std::uint32_t EndLine();
+
+// The braces of the file as the reader has taken them: how many are open, and
+// the line of the innermost open one (0 when none is).
+std::uint64_t OpenBraces();
+std::uint32_t InnermostBraceLine();
+
 // An upper bound on the characters that remain to be read: a count that the
 // file gives is never trusted beyond what the rest of the file could hold.
 std::uint64_t RemainingModelBytes();
@@ -42,5 +60,6 @@ bool ModelEchoEnabled();
 bool TokenIs(std::wstring_view keyword);
 inline bool TokenIsOpenBrace() { return g_Token.size() == 1 && g_Token[0] == L'{'; }
 inline bool TokenIsCloseBrace() { return g_Token.size() == 1 && g_Token[0] == L'}'; }
+inline bool TokenIsBrace() { return TokenIsOpenBrace() || TokenIsCloseBrace(); }
 
 XFILE_SHAPE_END
