@@ -51,6 +51,9 @@ bool IsFolder(std::wstring path) {
 
 constexpr char kFolderReason[] = "is a folder, not a model file";
 
+// The shortest Mesh record, "Mesh{0;0;}".
+constexpr std::size_t kMinimumMeshBytes = 10;
+
 // "xof", then the format version and "txt" in one word, then the float size.
 bool ReadHeader(const std::wstring& path, std::uint64_t size) {
   ReadToken();
@@ -163,6 +166,7 @@ void ParseBody(XFileScene& scene) {
     } else if (TokenIs(L"AnimationSet")) {
       ReadAnimationSet(scene.animationSets.emplace_back());
     } else if (TokenIs(L"Mesh")) {
+      MakeRoomForRecord(scene.meshes, kMinimumMeshBytes);
       XMesh& mesh = scene.meshes.emplace_back();
       ReadMesh(mesh);
       mesh.frame = nesting.Current();
@@ -212,6 +216,7 @@ void ParseBody(std::vector<XMesh>& meshes) {
     if (IsSkippedTopLevelRecord()) {
       SkipRecord(false);
     } else if (TokenIs(L"Mesh")) {
+      MakeRoomForRecord(meshes, kMinimumMeshBytes);
       ReadMesh(meshes.emplace_back());
     } else if (TokenIs(L"Frame")) {
       const std::uint32_t line = TokenLine();

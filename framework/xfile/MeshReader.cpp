@@ -104,8 +104,9 @@ bool ReadMesh(XMesh& mesh) {
     mesh.flags |= HasTangents;
     ComputeTangents(mesh);
   }
-  // Without a material list every face uses material 0, a default material.
-  if (mesh.materials.empty()) mesh.materials.emplace_back();
+  // Without a material list every face uses material 0, a default material;
+  // a mesh without faces draws nothing and needs none.
+  if (mesh.materials.empty() && !mesh.faces.empty()) mesh.materials.emplace_back();
   BuildSubsets(mesh);
   return true;
 }

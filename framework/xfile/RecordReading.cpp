@@ -41,13 +41,18 @@ std::size_t Affordable(std::uint32_t count, std::size_t minimumBytes) {
   return static_cast<std::size_t>(std::min<std::uint64_t>(count, room));
 }
 
-bool ListGoesOn(std::uint32_t index, std::uint32_t count, const wchar_t* items) {
-  if (index >= count || AtEndOfModel()) return false;
-  if (!BraceIsNext()) return true;
+std::size_t ExpectedRecords(std::size_t held, std::size_t minimumBytes) {
+  const std::uint64_t remaining = RemainingModelBytes();
+  const std::uint64_t consumed = ConsumedModelBytes();
+  std::uint64_t expected = held + (consumed > 0 ? remaining * held / consumed : 0);
+  expected = std::clamp<std::uint64_t>(expected, std::max<std::uint64_t>(2 * held, 4), 8 * std::max<std::uint64_t>(held, 1));
+  return static_cast<std::size_t>(std::min<std::uint64_t>(expected, held + remaining / minimumBytes + 1));
+}
+
+void ReportShortList(std::uint32_t index, std::uint32_t count, const wchar_t* items) {
   Warn(ParseWarningKind::ListShort, [&] {
     return std::to_wstring(index) + L" of " + std::to_wstring(count) + L" " + items;
   });
-  return false;
 }
 
 std::size_t KeepDeclared(std::uint32_t declared, std::size_t held, const wchar_t* items) {

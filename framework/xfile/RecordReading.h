@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "xfile/TokenReader.h"
 
@@ -34,10 +35,27 @@ std::uint32_t ReadCount();
 // reserves room for.
 std::size_t Affordable(std::uint32_t count, std::size_t minimumBytes);
 
+// The capacity to give a list of records that is full at `held` entries: as
+// many as the rest of the file promises at the rate the records came so far,
+// between twice and eight times `held` and never more than the rest of the
+// file could hold at `minimumBytes` each. A file of many tiny records then
+// grows its list in a few steps instead of moving every record at each doubling.
+std::size_t ExpectedRecords(std::size_t held, std::size_t minimumBytes);
+template <typename Record>
+void MakeRoomForRecord(std::vector<Record>& list, std::size_t minimumBytes) {
+  if (list.size() == list.capacity()) list.reserve(ExpectedRecords(list.size(), minimumBytes));
+}
+
 // Whether item `index` of a list of `count` items ("vertices") is there to be
 // read: false once the count is reached, at the end of the file, and when the
 // record's brace comes first, which is reported as a list shorter than its count.
-bool ListGoesOn(std::uint32_t index, std::uint32_t count, const wchar_t* items);
+void ReportShortList(std::uint32_t index, std::uint32_t count, const wchar_t* items);
+inline bool ListGoesOn(std::uint32_t index, std::uint32_t count, const wchar_t* items) {
+  if (index >= count || AtEndOfModel()) return false;
+  if (!BraceIsNext()) return true;
+  ReportShortList(index, count, items);
+  return false;
+}
 
 // How many entries a list that the file declares with `declared` entries, of
 // which `held` are backed by records already read, may hold. Entries that no

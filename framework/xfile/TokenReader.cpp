@@ -9,6 +9,7 @@
 XFILE_SHAPE_BEGIN
 
 FILE* g_ModelFile = nullptr;
+TokenReaderFlags g_TokenFlags;
 std::wstring g_ModelDirectory;
 std::wstring g_Token;
 
@@ -36,15 +37,14 @@ CharClass ClassOf(wint_t c) { return c < 256 ? kClasses.of[c] : Word; }
 
 struct ReaderState {
   wint_t current = 0;  // the brace held back when it ended a word
-  bool pendingBrace = false;
   bool inComment = false;
   bool echo = false;
-  bool atEnd = false;
   bool echoEnabled = true;
   std::uint64_t size = 0;
   std::uint64_t consumed = 0;
+  // Lines are counted at line feeds only, not per token: a token never spans
+  // a line, so its line is the current one unless a line feed ended it.
   std::uint32_t line = 1;
-  std::uint32_t tokenLine = 1;
   std::uint64_t lineStart = 0;  // characters consumed when the current line began
   std::uint64_t openBraces = 0;
 };
@@ -78,48 +78,30 @@ inline void PutCharacter(wchar_t c, FILE* file) { _fputwc_nolock(c, file); }
 inline wint_t NextChar() {
   wint_t c = GetCharacter(g_ModelFile);
   if (c == WEOF) {
-    g_Reader.atEnd = true;
+    g_TokenFlags.atEnd = true;
   } else {
     ++g_Reader.consumed;
   }
   return c;
 }
 
+// Whether to echo is settled per file, so the reading loop is built twice and
+// the one without echo tests nothing for it per character.
+template <bool kEcho>
 inline void Echo(wint_t c) {
-  if (g_Reader.echo) PutCharacter(static_cast<wchar_t>(c), stdout);
+  if constexpr (kEcho) PutCharacter(static_cast<wchar_t>(c), stdout);
 }
 
-}  // namespace
-
-void BeginTokens(FILE* file, bool echo) {
-  bool enabled = g_Reader.echoEnabled;
-  g_Reader = ReaderState{};
-  g_Reader.echoEnabled = enabled;
-  g_Reader.echo = echo;
-  g_Reader.size = UINT64_MAX;
-  g_ModelFile = file;
-  g_Token.clear();
-  g_OpenBraceLines.clear();
-}
-
-void SetModelSize(std::uint64_t bytes) { g_Reader.size = bytes; }
-
-bool ReadToken() {
-  g_Token.clear();
-  if (g_Reader.pendingBrace) {
-    g_Reader.pendingBrace = false;
-    g_Token.push_back(static_cast<wchar_t>(g_Reader.current));
-    return true;
-  }
+template <bool kEcho>
+bool ReadCharacters() {
   wint_t c = NextChar();
   for (;;) {
     if (c == WEOF) return false;
     CharClass kind = ClassOf(c);
     if (kind == Word && !g_Reader.inComment) {
-      if (g_Token.empty()) g_Reader.tokenLine = g_Reader.line;
       // The hot path: the characters of a word, until something else comes.
       do {
-        Echo(c);
+        Echo<kEcho>(c);
         g_Token.push_back(static_cast<wchar_t>(c));
         c = NextChar();
         if (c == WEOF) return false;
@@ -140,21 +122,19 @@ bool ReadToken() {
         continue;
       }
       // A single slash belongs to the word; the character after it is handled next.
-      Echo(c);
-      if (g_Token.empty()) g_Reader.tokenLine = g_Reader.line;
+      Echo<kEcho>(c);
       g_Token.push_back(static_cast<wchar_t>(c));
       c = next;
       continue;
     }
-    Echo(c);
+    Echo<kEcho>(c);
     if (kind == Brace) {
       TakeBrace(c);
       if (g_Token.empty()) {
-        g_Reader.tokenLine = g_Reader.line;
         g_Token.push_back(static_cast<wchar_t>(c));
       } else {
         g_Reader.current = c;
-        g_Reader.pendingBrace = true;
+        g_TokenFlags.pendingBrace = true;
       }
       return true;
     }
@@ -168,21 +148,45 @@ bool ReadToken() {
   }
 }
 
-bool AtEndOfModel() { return g_Reader.atEnd && !g_Reader.pendingBrace; }
+}  // namespace
+
+void BeginTokens(FILE* file, bool echo) {
+  bool enabled = g_Reader.echoEnabled;
+  g_Reader = ReaderState{};
+  g_TokenFlags = TokenReaderFlags{};
+  g_Reader.echoEnabled = enabled;
+  g_Reader.echo = echo;
+  g_Reader.size = UINT64_MAX;
+  g_ModelFile = file;
+  g_Token.clear();
+  g_OpenBraceLines.clear();
+}
+
+void SetModelSize(std::uint64_t bytes) { g_Reader.size = bytes; }
+
+bool ReadToken() {
+  g_Token.clear();
+  if (g_TokenFlags.pendingBrace) {
+    g_TokenFlags.pendingBrace = false;
+    g_Token.push_back(static_cast<wchar_t>(g_Reader.current));
+    return true;
+  }
+  return g_Reader.echo ? ReadCharacters<true>() : ReadCharacters<false>();
+}
 
 void UnreadBrace() {
   g_Reader.current = static_cast<wint_t>(g_Token[0]);
-  g_Reader.pendingBrace = true;
+  g_TokenFlags.pendingBrace = true;
 }
 
-bool BraceIsNext() { return g_Reader.pendingBrace; }
-
-std::uint32_t TokenLine() { return g_Reader.tokenLine; }
-
-std::uint32_t EndLine() {
+// Nothing is read after a token until the next call, so a token that a line
+// feed ended is the one whose line began just where the reader stands.
+std::uint32_t TokenLine() {
   bool afterLineFeed = g_Reader.consumed == g_Reader.lineStart && g_Reader.line > 1;
   return afterLineFeed ? g_Reader.line - 1 : g_Reader.line;
 }
+
+std::uint32_t EndLine() { return TokenLine(); }
 
 std::uint64_t OpenBraces() { return g_Reader.openBraces; }
 
@@ -192,10 +196,12 @@ std::uint64_t RemainingModelBytes() {
   return g_Reader.consumed < g_Reader.size ? g_Reader.size - g_Reader.consumed : 0;
 }
 
+std::uint64_t ConsumedModelBytes() { return g_Reader.consumed; }
+
 void SetModelEcho(bool enabled) { g_Reader.echoEnabled = enabled; }
 bool ModelEchoEnabled() { return g_Reader.echoEnabled; }
 
-bool TokenIs(std::wstring_view keyword) {
+bool TokenMatches(std::wstring_view keyword) {
   if (g_Token.size() != keyword.size()) return false;
   for (std::size_t i = 0; i < keyword.size(); ++i) {
     wchar_t a = g_Token[i], b = keyword[i];

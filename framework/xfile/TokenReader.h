@@ -13,6 +13,14 @@
 XFILE_SHAPE_BEGIN
 
 extern FILE* g_ModelFile;
+
+// The two states that list readers test for every item, kept apart so that
+// the tests below compile inline.
+struct TokenReaderFlags {
+  bool atEnd = false;         // the end of the file (or a read error) was met
+  bool pendingBrace = false;  // the next token is a brace already read
+};
+extern TokenReaderFlags g_TokenFlags;
 extern std::wstring g_ModelDirectory;  // with its final separator; empty for a bare file name
 extern std::wstring g_Token;           // the current token; a word may be of any length
 
@@ -26,7 +34,7 @@ void BeginTokens(FILE* file, bool echo);
 bool ReadToken();
 
 // True once the reader has met the end of the file (or a read error).
-bool AtEndOfModel();
+inline bool AtEndOfModel() { return g_TokenFlags.atEnd && !g_TokenFlags.pendingBrace; }
 
 // Hands the brace that is the current token out again on the next ReadToken,
 // so that a reader which expected a number leaves the record's brace to the
@@ -34,7 +42,7 @@ bool AtEndOfModel();
 void UnreadBrace();
 // True when the next token is a brace already read: a word ended by one, or
 // a brace handed back.
-bool BraceIsNext();
+inline bool BraceIsNext() { return g_TokenFlags.pendingBrace; }
 
 // Lines are counted from 1. The line of the current token's first character;
 // the line that holds the last character of the file, once it is read.
@@ -49,6 +57,7 @@ std::uint32_t InnermostBraceLine();
 // An upper bound on the characters that remain to be read: a count that the
 // file gives is never trusted beyond what the rest of the file could hold.
 std::uint64_t RemainingModelBytes();
+std::uint64_t ConsumedModelBytes();
 void SetModelSize(std::uint64_t bytes);
 
 // Whether a parse may echo at all; tools that print their own output turn it
@@ -57,7 +66,13 @@ void SetModelEcho(bool enabled);
 bool ModelEchoEnabled();
 
 // Keywords match whole tokens, ignoring ASCII case.
-bool TokenIs(std::wstring_view keyword);
+// The length is compared inline, so most tokens are told apart from a
+// keyword without a call.
+bool TokenMatches(std::wstring_view keyword);
+template <std::size_t N>
+inline bool TokenIs(const wchar_t (&keyword)[N]) {
+  return g_Token.size() == N - 1 && TokenMatches(std::wstring_view(keyword, N - 1));
+}
 inline bool TokenIsOpenBrace() { return g_Token.size() == 1 && g_Token[0] == L'{'; }
 inline bool TokenIsCloseBrace() { return g_Token.size() == 1 && g_Token[0] == L'}'; }
 inline bool TokenIsBrace() { return TokenIsOpenBrace() || TokenIsCloseBrace(); }
