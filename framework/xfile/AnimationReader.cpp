@@ -110,7 +110,7 @@ bool ReadAnimationKey(XAnimation& animation) {
   std::int32_t count = ReadInt();
   bool known = type == RotationKey || type == ScaleKey || type == PositionKey || type == MatrixKey;
   if (!known) {  // a key type the reader does not know is passed over whole
-    Warn(ParseWarningKind::RecordSkipped, [&] { return L"AnimationKey of type " + std::to_wstring(type); });
+    Warn(ParseWarningKind::RecordSkipped, [&] { return L"key type " + std::to_wstring(type); });
     SkipNestedRecord();
     return true;
   }

@@ -104,6 +104,12 @@ void SkipUnknownBlock(const std::wstring& word) { SkipBlock(word, TokenLine(), f
 // frame whose block is open cannot be re-declared as its own descendant.
 class FrameNesting {
  public:
+  // Frames still open when the top level ends were cut by the end of the file.
+  ~FrameNesting() {
+    if (!open_.empty()) NoteEndOfFile();
+    while (!open_.empty()) Leave();
+  }
+
   XFrame* Current() const { return open_.empty() ? nullptr : open_.back(); }
 
   void Enter(XFrame& frame, std::uint32_t line) {
@@ -192,6 +198,11 @@ void ParseBody(XFileScene& scene) {
 // end of the file can say which one it cut.
 class FrameNesting {
  public:
+  ~FrameNesting() {
+    if (!names_.empty()) NoteEndOfFile();
+    while (!names_.empty()) Leave();
+  }
+
   void Enter(std::wstring name, std::uint32_t line) {
     names_.push_back(std::move(name));
     OpenRecord(L"Frame", &names_.back(), line);

@@ -44,11 +44,7 @@ void ReadMaterialList(XMesh& mesh) {
   // One index per face as the record counts them; faces the record does not
   // reach keep material 0, indices for faces the mesh does not have are passed over.
   std::uint32_t indexCount = ReadCount();
-  if (indexCount != mesh.faces.size())
-    Warn(ParseWarningKind::ListMismatch, [&] {
-      return std::to_wstring(indexCount) + L" face material indices for " + std::to_wstring(mesh.faces.size()) +
-             L" faces";
-    });
+  CheckListCount(indexCount, mesh.faces.size(), L"face material indices", L"faces");
   for (std::uint32_t i = 0; ListGoesOn(i, indexCount, L"face material indices"); ++i) {
     std::int32_t material = ReadInt();
     if (i < mesh.faces.size()) mesh.faces[i].material = material;
@@ -80,12 +76,6 @@ void ReadMaterialList(XMesh& mesh) {
     ReadToken();
   }
   mesh.materials.resize(KeepDeclared(declared, mesh.materials.size(), L"materials"));
-
-  for (const XFace& face : mesh.faces)
-    if (!IndexIn(face.material, mesh.materials.size()))
-      Warn(ParseWarningKind::MaterialIndexOutOfRange, [&] {
-        return std::to_wstring(face.material) + L", of " + std::to_wstring(mesh.materials.size()) + L" materials";
-      });
 }
 
 void ReadMaterial(XMaterial& material) {

@@ -107,6 +107,11 @@ bool ReadMesh(XMesh& mesh) {
   // Without a material list every face uses material 0, a default material;
   // a mesh without faces draws nothing and needs none.
   if (mesh.materials.empty() && !mesh.faces.empty()) mesh.materials.emplace_back();
+  for (const XFace& face : mesh.faces)
+    if (!IndexIn(face.material, mesh.materials.size()))
+      Warn(ParseWarningKind::MaterialIndexOutOfRange, [&] {
+        return std::to_wstring(face.material) + L", of " + std::to_wstring(mesh.materials.size()) + L" materials";
+      });
   BuildSubsets(mesh);
   return true;
 }
@@ -128,10 +133,7 @@ void ReadMeshNormals(XMesh& mesh) {
   // Each face's list gives, per corner, the normal of that corner's vertex.
   // The sums are added up as the lists are read, in face and corner order.
   std::uint32_t listCount = ReadCount();
-  if (listCount != mesh.faces.size())
-    Warn(ParseWarningKind::ListMismatch, [&] {
-      return std::to_wstring(listCount) + L" normal lists for " + std::to_wstring(mesh.faces.size()) + L" faces";
-    });
+  CheckListCount(listCount, mesh.faces.size(), L"normal lists", L"faces");
   bool apply = normalCount != 0 && listCount != 0;
   for (std::uint32_t f = 0; ListGoesOn(f, listCount, L"normal lists"); ++f) {
     std::uint32_t indexCount = ReadCount();
@@ -164,11 +166,7 @@ void ReadTextureCoords(XMesh& mesh) {
   RecordScope scope(L"MeshTextureCoords");
   ReadOpeningBrace();
   std::uint32_t count = ReadCount();
-  if (count != mesh.vertices.size())
-    Warn(ParseWarningKind::ListMismatch, [&] {
-      return std::to_wstring(count) + L" texture coordinates for " + std::to_wstring(mesh.vertices.size()) +
-             L" vertices";
-    });
+  CheckListCount(count, mesh.vertices.size(), L"texture coordinates", L"vertices");
   for (std::uint32_t i = 0; ListGoesOn(i, count, L"texture coordinates"); ++i) {
     float u = ReadFloat();
     float v = ReadFloat();

@@ -40,7 +40,7 @@ constexpr KindText kKindTexts[kParseWarningKinds] = {
      L"the rest is passed over up to the record's end", L"the rest is passed over up to each record's end"},
     {L"record-skipped", L"a record was skipped", L"records were skipped", L"what it holds is not used",
      L"what they hold is not used"},
-    {L"count-bounded", L"a count was held to what memory allows", L"counts were held to what memory allows",
+    {L"count-bounded", L"a declared count was held to a limit", L"declared counts were held to their limits",
      L"its list is shorter than declared", L"their lists are shorter than declared"},
 };
 
@@ -53,7 +53,7 @@ struct OpenRecordEntry {
 struct WarningState {
   std::vector<ParseWarning> warnings;
   std::array<int, kParseWarningKinds> slot{};  // index into warnings + 1; 0 for none yet
-  std::vector<OpenRecordEntry> open;
+  std::vector<OpenRecordEntry> open;  // the names they point at live as long as their records
 };
 WarningState g_Warnings;
 
@@ -94,8 +94,8 @@ void BeginParseWarnings() {
 }
 
 void EndParseWarnings(std::wstring_view path) {
+  g_Warnings.open.clear();  // every record has closed by now; what they named may be gone
   NoteEndOfFile();
-  g_Warnings.open.clear();
   for (ParseWarning& warning : g_Warnings.warnings) {
     warning.message = Compose(warning);
     ReportParseWarning(path, warning.message);

@@ -16,7 +16,7 @@ std::uint64_t g_DeclaredAllowance = kDeclaredAllowance;
 
 void TakeNumberToken() {
   ReadToken();
-  if (TokenIsBrace()) UnreadBrace();
+  if (TokenIsBrace()) UnreadToken();
 }
 
 }  // namespace
@@ -49,9 +49,23 @@ std::size_t ExpectedRecords(std::size_t held, std::size_t minimumBytes) {
   return static_cast<std::size_t>(std::min<std::uint64_t>(expected, held + remaining / minimumBytes + 1));
 }
 
-void ReportShortList(std::uint32_t index, std::uint32_t count, const wchar_t* items) {
+bool NextItemFollows(std::uint32_t index, std::uint32_t count, const wchar_t* items) {
+  if (!BraceIsNext()) {
+    bool read = ReadToken();
+    if (!read && g_Token.empty()) return false;  // the end of the file
+    UnreadToken();
+    if (!TokenIsBrace()) return true;
+  }
   Warn(ParseWarningKind::ListShort, [&] {
     return std::to_wstring(index) + L" of " + std::to_wstring(count) + L" " + items;
+  });
+  return false;
+}
+
+void CheckListCount(std::uint32_t count, std::size_t expected, const wchar_t* items, const wchar_t* per) {
+  if (count == expected || AtEndOfModel()) return;
+  Warn(ParseWarningKind::ListMismatch, [&] {
+    return std::to_wstring(count) + L" " + items + L" for " + std::to_wstring(expected) + L" " + per;
   });
 }
 
@@ -63,7 +77,8 @@ std::size_t KeepDeclared(std::uint32_t declared, std::size_t held, const wchar_t
     return declared;
   }
   Warn(ParseWarningKind::CountBounded, [&] {
-    return std::to_wstring(declared) + L" " + items + L" declared, " + std::to_wstring(held) + L" kept";
+    return std::to_wstring(declared) + L" " + items + L" declared, " + std::to_wstring(held) +
+           L" kept to bound the memory a file can take";
   });
   return held;
 }
@@ -116,7 +131,7 @@ void SkipRecord(bool reported) {
   ReadToken();
   if (!TokenIsBrace()) ReadToken();  // the record's name
   if (TokenIsCloseBrace()) {
-    UnreadBrace();
+    UnreadToken();
   } else if (TokenIsOpenBrace()) {
     SkipBlock(keyword, line, reported);
   }

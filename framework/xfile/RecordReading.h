@@ -48,14 +48,17 @@ void MakeRoomForRecord(std::vector<Record>& list, std::size_t minimumBytes) {
 
 // Whether item `index` of a list of `count` items ("vertices") is there to be
 // read: false once the count is reached, at the end of the file, and when the
-// record's brace comes first, which is reported as a list shorter than its count.
-void ReportShortList(std::uint32_t index, std::uint32_t count, const wchar_t* items);
+// record's brace comes first, which is reported as a list shorter than its
+// count. It looks at the next token and hands it back.
+bool NextItemFollows(std::uint32_t index, std::uint32_t count, const wchar_t* items);
 inline bool ListGoesOn(std::uint32_t index, std::uint32_t count, const wchar_t* items) {
-  if (index >= count || AtEndOfModel()) return false;
-  if (!BraceIsNext()) return true;
-  ReportShortList(index, count, items);
-  return false;
+  return index < count && !AtEndOfModel() && NextItemFollows(index, count, items);
 }
+
+// Reports a per-face or per-vertex list whose `count` of `items` is not the
+// `expected` number of `per` (faces, vertices) of its mesh. Once the file has
+// ended, counts read as 0 and prove nothing, so they are not reported.
+void CheckListCount(std::uint32_t count, std::size_t expected, const wchar_t* items, const wchar_t* per);
 
 // How many entries a list that the file declares with `declared` entries, of
 // which `held` are backed by records already read, may hold. Entries that no

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "xfile/ParseMessages.h"
 #include "xfile/ParseWarnings.h"
 #include "xfile/RecordReading.h"
 
@@ -30,7 +29,10 @@ void ReadSkinHeader(XMesh& mesh) {
   std::uint32_t declared = ReadCount();
   if (declared > kMostBones)
     Warn(ParseWarningKind::CountBounded,
-         [&] { return std::to_wstring(declared) + L" bones declared, " + std::to_wstring(kMostBones) + L" kept"; });
+         [&] {
+           return std::to_wstring(declared) + L" bones declared, " + std::to_wstring(kMostBones) +
+                  L" kept, as many as an influence can name";
+         });
   std::size_t boneCount = KeepDeclared(std::min(declared, kMostBones), mesh.bones.size(), L"bones");
   if (boneCount > mesh.bones.size()) mesh.bones.resize(boneCount);
   ReadClosingBrace();
@@ -45,8 +47,7 @@ void ReadSkinWeights(XMesh& mesh, std::size_t n) {
   bool keep = n < mesh.bones.size();
   if (!keep)
     Warn(ParseWarningKind::RecordSkipped, [&] {
-      return L"SkinWeights " + ShownName(boneName) + L", beyond the " + std::to_wstring(mesh.bones.size()) +
-             L" bones the header declares";
+      return L"beyond the " + std::to_wstring(mesh.bones.size()) + L" bones the header declares";
     });
   if (keep) mesh.bones[n].name = boneName;
 

@@ -134,7 +134,7 @@ bool ReadCharacters() {
         g_Token.push_back(static_cast<wchar_t>(c));
       } else {
         g_Reader.current = c;
-        g_TokenFlags.pendingBrace = true;
+        g_TokenFlags.pending = kBracePending;
       }
       return true;
     }
@@ -165,19 +165,21 @@ void BeginTokens(FILE* file, bool echo) {
 void SetModelSize(std::uint64_t bytes) { g_Reader.size = bytes; }
 
 bool ReadToken() {
-  g_Token.clear();
-  if (g_TokenFlags.pendingBrace) {
-    g_TokenFlags.pendingBrace = false;
-    g_Token.push_back(static_cast<wchar_t>(g_Reader.current));
+  if (g_TokenFlags.pending) {
+    if (g_TokenFlags.pending & kTokenAgain) {
+      g_TokenFlags.pending &= ~kTokenAgain;
+    } else {
+      g_TokenFlags.pending = 0;
+      g_Token.clear();
+      g_Token.push_back(static_cast<wchar_t>(g_Reader.current));
+    }
     return true;
   }
+  g_Token.clear();
   return g_Reader.echo ? ReadCharacters<true>() : ReadCharacters<false>();
 }
 
-void UnreadBrace() {
-  g_Reader.current = static_cast<wint_t>(g_Token[0]);
-  g_TokenFlags.pendingBrace = true;
-}
+void UnreadToken() { g_TokenFlags.pending |= kTokenAgain; }
 
 // Nothing is read after a token until the next call, so a token that a line
 // feed ended is the one whose line began just where the reader stands.

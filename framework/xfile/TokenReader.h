@@ -16,9 +16,13 @@ extern FILE* g_ModelFile;
 
 // The two states that list readers test for every item, kept apart so that
 // the tests below compile inline.
+enum PendingToken : std::uint8_t {
+  kBracePending = 1,  // a brace ended a word and comes after it
+  kTokenAgain = 2,    // the current token was handed back and comes first
+};
 struct TokenReaderFlags {
-  bool atEnd = false;         // the end of the file (or a read error) was met
-  bool pendingBrace = false;  // the next token is a brace already read
+  bool atEnd = false;        // the end of the file (or a read error) was met
+  std::uint8_t pending = 0;  // PendingToken bits
 };
 extern TokenReaderFlags g_TokenFlags;
 extern std::wstring g_ModelDirectory;  // with its final separator; empty for a bare file name
@@ -34,15 +38,19 @@ void BeginTokens(FILE* file, bool echo);
 bool ReadToken();
 
 // True once the reader has met the end of the file (or a read error).
-inline bool AtEndOfModel() { return g_TokenFlags.atEnd && !g_TokenFlags.pendingBrace; }
+inline bool AtEndOfModel() { return g_TokenFlags.atEnd && g_TokenFlags.pending == 0; }
 
-// Hands the brace that is the current token out again on the next ReadToken,
-// so that a reader which expected a number leaves the record's brace to the
-// reader of the enclosing record. The current token must be a brace.
-void UnreadBrace();
+// Hands the current token out again on the next ReadToken: a reader that
+// expected a number leaves a record's brace to the reader of the enclosing
+// record, and a list reader can look at the next token before it commits to
+// another item. At most one token is handed back at a time.
+void UnreadToken();
 // True when the next token is a brace already read: a word ended by one, or
 // a brace handed back.
-inline bool BraceIsNext() { return g_TokenFlags.pendingBrace; }
+inline bool BraceIsNext() {
+  if (g_TokenFlags.pending & kTokenAgain) return g_Token.size() == 1 && (g_Token[0] == L'{' || g_Token[0] == L'}');
+  return g_TokenFlags.pending & kBracePending;
+}
 
 // Lines are counted from 1. The line of the current token's first character;
 // the line that holds the last character of the file, once it is read.
