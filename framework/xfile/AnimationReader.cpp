@@ -52,10 +52,10 @@ void ReadKey(XAnimation& animation, std::int32_t type, std::uint32_t tick) {
 
 bool ReadAnimationSet(XAnimationSet& set) {
   RecordScope scope(L"AnimationSet");
-  scope.Name(set.name);
   ReadToken();
   while (!TokenIsOpenBrace() && !AtEndOfModel()) {
     set.name = g_Token;
+    scope.Name(set.name);
     ReadToken();
   }
   g_MaxKeyTime = 0;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <deque>
 #include <filesystem>
 #include <unordered_map>
 #include <vector>
@@ -115,7 +114,7 @@ class FrameNesting {
   void Enter(XFrame& frame, std::uint32_t line) {
     if (openCount_[&frame]++ == 0) frame.parent = Current();
     open_.push_back(&frame);
-    OpenRecord(L"Frame", &frame.name, line);
+    OpenRecord(L"Frame", frame.name, line);
   }
 
   void Leave() {
@@ -199,23 +198,23 @@ void ParseBody(XFileScene& scene) {
 class FrameNesting {
  public:
   ~FrameNesting() {
-    if (!names_.empty()) NoteEndOfFile();
-    while (!names_.empty()) Leave();
+    if (open_ > 0) NoteEndOfFile();
+    while (open_ > 0) Leave();
   }
 
-  void Enter(std::wstring name, std::uint32_t line) {
-    names_.push_back(std::move(name));
-    OpenRecord(L"Frame", &names_.back(), line);
+  void Enter(const std::wstring& name, std::uint32_t line) {
+    ++open_;
+    OpenRecord(L"Frame", name, line);
   }
 
   void Leave() {
-    if (names_.empty()) return;
-    names_.pop_back();
+    if (open_ == 0) return;
+    --open_;
     CloseRecord();
   }
 
  private:
-  std::deque<std::wstring> names_;  // references stay valid as it grows and shrinks at its end
+  std::size_t open_ = 0;
 };
 
 void ParseBody(std::vector<XMesh>& meshes) {
@@ -237,7 +236,7 @@ void ParseBody(std::vector<XMesh>& meshes) {
         name = g_Token;
         ReadToken();
       }
-      nesting.Enter(std::move(name), line);
+      nesting.Enter(name, line);
       bool more = ReadToken();
       if (TokenIs(L"FrameTransformMatrix")) {
         SkipRecord(false);

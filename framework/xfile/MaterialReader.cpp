@@ -80,10 +80,10 @@ void ReadMaterialList(XMesh& mesh) {
 
 void ReadMaterial(XMaterial& material) {
   RecordScope scope(L"Material");
-  scope.Name(material.name);
   ReadToken();
   if (!TokenIsOpenBrace()) {
     material.name = g_Token;
+    scope.Name(material.name);
     ReadToken();
   }
   material.diffuse.r = ReadFloat();

@@ -56,10 +56,10 @@ bool IsUnusedMeshRecord() {
 
 bool ReadMesh(XMesh& mesh) {
   RecordScope scope(L"Mesh");
-  scope.Name(mesh.name);
   ReadToken();
   if (!TokenIsOpenBrace()) {
     mesh.name = g_Token;
+    scope.Name(mesh.name);
     ReadToken();
   }
   mesh.flags = 0;

@@ -45,15 +45,18 @@ constexpr KindText kKindTexts[kParseWarningKinds] = {
 };
 
 struct OpenRecordEntry {
-  const wchar_t* keyword;
-  const std::wstring* name;
-  std::uint32_t line;
+  const wchar_t* keyword = L"";
+  std::wstring name;
+  std::uint32_t line = 0;
 };
 
 struct WarningState {
   std::vector<ParseWarning> warnings;
   std::array<int, kParseWarningKinds> slot{};  // index into warnings + 1; 0 for none yet
-  std::vector<OpenRecordEntry> open;  // the names they point at live as long as their records
+  // The open records are the first `depth` entries; entries above it are kept
+  // so that their names' storage serves the next records without allocating.
+  std::vector<OpenRecordEntry> open;
+  std::size_t depth = 0;
 };
 WarningState g_Warnings;
 
@@ -63,15 +66,15 @@ std::wstring Describe(const OpenRecordEntry& record) {
   std::wstring text = L"the ";
   if (*record.keyword) text += record.keyword + std::wstring(L" ");
   text += L"record";
-  if (record.name && !record.name->empty()) text += L" " + ShownName(*record.name);
+  if (!record.name.empty()) text += L" " + ShownName(record.name);
   return text + L" opened at line " + std::to_wstring(record.line);
 }
 
 // Where the reader is now, for the first occurrence of a warning: the
 // innermost record it is in, if any.
 std::wstring WhereNow() {
-  if (g_Warnings.open.empty()) return std::wstring();
-  return L", in " + Describe(g_Warnings.open.back());
+  if (g_Warnings.depth == 0) return std::wstring();
+  return L", in " + Describe(g_Warnings.open[g_Warnings.depth - 1]);
 }
 
 std::wstring Compose(const ParseWarning& warning) {
@@ -90,11 +93,11 @@ const wchar_t* ParseWarningName(ParseWarningKind kind) { return kKindTexts[KindI
 void BeginParseWarnings() {
   g_Warnings.warnings.clear();
   g_Warnings.slot.fill(0);
-  g_Warnings.open.clear();
+  g_Warnings.depth = 0;
 }
 
 void EndParseWarnings(std::wstring_view path) {
-  g_Warnings.open.clear();  // every record has closed by now; what they named may be gone
+  g_Warnings.depth = 0;  // every record has closed by now
   NoteEndOfFile();
   for (ParseWarning& warning : g_Warnings.warnings) {
     warning.message = Compose(warning);
@@ -123,30 +126,34 @@ void AddParseWarning(ParseWarningKind kind, std::wstring what, std::uint64_t cou
   g_Warnings.slot[KindIndex(kind)] = static_cast<int>(g_Warnings.warnings.size());
 }
 
-RecordScope::RecordScope(const wchar_t* keyword, std::uint32_t line) { OpenRecord(keyword, nullptr, line); }
+RecordScope::RecordScope(const wchar_t* keyword, std::uint32_t line) { OpenRecord(keyword, std::wstring_view(), line); }
 
 RecordScope::~RecordScope() {
   if (AtEndOfModel()) NoteEndOfFile();
   CloseRecord();
 }
 
-void RecordScope::Name(const std::wstring& name) {
-  if (!g_Warnings.open.empty()) g_Warnings.open.back().name = &name;
+void RecordScope::Name(std::wstring_view name) {
+  if (g_Warnings.depth > 0) g_Warnings.open[g_Warnings.depth - 1].name.assign(name);
 }
 
-void OpenRecord(const wchar_t* keyword, const std::wstring* name, std::uint32_t line) {
-  g_Warnings.open.push_back(OpenRecordEntry{keyword, name, line});
+void OpenRecord(const wchar_t* keyword, std::wstring_view name, std::uint32_t line) {
+  if (g_Warnings.depth == g_Warnings.open.size()) g_Warnings.open.emplace_back();
+  OpenRecordEntry& entry = g_Warnings.open[g_Warnings.depth++];
+  entry.keyword = keyword;
+  entry.name.assign(name);
+  entry.line = line;
 }
 
 void CloseRecord() {
-  if (!g_Warnings.open.empty()) g_Warnings.open.pop_back();
+  if (g_Warnings.depth > 0) --g_Warnings.depth;
 }
 
 void NoteEndOfFile() {
   if (HasParseWarning(ParseWarningKind::FileEnds)) return;
   std::wstring inside;
-  if (!g_Warnings.open.empty()) {
-    inside = Describe(g_Warnings.open.back());
+  if (g_Warnings.depth > 0) {
+    inside = Describe(g_Warnings.open[g_Warnings.depth - 1]);
   } else if (OpenBraces() > 0) {
     inside = L"a record opened at line " + std::to_wstring(InnermostBraceLine());
   } else {

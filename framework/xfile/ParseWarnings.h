@@ -77,12 +77,12 @@ class RecordScope {
   RecordScope(const RecordScope&) = delete;
   RecordScope& operator=(const RecordScope&) = delete;
 
-  // The record's name once read; `name` must outlive the scope.
-  void Name(const std::wstring& name);
+  // The record's name, once read.
+  void Name(std::wstring_view name);
 };
 
 // The same for records that the top level opens and closes (frames).
-void OpenRecord(const wchar_t* keyword, const std::wstring* name, std::uint32_t line = TokenLine());
+void OpenRecord(const wchar_t* keyword, std::wstring_view name, std::uint32_t line = TokenLine());
 void CloseRecord();
 
 // Notes the end of the file if it fell inside a record: the innermost open

@@ -42,7 +42,7 @@ void ReadSkinWeights(XMesh& mesh, std::size_t n) {
   RecordScope scope(L"SkinWeights");
   ReadOpeningBrace();
   ReadToken();
-  std::wstring boneName = g_Token;
+  const std::wstring boneName = g_Token;
   scope.Name(boneName);
   bool keep = n < mesh.bones.size();
   if (!keep)
