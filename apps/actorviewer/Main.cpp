@@ -5,11 +5,11 @@
 #include <cstdio>
 
 #include "actorviewer/WindowEx.h"
-#include "common/RunOptions.h"
+#include "common/ProgramStart.h"
 #include "window/MessageLoop.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  if (!g_RunOptions.Parse(L"actorviewer")) return g_RunOptions.ExitCode();
+  if (!StartProgram({L"actorviewer", true, 10.0f})) return g_RunOptions.ExitCode();
   {
     WindowEx window;
     if (!window.Create(L"Application", 640, 480, CW_USEDEFAULT, CW_USEDEFAULT, L"BASIC_WINDOW", nullptr,

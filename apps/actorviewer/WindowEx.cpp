@@ -1,7 +1,9 @@
 #include "actorviewer/WindowEx.h"
 
-#include "common/RunOptions.h"
-#include "render/DebugGeometry.h"
+#include <cstdio>
+
+#include "common/SceneFrame.h"
+#include "platform/TextConversion.h"
 #include "render/Effect.h"
 #include "render/ViewMatrices.h"
 #include "xfile/ModelLoading.h"
@@ -23,25 +25,44 @@ int WindowEx::OnCreate(HWND window, CREATESTRUCTW* createStruct) {
                              0.1f, 1000.0f);
   g_ProjectionMatrix = camera.projection;
   LoadModel(direct3d9.device);
+  character.Setup(direct3d9.device, FindModel());
+  if (character.sceneData && !character.sceneData->animationSets.empty()) {
+    character.animationSet = 0;
+    character.animationTick = 0;
+  }
+  PlayChosenSet();
   return 1;
+}
+
+// The set named by --set, where the file has it; otherwise set 0 plays.
+void WindowEx::PlayChosenSet() {
+  std::uint32_t chosen = g_RunOptions.AnimationSet();
+  if (chosen == 0) return;
+  std::size_t sets = character.sceneData ? character.sceneData->animationSets.size() : 0;
+  if (chosen < sets) {
+    character.animationSet = chosen;
+    return;
+  }
+  std::fprintf(stderr, "actorviewer: model file \"%s\" has %zu animation set%s; set %u does not exist, so set 0 "
+               "plays\n", ToUtf8(g_ModelFileName).c_str(), sets, sets == 1 ? "" : "s", chosen);
 }
 
 void WindowEx::OnFrame() {
   input.Update();
   camera.Update(input, 0.02f, 0.2f, 1.0f);
   g_ViewMatrix = camera.view;
-  // Without a device there is nothing to draw on; the frame still counts.
-  if (IDirect3DDevice9* device = direct3d9.device) {
-    if (SUCCEEDED(device->BeginScene())) {
-      device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0xFF000000, 1.0f, 0);
-      DrawGrid(100.0f);
-      DrawAxes(50.0f);
-      device->EndScene();
-    }
-    g_RunOptions.BeforePresent(device);
-    device->Present(nullptr, nullptr, nullptr, nullptr);
-  } else {
-    g_RunOptions.BeforePresent(nullptr);
-  }
-  g_RunOptions.AfterPresent(hwnd);
+  WalkAlong(character, GetMoveDirection(input, camera));
+  const float scale = g_RunOptions.Scale();  // 10 unless the command line chose another
+  character.scale = D3DXVECTOR3(scale, scale, scale);
+
+  // One key tick per frame; after the set's last key time the animation
+  // starts again (times compared as unsigned numbers, as the keys are).
+  ++character.animationTick;
+  const XFileScene* scene = character.sceneData;
+  if (scene && character.animationSet < scene->animationSets.size() &&
+      character.animationTick >
+          static_cast<std::uint32_t>(scene->animationSets[character.animationSet].lastKeyTime))
+    character.animationTick = 0;
+
+  DrawSceneFrame(direct3d9.device, hwnd, [this] { character.Draw(); });
 }

@@ -1,8 +1,10 @@
 // The character viewer's application window: brings up the device, input,
-// effects, camera and the animated character when created, and draws them
-// once per frame.
+// effects, camera and the animated character when created; every frame it
+// steers the camera, walks and animates the character and draws it over the
+// floor grid.
 #pragma once
 
+#include "model/Model.h"
 #include "platform/Camera.h"
 #include "platform/Direct3D9.h"
 #include "platform/DirectInput.h"
@@ -14,8 +16,13 @@ class WindowEx : public Window {
   int OnCreate(HWND hwnd, CREATESTRUCTW* createStruct) override;
   void OnFrame() override;
 
- private:
+  // The scene's parts, in the order they are built; open to the tests that
+  // watch the scene run.
   Direct3D9 direct3d9;
   DirectInput input;
   DebugCamera camera;
+  Model character;
+
+ private:
+  void PlayChosenSet();
 };

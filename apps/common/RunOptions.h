@@ -1,20 +1,31 @@
-// Command-line options of the viewers, for users and for tests: --frames N
-// closes the window after N frames as if the user had closed it, and
-// --screenshot FILE.png writes the back buffer of the last frame as PNG.
-// Without arguments the programs run until closed.
+// Command-line options of the viewers: an optional model file, the animation
+// set and the model's scale, and for scripts and tests --frames N (close
+// after N frames, as if the user had closed the window) and --screenshot
+// FILE.png (write the back buffer of the last frame). Without arguments the
+// programs show their own model until closed.
 #pragma once
 
 #include <d3d9.h>
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
+
+// What differs between the two programs' options.
+struct ProgramTraits {
+  const wchar_t* name;      // "actorviewer"
+  bool playsAnimation;      // offers --set
+  float defaultScale;       // the model's scale without --scale
+};
 
 class RunOptions {
  public:
   // Reads the process's command line. False when the program should end at
-  // once: for --help, and for a mistake (reported on standard error, with
+  // once: for --help, and for a mistake (usage on standard error, with
   // ExitCode 2).
-  bool Parse(const wchar_t* programName);
+  bool Parse(const ProgramTraits& program);
+  // The options of a run without arguments (what Parse starts from).
+  void Reset(const ProgramTraits& program);
 
   // Per frame, after the scene was drawn and before it is presented: on the
   // last frame the back buffer is written to the screenshot file.
@@ -23,13 +34,20 @@ class RunOptions {
   void AfterPresent(HWND hwnd);
 
   int ExitCode() const { return exitCode_; }
+  // The model file named on the command line; empty when none was.
+  const std::wstring& ModelFile() const { return modelFile_; }
+  std::uint32_t AnimationSet() const { return animationSet_; }
+  float Scale() const { return scale_; }
 
  private:
   unsigned long frameLimit_ = 0;  // 0: no limit
   unsigned long framesDone_ = 0;
   std::wstring screenshot_;
+  std::wstring modelFile_;
+  std::uint32_t animationSet_ = 0;
+  float scale_ = 1.0f;
   int exitCode_ = 0;
 };
 
-// The options of this run; the scenes consult them once per frame.
+// The options of this run; the entry parses them, the scenes consult them.
 extern RunOptions g_RunOptions;

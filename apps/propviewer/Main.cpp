@@ -4,13 +4,13 @@
 
 #include <cstdio>
 
-#include "common/RunOptions.h"
+#include "common/ProgramStart.h"
 #include "propviewer/Console.h"
 #include "propviewer/WindowEx.h"
 #include "window/MessageLoop.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  if (!g_RunOptions.Parse(L"propviewer")) return g_RunOptions.ExitCode();
+  if (!StartProgram({L"propviewer", false, 1.0f})) return g_RunOptions.ExitCode();
   Console console;
   {
     WindowEx window;

@@ -1,8 +1,8 @@
 #include "propviewer/WindowEx.h"
 
-#include "common/RunOptions.h"
-#include "render/DebugGeometry.h"
+#include "common/SceneFrame.h"
 #include "render/Effect.h"
+#include "render/MeshDrawing.h"
 #include "render/ViewMatrices.h"
 #include "xfile/ModelLoading.h"
 
@@ -23,6 +23,18 @@ int WindowEx::OnCreate(HWND window, CREATESTRUCTW* createStruct) {
                              0.1f, 1000.0f);
   g_ProjectionMatrix = camera.projection;
   LoadModel(direct3d9.device);
+  // Only the first mesh of the file is shown.
+  const std::vector<XMesh>* meshes = FindModel();
+  if (meshes && !meshes->empty()) {
+    const XMesh& first = meshes->front();
+    if ((first.flags & HasPositions) && (first.flags & HasNormals)) mesh.flags |= STREAM_POSITION_NORMAL;
+    if (first.flags & HasTexCoords) mesh.flags |= STREAM_TEXCOORD;
+    mesh.Build(direct3d9.device, &first, mesh.flags);
+    mesh.record = &first;
+  }
+  // The model keeps its file size unless the command line chose another scale.
+  const float scale = g_RunOptions.Scale();
+  mesh.scale = D3DXVECTOR3(scale, scale, scale);
   return 1;
 }
 
@@ -30,18 +42,6 @@ void WindowEx::OnFrame() {
   input.Update();
   camera.Update(input, 0.02f, 0.2f, 1.0f);
   g_ViewMatrix = camera.view;
-  // Without a device there is nothing to draw on; the frame still counts.
-  if (IDirect3DDevice9* device = direct3d9.device) {
-    if (SUCCEEDED(device->BeginScene())) {
-      device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0xFF000000, 1.0f, 0);
-      DrawGrid(100.0f);
-      DrawAxes(50.0f);
-      device->EndScene();
-    }
-    g_RunOptions.BeforePresent(device);
-    device->Present(nullptr, nullptr, nullptr, nullptr);
-  } else {
-    g_RunOptions.BeforePresent(nullptr);
-  }
-  g_RunOptions.AfterPresent(hwnd);
+  WalkAlong(mesh, GetMoveDirection(input, camera));
+  DrawSceneFrame(direct3d9.device, hwnd, [this] { DrawMesh(mesh); });
 }

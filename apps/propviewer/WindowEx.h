@@ -1,8 +1,10 @@
 // The static viewer's application window: brings up the device, input,
-// effects, camera and the static model when created, and draws them
-// once per frame.
+// effects, camera and the first mesh of the static model when created; every
+// frame it steers the camera, walks the model and draws it over the floor
+// grid.
 #pragma once
 
+#include "model/Mesh.h"
 #include "platform/Camera.h"
 #include "platform/Direct3D9.h"
 #include "platform/DirectInput.h"
@@ -14,8 +16,10 @@ class WindowEx : public Window {
   int OnCreate(HWND hwnd, CREATESTRUCTW* createStruct) override;
   void OnFrame() override;
 
- private:
+  // The scene's parts, in the order they are built; open to the tests that
+  // watch the scene run.
   Direct3D9 direct3d9;
   DirectInput input;
   DebugCamera camera;
+  Mesh mesh;
 };

@@ -1,2 +1,10 @@
-set(XVIEW_MODEL_SOURCES)
-set(XVIEW_MODEL_REDUCED_SOURCES)
+# Drawable objects: the transform, meshes, and (character shape only) the
+# skinned model with its animation sampling.
+set(XVIEW_MODEL_REDUCED_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/Object3D.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Stream.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/Mesh.cpp)
+set(XVIEW_MODEL_SOURCES
+  ${XVIEW_MODEL_REDUCED_SOURCES}
+  ${CMAKE_CURRENT_LIST_DIR}/Model.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/AnimationSampling.cpp)

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/AssetFolders.h"
+
 std::map<std::wstring, Effect> g_EffectMap;
 
 namespace {
@@ -53,7 +55,9 @@ Effect::~Effect() {
 bool Effect::Load(IDirect3DDevice9* device, const wchar_t* name) {
   if (effect) return false;
   ID3DXBuffer* errors = nullptr;
-  HRESULT result = D3DXCreateEffectFromFileExW(device, name, nullptr, nullptr, nullptr,
+  // A name not in the working directory may be one of the installed effect files.
+  std::wstring path = name ? FindAsset(name) : std::wstring();
+  HRESULT result = D3DXCreateEffectFromFileExW(device, name ? path.c_str() : nullptr, nullptr, nullptr, nullptr,
                                                D3DXSHADER_SKIPVALIDATION, nullptr, &effect, &errors);
   if (FAILED(result)) {
     effect = nullptr;

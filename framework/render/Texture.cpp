@@ -47,6 +47,10 @@ bool Texture::Assign(const Texture& source) {
 }
 
 bool LoadTexture(IDirect3DDevice9* device, const wchar_t* fileName) {
+  return SUCCEEDED(LoadTextureFrom(device, fileName, fileName));
+}
+
+HRESULT LoadTextureFrom(IDirect3DDevice9* device, const wchar_t* fileName, const wchar_t* path) {
   std::wstring name = fileName ? fileName : L"";
   g_TextureMap.try_emplace(name);
   Texture& entry = g_TextureMap[name];
@@ -54,10 +58,11 @@ bool LoadTexture(IDirect3DDevice9* device, const wchar_t* fileName) {
   entry.surface = nullptr;
   if (entry.texture) entry.texture->Release();
   entry.texture = nullptr;
-  if (FAILED(D3DXCreateTextureFromFileW(device, fileName, &entry.texture))) {
+  HRESULT result = D3DXCreateTextureFromFileW(device, path, &entry.texture);
+  if (FAILED(result)) {
     entry.texture = nullptr;
     g_TextureMap.erase(name);
-    return false;
+    return result;
   }
   entry.texture->GetSurfaceLevel(0, &entry.surface);
   D3DSURFACE_DESC description{};
@@ -65,5 +70,5 @@ bool LoadTexture(IDirect3DDevice9* device, const wchar_t* fileName) {
     entry.width = description.Width;
     entry.height = description.Height;
   }
-  return true;
+  return D3D_OK;
 }

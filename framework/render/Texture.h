@@ -38,3 +38,6 @@ extern std::map<std::wstring, Texture> g_TextureMap;
 // Registers and loads one texture file; a failure leaves no entry, even when
 // the name had loaded before.
 bool LoadTexture(IDirect3DDevice9* device, const wchar_t* fileName);
+// The same, reading the image from `path` but keeping it under `fileName`,
+// the name the materials give; returns the loader's result.
+HRESULT LoadTextureFrom(IDirect3DDevice9* device, const wchar_t* fileName, const wchar_t* path);

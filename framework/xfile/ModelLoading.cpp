@@ -1,5 +1,9 @@
 #include "xfile/ModelLoading.h"
 
+#include <cstdio>
+#include <set>
+
+#include "platform/TextConversion.h"
 #include "render/Texture.h"
 #include "xfile/DocumentParser.h"
 #include "xfile/ModelRegistry.h"
@@ -11,6 +15,7 @@ const wchar_t* const kModelFileName = L"squarepolygon.x";
 #else
 const wchar_t* const kModelFileName = L"miko.x";
 #endif
+std::wstring g_ModelFileName = kModelFileName;
 
 namespace {
 
@@ -25,6 +30,38 @@ const std::vector<XMesh>& MeshesOf(const XModelContent& content) {
 // Texture slots in the order they are loaded.
 constexpr int kSlotOrder[] = {0, 2, 1, 3};
 
+// The folder part of a path, with its separator; empty for a bare name.
+std::wstring FolderOf(const std::wstring& path) {
+  std::size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+}
+
+std::wstring BareNameOf(const std::wstring& path) {
+  std::size_t slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+const char* Reason(HRESULT result) {
+  if (result == D3DERR_NOTFOUND) return "the file cannot be opened";
+  if (result == D3DXERR_INVALIDDATA) return "the file is not an image that can be read (PNG, JPEG, BMP, TGA or DDS)";
+  return "the device cannot hold it";
+}
+
+// Loads one texture a material names. A name whose file does not exist is
+// tried by its bare file name in the model's folder.
+void LoadModelTexture(IDirect3DDevice9* device, const std::wstring& modelFile, const std::wstring& name) {
+  HRESULT result = LoadTextureFrom(device, name.c_str(), name.c_str());
+  if (SUCCEEDED(result)) return;
+  std::wstring besideModel = FolderOf(modelFile) + BareNameOf(name);
+  if (result == D3DERR_NOTFOUND && besideModel != name) {
+    result = LoadTextureFrom(device, name.c_str(), besideModel.c_str());
+    if (SUCCEEDED(result)) return;
+  }
+  std::string also = besideModel != name ? " (nor as \"" + ToUtf8(besideModel) + "\")" : "";
+  std::fprintf(stderr, "model file \"%s\": texture \"%s\" cannot be loaded: %s%s\n", ToUtf8(modelFile).c_str(),
+               ToUtf8(name).c_str(), Reason(result), also.c_str());
+}
+
 }  // namespace
 
 bool LoadModelFile(IDirect3DDevice9* device, const std::wstring& fileName) {
@@ -35,11 +72,14 @@ bool LoadModelFile(IDirect3DDevice9* device, const std::wstring& fileName) {
     g_ModelRegistry.erase(fileName);
     return false;
   }
+  // Each name once, however many materials share it.
+  std::set<std::wstring> loaded;
   for (const XMesh& mesh : MeshesOf(content))
     for (const XMaterial& material : mesh.materials)
-      for (int slot : kSlotOrder)
-        if (!material.textureFiles[static_cast<std::size_t>(slot)].empty())
-          LoadTexture(device, material.textureFiles[static_cast<std::size_t>(slot)].c_str());
+      for (int slot : kSlotOrder) {
+        const std::wstring& texture = material.textureFiles[static_cast<std::size_t>(slot)];
+        if (!texture.empty() && loaded.insert(texture).second) LoadModelTexture(device, fileName, texture);
+      }
   return true;
 }
 
@@ -48,8 +88,8 @@ XModelContent* FindModelFile(const std::wstring& fileName) {
   return found == g_ModelRegistry.end() ? nullptr : &found->second;
 }
 
-bool LoadModel(IDirect3DDevice9* device) { return LoadModelFile(device, kModelFileName); }
+bool LoadModel(IDirect3DDevice9* device) { return LoadModelFile(device, g_ModelFileName); }
 
-XModelContent* FindModel() { return FindModelFile(kModelFileName); }
+XModelContent* FindModel() { return FindModelFile(g_ModelFileName); }
 
 XFILE_SHAPE_END

@@ -13,10 +13,17 @@ XFILE_SHAPE_BEGIN
 
 // The program's model file: "miko.x", or "squarepolygon.x" in the reduced shape.
 extern const wchar_t* const kModelFileName;
+// The file LoadModel reads: kModelFileName unless the program was given
+// another before its window was created.
+extern std::wstring g_ModelFileName;
 
 // Parses the model file and loads every texture its materials name; false
 // when the file cannot be opened or its header is rejected. A model that is
-// loaded already is not parsed again.
+// loaded already is not parsed again. A texture whose path does not exist
+// (files carry their authors' own absolute paths) is looked for by its bare
+// file name in the model's folder; it is kept under the name the material
+// gives. A texture that cannot be loaded is named on standard error with the
+// model and the reason.
 bool LoadModel(IDirect3DDevice9* device);
 // The registry's content for the model file, or null when it is not loaded.
 XModelContent* FindModel();

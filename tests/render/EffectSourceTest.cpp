@@ -138,14 +138,17 @@ TEST(EffectSource, TooManyTexturesAreRefused) {
 
 TEST(EffectSource, ShaderTextMapsLinesAndNegatesClipY) {
   EffectSource source;
-  ASSERT_EQ(Parse(std::string("\nfloat4x4 m[4];\n") + kMinimal +
+  ASSERT_EQ(Parse(std::string("\nfloat4x4 m[4];\nfloat3 v[2];\n") + kMinimal +
                       "technique T0 { pass { vertexshader = VS; pixelshader = PS; } }",
                   source),
             "");
   std::string vertex = compat::d3dx9::ShaderText(source, source.shaders[0]);
   EXPECT_EQ(vertex.rfind("#version 330 core\n", 0), 0u);
-  EXPECT_NE(vertex.find("#line 2\nuniform mat4 m[4];"), std::string::npos);
-  EXPECT_NE(vertex.find("#line 3\n"), std::string::npos);
+  // Matrix and float4 arrays live in uniform blocks; other parameters are plain uniforms.
+  EXPECT_NE(vertex.find("#line 2\nlayout(std140, row_major) uniform cfx_block_m { mat4 m[4]; };"),
+            std::string::npos);
+  EXPECT_NE(vertex.find("#line 3\nuniform vec3 v[2];"), std::string::npos);
+  EXPECT_NE(vertex.find("#line 4\n"), std::string::npos);
   EXPECT_NE(vertex.find("gl_Position.y = -gl_Position.y;"), std::string::npos);
   std::string pixel = compat::d3dx9::ShaderText(source, source.shaders[1]);
   EXPECT_EQ(pixel.find("gl_Position"), std::string::npos);

@@ -9,6 +9,7 @@
 #include "ImageFiles.h"
 #include "RenderDevice.h"
 #include "compat/testing.h"
+#include "compat/testing_draw.h"
 
 namespace {
 
@@ -62,11 +63,15 @@ struct Quad {
     EXPECT_EQ(buffer->Unlock(), D3D_OK);
   }
 
-  HRESULT Draw(IDirect3DDevice9* device) {
+  void Bind(IDirect3DDevice9* device) {
     device->SetVertexDeclaration(declaration);
     device->SetStreamSource(0, positions, 0, 12);
     device->SetStreamSource(1, texCoords, 0, 8);
     device->SetIndices(indices);
+  }
+
+  HRESULT Draw(IDirect3DDevice9* device) {
+    Bind(device);
     return device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 2);
   }
 
@@ -326,6 +331,114 @@ TEST_F(LayerDrawTest, EverythingIsReleasedAtTheEnd) {
     clone->Release();
   }
   EXPECT_EQ(compat::testing::LiveObjectCount(), 0);
+}
+
+TEST_F(LayerDrawTest, TextureStagesFollowEveryChangeOfTexture) {
+  RenderDevice device(16, 16);
+  auto Solid = [&](const char* name, Rgba colour) {
+    std::filesystem::path file = folder_ / name;
+    testimages::WriteFile(file.string(), testimages::Png(1, 1, {colour}));
+    IDirect3DTexture9* texture = nullptr;
+    EXPECT_EQ(D3DXCreateTextureFromFileW(device.device(), file.wstring().c_str(), &texture), D3D_OK);
+    return texture;
+  };
+  IDirect3DTexture9* red = Solid("red.png", {255, 0, 0, 255});
+  IDirect3DTexture9* green = Solid("green.png", {0, 255, 0, 255});
+  EXPECT_EQ(DrawTextured(device, red)[0], (Pixel{255, 0, 0}));
+  EXPECT_EQ(DrawTextured(device, green)[0], (Pixel{0, 255, 0}));
+  // A texture made after another was deleted may get its GL name again.
+  green->Release();
+  IDirect3DTexture9* blue = Solid("blue.png", {0, 0, 255, 255});
+  EXPECT_EQ(DrawTextured(device, blue)[0], (Pixel{0, 0, 255}));
+  EXPECT_EQ(DrawTextured(device, red)[0], (Pixel{255, 0, 0}));
+  blue->Release();
+  red->Release();
+}
+
+TEST_F(LayerDrawTest, DrawsAreCheckedByTheIndicesTheyUse) {
+  RenderDevice device(16, 16);
+  IDirect3DDevice9* d = device.device();
+  ID3DXEffect* effect = nullptr;
+  ASSERT_EQ(D3DXCreateEffectFromFileExW(d, TestData("textured.cfx").c_str(), nullptr, nullptr, nullptr, 0,
+                                        nullptr, &effect, nullptr),
+            D3D_OK);
+  Quad quad(d);
+  // Two more triangles in the buffer, one of which reaches far past the four vertices.
+  IDirect3DIndexBuffer9* indices = nullptr;
+  const WORD order[] = {0, 1, 2, 0, 2, 3, 0, 2, 3, 0, 1, 100};
+  ASSERT_EQ(d->CreateIndexBuffer(sizeof order, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, &indices, nullptr), D3D_OK);
+  void* data = nullptr;
+  ASSERT_EQ(indices->Lock(0, 0, &data, 0), D3D_OK);
+  std::memcpy(data, order, sizeof order);
+  indices->Unlock();
+  quad.Bind(d);
+  d->SetIndices(indices);
+  d->BeginScene();
+  UINT passes = 0;
+  effect->Begin(&passes, 0);
+  effect->BeginPass(0);
+  EXPECT_EQ(d->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 3), D3D_OK);
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(d->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 6, 2), D3DERR_INVALIDCALL);
+  EXPECT_NE(::testing::internal::GetCapturedStderr().find("beyond the end of stream"), std::string::npos);
+  // Indices from a base vertex before the first vertex are refused too.
+  EXPECT_EQ(d->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, -1, 0, 4, 0, 1), D3DERR_INVALIDCALL);
+  effect->EndPass();
+  effect->End();
+  d->EndScene();
+  quad.Unbind(d);
+  indices->Release();
+  effect->Release();
+}
+
+TEST_F(LayerDrawTest, A256MatrixPaletteWorksAndOnlyChangedValuesAreUploaded) {
+  RenderDevice device(16, 16);
+  IDirect3DDevice9* d = device.device();
+  ID3DXEffect* effect = nullptr;
+  ID3DXBuffer* errors = nullptr;
+  ASSERT_EQ(D3DXCreateEffectFromFileExW(d, TestData("palette.cfx").c_str(), nullptr, nullptr, nullptr, 0,
+                                        nullptr, &effect, &errors),
+            D3D_OK)
+      << (errors ? static_cast<const char*>(errors->GetBufferPointer()) : "");
+  std::vector<D3DXMATRIX> palette(256);
+  for (D3DXMATRIX& m : palette) D3DXMatrixIdentity(&m);
+  // The last matrix halves the quad into the top right quarter.
+  D3DXMatrixScaling(&palette[255], 0.5f, 0.5f, 1.0f);
+  palette[255].m[3][0] = palette[255].m[3][1] = 0.5f;
+  ASSERT_EQ(effect->SetMatrixArray("g_mPalette", palette.data(), 256), D3D_OK);
+  D3DXVECTOR4 yellow(1, 1, 0, 1);
+  effect->SetVector("g_Color", &yellow);
+
+  Quad quad(d);
+  device.Clear(0xFF000000);
+  d->BeginScene();
+  UINT passes = 0;
+  effect->Begin(&passes, 0);
+  std::uint64_t before = compat::testing::EffectBytesUploaded();
+  effect->BeginPass(0);
+  EXPECT_EQ(compat::testing::EffectBytesUploaded() - before, 256u * 64 + 16);
+  EXPECT_EQ(quad.Draw(d), D3D_OK);
+
+  before = compat::testing::EffectBytesUploaded();
+  effect->SetMatrixArray("g_mPalette", palette.data(), 256);  // the same values again
+  effect->SetVector("g_Color", &yellow);
+  effect->CommitChanges();
+  EXPECT_EQ(compat::testing::EffectBytesUploaded() - before, 0u);
+
+  palette[3].m[0][1] = 0.25f;
+  palette[7].m[2][3] = 0.5f;
+  effect->SetMatrixArray("g_mPalette", palette.data(), 8);
+  effect->CommitChanges();
+  EXPECT_EQ(compat::testing::EffectBytesUploaded() - before, (7u * 16 + 12 - (3 * 16 + 1)) * 4);
+  effect->EndPass();
+  effect->End();
+  d->EndScene();
+  quad.Unbind(d);
+  effect->Release();
+
+  std::vector<Pixel> image = device.ReadBackBuffer();
+  EXPECT_EQ(image[15], (Pixel{255, 255, 0}));     // top right
+  EXPECT_EQ(image[15 * 16], (Pixel{0, 0, 0}));    // bottom left
 }
 
 }  // namespace

@@ -57,10 +57,10 @@ TEST_F(ModelLoadingTest, TexturesOfEveryMaterialAreLoadedUnderTheirFullNames) {
   compat::testing::StartTrace();
   ASSERT_TRUE(LoadModelFile(device_.device(), model));
   auto trace = compat::testing::StopTrace();
-  // Two materials naming one file load it twice.
+  // Two materials naming one file load it once.
   EXPECT_EQ(std::count_if(trace.begin(), trace.end(),
                           [](const std::string& l) { return l.rfind("CreateTexture ", 0) == 0; }),
-            2);
+            1);
   ASSERT_NE(FindModelFile(model), nullptr);
   ASSERT_EQ(Meshes(FindModelFile(model)).size(), 1u);
   const std::wstring& name = Meshes(FindModelFile(model))[0].materials[0].textureFiles[0];
@@ -85,7 +85,31 @@ TEST_F(ModelLoadingTest, AMissingTextureStillLoadsTheModel) {
   EXPECT_TRUE(LoadModelFile(device_.device(), model));
   std::string output = ::testing::internal::GetCapturedStderr();
   EXPECT_LT(output.find("gone.png"), output.find("skin.png")) << output;
+  EXPECT_NE(output.find("lost.x\": texture \""), std::string::npos) << output;
+  EXPECT_NE(output.find("gone.png\" cannot be loaded: the file cannot be opened"), std::string::npos) << output;
   EXPECT_TRUE(g_TextureMap.empty());
+
+  // A file that is there but is no image says so.
+  testimages::WriteFile((folder_ / "text.png").string(), {'h', 'i'});
+  std::wstring wrong = Write("wrong.x", TriangleWithMaterials({"text.png"}));
+  ::testing::internal::CaptureStderr();
+  EXPECT_TRUE(LoadModelFile(device_.device(), wrong));
+  output = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(output.find("text.png\" cannot be loaded: the file is not an image"), std::string::npos) << output;
+}
+
+TEST_F(ModelLoadingTest, ATexturePathFromAnotherMachineIsFoundBesideTheModel) {
+  testimages::WriteFile((folder_ / "Bottom.png").string(),
+                        testimages::Png(2, 2, std::vector<testimages::Rgba>(4, {1, 1, 1, 255})));
+  std::wstring model = Write("moved.x", TriangleWithMaterials({"C:\\\\work\\\\data\\\\bottom.png"}));
+  ::testing::internal::CaptureStderr();
+  ASSERT_TRUE(LoadModelFile(device_.device(), model));
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+  // Kept under the name the material gives, so drawing finds it.
+  const std::wstring& name = Meshes(FindModelFile(model))[0].materials[0].textureFiles[0];
+  EXPECT_NE(name.find(L"C:\\\\work"), std::wstring::npos);
+  ASSERT_EQ(g_TextureMap.count(name), 1u);
+  EXPECT_NE(g_TextureMap[name].texture, nullptr);
 }
 
 TEST_F(ModelLoadingTest, AFailedLoadLeavesNothingToFind) {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
 
 #include <cstdio>
 #include <string>
@@ -75,3 +78,54 @@ TEST(XFileInfo, BadArgumentsShowUsage) {
 }
 
 }  // namespace
+
+// A frame B under A, a one-triangle mesh skinned to B, and a walk of B along X.
+const char* kPosedFile =
+    "xof 0303txt 0032\n"
+    "Frame A {\n FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0, 1,0,0,1;; }\n"
+    " Frame B { FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0, 0,2,0,1;; } }\n"
+    " Mesh M {\n  3; 0;0;0;, 1;0;0;, 0;1;0;;\n  1; 3;0,1,2;;\n"
+    "  XSkinMeshHeader { 1; 1; 2; }\n"
+    "  SkinWeights { \"B\"; 3; 0,1,2; 1,1,1; 1,0,0,0, 0,1,0,0, 0,0,1,0, -1,-2,0,1;; }\n"
+    "  SkinWeights { \"Nowhere\"; 1; 0; 1; 1,0,0,0, 0,1,0,0, 0,0,1,0, 5,5,5,1;; }\n"
+    " }\n"
+    "}\n"
+    "AnimationSet Walk {\n Animation { { B }\n"
+    "  AnimationKey { 2; 2; 0;3;0,2,0;;, 10;3;10,2,0;;; }\n }\n}\n";
+
+TEST(XFileInfo, PoseGivesCombinedFrameMatricesAndPalettesAtATick) {
+  std::string file = ::testing::TempDir() + "posed-" + std::to_string(::getpid()) + ".x";
+  std::FILE* out = std::fopen(file.c_str(), "w");
+  ASSERT_NE(out, nullptr);
+  std::fputs(kPosedFile, out);
+  std::fclose(out);
+
+  ToolRun bind = RunInspector("--pose 0 0 " + file);
+  ASSERT_EQ(bind.exitCode, 0);
+  // In the bind pose B's palette matrix is the identity; a bone whose frame
+  // the file lacks keeps its vertices in the bind pose.
+  EXPECT_EQ(bind.output,
+            "{\"frameMatrices\":{\"A\":[1,0,0,0,0,1,0,0,0,0,1,0,1,0,0,1],\"B\":[1,0,0,0,0,1,0,0,0,0,1,0,1,2,0,1]},"
+            "\"palettes\":[[[1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1],[1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1]]]}\n");
+  ToolRun walked = RunInspector("--pose 0 5 " + file);
+  EXPECT_TRUE(Has(walked.output, "\"B\":[1,0,0,0,0,1,0,0,0,0,1,0,6,2,0,1]")) << walked.output;
+  EXPECT_TRUE(Has(walked.output, "\"palettes\":[[[1,0,0,0,0,1,0,0,0,0,1,0,5,0,0,1],")) << walked.output;
+  // A set the file does not have leaves the file's matrices.
+  EXPECT_TRUE(Has(RunInspector("--pose 1 5 " + file).output, "\"B\":[1,0,0,0,0,1,0,0,0,0,1,0,1,2,0,1]"));
+  std::remove(file.c_str());
+
+  ToolRun character = RunInspector("--pose 0 7920 " + Model("BCN_Epileptic.X"));
+  ASSERT_EQ(character.exitCode, 0);
+  EXPECT_TRUE(Has(character.output, "\"B_Ankle_Left\":["));
+  EXPECT_EQ(std::count(character.output.begin(), character.output.end(), '['), 57 + 1 + 3 + 24 + 20 + 10);
+}
+
+TEST(XFileInfo, PoseRefusesASetOrTickThatIsNotANumber) {
+  for (const char* arguments : {"--pose x 0 ", "--pose 0 1.5 ", "--pose 0 99999999999 "}) {
+    ToolRun run = RunInspector(arguments + Model("test_cube_text.x"), true);
+    EXPECT_EQ(run.exitCode, 2) << arguments;
+    EXPECT_TRUE(Has(run.output, "must be a whole number")) << run.output;
+  }
+  EXPECT_EQ(RunInspector("--pose 0 " + Model("test_cube_text.x")).exitCode, 2);
+  EXPECT_EQ(RunInspector("--pose 0 0 " + Model("test_cube_binary.x")).exitCode, 1);
+}

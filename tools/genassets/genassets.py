@@ -1,189 +1,159 @@
 #!/usr/bin/env python3
-"""Writes the sample models of assets/: the skinned, animated figure "miko.x"
-and the textured square "squarepolygon.x" with its texture.
+"""Writes the sample models of assets/ and their textures:
+
+  miko.x, miko.png                   the skinned, animated character of actorviewer
+  squarepolygon.x, squarepolygon.png the textured square of propviewer
 
 usage: genassets.py ASSETS_DIR
 
-The figure is built of boxes, one per bone, each box skinned fully to its
-bone; its one animation set swings the arms and legs in a walk cycle. Faces
-are written as quads and wound clockwise seen from outside (the front faces
-of Direct3D's left-handed space)."""
-import math
+The output depends on nothing but this code: numbers are written with a fixed
+format and the PNG files with our own deflate encoder, so every run on every
+machine gives the same bytes (a test compares them with the committed files).
+
+Conventions are Direct3D's: left-handed, y up, row vectors, the character
+faces -Z (towards the viewers' camera) and its left side is +X. Front faces
+are wound clockwise seen from outside."""
 import os
-import struct
 import sys
-import zlib
+
+import xmath
+from character import build_character
+from pngfile import encode_png
+from textures import paint_atlas, paint_square
 
 HEADER = "xof 0303txt 0032\n"
 
 
-def fmt(v):
-    return "%.6f" % v
+def fmt(value):
+    text = "%.6f" % value
+    return "0.000000" if text == "-0.000000" else text
 
 
-def matrix(m):
-    return ",".join(fmt(v) for v in m) + ";;"
+def numbers(values):
+    return ",".join(fmt(v) for v in values)
 
 
-def translation(x, y, z):
-    return [1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, x, y, z, 1]
+def vector_list(vectors, indent):
+    return ",\n".join(indent + "".join(fmt(c) + ";" for c in v) for v in vectors) + ";\n"
 
 
-AXES = {  # outward normal: (u, v) with u x v = normal
-    (1, 0, 0): ((0, 1, 0), (0, 0, 1)),
-    (-1, 0, 0): ((0, 0, 1), (0, 1, 0)),
-    (0, 1, 0): ((0, 0, 1), (1, 0, 0)),
-    (0, -1, 0): ((1, 0, 0), (0, 0, 1)),
-    (0, 0, 1): ((1, 0, 0), (0, 1, 0)),
-    (0, 0, -1): ((0, 1, 0), (1, 0, 0)),
-}
+def face_list(faces, indent):
+    return ",\n".join("%s%d;%s;" % (indent, len(f), ",".join(str(c) for c in f)) for f in faces) + ";\n"
 
 
-def box(center, half):
-    """24 vertices (4 per side, so each side keeps its own normal) and 6 quads."""
-    verts, faces = [], []
-    for n, (u, v) in AXES.items():
-        base = len(verts)
-        for su, sv in ((-1, -1), (1, -1), (1, 1), (-1, 1)):
-            verts.append(tuple(center[i] + half[i] * (n[i] + su * u[i] + sv * v[i]) for i in range(3)))
-        faces.append((base, base + 1, base + 2, base + 3))
-    return verts, faces
+def wrapped(items, indent, per_line=16):
+    lines = [",".join(items[i:i + per_line]) for i in range(0, len(items), per_line)]
+    return indent + (",\n" + indent).join(lines) + ";\n"
 
 
-# Bones of the figure: name, parent, joint position relative to the parent,
-# and the box hung from the joint (centre relative to the joint, half sizes).
-BONES = [
-    ("Hips", None, (0.0, 0.95, 0.0), ((0, 0.05, 0), (0.17, 0.1, 0.1))),
-    ("Spine", "Hips", (0.0, 0.15, 0.0), ((0, 0.25, 0), (0.2, 0.25, 0.12))),
-    ("Head", "Spine", (0.0, 0.55, 0.0), ((0, 0.14, 0), (0.12, 0.14, 0.12))),
-    ("ArmL", "Spine", (-0.26, 0.48, 0.0), ((0, -0.3, 0), (0.06, 0.3, 0.06))),
-    ("ArmR", "Spine", (0.26, 0.48, 0.0), ((0, -0.3, 0), (0.06, 0.3, 0.06))),
-    ("LegL", "Hips", (-0.1, -0.02, 0.0), ((0, -0.46, 0), (0.08, 0.46, 0.08))),
-    ("LegR", "Hips", (0.1, -0.02, 0.0), ((0, -0.46, 0), (0.08, 0.46, 0.08))),
-]
-COLORS = {"Head": (1.0, 0.85, 0.7), "Spine": (0.8, 0.1, 0.15), "Hips": (0.9, 0.9, 0.9),
-          "ArmL": (1.0, 0.85, 0.7), "ArmR": (1.0, 0.85, 0.7), "LegL": (0.2, 0.2, 0.3), "LegR": (0.2, 0.2, 0.3)}
-MATERIALS = [("skin", (1.0, 0.85, 0.7)), ("robe", (0.8, 0.1, 0.15)), ("sash", (0.9, 0.9, 0.9)),
-             ("hakama", (0.2, 0.2, 0.3))]
+def material_text(name, texture, indent):
+    """A white material that shows its texture as painted, a little shiny."""
+    return ("%sMaterial %s {\n%s 1.000000;1.000000;1.000000;1.000000;;\n%s 16.000000;\n"
+            "%s 0.150000;0.150000;0.150000;;\n%s 0.000000;0.000000;0.000000;;\n"
+            "%s TextureFilename {\n%s  \"%s\";\n%s }\n%s}\n" %
+            (indent, name, indent, indent, indent, indent, indent, indent, texture, indent, indent))
 
 
-def material_of(name):
-    return [m[1] for m in MATERIALS].index(COLORS[name])
+def skinned_mesh_text(name, mesh, texture, indent):
+    """A Mesh record with normals, texture coordinates, one textured material,
+    its skin header and a SkinWeights record per bone."""
+    inner = indent + " "
+    out = ["%sMesh %s {\n%s%d;\n" % (indent, name, inner, len(mesh.positions)),
+           vector_list(mesh.positions, inner),
+           "%s%d;\n" % (inner, len(mesh.faces)), face_list(mesh.faces, inner)]
+    deep = inner + " "
+    out += ["%sMeshNormals {\n%s%d;\n" % (inner, deep, len(mesh.normals)), vector_list(mesh.normals, deep),
+            "%s%d;\n" % (deep, len(mesh.faces)), face_list(mesh.faces, deep), "%s}\n" % inner]
+    out += ["%sMeshTextureCoords {\n%s%d;\n" % (inner, deep, len(mesh.uvs)), vector_list(mesh.uvs, deep),
+            "%s}\n" % inner]
+    out += ["%sMeshMaterialList {\n%s1;\n%s%d;\n" % (inner, deep, deep, len(mesh.faces)),
+            wrapped(["0"] * len(mesh.faces), deep, 40), material_text(name, texture, deep), "%s}\n" % inner]
+    per_vertex = max(len(w) for w in mesh.weights)
+    per_face = max(len({b for c in f for b in mesh.weights[c]}) for f in mesh.faces)
+    out.append("%sXSkinMeshHeader {\n%s%d;\n%s%d;\n%s%d;\n%s}\n" %
+               (inner, deep, per_vertex, deep, per_face, deep, len(mesh.bones), inner))
+    for bone, offset in zip(mesh.bones, mesh.offsets):
+        used = [(v, w[bone]) for v, w in enumerate(mesh.weights) if bone in w]
+        out.append("%sSkinWeights {\n%s\"%s\";\n%s%d;\n" % (inner, deep, bone, deep, len(used)))
+        out.append(wrapped([str(v) for v, _ in used], deep))
+        out.append(wrapped([fmt(w) for _, w in used], deep, 10))
+        out.append("%s%s;;\n%s}\n" % (deep, numbers(offset), inner))
+    out.append("%s}\n" % indent)
+    return "".join(out)
 
 
-def world_joint(name):
-    by_name = {b[0]: b for b in BONES}
-    x = y = z = 0.0
-    while name:
-        _, parent, (jx, jy, jz), _ = by_name[name]
-        x, y, z = x + jx, y + jy, z + jz
-        name = parent
-    return x, y, z
+def frame_text(figure, name, indent):
+    out = ["%sFrame %s {\n%s FrameTransformMatrix {\n%s  %s;;\n%s }\n" %
+           (indent, name, indent, indent, numbers(figure.local_bind(name)), indent)]
+    for child in figure.children(name):
+        out.append(frame_text(figure, child, indent + " "))
+    out.append("%s}\n" % indent)
+    return "".join(out)
 
 
-def write_frames(out, parent, depth):
-    for name, bone_parent, joint, _ in BONES:
-        if bone_parent != parent:
-            continue
-        pad = " " * depth
-        out.append("%sFrame %s {\n%s FrameTransformMatrix {\n%s  %s\n%s }\n" %
-                   (pad, name, pad, pad, matrix(translation(*joint)), pad))
-        write_frames(out, name, depth + 1)
-        out.append("%s}\n" % pad)
+def animation_set_text(animation_set):
+    """An AnimationSet record: per bone either rotation and position keys or
+    matrix keys, as the set holds them.
+
+    A rotation key is written as w, x, y, z of the conjugate of the frame's
+    rotation: the viewer negates w when it samples a key, which gives back the
+    rotation itself."""
+    out = ["AnimationSet %s {\n" % animation_set.name]
+    for bone, track in animation_set.tracks:
+        out.append(" Animation {\n  { %s }\n" % bone)
+        if animation_set.matrix_keys:
+            rows = ["   %d;16;%s;;" % (t, numbers(m)) for t, m in track]
+            out.append("  AnimationKey {\n   4;\n   %d;\n%s;\n  }\n" % (len(rows), ",\n".join(rows)))
+        else:
+            rows = []
+            for t, (x, y, z, w) in track.rotations:
+                rows.append("   %d;4;%s;;" % (t, numbers((w, -x, -y, -z))))
+            out.append("  AnimationKey {\n   0;\n   %d;\n%s;\n  }\n" % (len(rows), ",\n".join(rows)))
+            rows = ["   %d;3;%s;;" % (t, numbers(p)) for t, p in track.positions]
+            out.append("  AnimationKey {\n   2;\n   %d;\n%s;\n  }\n" % (len(rows), ",\n".join(rows)))
+        out.append(" }\n")
+    out.append("}\n")
+    return "".join(out)
 
 
-def quaternion_x(angle):
-    # Written as w, x, y, z.
-    return (math.cos(angle / 2), math.sin(angle / 2), 0.0, 0.0)
+def character_text(figure):
+    out = [HEADER, "// Miko, a shrine maiden: written by tools/genassets/genassets.py, do not edit.\n\n",
+           "AnimTicksPerSecond {\n 60;\n}\n\n",
+           "Frame Miko {\n FrameTransformMatrix {\n  %s;;\n }\n" % numbers(xmath.IDENTITY)]
+    out.append(frame_text(figure, figure.root_bone, " "))
+    out.append(" Frame Body {\n  FrameTransformMatrix {\n   %s;;\n  }\n" % numbers(xmath.IDENTITY))
+    out.append(skinned_mesh_text("MikoBody", figure.mesh, "miko.png", "  "))
+    out.append(" }\n}\n")
+    for animation_set in figure.animation_sets:
+        out.append("\n" + animation_set_text(animation_set))
+    return "".join(out)
 
 
-def write_miko(path):
-    out = [HEADER, "\nAnimTicksPerSecond {\n 60;\n}\n\n", "Frame Miko {\n FrameTransformMatrix {\n  %s\n }\n" %
-           matrix(translation(0, 0, 0))]
-    write_frames(out, None, 1)
+def square_text():
+    """A square 20 units wide standing on the floor at z = 0, its face towards
+    -Z; wound clockwise as the camera sees it."""
+    half, top = 10.0, 20.0
+    positions = [(-half, 0.0, 0.0), (-half, top, 0.0), (half, top, 0.0), (half, 0.0, 0.0)]
+    uvs = [(0.0, 1.0), (0.0, 0.0), (1.0, 0.0), (1.0, 1.0)]
+    out = [HEADER, "// A textured square standing on the floor: written by tools/genassets/genassets.py.\n\n",
+           "Mesh squarepolygon {\n 4;\n", vector_list(positions, " "), " 1;\n 4;0,1,2,3;;\n",
+           " MeshNormals {\n  1;\n  0.000000;0.000000;-1.000000;;\n  1;\n  4;0,0,0,0;;\n }\n",
+           " MeshTextureCoords {\n  4;\n", vector_list(uvs, "  "), " }\n",
+           " MeshMaterialList {\n  1;\n  1;\n  0;;\n", material_text("square", "squarepolygon.png", "  "), " }\n}\n"]
+    return "".join(out)
 
-    verts, faces, face_materials, owner = [], [], [], []
-    for index, (name, _, _, (center, half)) in enumerate(BONES):
-        jx, jy, jz = world_joint(name)
-        v, f = box((jx + center[0], jy + center[1], jz + center[2]), half)
-        base = len(verts)
-        verts += v
-        owner += [index] * len(v)
-        faces += [tuple(base + c for c in quad) for quad in f]
-        face_materials += [material_of(name)] * len(f)
 
-    out.append(" Mesh body {\n  %d;\n" % len(verts))
-    out.append(",\n".join("  %s;%s;%s;" % tuple(fmt(c) for c in v) for v in verts) + ";\n")
-    out.append("  %d;\n" % len(faces))
-    out.append(",\n".join("  4;%d,%d,%d,%d;" % q for q in faces) + ";\n")
-    out.append("  MeshMaterialList {\n   %d;\n   %d;\n" % (len(MATERIALS), len(faces)))
-    out.append(",\n".join("   %d" % m for m in face_materials) + ";\n")
-    for name, (r, g, b) in MATERIALS:
-        out.append("   Material %s {\n    %s;%s;%s;1.000000;;\n    20.000000;\n    0.300000;0.300000;0.300000;;\n"
-                   "    %s;%s;%s;;\n   }\n" % (name, fmt(r), fmt(g), fmt(b), fmt(r * 0.25), fmt(g * 0.25), fmt(b * 0.25)))
-    out.append("  }\n")
-    out.append("  XSkinMeshHeader {\n   1;\n   3;\n   %d;\n  }\n" % len(BONES))
-    for index, (name, _, _, _) in enumerate(BONES):
-        mine = [i for i, o in enumerate(owner) if o == index]
-        jx, jy, jz = world_joint(name)
-        out.append("  SkinWeights {\n   \"%s\";\n   %d;\n" % (name, len(mine)))
-        out.append(",\n".join("   %d" % i for i in mine) + ";\n")
-        out.append(",\n".join("   1.000000" for _ in mine) + ";\n")
-        out.append("   %s\n  }\n" % matrix(translation(-jx, -jy, -jz)))
-    out.append(" }\n}\n\n")
-
-    # A walk cycle: arms and legs swing in opposition, the hips bob.
-    ticks = list(range(0, 61, 5))
-    out.append("AnimationSet Walk {\n")
-    swings = {"LegL": 0.6, "LegR": -0.6, "ArmL": -0.5, "ArmR": 0.5}
-    for name, amplitude in swings.items():
-        out.append(" Animation {\n  { %s }\n  AnimationKey {\n   0;\n   %d;\n" % (name, len(ticks)))
-        rows = []
-        for t in ticks:
-            w, x, y, z = quaternion_x(amplitude * math.sin(2 * math.pi * t / 60))
-            rows.append("   %d;4;%s,%s,%s,%s;;" % (t, fmt(w), fmt(x), fmt(y), fmt(z)))
-        out.append(",\n".join(rows) + ";\n  }\n")
-        jx, jy, jz = dict((b[0], b[2]) for b in BONES)[name]
-        out.append("  AnimationKey {\n   2;\n   1;\n   0;3;%s,%s,%s;;;\n  }\n }\n" % (fmt(jx), fmt(jy), fmt(jz)))
-    out.append(" Animation {\n  { Hips }\n  AnimationKey {\n   2;\n   %d;\n" % len(ticks))
-    out.append(",\n".join("   %d;3;0.000000,%s,0.000000;;" % (t, fmt(0.95 + 0.03 * abs(math.sin(2 * math.pi * t / 60))))
-                          for t in ticks) + ";\n  }\n }\n}\n")
+def write_text(path, text):
+    # Windows line ends, as the model files of the Windows tools have them;
+    # the reader opens models in text mode.
     with open(path, "w", newline="\r\n") as f:
-        f.write("".join(out))
+        f.write(text)
 
 
-def write_png(path, size=64):
-    rows = b""
-    for y in range(size):
-        row = bytearray([0])
-        for x in range(size):
-            light = ((x // 8) + (y // 8)) % 2 == 0
-            row += bytes((230, 200, 90, 255) if light else (60, 90, 160, 255))
-        rows += bytes(row)
-
-    def chunk(kind, data):
-        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF)
-
+def write_png(path, image):
+    width, height, rgb = image
     with open(path, "wb") as f:
-        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)) +
-                chunk(b"IDAT", zlib.compress(rows, 9)) + chunk(b"IEND", b""))
-
-
-def write_square(path):
-    h = 5.0
-    verts = [(-h, 0.5, -h), (-h, 0.5, h), (h, 0.5, h), (h, 0.5, -h)]  # wound to face up
-    uvs = [(0, 1), (0, 0), (1, 0), (1, 1)]
-    out = [HEADER, "\n// A square polygon lying on the floor, facing up, with a checker texture.\n",
-           "Mesh squarepolygon {\n 4;\n"]
-    out.append(",\n".join(" %s;%s;%s;" % tuple(fmt(c) for c in v) for v in verts) + ";\n")
-    out.append(" 1;\n 4;0,1,2,3;;\n")
-    out.append(" MeshNormals {\n  1;\n  0.000000;1.000000;0.000000;;\n  1;\n  4;0,0,0,0;;\n }\n")
-    out.append(" MeshTextureCoords {\n  4;\n" + ",\n".join("  %s;%s;" % (fmt(u), fmt(v)) for u, v in uvs) + ";\n }\n")
-    out.append(" MeshMaterialList {\n  1;\n  1;\n  0;;\n  Material {\n   1.000000;1.000000;1.000000;1.000000;;\n"
-               "   10.000000;\n   0.200000;0.200000;0.200000;;\n   0.100000;0.100000;0.100000;;\n"
-               "   TextureFilename {\n    \"squarepolygon.png\";\n   }\n  }\n }\n}\n")
-    with open(path, "w", newline="\r\n") as f:
-        f.write("".join(out))
+        f.write(encode_png(width, height, rgb))
 
 
 def main():
@@ -191,9 +161,11 @@ def main():
         sys.exit(__doc__)
     folder = sys.argv[1]
     os.makedirs(folder, exist_ok=True)
-    write_miko(os.path.join(folder, "miko.x"))
-    write_square(os.path.join(folder, "squarepolygon.x"))
-    write_png(os.path.join(folder, "squarepolygon.png"))
+    figure = build_character()
+    write_text(os.path.join(folder, "miko.x"), character_text(figure))
+    write_png(os.path.join(folder, "miko.png"), paint_atlas())
+    write_text(os.path.join(folder, "squarepolygon.x"), square_text())
+    write_png(os.path.join(folder, "squarepolygon.png"), paint_square())
 
 
 if __name__ == "__main__":

@@ -2,11 +2,16 @@
 // object to standard output; it returns the program's exit code.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace xfileinfo {
 
 int InspectCharacter(const std::wstring& path, bool full);
 int InspectReduced(const std::wstring& path, bool full);
+
+// The character posed at `tick` of animation set `set` with the identity
+// world: every frame's combined matrix by name and each mesh's bone palette.
+int InspectPose(const std::wstring& path, std::uint32_t set, std::uint32_t tick);
 
 }  // namespace xfileinfo

@@ -46,6 +46,12 @@ void JsonWriter::Key(std::string_view name) {
   afterKey_ = true;
 }
 
+void JsonWriter::Key(std::wstring_view name) {
+  String(name);
+  out_ += ':';
+  afterKey_ = true;
+}
+
 void JsonWriter::Null() {
   BeforeValue();
   out_ += "null";

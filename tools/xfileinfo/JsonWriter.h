@@ -16,6 +16,7 @@ class JsonWriter {
   void BeginArray();
   void EndArray();
   void Key(std::string_view name);
+  void Key(std::wstring_view name);  // escaped as a string value is
 
   void Null();
   void Bool(bool value);

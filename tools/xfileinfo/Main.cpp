@@ -1,8 +1,13 @@
 // xfileinfo [--reduced] [--full] FILE.x
-// Prints what the X-file reader makes of FILE as one JSON object.
+// xfileinfo --pose SET TICK FILE.x
+// Prints what the X-file reader makes of FILE as one JSON object, or the
+// character's pose at one tick of one animation set.
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <tuple>
 
 #include "Inspectors.h"
 
@@ -23,13 +28,40 @@ std::wstring FromUtf8(const char* text) {
 }
 
 int Usage() {
-  std::fputs("usage: xfileinfo [--reduced] [--full] FILE.x\n", stderr);
+  std::fputs("usage: xfileinfo [--reduced] [--full] FILE.x\n"
+             "       xfileinfo --pose SET TICK FILE.x\n",
+             stderr);
   return 2;
+}
+
+// A whole number of 32 bits; a negative one counts as its two's complement,
+// as key times in a file do.
+bool ParseUnsigned32(const char* text, std::uint32_t& value) {
+  if (!*text) return false;
+  char* end = nullptr;
+  errno = 0;
+  long long parsed = std::strtoll(text, &end, 10);
+  if (*end || errno == ERANGE || parsed < INT32_MIN || parsed > UINT32_MAX) return false;
+  value = static_cast<std::uint32_t>(parsed);
+  return true;
+}
+
+int Pose(int argc, char** argv) {
+  if (argc != 5) return Usage();
+  std::uint32_t set = 0, tick = 0;
+  for (auto [text, value, name] : {std::tuple{argv[2], &set, "SET"}, std::tuple{argv[3], &tick, "TICK"}}) {
+    if (!ParseUnsigned32(text, *value)) {
+      std::fprintf(stderr, "xfileinfo: %s must be a whole number, not \"%s\"\n", name, text);
+      return 2;
+    }
+  }
+  return xfileinfo::InspectPose(FromUtf8(argv[4]), set, tick);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc > 1 && std::strcmp(argv[1], "--pose") == 0) return Pose(argc, argv);
   bool reduced = false, full = false;
   const char* file = nullptr;
   for (int i = 1; i < argc; ++i) {

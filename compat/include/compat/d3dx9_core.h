@@ -4,6 +4,9 @@
 
 #include <d3d9.h>
 
+// D3DX's own results.
+#define D3DXERR_INVALIDDATA MAKE_D3DHRESULT(2905)
+
 struct ID3DXBuffer : IUnknown {
   virtual void* GetBufferPointer() = 0;
   virtual DWORD GetBufferSize() = 0;

@@ -5,6 +5,11 @@
 #include <d3d9.h>
 
 #include <math.h>
+#include <string.h>
+
+#if defined(__SSE__)
+#include <xmmintrin.h>
+#endif
 
 #define D3DX_PI ((FLOAT)3.141592654)
 #define D3DXToRadian(degree) ((degree) * (D3DX_PI / 180.0f))
@@ -124,7 +129,7 @@ typedef D3DXVECTOR4* LPD3DXVECTOR4;
 
 struct D3DXMATRIX;
 struct D3DXQUATERNION;
-D3DXMATRIX* WINAPI D3DXMatrixMultiply(D3DXMATRIX* pout, const D3DXMATRIX* pm1, const D3DXMATRIX* pm2);
+inline D3DXMATRIX* WINAPI D3DXMatrixMultiply(D3DXMATRIX* pout, const D3DXMATRIX* pm1, const D3DXMATRIX* pm2);
 D3DXQUATERNION* WINAPI D3DXQuaternionMultiply(D3DXQUATERNION* pout, const D3DXQUATERNION* pq1,
                                               const D3DXQUATERNION* pq2);
 
@@ -346,6 +351,32 @@ inline D3DXVECTOR3* D3DXVec3Lerp(D3DXVECTOR3* pout, const D3DXVECTOR3* pv1, cons
 inline FLOAT D3DXVec4Dot(const D3DXVECTOR4* pv1, const D3DXVECTOR4* pv2) {
   if (!pv1 || !pv2) return 0.0f;
   return pv1->x * pv2->x + pv1->y * pv2->y + pv1->z * pv2->z + pv1->w * pv2->w;
+}
+
+// Inline here (D3DX exports it) so that chains of products stay in
+// registers. Each entry is ((a0 b0 + a1 b1) + a2 b2) + a3 b3, in that
+// order, in the vector form as in the plain loops, so both give the same floats.
+inline D3DXMATRIX* WINAPI D3DXMatrixMultiply(D3DXMATRIX* pout, const D3DXMATRIX* pm1, const D3DXMATRIX* pm2) {
+  if (!pout || !pm1 || !pm2) return nullptr;
+  float product[16];
+#if defined(__SSE__)
+  const float* b = &pm2->m[0][0];
+  __m128 b0 = _mm_loadu_ps(b), b1 = _mm_loadu_ps(b + 4), b2 = _mm_loadu_ps(b + 8), b3 = _mm_loadu_ps(b + 12);
+  for (int row = 0; row < 4; ++row) {
+    __m128 sum = _mm_mul_ps(_mm_set1_ps(pm1->m[row][0]), b0);
+    sum = _mm_add_ps(sum, _mm_mul_ps(_mm_set1_ps(pm1->m[row][1]), b1));
+    sum = _mm_add_ps(sum, _mm_mul_ps(_mm_set1_ps(pm1->m[row][2]), b2));
+    sum = _mm_add_ps(sum, _mm_mul_ps(_mm_set1_ps(pm1->m[row][3]), b3));
+    _mm_storeu_ps(product + row * 4, sum);
+  }
+#else
+  for (int row = 0; row < 4; ++row)
+    for (int col = 0; col < 4; ++col)
+      product[row * 4 + col] = pm1->m[row][0] * pm2->m[0][col] + pm1->m[row][1] * pm2->m[1][col] +
+                               pm1->m[row][2] * pm2->m[2][col] + pm1->m[row][3] * pm2->m[3][col];
+#endif
+  memcpy(&pout->m[0][0], product, sizeof product);
+  return pout;
 }
 
 inline D3DXMATRIX* D3DXMatrixIdentity(D3DXMATRIX* pout) {

@@ -12,3 +12,11 @@ namespace compat::testing {
 std::vector<std::uint8_t> LastUserPrimitiveData();
 
 }  // namespace compat::testing
+
+namespace compat::testing {
+
+// Bytes of effect parameter values sent to GL so far (uniforms and uniform
+// blocks): an upload sends only what changed since the program last had it.
+std::uint64_t EffectBytesUploaded();
+
+}  // namespace compat::testing

@@ -8,6 +8,9 @@
 #define STD_ERROR_HANDLE ((DWORD)-12)
 
 HMODULE GetModuleHandleW(LPCWSTR moduleName);
+// The path of the running program (module null); the length copied, or
+// `size` with the text cut short and ERROR_INSUFFICIENT_BUFFER.
+DWORD GetModuleFileNameW(HMODULE module, LPWSTR fileName, DWORD size);
 void OutputDebugStringA(LPCSTR text);
 void OutputDebugStringW(LPCWSTR text);
 DWORD GetLastError();
@@ -22,6 +25,15 @@ HANDLE GetStdHandle(DWORD stdHandle);
 LPWSTR GetCommandLineW();
 LPWSTR* CommandLineToArgvW(LPCWSTR commandLine, int* argc);
 HLOCAL LocalFree(HLOCAL memory);
+
+// Code pages: the process's ANSI page is UTF-8 here, as on a Windows set to
+// use UTF-8 worldwide.
+#define CP_ACP 0
+#define CP_UTF8 65001
+#define ERROR_INVALID_PARAMETER 87L
+#define ERROR_INSUFFICIENT_BUFFER 122L
+int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wideText, int wideLength, LPSTR bytes, int byteLength,
+                        LPCSTR defaultChar, LPBOOL usedDefaultChar);
 
 DWORD GetTickCount();
 void Sleep(DWORD milliseconds);

@@ -1,5 +1,8 @@
 #include "d3d9/Buffers.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "common/Trace.h"
 
 namespace compat::d3d9 {
@@ -75,8 +78,41 @@ HRESULT IndexBuffer::Unlock() {
   trace::Record("IDirect3DIndexBuffer9::Unlock");
   bool refresh = false;
   HRESULT result = store_.Unlock(refresh);
+  if (refresh) FindRange();
   if (refresh && MakeDeviceCurrent()) store_.Upload();
   return result;
+}
+
+std::uint32_t IndexBuffer::IndexAt(std::size_t i) const {
+  if (IndexSize() == 2) {
+    std::uint16_t index;
+    std::memcpy(&index, store_.Bytes() + i * 2, 2);
+    return index;
+  }
+  std::uint32_t index;
+  std::memcpy(&index, store_.Bytes() + i * 4, 4);
+  return index;
+}
+
+void IndexBuffer::FindRange() {
+  std::size_t count = store_.Length() / IndexSize();
+  lowest_ = count ? UINT32_MAX : 0;
+  highest_ = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    std::uint32_t index = IndexAt(i);
+    lowest_ = std::min(lowest_, index);
+    highest_ = std::max(highest_, index);
+  }
+}
+
+void IndexBuffer::IndexRange(UINT start, UINT count, INT baseVertex, std::int64_t& lowest,
+                             std::int64_t& highest) const {
+  lowest = INT64_MAX, highest = INT64_MIN;
+  for (std::size_t i = start; i < std::size_t{start} + count; ++i) {
+    std::int64_t vertex = std::int64_t{baseVertex} + IndexAt(i);
+    lowest = std::min(lowest, vertex);
+    highest = std::max(highest, vertex);
+  }
 }
 
 HRESULT IndexBuffer::GetDesc(D3DINDEXBUFFER_DESC* desc) {

@@ -71,10 +71,21 @@ class IndexBuffer final : public RefCounted<IDirect3DIndexBuffer9>, public Devic
   UINT IndexSize() const { return format_ == D3DFMT_INDEX32 ? 4 : 2; }
   const std::uint8_t* Bytes() const { return store_.Bytes(); }
 
+  // The smallest and largest index the whole buffer holds, found when its
+  // last lock is undone, so that a draw need not read its indices.
+  std::uint32_t LowestIndex() const { return lowest_; }
+  std::uint32_t HighestIndex() const { return highest_; }
+  // The vertex range that `count` indices from `start` reach, offset by
+  // `baseVertex`; the range must lie inside the buffer.
+  void IndexRange(UINT start, UINT count, INT baseVertex, std::int64_t& lowest, std::int64_t& highest) const;
+
  private:
   void DeleteGLObjects() override { store_.DeleteGLBuffer(); }
+  std::uint32_t IndexAt(std::size_t i) const;
+  void FindRange();
 
   BufferStore store_;
+  std::uint32_t lowest_ = 0, highest_ = 0;
   DWORD usage_;
   D3DFORMAT format_;
   D3DPOOL pool_;

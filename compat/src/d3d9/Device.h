@@ -116,6 +116,8 @@ class Device final : public RefCounted<IDirect3DDevice9> {
   // Points the declaration's attributes at their streams and binds the
   // program and textures; fails when something the draw needs is missing.
   HRESULT PrepareDraw(const char* call, UINT firstVertex, UINT vertices, bool userStream);
+  // True when every stream the declaration reads holds those vertices.
+  bool VerticesFit(UINT firstVertex, UINT vertices) const;
 };
 
 }  // namespace compat::d3d9

@@ -69,7 +69,32 @@ void ApplySampler(DrawState& state, DWORD stage) {
   glBindSampler(stage, sampler);
 }
 
+// True when `vertices` vertices from `firstVertex` of element `e` lie inside
+// a stream of `length` bytes.
+bool VertexRangeFits(const D3DVERTEXELEMENT9& e, const AttributeFormat& format, UINT offset, UINT stride,
+                     UINT length, UINT firstVertex, UINT vertices) {
+  if (vertices == 0) return true;
+  std::uint64_t end = std::uint64_t{offset} + e.Offset +
+                      (std::uint64_t{firstVertex} + vertices - 1) * stride + format.bytes;
+  return end <= length;
+}
+
 }  // namespace
+
+bool Device::VerticesFit(UINT firstVertex, UINT vertices) const {
+  const DrawState& s = drawState;
+  if (!s.declaration) return false;
+  for (const D3DVERTEXELEMENT9& e : s.declaration->Elements()) {
+    if (AttributeLocation(e.Usage, e.UsageIndex) < 0) continue;
+    const StreamBinding& stream = s.streams[e.Stream];
+    if (!stream.buffer) return false;
+    AttributeFormat format{};
+    AttributeFormatOf(e.Type, format);
+    if (!VertexRangeFits(e, format, stream.offset, stream.stride, stream.buffer->Length(), firstVertex, vertices))
+      return false;
+  }
+  return true;
+}
 
 Device* LayerDevice(IDirect3DDevice9* device) { return device ? dynamic_cast<Device*>(device) : nullptr; }
 bool MakeCurrent(Device& device) { return device.MakeCurrent(); }
@@ -148,7 +173,9 @@ HRESULT Device::GetTexture(DWORD stage, IDirect3DBaseTexture9** texture) {
 HRESULT Device::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) {
   trace::Record("SetSamplerState", sampler, type, value);
   if (sampler >= kMaxTextureStages || type >= kSamplerStateCount || type == 0) return D3DERR_INVALIDCALL;
-  drawState.samplerStates[sampler][type] = value;
+  DWORD& stored = drawState.samplerStates[sampler][type];
+  if (stored != value) drawState.samplerChanged[sampler] = true;
+  stored = value;
   return D3D_OK;
 }
 
@@ -194,14 +221,10 @@ HRESULT Device::PrepareDraw(const char* call, UINT firstVertex, UINT vertices, b
       stride = stream.stride;
       length = stream.buffer->Length();
     }
-    if (vertices > 0) {
-      std::uint64_t end = std::uint64_t{offset} + e.Offset +
-                          std::uint64_t{firstVertex + vertices - 1} * stride + format.bytes;
-      if (end > length) {
-        std::fprintf(stderr, "%s: vertices %u to %u lie beyond the end of stream %u\n", call, firstVertex,
-                     firstVertex + vertices - 1, e.Stream);
-        return D3DERR_INVALIDCALL;
-      }
+    if (!VertexRangeFits(e, format, offset, stride, length, firstVertex, vertices)) {
+      std::fprintf(stderr, "%s: vertices %u to %u lie beyond the end of stream %u\n", call, firstVertex,
+                   firstVertex + vertices - 1, e.Stream);
+      return D3DERR_INVALIDCALL;
     }
     glBindBuffer(GL_ARRAY_BUFFER, buffer);
     glVertexAttribPointer(static_cast<GLuint>(location), format.size, format.type, format.normalized,
@@ -211,12 +234,19 @@ HRESULT Device::PrepareDraw(const char* call, UINT firstVertex, UINT vertices, b
   }
   glBindBuffer(GL_ARRAY_BUFFER, 0);
   glUseProgram(s.program);
+  // Only stages whose texture or sampler states changed reach GL.
   for (DWORD stage = 0; stage < kMaxTextureStages; ++stage) {
-    glActiveTexture(GL_TEXTURE0 + stage);
-    glBindTexture(GL_TEXTURE_2D, s.textures[stage] ? s.textures[stage]->Name() : 0);
-    ApplySampler(s, stage);
+    GLuint texture = s.textures[stage] ? s.textures[stage]->Name() : 0;
+    if (texture != s.boundTextures[stage]) {
+      glActiveTexture(GL_TEXTURE0 + stage);
+      glBindTexture(GL_TEXTURE_2D, texture);
+      s.boundTextures[stage] = texture;
+    }
+    if (s.samplerChanged[stage]) {
+      ApplySampler(s, stage);
+      s.samplerChanged[stage] = false;
+    }
   }
-  glActiveTexture(GL_TEXTURE0);
   return D3D_OK;
 }
 
@@ -252,23 +282,14 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE primitiveType, INT baseVer
                  startIndex, startIndex + indices - 1);
     return D3DERR_INVALIDCALL;
   }
-  // The vertex range the indices really reach, so that no stream is read
-  // beyond its end whatever the index buffer holds.
-  std::int64_t lowest = INT64_MAX, highest = INT64_MIN;
-  const std::uint8_t* bytes = indexBuffer->Bytes() + std::size_t{startIndex} * size;
-  for (UINT i = 0; i < indices; ++i) {
-    std::uint32_t index = 0;
-    if (size == 2) {
-      std::uint16_t v;
-      std::memcpy(&v, bytes + i * 2, 2);
-      index = v;
-    } else {
-      std::memcpy(&index, bytes + i * 4, 4);
-    }
-    std::int64_t vertex = std::int64_t{baseVertexIndex} + index;
-    lowest = std::min(lowest, vertex);
-    highest = std::max(highest, vertex);
-  }
+  // The vertex range the indices reach, so that no stream is read beyond its
+  // end whatever the index buffer holds: the buffer's own range, known since
+  // its last unlock, and only where that range does not fit the streams the
+  // exact range of the indices drawn.
+  std::int64_t lowest = std::int64_t{baseVertexIndex} + indexBuffer->LowestIndex();
+  std::int64_t highest = std::int64_t{baseVertexIndex} + indexBuffer->HighestIndex();
+  if (lowest < 0 || !VerticesFit(static_cast<UINT>(lowest), static_cast<UINT>(highest - lowest + 1)))
+    indexBuffer->IndexRange(startIndex, indices, baseVertexIndex, lowest, highest);
   if (lowest < 0) {
     std::fprintf(stderr, "DrawIndexedPrimitive: an index reaches before the first vertex\n");
     return D3DERR_INVALIDCALL;

@@ -21,7 +21,15 @@ std::array<DWORD, kSamplerStateCount> DefaultSamplerStates() {
 }
 }  // namespace
 
-DrawState::DrawState() { samplerStates.fill(DefaultSamplerStates()); }
+DrawState::DrawState() {
+  samplerStates.fill(DefaultSamplerStates());
+  samplerChanged.fill(true);
+}
+
+void ForgetTextureBinding(DrawState& state, GLuint texture) {
+  for (GLuint& bound : state.boundTextures)
+    if (bound == texture) bound = 0;
+}
 
 void ReleaseDrawState(DrawState& state, bool contextCurrent) {
   // Detach first: releasing a binding may destroy a resource, which must then
@@ -50,6 +58,8 @@ void ReleaseDrawState(DrawState& state, bool contextCurrent) {
   }
   state.vertexArray = state.scratchBuffer = 0;
   state.samplers.fill(0);
+  state.boundTextures.fill(0);
+  state.samplerChanged.fill(true);
   state.program = 0;
 }
 

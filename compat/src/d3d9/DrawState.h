@@ -19,6 +19,9 @@ class Texture;
 inline constexpr UINT kMaxStreams = 16;
 inline constexpr DWORD kMaxTextureStages = 16;
 inline constexpr DWORD kSamplerStateCount = 14;
+// Texture uploads bind on a unit past the stages, so they never disturb what
+// the stages have bound (GL 3.3 offers at least 48 units).
+inline constexpr DWORD kUploadTextureUnit = kMaxTextureStages;
 
 struct StreamBinding {
   VertexBuffer* buffer = nullptr;  // one reference
@@ -40,6 +43,10 @@ struct DrawState {
   GLuint scratchBuffer = 0;  // vertices of DrawPrimitiveUP
   std::array<GLuint, kMaxTextureStages> samplers{};
 
+  // What GL has bound on each stage, so that a draw binds only what changed.
+  std::array<GLuint, kMaxTextureStages> boundTextures{};
+  std::array<bool, kMaxTextureStages> samplerChanged{};
+
   DrawState();
 };
 
@@ -47,5 +54,8 @@ struct DrawState {
 // Runs first in the device's destructor; GL objects are deleted only when
 // the context is current (otherwise they go with the context).
 void ReleaseDrawState(DrawState& state, bool contextCurrent);
+
+// A deleted GL texture leaves its units bound to nothing.
+void ForgetTextureBinding(DrawState& state, GLuint texture);
 
 }  // namespace compat::d3d9

@@ -1,6 +1,7 @@
 #include "d3d9/Texture.h"
 
 #include "common/Trace.h"
+#include "d3d9/Device.h"
 #include "d3d9/PixelFormats.h"
 
 namespace compat::d3d9 {
@@ -15,6 +16,7 @@ Texture::Texture(Device& device, UINT width, UINT height, UINT levels, DWORD usa
     levels_.push_back({w, h, std::vector<std::uint8_t>(LevelSize(format, w, h)), 0});
   }
   glGenTextures(1, &name_);
+  glActiveTexture(GL_TEXTURE0 + kUploadTextureUnit);
   glBindTexture(GL_TEXTURE_2D, name_);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(count - 1));
@@ -91,6 +93,7 @@ void Texture::UploadLevel(UINT level) {
   if (!name_) return;
   const Level& l = levels_[level];
   std::vector<std::uint8_t> bgra = ToBgra8(format_, l.width, l.height, l.bytes.data());
+  glActiveTexture(GL_TEXTURE0 + kUploadTextureUnit);
   glBindTexture(GL_TEXTURE_2D, name_);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
@@ -100,6 +103,7 @@ void Texture::UploadLevel(UINT level) {
 }
 
 void Texture::DeleteGLObjects() {
+  if (name_ && device()) ForgetTextureBinding(device()->drawState, name_);
   if (name_) glDeleteTextures(1, &name_);
   name_ = 0;
 }

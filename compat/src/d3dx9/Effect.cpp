@@ -2,6 +2,7 @@
 // the pass's program when the pass begins and on every CommitChanges.
 #include <d3dx9.h>
 
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -10,6 +11,7 @@
 #include "common/LiveObjects.h"
 #include "common/Trace.h"
 #include "common/Unicode.h"
+#include "compat/testing_draw.h"
 #include "d3d9/DeviceGL.h"
 #include "d3dx9/Buffer.h"
 #include "d3dx9/EffectProgram.h"
@@ -19,6 +21,9 @@
 namespace compat::d3dx9 {
 
 namespace {
+
+// Bytes of parameter values sent to GL, for the tests.
+std::uint64_t g_uploadedBytes = 0;
 
 class Effect final : public RefCounted<ID3DXEffect> {
  public:
@@ -43,8 +48,12 @@ class Effect final : public RefCounted<ID3DXEffect> {
     for (Parameter& p : parameters_)
       if (p.texture) p.texture->Release();
     if (begun_) d3d9::UseProgram(*layerDevice_, 0);
-    // Without a context the programs go with it.
-    if (d3d9::MakeCurrent(*layerDevice_)) DeletePassPrograms(programs_);
+    // Without a context the programs and buffers go with it.
+    if (d3d9::MakeCurrent(*layerDevice_)) {
+      DeletePassPrograms(programs_);
+      for (Parameter& p : parameters_)
+        if (p.blockBuffer) glDeleteBuffers(1, &p.blockBuffer);
+    }
     device_->Release();
   }
 
@@ -146,7 +155,7 @@ class Effect final : public RefCounted<ID3DXEffect> {
     Parameter* p = FindParameter(handle);
     if (!p || !data || p->decl.type == ParameterType::Texture || bytes > p->values.size() * 4)
       return D3DERR_INVALIDCALL;
-    std::memcpy(p->values.data(), data, bytes);
+    Store(*p, data, bytes);
     return D3D_OK;
   }
 
@@ -162,7 +171,7 @@ class Effect final : public RefCounted<ID3DXEffect> {
     Parameter* p = FindParameter(handle);
     if (!p || p->decl.type == ParameterType::Texture || p->decl.type == ParameterType::Float4x4)
       return D3DERR_INVALIDCALL;
-    p->values[0] = value;
+    Store(*p, &value, 4);
     return D3D_OK;
   }
 
@@ -180,7 +189,7 @@ class Effect final : public RefCounted<ID3DXEffect> {
     if (!p || !vector || p->decl.type == ParameterType::Texture || p->decl.type == ParameterType::Float4x4)
       return D3DERR_INVALIDCALL;
     std::size_t count = std::min<std::size_t>(4, ParameterFloatCount(p->decl));
-    std::memcpy(p->values.data(), reinterpret_cast<const float*>(vector), count * 4);
+    Store(*p, vector, count * 4);
     return D3D_OK;
   }
 
@@ -311,7 +320,11 @@ class Effect final : public RefCounted<ID3DXEffect> {
       return E_FAIL;
     }
     for (std::size_t i = 0; i < parameters_.size(); ++i) {
-      clone->parameters_[i].values = parameters_[i].values;
+      Parameter& copy = clone->parameters_[i];
+      copy.values = parameters_[i].values;
+      ++copy.version;
+      copy.dirtyBegin = 0;
+      copy.dirtyEnd = copy.values.size();
       if (parameters_[i].texture) clone->SetTexture(Handle(clone->parameters_[i]), parameters_[i].texture);
     }
     clone->currentTechnique_ = currentTechnique_;
@@ -323,8 +336,14 @@ class Effect final : public RefCounted<ID3DXEffect> {
   struct Parameter {
     ParameterDecl decl;
     std::vector<float> values;
+    std::uint64_t version = 1;  // grows with every change of `values`
     IDirect3DBaseTexture9* texture = nullptr;  // one reference
     int textureUnit = -1;
+    // Arrays in a uniform block: the buffer behind it, its binding point, and
+    // the floats changed since the buffer was last written.
+    GLuint blockBuffer = 0;
+    GLuint blockBinding = 0;
+    std::size_t dirtyBegin = 0, dirtyEnd = 0;
   };
 
   Effect(IDirect3DDevice9* device, std::shared_ptr<const EffectSource> source, std::string fileName,
@@ -336,14 +355,44 @@ class Effect final : public RefCounted<ID3DXEffect> {
         programs_(std::move(programs)) {
     device_->AddRef();
     int unit = 0;
+    GLuint binding = 0;
     parameters_.reserve(source_->parameters.size());
     for (const ParameterDecl& decl : source_->parameters) {
       Parameter p;
       p.decl = decl;
       p.values.assign(ParameterFloatCount(decl), 0.0f);
       if (decl.type == ParameterType::Texture) p.textureUnit = unit++;
+      if (InUniformBlock(decl)) {
+        // Created by Create with the context current, zeroed as plain uniforms start.
+        glGenBuffers(1, &p.blockBuffer);
+        glBindBuffer(GL_UNIFORM_BUFFER, p.blockBuffer);
+        glBufferData(GL_UNIFORM_BUFFER, static_cast<GLsizeiptr>(p.values.size() * 4), p.values.data(),
+                     GL_DYNAMIC_DRAW);
+        glBindBuffer(GL_UNIFORM_BUFFER, 0);
+        p.blockBinding = binding++;
+      }
       parameters_.push_back(std::move(p));
     }
+  }
+
+  // Copies a new value into the start of the parameter. Only floats that
+  // differ count as a change, so setting the same value again uploads nothing.
+  static void Store(Parameter& p, const void* data, std::size_t bytes) {
+    const auto* incoming = static_cast<const std::uint8_t*>(data);
+    auto* stored = reinterpret_cast<std::uint8_t*>(p.values.data());
+    std::size_t first = SIZE_MAX, last = 0;
+    for (std::size_t offset = 0; offset < bytes; offset += 4) {
+      std::size_t length = std::min<std::size_t>(4, bytes - offset);
+      if (std::memcmp(stored + offset, incoming + offset, length) == 0) continue;
+      std::memcpy(stored + offset, incoming + offset, length);
+      if (first == SIZE_MAX) first = offset / 4;
+      last = offset / 4 + 1;
+    }
+    if (first == SIZE_MAX) return;
+    ++p.version;
+    bool clean = p.dirtyBegin == p.dirtyEnd;
+    p.dirtyBegin = clean ? first : std::min(p.dirtyBegin, first);
+    p.dirtyEnd = clean ? last : std::max(p.dirtyEnd, last);
   }
 
   static D3DXHANDLE Handle(const Parameter& p) { return p.decl.name.c_str(); }
@@ -395,7 +444,7 @@ class Effect final : public RefCounted<ID3DXEffect> {
     if (!p || !matrices || p->decl.type != ParameterType::Float4x4 ||
         count > std::max<std::uint32_t>(1, p->decl.elements))
       return D3DERR_INVALIDCALL;
-    std::memcpy(p->values.data(), reinterpret_cast<const float*>(matrices), std::size_t{count} * 64);
+    Store(*p, matrices, std::size_t{count} * 64);
     return D3D_OK;
   }
 
@@ -410,8 +459,10 @@ class Effect final : public RefCounted<ID3DXEffect> {
 
   // Matrices are uploaded transposed: the GLSL mat4 then equals the D3DX
   // matrix, and shaders multiply row vectors on the left (v * M).
+  // Sends only what changed since this pass's program last received it;
+  // uniform blocks are shared by the effect's programs and written once per change.
   void Upload() {
-    const PassProgram& pass = CurrentPasses()[openPass_];
+    PassProgram& pass = programs_[static_cast<std::size_t>(currentTechnique_)][openPass_];
     glUseProgram(pass.program);
     for (std::size_t i = 0; i < parameters_.size(); ++i) {
       Parameter& p = parameters_[i];
@@ -422,8 +473,22 @@ class Effect final : public RefCounted<ID3DXEffect> {
           device_->SetSamplerState(stage, static_cast<D3DSAMPLERSTATETYPE>(s.state), s.value);
         continue;
       }
+      if (p.blockBuffer) {
+        if (p.dirtyEnd > p.dirtyBegin) {
+          glBindBuffer(GL_UNIFORM_BUFFER, p.blockBuffer);
+          glBufferSubData(GL_UNIFORM_BUFFER, static_cast<GLintptr>(p.dirtyBegin * 4),
+                          static_cast<GLsizeiptr>((p.dirtyEnd - p.dirtyBegin) * 4), p.values.data() + p.dirtyBegin);
+          glBindBuffer(GL_UNIFORM_BUFFER, 0);
+          g_uploadedBytes += (p.dirtyEnd - p.dirtyBegin) * 4;
+          p.dirtyBegin = p.dirtyEnd = 0;
+        }
+        glBindBufferBase(GL_UNIFORM_BUFFER, p.blockBinding, p.blockBuffer);
+        continue;
+      }
       GLint location = pass.locations[i];
-      if (location < 0) continue;
+      if (location < 0 || pass.uploaded[i] == p.version) continue;
+      pass.uploaded[i] = p.version;
+      g_uploadedBytes += p.values.size() * 4;
       auto count = static_cast<GLsizei>(p.decl.elements == 0 ? 1 : p.decl.elements);
       const float* v = p.values.data();
       switch (p.decl.type) {
@@ -452,6 +517,10 @@ class Effect final : public RefCounted<ID3DXEffect> {
 }  // namespace
 
 }  // namespace compat::d3dx9
+
+namespace compat::testing {
+std::uint64_t EffectBytesUploaded() { return compat::d3dx9::g_uploadedBytes; }
+}  // namespace compat::testing
 
 HRESULT WINAPI D3DXCreateEffectFromFileExW(IDirect3DDevice9* device, LPCWSTR srcFile,
                                            const D3DXMACRO* defines, ID3DXInclude* include,

@@ -354,4 +354,9 @@ std::uint32_t ParameterFloatCount(const ParameterDecl& parameter) {
   return perElement * (parameter.elements == 0 ? 1 : parameter.elements);
 }
 
+bool InUniformBlock(const ParameterDecl& parameter) {
+  return parameter.elements > 0 &&
+         (parameter.type == ParameterType::Float4 || parameter.type == ParameterType::Float4x4);
+}
+
 }  // namespace compat::d3dx9

@@ -55,13 +55,22 @@ GLuint CompileShader(const EffectSource& source, const ShaderDecl& shader, const
 
 }  // namespace
 
+std::string UniformBlockName(const ParameterDecl& parameter) { return "cfx_block_" + parameter.name; }
+
 std::string ShaderText(const EffectSource& source, const ShaderDecl& shader) {
   std::ostringstream text;
   text << "#version 330 core\n";
   for (const ParameterDecl& p : source.parameters) {
-    text << "#line " << p.line << "\nuniform " << GlslType(p.type) << ' ' << p.name;
+    text << "#line " << p.line << '\n';
+    // row_major: the block holds D3DX matrices as they lie in memory, and the
+    // GLSL mat4 is then the same matrix, as for the transposed plain uploads.
+    if (InUniformBlock(p))
+      text << "layout(std140, row_major) uniform " << UniformBlockName(p) << " { ";
+    else
+      text << "uniform ";
+    text << GlslType(p.type) << ' ' << p.name;
     if (p.elements) text << '[' << p.elements << ']';
-    text << ";\n";
+    text << (InUniformBlock(p) ? "; };\n" : ";\n");
   }
   for (const CommonBlock& block : source.commonBlocks)
     text << "#line " << block.bodyLine << '\n' << block.body << '\n';
@@ -95,6 +104,18 @@ std::string TranslateInfoLog(const std::string& log, const std::string& fileName
 bool BuildPassPrograms(const EffectSource& source, const std::string& fileName,
                        std::vector<std::vector<PassProgram>>& programs, std::string& error) {
   programs.clear();
+  GLint largestBlock = 0;
+  glGetIntegerv(GL_MAX_UNIFORM_BLOCK_SIZE, &largestBlock);
+  for (const ParameterDecl& parameter : source.parameters) {
+    std::uint64_t bytes = std::uint64_t{ParameterFloatCount(parameter)} * 4;
+    if (InUniformBlock(parameter) && bytes > static_cast<std::uint64_t>(largestBlock)) {
+      std::ostringstream message;
+      message << fileName << '(' << parameter.line << "): the array '" << parameter.name << "' needs " << bytes
+              << " bytes, more than the " << largestBlock << " bytes a uniform block may hold here\n";
+      error += message.str();
+      return false;
+    }
+  }
   std::map<int, GLuint> shaders;  // shader index -> compiled object
   bool ok = true;
   for (const TechniqueDecl& technique : source.techniques)
@@ -135,7 +156,15 @@ bool BuildPassPrograms(const EffectSource& source, const std::string& fileName,
         built.program = program;
         glUseProgram(program);
         int unit = 0;
+        GLuint binding = 0;
         for (const ParameterDecl& parameter : source.parameters) {
+          if (InUniformBlock(parameter)) {
+            GLuint block = glGetUniformBlockIndex(program, UniformBlockName(parameter).c_str());
+            if (block != GL_INVALID_INDEX) glUniformBlockBinding(program, block, binding);
+            ++binding;
+            built.locations.push_back(-1);
+            continue;
+          }
           GLint location = glGetUniformLocation(program, parameter.name.c_str());
           built.locations.push_back(location);
           if (parameter.type == ParameterType::Texture) {
@@ -143,6 +172,7 @@ bool BuildPassPrograms(const EffectSource& source, const std::string& fileName,
             ++unit;
           }
         }
+        built.uploaded.assign(source.parameters.size(), 0);
         glUseProgram(0);
         programs.back().push_back(std::move(built));
       }

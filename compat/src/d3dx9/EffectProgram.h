@@ -3,6 +3,7 @@
 
 #include <epoxy/gl.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -12,8 +13,15 @@ namespace compat::d3dx9 {
 
 struct PassProgram {
   GLuint program = 0;
-  std::vector<GLint> locations;  // uniform location per parameter, -1 where unused
+  std::vector<GLint> locations;  // uniform location per parameter, -1 where unused or in a block
+  // Per parameter, the value version this program last received, so that an
+  // upload sends only what changed since.
+  std::vector<std::uint64_t> uploaded;
 };
+
+// The name of the uniform block that holds an array parameter. An effect's
+// blocks are bound at points 0, 1, ... in the order of their parameters.
+std::string UniformBlockName(const ParameterDecl& parameter);
 
 // The GLSL text of one shader: the version line, a uniform per parameter, the
 // file's shared blocks, then the body, with #line directives so that the

@@ -75,4 +75,10 @@ bool ParseEffectSource(std::string_view text, std::string_view fileName, EffectS
 // Number of floats a parameter's value occupies (0 for textures).
 std::uint32_t ParameterFloatCount(const ParameterDecl& parameter);
 
+// Arrays of float4 and float4x4 live in a std140 uniform block of their own:
+// a plain uniform array of 256 matrices would need four times the 1,024
+// vertex uniform components that GL 3.3 guarantees, while a block may hold
+// 16 KiB. Their std140 layout is the tight layout of the effect's values.
+bool InUniformBlock(const ParameterDecl& parameter);
+
 }  // namespace compat::d3dx9

@@ -2,16 +2,12 @@
 
 #include <cmath>
 
+
 namespace {
 
 D3DXMATRIX Product(const D3DXMATRIX& a, const D3DXMATRIX& b) {
   D3DXMATRIX product;
-  for (int row = 0; row < 4; ++row) {
-    for (int col = 0; col < 4; ++col) {
-      product.m[row][col] = a.m[row][0] * b.m[0][col] + a.m[row][1] * b.m[1][col] +
-                            a.m[row][2] * b.m[2][col] + a.m[row][3] * b.m[3][col];
-    }
-  }
+  D3DXMatrixMultiply(&product, &a, &b);
   return product;
 }
 
@@ -32,12 +28,6 @@ float Minor(const D3DXMATRIX& m, int r, int c) {
 }
 
 }  // namespace
-
-D3DXMATRIX* WINAPI D3DXMatrixMultiply(D3DXMATRIX* pout, const D3DXMATRIX* pm1, const D3DXMATRIX* pm2) {
-  if (!pout || !pm1 || !pm2) return nullptr;
-  *pout = Product(*pm1, *pm2);
-  return pout;
-}
 
 D3DXMATRIX* WINAPI D3DXMatrixTranspose(D3DXMATRIX* pout, const D3DXMATRIX* pm) {
   if (!pout || !pm) return nullptr;

@@ -1,5 +1,7 @@
 // D3DXCreateTextureFromFileW: an image file into a managed texture with its
-// full mip chain, row 0 at the top.
+// full mip chain, row 0 at the top. A file that cannot be read answers
+// D3DERR_NOTFOUND and one that is not an image D3DXERR_INVALIDDATA, without
+// a word: the caller knows which model asked for it and says so.
 #include <d3dx9.h>
 
 #include <cstring>
@@ -21,9 +23,9 @@ HRESULT WINAPI D3DXCreateTextureFromFileW(IDirect3DDevice9* device, LPCWSTR srcF
 
   std::vector<std::uint8_t> bytes;
   std::string error;
-  if (!ReadFileBytes(srcFile, bytes, error)) return fail(error, D3DERR_NOTFOUND);
+  if (!ReadFileBytes(srcFile, bytes, error)) return D3DERR_NOTFOUND;
   DecodedImage image;
-  if (!DecodeImageFile(bytes, image, error)) return fail(error, D3DERR_INVALIDCALL);
+  if (!DecodeImageFile(bytes, image, error)) return D3DXERR_INVALIDDATA;
 
   IDirect3DTexture9* created = nullptr;
   HRESULT result = device->CreateTexture(image.levels[0].width, image.levels[0].height,

@@ -6,7 +6,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
+#include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/Unicode.h"
@@ -61,12 +64,59 @@ HMODULE GetModuleHandleW(LPCWSTR moduleName) {
   return reinterpret_cast<HMODULE>(static_cast<intptr_t>(0x400000));
 }
 
+DWORD GetModuleFileNameW(HMODULE module, LPWSTR fileName, DWORD size) {
+  if (module && module != GetModuleHandleW(nullptr)) {
+    g_lastError = ERROR_INVALID_PARAMETER;
+    return 0;
+  }
+  std::error_code error;
+  std::wstring path = compat::FromUtf8(std::filesystem::read_symlink("/proc/self/exe", error).string());
+  if (error || path.empty()) {
+    g_lastError = ERROR_INVALID_PARAMETER;
+    return 0;
+  }
+  if (!fileName || size == 0) {
+    g_lastError = ERROR_INSUFFICIENT_BUFFER;
+    return 0;
+  }
+  if (path.size() >= size) {
+    std::wmemcpy(fileName, path.c_str(), size - 1);
+    fileName[size - 1] = L'\0';
+    g_lastError = ERROR_INSUFFICIENT_BUFFER;
+    return size;
+  }
+  std::wmemcpy(fileName, path.c_str(), path.size() + 1);
+  return static_cast<DWORD>(path.size());
+}
+
 void OutputDebugStringA(LPCSTR text) {
   if (text) std::fputs(text, stderr);
 }
 
 void OutputDebugStringW(LPCWSTR text) {
   if (text) std::fputs(compat::ToUtf8(text).c_str(), stderr);
+}
+
+// Both code pages convert to UTF-8; a length of -1 takes the text up to and
+// including its terminating zero. A buffer too small fails with
+// ERROR_INSUFFICIENT_BUFFER, as on Windows.
+int WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR wideText, int wideLength, LPSTR bytes, int byteLength,
+                        LPCSTR, LPBOOL usedDefaultChar) {
+  if (usedDefaultChar) *usedDefaultChar = FALSE;
+  if (!wideText || wideLength == 0 || wideLength < -1 || byteLength < 0 || (codePage != CP_ACP && codePage != CP_UTF8)) {
+    g_lastError = ERROR_INVALID_PARAMETER;
+    return 0;
+  }
+  std::wstring_view text = wideLength == -1 ? std::wstring_view(wideText, std::wcslen(wideText) + 1)
+                                            : std::wstring_view(wideText, static_cast<std::size_t>(wideLength));
+  std::string converted = compat::ToUtf8(text);
+  if (byteLength == 0) return static_cast<int>(converted.size());
+  if (converted.size() > static_cast<std::size_t>(byteLength)) {
+    g_lastError = ERROR_INSUFFICIENT_BUFFER;
+    return 0;
+  }
+  std::memcpy(bytes, converted.data(), converted.size());
+  return static_cast<int>(converted.size());
 }
 
 DWORD GetLastError() { return g_lastError; }

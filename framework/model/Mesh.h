@@ -1,0 +1,64 @@
+// One parsed mesh record made drawable: its placement (Object3D) and its
+// device objects (Stream). In the character shape it also carries the matrix
+// that places it in the world and the bone palette of a skinned mesh.
+#pragma once
+
+#include <windows.h>
+#include <d3d9.h>
+#include <d3dx9.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "model/Object3D.h"
+#include "model/Stream.h"
+#include "xfile/XFileRecords.h"
+
+XFILE_SHAPE_BEGIN
+
+// Bone indices in the skin stream are one byte wide.
+inline constexpr std::size_t kMaxSkinBones = 256;
+
+class Mesh : public Object3D, public Stream {
+ public:
+  Mesh();
+  Mesh(Mesh&&) noexcept = default;
+  ~Mesh() override;
+
+  // Stores `meshRecord`, chooses the streams from its content flags
+  // (positions with normals, texture coordinates, skin), sizes the palette to
+  // its bones and builds the device objects. False only for a null record; a
+  // mesh whose device objects cannot be built stays unbuilt and is not drawn.
+  bool Setup(const XMesh* meshRecord, IDirect3DDevice9* device);
+
+#if !defined(XVIEW_REDUCED_MODEL)
+  // palette[i] = offset of bone i x frameMatrices[frame of bone i], taking a
+  // bind-pose point of the mesh to model space as the bone now moves it. A
+  // bone whose frame is not in the map keeps its vertices in the bind pose
+  // (identity). Reads `record`'s bones; writes `palette`.
+  void UpdatePalette(const std::map<std::wstring, D3DXMATRIX>& frameMatrices);
+
+  // True when the mesh is drawn skinned: its record has bones and the skin
+  // stream was built (a mesh of more bones than the stream can address is not).
+  bool IsSkinned() const;
+#endif
+
+  const XMesh* record;  // not owned: the model registry keeps the parsed file
+  std::uint32_t flags;  // the stream kinds requested at set-up
+#if !defined(XVIEW_REDUCED_MODEL)
+  D3DXMATRIX frameMatrix;          // mesh space to world space, written before every draw
+  std::vector<D3DXMATRIX> palette;  // one matrix per bone of the record
+
+ private:
+  // The frame matrix of each bone, looked up once per frame-matrix map: a map's
+  // entries keep their addresses, so the lookups by name are not repeated
+  // every frame.
+  const std::map<std::wstring, D3DXMATRIX>* resolvedFrames_ = nullptr;
+  std::size_t resolvedFrameCount_ = 0;
+  std::vector<const D3DXMATRIX*> boneFrames_;
+#endif
+};
+
+XFILE_SHAPE_END

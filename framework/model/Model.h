@@ -1,0 +1,78 @@
+// The character: one placed object made of the meshes of a parsed model file,
+// posed by the file's frame hierarchy and animation sets. The frames' local
+// matrices live in the parsed scene; the model keeps the combined (model
+// space) matrix of every frame by name and the bone palette of each skinned
+// mesh.
+#pragma once
+
+#include <windows.h>
+#include <d3d9.h>
+#include <d3dx9.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "model/Mesh.h"
+#include "model/Object3D.h"
+#include "xfile/XFileRecords.h"
+
+XFILE_SHAPE_BEGIN
+
+class Model : public Object3D {
+ public:
+  Model();
+  ~Model() override;
+  Model(const Model&) = delete;
+  Model& operator=(const Model&) = delete;
+
+  // Keeps `scene` (not owned), builds one Mesh per mesh record and an entry of
+  // frameMatrices per frame. False, changing nothing, for a null scene. A
+  // second call starts over with the new scene. `device` may be null: the
+  // meshes then have no device objects, but posing works.
+  bool Setup(IDirect3DDevice9* device, XFileScene* scene);
+
+  // Brings `world`, the animated frames' local matrices (at animationTick of
+  // animationSet) and every entry of frameMatrices up to date. Nothing happens
+  // without scene data.
+  void UpdatePose();
+
+  // Writes the local matrix of every frame that the current animation set
+  // animates at the current tick into the scene's frames. An out-of-range set,
+  // a tick past the set's last key time, or an animation of a frame the file
+  // does not define changes nothing.
+  void SampleAnimation();
+
+  // Poses the model, then draws each mesh placed in the world: a rigid mesh by
+  // its frame's combined matrix times `world`, a skinned mesh by `world` alone
+  // (its palette already carries it to model space). Draws nothing without
+  // scene data. Returns true.
+  bool Draw();
+
+  XFileScene* sceneData;
+  std::vector<Mesh> meshes;
+  std::map<std::wstring, D3DXMATRIX> frameMatrices;
+  std::uint32_t animationSet;
+  std::uint32_t animationTick;
+
+ private:
+  struct PoseNode {
+    const XFrame* frame;
+    D3DXMATRIX* combined;  // the frame's entry of frameMatrices
+  };
+
+  // Looked up once at set-up: map entries keep their addresses, so posing a
+  // frame does not search by name.
+  std::vector<PoseNode> poseNodes_;
+  std::vector<std::vector<XFrame*>> animatedFrames_;  // [set][animation]; null: frame not defined
+  std::vector<const D3DXMATRIX*> meshFrames_;         // per mesh: its frame's combined matrix, or null
+};
+
+// The blend of two matrix keys: each is taken as scale, rotation and
+// translation; the rotations are spherically interpolated, scale and
+// translation linearly (shear is lost). A row of zero length counts as scale 0
+// along the identity's direction.
+D3DXMATRIX BlendMatrices(float t, const D3DXMATRIX& a, const D3DXMATRIX& b);
+
+XFILE_SHAPE_END

@@ -1,0 +1,135 @@
+// Placement and posing without a device: world matrices, combined frame
+// matrices and bone palettes.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "ModelTesting.h"
+#include "model/Model.h"
+
+namespace {
+
+using namespace modeltest;
+
+TEST(WorldMatrixTest, ScaleRotationAndPositionComposeInThatOrder) {
+  Object3D object;
+  object.UpdateWorldMatrix();
+  ExpectMatrixNear(object.world, Translation(0, 0, 0));
+
+  object.scale = D3DXVECTOR3(2, 2, 2);
+  object.position = D3DXVECTOR3(1, 2, 3);
+  object.UpdateWorldMatrix();
+  EXPECT_EQ(object.world.m[0][0], 2.0f);
+  EXPECT_EQ(object.world.m[2][2], 2.0f);
+  EXPECT_EQ(object.world.m[3][3], 1.0f);
+  ExpectPointNear(D3DXVECTOR3(object.world.m[3][0], object.world.m[3][1], object.world.m[3][2]), 1, 2, 3, 0);
+
+  // Turned about its own origin, then moved: the scale never stretches the
+  // position, the rotation never turns it.
+  object.scale = D3DXVECTOR3(1, 1, 1);
+  object.rotation = RotationY(D3DX_PI / 2);
+  object.position = D3DXVECTOR3(5, 0, 0);
+  object.UpdateWorldMatrix();
+  ExpectPointNear(Transform(D3DXVECTOR3(1, 0, 0), object.world), 5, 0, -1);
+  D3DXMATRIX first = object.world;
+  object.UpdateWorldMatrix();
+  EXPECT_EQ(std::memcmp(&first, &object.world, sizeof first), 0);
+}
+
+TEST(PoseTest, CombinedMatricesCarryFramesOutwardOneLevelAtATime) {
+  XFileScene scene;
+  XFrame& root = AddFrame(scene, L"root", nullptr, Translation(1, 0, 0));
+  XFrame& child = AddFrame(scene, L"child", &root, Translation(0, 2, 0));
+  AddFrame(scene, L"grandchild", &child, Translation(0, 0, 3));
+  XFrame& parent = AddFrame(scene, L"parent", nullptr, Translation(5, 0, 0));
+  AddFrame(scene, L"turned", &parent, RotationY(D3DX_PI / 2));
+
+  Model model;
+  ASSERT_TRUE(model.Setup(nullptr, &scene));
+  model.UpdatePose();
+  ExpectMatrixNear(model.frameMatrices[L"grandchild"], Translation(1, 2, 3));
+  ExpectMatrixNear(model.frameMatrices[L"root"], Translation(1, 0, 0));
+  // The child's rotation applies first, then the parent's translation.
+  ExpectPointNear(Transform(D3DXVECTOR3(1, 0, 0), model.frameMatrices[L"turned"]), 5, 0, -1);
+
+  std::map<std::wstring, D3DXMATRIX> first = model.frameMatrices;
+  model.UpdatePose();
+  for (const auto& [name, matrix] : first)
+    EXPECT_EQ(std::memcmp(&matrix, &model.frameMatrices[name], sizeof matrix), 0);
+}
+
+TEST(PoseTest, SetupRefusesANullSceneAndKeepsOneEntryPerFrame) {
+  Model model;
+  EXPECT_FALSE(model.Setup(nullptr, nullptr));
+  EXPECT_EQ(model.sceneData, nullptr);
+  model.UpdatePose();  // without scene data nothing is posed
+  EXPECT_TRUE(model.Draw());
+
+  XFileScene empty;
+  ASSERT_TRUE(model.Setup(nullptr, &empty));
+  EXPECT_TRUE(model.meshes.empty());
+  EXPECT_TRUE(model.frameMatrices.empty());
+}
+
+// A skinned mesh of `bones` bones on a chain of frames, each bone's offset
+// the inverse of its frame's bind pose.
+struct SkinnedChain {
+  XFileScene scene;
+  explicit SkinnedChain(int bones) {
+    XFrame* parent = nullptr;
+    D3DXMATRIX combined = Translation(0, 0, 0);
+    scene.meshes.emplace_back();
+    XMesh& mesh = scene.meshes.back();
+    mesh.flags = HasPositions | HasNormals | HasSkin;
+    for (int i = 0; i < bones; ++i) {
+      std::wstring name = L"bone" + std::to_wstring(i);
+      D3DXMATRIX local = Product(RotationY(0.1f * static_cast<float>(i)), Translation(0, 1, 0));
+      parent = &AddFrame(scene, name, parent, local);
+      combined = Product(local, combined);
+      mesh.bones.push_back({name, Inverse(combined)});
+    }
+  }
+};
+
+TEST(PaletteTest, TheBindPoseGivesIdentityMatricesInBoneOrder) {
+  SkinnedChain chain(30);
+  Model model;
+  ASSERT_TRUE(model.Setup(nullptr, &chain.scene));
+  ASSERT_EQ(model.meshes[0].palette.size(), 30u);
+  EXPECT_EQ(model.meshes[0].palette[29].m[3][3], 0.0f);  // zeros until the first update
+  model.UpdatePose();
+  model.meshes[0].UpdatePalette(model.frameMatrices);
+  ASSERT_EQ(model.meshes[0].palette.size(), 30u);
+  for (const D3DXMATRIX& matrix : model.meshes[0].palette) ExpectMatrixNear(matrix, Translation(0, 0, 0), 1e-4f);
+
+  // Turning the first bone turns every later one with it.
+  chain.scene.frames[L"bone0"].transform = Product(RotationY(D3DX_PI), Translation(0, 1, 0));
+  model.UpdatePose();
+  model.meshes[0].UpdatePalette(model.frameMatrices);
+  ExpectPointNear(Transform(D3DXVECTOR3(1, 0, 0), model.meshes[0].palette[29]), -1, 0, 0, 1e-4f);
+}
+
+TEST(PaletteTest, ABoneWithoutAFrameKeepsItsVerticesInTheBindPose) {
+  SkinnedChain chain(2);
+  chain.scene.meshes[0].bones.push_back({L"nowhere", Translation(7, 7, 7)});
+  Model model;
+  ASSERT_TRUE(model.Setup(nullptr, &chain.scene));
+  model.UpdatePose();
+  model.meshes[0].UpdatePalette(model.frameMatrices);
+  ExpectMatrixNear(model.meshes[0].palette[2], Translation(0, 0, 0), 0);
+  EXPECT_EQ(model.frameMatrices.count(L"nowhere"), 0u);
+  EXPECT_EQ(chain.scene.frames.count(L"nowhere"), 0u);
+}
+
+TEST(PaletteTest, ParentCyclesInHandMadeRecordsDoNotHang) {
+  XFileScene scene;
+  XFrame& a = AddFrame(scene, L"a", nullptr, Translation(1, 0, 0));
+  XFrame& b = AddFrame(scene, L"b", &a, Translation(1, 0, 0));
+  a.parent = &b;
+  Model model;
+  ASSERT_TRUE(model.Setup(nullptr, &scene));
+  model.UpdatePose();
+  EXPECT_EQ(model.frameMatrices.size(), 2u);
+}
+
+}  // namespace

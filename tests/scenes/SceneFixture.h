@@ -1,0 +1,82 @@
+// A viewer's scene run inside the test: its window created as the program
+// creates it, frames run one by one, and everything released afterwards.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "common/RunOptions.h"
+#include "compat/testing.h"
+#include "input/ScriptedInput.h"
+#include "render/DebugGeometry.h"
+#include "render/Effect.h"
+#include "render/RenderDevice.h"
+#include "render/Texture.h"
+#include "win32/WindowTable.h"
+#include "window/WindowRegistry.h"
+#include "xfile/ModelLoading.h"
+#include "xfile/ModelRegistry.h"
+#include "xfile/TokenReader.h"
+
+template <class Scene>
+class SceneFixture : public ::testing::Test {
+ protected:
+  explicit SceneFixture(const ProgramTraits& program) { g_RunOptions.Reset(program); }
+
+  ~SceneFixture() override {
+    // The scene's window goes first, as closing it does in the programs.
+    for (auto [handle, window] : g_WindowMap)
+      if (window == scene_.get()) DestroyWindow(handle);
+    g_WindowMap.clear();
+    compat::win32::PumpEvents();
+    scene_.reset();
+    g_EffectMap.clear();
+    g_TextureMap.clear();
+    g_ModelRegistry.clear();
+    g_ModelFileName = kModelFileName;
+    if (g_GeometryEffect.effect) g_GeometryEffect.effect->Release();
+    g_GeometryEffect.effect = nullptr;
+    g_GeometryEffect.parameters.clear();
+    g_GeometryEffect.techniques.clear();
+    if (g_ColorDecl) g_ColorDecl->Release();
+    g_ColorDecl = nullptr;
+    EXPECT_EQ(compat::testing::LiveObjectCount(), 0);
+  }
+
+  // Creates the scene's window on `model` (run from the shipped assets folder
+  // unless `folder` is given), as the program's entry does.
+  Scene& Start(const std::wstring& model, const std::filesystem::path& folder = {}) {
+    SetModelEcho(false);
+    std::filesystem::current_path(folder.empty() ? std::filesystem::path(XVIEW_SOURCE_DIR) / "assets" : folder);
+    g_ModelFileName = model;
+    scene_ = std::make_unique<Scene>();
+    EXPECT_TRUE(scene_->Create(L"Application", 640, 480, CW_USEDEFAULT, CW_USEDEFAULT, L"BASIC_WINDOW", nullptr,
+                               WS_OVERLAPPEDWINDOW, 0, nullptr));
+    std::filesystem::current_path(previous_);
+    return *scene_;
+  }
+
+  void Frames(int count) {
+    for (int i = 0; i < count; ++i) scene_->OnFrame();
+  }
+
+  // Holds a key for `frames` frames, then lets it go.
+  void HoldKey(SDL_Scancode key, int frames) {
+    scripted_input::Key(key, true);
+    Frames(frames);
+    scripted_input::Key(key, false);
+    Frames(1);
+  }
+
+  std::filesystem::path previous_ = std::filesystem::current_path();
+  std::unique_ptr<Scene> scene_;
+};
+
+// The world position a walk of `frames` frames along +Z reaches from the origin.
+inline void ExpectWalkedForward(const D3DXVECTOR3& position, float frames) {
+  EXPECT_NEAR(position.x, 0.0f, 1e-4f);
+  EXPECT_NEAR(position.y, 0.0f, 1e-4f);
+  EXPECT_NEAR(position.z, frames, 1e-3f);
+}
