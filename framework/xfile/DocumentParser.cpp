@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/TextConversion.h"
 #include "xfile/AnimationReader.h"
 #include "xfile/MaterialReader.h"
 #include "xfile/MeshReader.h"

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "platform/TextConversion.h"
+
 XFILE_SHAPE_BEGIN
 
 namespace {
@@ -32,34 +34,6 @@ void AppendEscaped(std::wstring& out, std::wstring_view text) {
     }
   }
 }
-
-}  // namespace
-
-std::string ToUtf8(std::wstring_view text) {
-  std::string out;
-  for (wchar_t wide : text) {
-    auto c = static_cast<std::uint32_t>(wide);
-    if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;  // not a code point
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
-}
-
-namespace {
 
 void WriteLine(std::wstring_view path, std::string_view reason) {
   std::wstring shownPath;

@@ -15,9 +15,6 @@ void ReportParseFailure(std::wstring_view path, std::wstring_view reason);
 void ReportParseFailure(std::wstring_view path, const char* reason);
 void ReportParseWarning(std::wstring_view path, std::wstring_view message);
 
-// Wide text as UTF-8; what is not a code point becomes U+FFFD.
-std::string ToUtf8(std::wstring_view text);
-
 // A word or name from a file as a message shows it: in double quotes, control
 // characters escaped ("\n", "\x1b"), at most 40 characters and then "...".
 std::wstring ShownName(std::wstring_view name);
