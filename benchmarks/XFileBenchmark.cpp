@@ -78,7 +78,8 @@ BENCHMARK_CAPTURE(ParseAndFinish, tiny, GeneratedModel("tiny.x", "Mesh { 0;; 0;;
     ->Unit(benchmark::kMillisecond)
     ->MinTime(2.0);
 BENCHMARK_CAPTURE(ParseAndFinish, triangles,
-                  GeneratedModel("triangles.x", "Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; }\n", kTriangleMeshes))
+                  GeneratedModel("triangles.x", "Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; }\n",
+                                 kTriangleMeshes))
     ->Unit(benchmark::kMillisecond)
     ->MinTime(2.0);
 

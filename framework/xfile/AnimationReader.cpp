@@ -115,8 +115,8 @@ bool ReadAnimationKey(XAnimation& animation) {
     return true;
   }
   const std::uint32_t keys = count > 0 ? static_cast<std::uint32_t>(count) : 0;
-  for (std::uint32_t i = 0; ListGoesOn(i, keys, L"keys"); ++i) {
-    std::int32_t time = ReadInt();
+  for (std::uint32_t i = 0; NextItem(i, keys, L"keys"); ++i) {
+    std::int32_t time = TokenInt();
     if (time > g_MaxKeyTime) g_MaxKeyTime = time;
     ReadInt();  // the key's number of values, not used
     ReadKey(animation, type, static_cast<std::uint32_t>(time));

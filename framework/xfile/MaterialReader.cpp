@@ -45,8 +45,8 @@ void ReadMaterialList(XMesh& mesh) {
   // reach keep material 0, indices for faces the mesh does not have are passed over.
   std::uint32_t indexCount = ReadCount();
   CheckListCount(indexCount, mesh.faces.size(), L"face material indices", L"faces");
-  for (std::uint32_t i = 0; ListGoesOn(i, indexCount, L"face material indices"); ++i) {
-    std::int32_t material = ReadInt();
+  for (std::uint32_t i = 0; NextItem(i, indexCount, L"face material indices"); ++i) {
+    std::int32_t material = TokenInt();
     if (i < mesh.faces.size()) mesh.faces[i].material = material;
   }
 
@@ -60,7 +60,8 @@ void ReadMaterialList(XMesh& mesh) {
       if (mesh.materials.size() >= declared) {
         Warn(ParseWarningKind::RecordSkipped, [&] {
           return std::wstring(record ? L"Material" : L"a material reference") + L" at line " +
-                 std::to_wstring(TokenLine()) + L", beyond the " + std::to_wstring(declared) + L" materials declared";
+                 std::to_wstring(TokenLine()) + L", beyond the " + std::to_wstring(declared) +
+                 L" materials declared";
         });
       }
       XMaterial material;

@@ -34,9 +34,8 @@ bool ReportBadCorners(const XFace& face, std::size_t vertexCount) {
   for (std::int32_t corner : face.corners) {
     if (IndexIn(corner, vertexCount)) continue;
     any = true;
-    Warn(ParseWarningKind::CornerOutOfRange, [&] {
-      return std::to_wstring(corner) + L", of " + std::to_wstring(vertexCount) + L" vertices";
-    });
+    Warn(ParseWarningKind::CornerOutOfRange,
+         [&] { return std::to_wstring(corner) + L", of " + std::to_wstring(vertexCount) + L" vertices"; });
   }
   return any;
 }
@@ -67,7 +66,8 @@ void Triangulate(XMesh& mesh) {
     // that names no vertex takes out the fan triangles that use it, no more.
     const std::vector<std::int32_t>& c = face.corners;
     auto usable = [&](std::size_t k) {
-      return !damaged || (IndexIn(c[0], vertexCount) && IndexIn(c[k], vertexCount) && IndexIn(c[k + 1], vertexCount));
+      return !damaged ||
+             (IndexIn(c[0], vertexCount) && IndexIn(c[k], vertexCount) && IndexIn(c[k + 1], vertexCount));
     };
     const std::size_t first = result.size();
     const bool keepFirst = usable(1);

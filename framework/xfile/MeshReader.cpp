@@ -19,9 +19,9 @@ constexpr std::size_t kMinimumNumberBytes = 2;
 void ReadVertices(XMesh& mesh) {
   std::uint32_t count = ReadCount();
   mesh.vertices.reserve(Affordable(count, kMinimumVertexBytes));
-  for (std::uint32_t i = 0; ListGoesOn(i, count, L"vertices"); ++i) {
+  for (std::uint32_t i = 0; NextItem(i, count, L"vertices"); ++i) {
     XVertex& vertex = mesh.vertices.emplace_back();
-    vertex.position.x = ReadFloat();
+    vertex.position.x = TokenFloat();
     vertex.position.y = ReadFloat();
     vertex.position.z = ReadFloat();
   }
@@ -33,11 +33,12 @@ void ReadVertices(XMesh& mesh) {
 void ReadFaces(XMesh& mesh) {
   std::uint32_t count = ReadCount();
   mesh.faces.reserve(Affordable(count, kMinimumFaceBytes));
-  for (std::uint32_t i = 0; ListGoesOn(i, count, L"faces"); ++i) {
+  for (std::uint32_t i = 0; NextItem(i, count, L"faces"); ++i) {
     XFace& face = mesh.faces.emplace_back();
-    std::uint32_t corners = ReadCount();
+    std::uint32_t corners = TokenCount();
     face.corners.reserve(Affordable(corners, kMinimumNumberBytes));
-    for (std::uint32_t k = 0; ListGoesOn(k, corners, L"corners of a face"); ++k) face.corners.push_back(ReadInt());
+    for (std::uint32_t k = 0; NextItem(k, corners, L"corners of a face"); ++k)
+      face.corners.push_back(TokenInt());
   }
 }
 
@@ -110,7 +111,8 @@ bool ReadMesh(XMesh& mesh) {
   for (const XFace& face : mesh.faces)
     if (!IndexIn(face.material, mesh.materials.size()))
       Warn(ParseWarningKind::MaterialIndexOutOfRange, [&] {
-        return std::to_wstring(face.material) + L", of " + std::to_wstring(mesh.materials.size()) + L" materials";
+        return std::to_wstring(face.material) + L", of " + std::to_wstring(mesh.materials.size()) +
+               L" materials";
       });
   BuildSubsets(mesh);
   return true;
@@ -122,9 +124,9 @@ void ReadMeshNormals(XMesh& mesh) {
   std::uint32_t normalCount = ReadCount();
   std::vector<D3DXVECTOR3> normals;
   normals.reserve(Affordable(normalCount, kMinimumVertexBytes));
-  for (std::uint32_t i = 0; ListGoesOn(i, normalCount, L"normals"); ++i) {
+  for (std::uint32_t i = 0; NextItem(i, normalCount, L"normals"); ++i) {
     D3DXVECTOR3 normal;
-    normal.x = ReadFloat();
+    normal.x = TokenFloat();
     normal.y = ReadFloat();
     normal.z = ReadFloat();
     normals.push_back(normal);
@@ -135,11 +137,11 @@ void ReadMeshNormals(XMesh& mesh) {
   std::uint32_t listCount = ReadCount();
   CheckListCount(listCount, mesh.faces.size(), L"normal lists", L"faces");
   bool apply = normalCount != 0 && listCount != 0;
-  for (std::uint32_t f = 0; ListGoesOn(f, listCount, L"normal lists"); ++f) {
-    std::uint32_t indexCount = ReadCount();
+  for (std::uint32_t f = 0; NextItem(f, listCount, L"normal lists"); ++f) {
+    std::uint32_t indexCount = TokenCount();
     const XFace* face = f < mesh.faces.size() ? &mesh.faces[f] : nullptr;
-    for (std::uint32_t k = 0; ListGoesOn(k, indexCount, L"normal indices"); ++k) {
-      std::int32_t normalIndex = ReadInt();
+    for (std::uint32_t k = 0; NextItem(k, indexCount, L"normal indices"); ++k) {
+      std::int32_t normalIndex = TokenInt();
       if (!face) continue;  // a list for a face the mesh does not have: reported above
       if (!IndexIn(normalIndex, normals.size()) || k >= face->corners.size()) {
         Warn(ParseWarningKind::NormalIndexOutOfRange, [&] {
@@ -167,8 +169,8 @@ void ReadTextureCoords(XMesh& mesh) {
   ReadOpeningBrace();
   std::uint32_t count = ReadCount();
   CheckListCount(count, mesh.vertices.size(), L"texture coordinates", L"vertices");
-  for (std::uint32_t i = 0; ListGoesOn(i, count, L"texture coordinates"); ++i) {
-    float u = ReadFloat();
+  for (std::uint32_t i = 0; NextItem(i, count, L"texture coordinates"); ++i) {
+    float u = TokenFloat();
     float v = ReadFloat();
     if (i < mesh.vertices.size()) mesh.vertices[i].texCoord = D3DXVECTOR2(u, v);
   }

@@ -51,7 +51,9 @@ void ReportParseFailure(std::wstring_view path, std::wstring_view reason) { Writ
 
 void ReportParseFailure(std::wstring_view path, const char* reason) { WriteLine(path, reason); }
 
-void ReportParseWarning(std::wstring_view path, std::wstring_view message) { ReportParseFailure(path, message); }
+void ReportParseWarning(std::wstring_view path, std::wstring_view message) {
+  ReportParseFailure(path, message);
+}
 
 std::wstring ShownName(std::wstring_view name) {
   std::wstring shown = L"\"";

@@ -36,8 +36,9 @@ constexpr KindText kKindTexts[kParseWarningKinds] = {
     {L"list-mismatch", L"a list does not match its mesh", L"lists do not match their meshes",
      L"missing entries stay zero and extra ones are passed over",
      L"missing entries stay zero and extra ones are passed over"},
-    {L"extra-data", L"a record holds more than its counts call for", L"records hold more than their counts call for",
-     L"the rest is passed over up to the record's end", L"the rest is passed over up to each record's end"},
+    {L"extra-data", L"a record holds more than its counts call for",
+     L"records hold more than their counts call for", L"the rest is passed over up to the record's end",
+     L"the rest is passed over up to each record's end"},
     {L"record-skipped", L"a record was skipped", L"records were skipped", L"what it holds is not used",
      L"what they hold is not used"},
     {L"count-bounded", L"a declared count was held to a limit", L"declared counts were held to their limits",
@@ -126,7 +127,9 @@ void AddParseWarning(ParseWarningKind kind, std::wstring what, std::uint64_t cou
   g_Warnings.slot[KindIndex(kind)] = static_cast<int>(g_Warnings.warnings.size());
 }
 
-RecordScope::RecordScope(const wchar_t* keyword, std::uint32_t line) { OpenRecord(keyword, std::wstring_view(), line); }
+RecordScope::RecordScope(const wchar_t* keyword, std::uint32_t line) {
+  OpenRecord(keyword, std::wstring_view(), line);
+}
 
 RecordScope::~RecordScope() {
   if (AtEndOfModel()) NoteEndOfFile();
@@ -160,7 +163,7 @@ void NoteEndOfFile() {
     return;
   }
   AddParseWarning(ParseWarningKind::FileEnds,
-                  L"the file ends at line " + std::to_wstring(EndLine()) + L", inside " + inside, 1);
+                  L"the file ends at line " + std::to_wstring(TokenLine()) + L", inside " + inside, 1);
 }
 
 XFILE_SHAPE_END

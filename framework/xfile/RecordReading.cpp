@@ -21,19 +21,28 @@ void TakeNumberToken() {
 
 }  // namespace
 
+std::int32_t TokenInt() { return static_cast<std::int32_t>(_wtol(g_Token.c_str())); }
+
+float TokenFloat() { return static_cast<float>(_wtof(g_Token.c_str())); }
+
+std::uint32_t TokenCount() {
+  std::int32_t count = TokenInt();
+  return count > 0 ? static_cast<std::uint32_t>(count) : 0;
+}
+
 std::int32_t ReadInt() {
   TakeNumberToken();
-  return static_cast<std::int32_t>(_wtol(g_Token.c_str()));
+  return TokenInt();
 }
 
 float ReadFloat() {
   TakeNumberToken();
-  return static_cast<float>(_wtof(g_Token.c_str()));
+  return TokenFloat();
 }
 
 std::uint32_t ReadCount() {
-  std::int32_t count = ReadInt();
-  return count > 0 ? static_cast<std::uint32_t>(count) : 0;
+  TakeNumberToken();
+  return TokenCount();
 }
 
 std::size_t Affordable(std::uint32_t count, std::size_t minimumBytes) {
@@ -45,20 +54,17 @@ std::size_t ExpectedRecords(std::size_t held, std::size_t minimumBytes) {
   const std::uint64_t remaining = RemainingModelBytes();
   const std::uint64_t consumed = ConsumedModelBytes();
   std::uint64_t expected = held + (consumed > 0 ? remaining * held / consumed : 0);
-  expected = std::clamp<std::uint64_t>(expected, std::max<std::uint64_t>(2 * held, 4), 8 * std::max<std::uint64_t>(held, 1));
+  expected = std::clamp<std::uint64_t>(expected, std::max<std::uint64_t>(2 * held, 4),
+                                       8 * std::max<std::uint64_t>(held, 1));
   return static_cast<std::size_t>(std::min<std::uint64_t>(expected, held + remaining / minimumBytes + 1));
 }
 
-bool NextItemFollows(std::uint32_t index, std::uint32_t count, const wchar_t* items) {
-  if (!BraceIsNext()) {
-    bool read = ReadToken();
-    if (!read && g_Token.empty()) return false;  // the end of the file
-    UnreadToken();
-    if (!TokenIsBrace()) return true;
-  }
-  Warn(ParseWarningKind::ListShort, [&] {
-    return std::to_wstring(index) + L" of " + std::to_wstring(count) + L" " + items;
-  });
+bool ReadItemToken(std::uint32_t index, std::uint32_t count, const wchar_t* items) {
+  if (!ReadToken() && g_Token.empty()) return false;  // the end of the file
+  if (!TokenIsBrace()) return true;
+  UnreadToken();
+  Warn(ParseWarningKind::ListShort,
+       [&] { return std::to_wstring(index) + L" of " + std::to_wstring(count) + L" " + items; });
   return false;
 }
 
@@ -98,7 +104,8 @@ void ReadMatrix(D3DXMATRIX& matrix) {
 void ReadClosingBrace() {
   ReadToken();
   if (TokenIsCloseBrace() || AtEndOfModel()) return;
-  Warn(ParseWarningKind::ExtraData, [] { return ShownName(g_Token) + L" at line " + std::to_wstring(TokenLine()); });
+  Warn(ParseWarningKind::ExtraData,
+       [] { return ShownName(g_Token) + L" at line " + std::to_wstring(TokenLine()); });
   do {
     if (TokenIsCloseBrace()) return;
     if (TokenIsOpenBrace()) SkipNestedRecord();
@@ -140,7 +147,8 @@ void SkipRecord(bool reported) {
 void SkipBlock(const std::wstring& keyword, std::uint32_t line, bool reported) {
   if (reported)
     Warn(ParseWarningKind::RecordSkipped, [&] {
-      return (keyword.empty() ? std::wstring(L"a block") : ShownName(keyword)) + L" at line " + std::to_wstring(line);
+      return (keyword.empty() ? std::wstring(L"a block") : ShownName(keyword)) + L" at line " +
+             std::to_wstring(line);
     });
   RecordScope scope(L"", line);
   scope.Name(keyword);

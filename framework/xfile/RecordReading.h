@@ -22,6 +22,11 @@ XFILE_SHAPE_BEGIN
 std::int32_t ReadInt();
 float ReadFloat();
 
+// The current token as a number, a float or a count.
+std::int32_t TokenInt();
+float TokenFloat();
+std::uint32_t TokenCount();
+
 // Whether an index from the file names one of `size` items.
 inline bool IndexIn(std::int32_t index, std::size_t size) {
   return index >= 0 && static_cast<std::size_t>(index) < size;
@@ -46,13 +51,15 @@ void MakeRoomForRecord(std::vector<Record>& list, std::size_t minimumBytes) {
   if (list.size() == list.capacity()) list.reserve(ExpectedRecords(list.size(), minimumBytes));
 }
 
-// Whether item `index` of a list of `count` items ("vertices") is there to be
-// read: false once the count is reached, at the end of the file, and when the
-// record's brace comes first, which is reported as a list shorter than its
-// count. It looks at the next token and hands it back.
-bool NextItemFollows(std::uint32_t index, std::uint32_t count, const wchar_t* items);
-inline bool ListGoesOn(std::uint32_t index, std::uint32_t count, const wchar_t* items) {
-  return index < count && !AtEndOfModel() && NextItemFollows(index, count, items);
+// Reads the first token of item `index` of a list of `count` items
+// ("vertices"), which the reader then takes with TokenInt, TokenFloat or
+// TokenCount and follows with the item's other numbers. False, with nothing
+// read, once the count is reached and at the end of the file; false too when
+// the record's brace comes in the item's place: the brace is left to the
+// record, and the list is reported as shorter than its count.
+bool ReadItemToken(std::uint32_t index, std::uint32_t count, const wchar_t* items);
+inline bool NextItem(std::uint32_t index, std::uint32_t count, const wchar_t* items) {
+  return index < count && !AtEndOfModel() && ReadItemToken(index, count, items);
 }
 
 // Reports a per-face or per-vertex list whose `count` of `items` is not the

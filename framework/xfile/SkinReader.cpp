@@ -28,11 +28,10 @@ void ReadSkinHeader(XMesh& mesh) {
   // A second header never takes away bones that influences already name.
   std::uint32_t declared = ReadCount();
   if (declared > kMostBones)
-    Warn(ParseWarningKind::CountBounded,
-         [&] {
-           return std::to_wstring(declared) + L" bones declared, " + std::to_wstring(kMostBones) +
-                  L" kept, as many as an influence can name";
-         });
+    Warn(ParseWarningKind::CountBounded, [&] {
+      return std::to_wstring(declared) + L" bones declared, " + std::to_wstring(kMostBones) +
+             L" kept, as many as an influence can name";
+    });
   std::size_t boneCount = KeepDeclared(std::min(declared, kMostBones), mesh.bones.size(), L"bones");
   if (boneCount > mesh.bones.size()) mesh.bones.resize(boneCount);
   ReadClosingBrace();
@@ -46,19 +45,18 @@ void ReadSkinWeights(XMesh& mesh, std::size_t n) {
   scope.Name(boneName);
   bool keep = n < mesh.bones.size();
   if (!keep)
-    Warn(ParseWarningKind::RecordSkipped, [&] {
-      return L"beyond the " + std::to_wstring(mesh.bones.size()) + L" bones the header declares";
-    });
+    Warn(ParseWarningKind::RecordSkipped,
+         [&] { return L"beyond the " + std::to_wstring(mesh.bones.size()) + L" bones the header declares"; });
   if (keep) mesh.bones[n].name = boneName;
 
   static std::vector<std::int32_t> indices;
   indices.clear();
   std::uint32_t count = ReadCount();
   indices.reserve(Affordable(count, 2));
-  for (std::uint32_t i = 0; ListGoesOn(i, count, L"skin vertex indices"); ++i) indices.push_back(ReadInt());
+  for (std::uint32_t i = 0; NextItem(i, count, L"skin vertex indices"); ++i) indices.push_back(TokenInt());
   const auto weights = static_cast<std::uint32_t>(indices.size());
-  for (std::uint32_t i = 0; ListGoesOn(i, weights, L"skin weights"); ++i) {
-    float weight = ReadFloat();
+  for (std::uint32_t i = 0; NextItem(i, weights, L"skin weights"); ++i) {
+    float weight = TokenFloat();
     std::int32_t vertex = indices[i];
     if (!keep) continue;
     if (!IndexIn(vertex, mesh.vertices.size())) {

@@ -188,8 +188,6 @@ std::uint32_t TokenLine() {
   return afterLineFeed ? g_Reader.line - 1 : g_Reader.line;
 }
 
-std::uint32_t EndLine() { return TokenLine(); }
-
 std::uint64_t OpenBraces() { return g_Reader.openBraces; }
 
 std::uint32_t InnermostBraceLine() { return g_OpenBraceLines.empty() ? 0 : g_OpenBraceLines.back(); }

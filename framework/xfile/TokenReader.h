@@ -13,9 +13,11 @@
 XFILE_SHAPE_BEGIN
 
 extern FILE* g_ModelFile;
+extern std::wstring g_ModelDirectory;  // with its final separator; empty for a bare file name
+extern std::wstring g_Token;           // the current token; a word may be of any length
 
-// The two states that list readers test for every item, kept apart so that
-// the tests below compile inline.
+// The states that list readers test for every item, kept apart so that
+// AtEndOfModel compiles inline.
 enum PendingToken : std::uint8_t {
   kBracePending = 1,  // a brace ended a word and comes after it
   kTokenAgain = 2,    // the current token was handed back and comes first
@@ -25,8 +27,6 @@ struct TokenReaderFlags {
   std::uint8_t pending = 0;  // PendingToken bits
 };
 extern TokenReaderFlags g_TokenFlags;
-extern std::wstring g_ModelDirectory;  // with its final separator; empty for a bare file name
-extern std::wstring g_Token;           // the current token; a word may be of any length
 
 // Starts reading `file` from its beginning: no pending brace, outside any
 // comment. `echo` decides for the whole file whether characters are echoed.
@@ -40,22 +40,13 @@ bool ReadToken();
 // True once the reader has met the end of the file (or a read error).
 inline bool AtEndOfModel() { return g_TokenFlags.atEnd && g_TokenFlags.pending == 0; }
 
-// Hands the current token out again on the next ReadToken: a reader that
-// expected a number leaves a record's brace to the reader of the enclosing
-// record, and a list reader can look at the next token before it commits to
-// another item. At most one token is handed back at a time.
+// Hands the current token out again on the next ReadToken, so that a reader
+// which expected a number leaves a record's brace to the reader of the
+// enclosing record. At most one token is handed back at a time.
 void UnreadToken();
-// True when the next token is a brace already read: a word ended by one, or
-// a brace handed back.
-inline bool BraceIsNext() {
-  if (g_TokenFlags.pending & kTokenAgain) return g_Token.size() == 1 && (g_Token[0] == L'{' || g_Token[0] == L'}');
-  return g_TokenFlags.pending & kBracePending;
-}
-
-// Lines are counted from 1. The line of the current token's first character;
-// the line that holds the last character of the file, once it is read.
+// The line of the current token, counted from 1; once the file has ended, the
+// line that holds its last character.
 std::uint32_t TokenLine();
-std::uint32_t EndLine();
 
 // The braces of the file as the reader has taken them: how many are open, and
 // the line of the innermost open one (0 when none is).

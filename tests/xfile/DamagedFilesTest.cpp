@@ -70,7 +70,8 @@ TEST(DamagedFiles, EveryModelCutAnywhereKeepsWhatItReadAndSaysWhereItEnded) {
       if (CutInsideRecord(text, offset)) {
         ++inside;
         EXPECT_TRUE(parse.Warned(ParseWarningKind::FileEnds))
-            << model.filename() << " cut at " << offset << ":\n" << parse.standardError;
+            << model.filename() << " cut at " << offset << ":\n"
+            << parse.standardError;
       }
       if (offset == text.size()) {
         EXPECT_FALSE(parse.Warned(ParseWarningKind::FileEnds)) << model.filename();

@@ -81,7 +81,8 @@ inline char DamagingByte(Random& random) {
 inline std::string Corrupted(std::string text, std::uint64_t seed, std::size_t count, std::size_t keep = 0) {
   if (text.size() <= keep) return text;
   Random random(seed);
-  for (std::size_t i = 0; i < count; ++i) text[keep + random.Below(text.size() - keep)] = DamagingByte(random);
+  for (std::size_t i = 0; i < count; ++i)
+    text[keep + random.Below(text.size() - keep)] = DamagingByte(random);
   return text;
 }
 

@@ -33,9 +33,9 @@ class ModelFile {
  public:
   explicit ModelFile(const std::string& text, const std::string& name = "model.x") {
     const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-    folder_ = std::filesystem::path(testing::TempDir()) /
-              (std::string("xfile_") + info->test_suite_name() + "_" + info->name() + "_" +
-               std::to_string(::getpid()));
+    folder_ =
+        std::filesystem::path(testing::TempDir()) / (std::string("xfile_") + info->test_suite_name() + "_" +
+                                                     info->name() + "_" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder_);
     path_ = folder_ / name;
     std::filesystem::create_directories(path_.parent_path());

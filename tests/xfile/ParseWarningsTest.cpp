@@ -11,7 +11,9 @@ namespace {
 
 const std::string kTriangle = "3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;;\n";
 
-std::size_t Lines(const std::string& text) { return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')); }
+std::size_t Lines(const std::string& text) {
+  return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
 
 const ParseWarning& Only(const QuietParse& parse, ParseWarningKind kind) {
   static const ParseWarning none;
@@ -26,28 +28,35 @@ TEST(FileEnds, ACutFileSaysWhereItEndedAndWhichRecordWasOpen) {
   QuietParse parse = ParseQuietly(file.WidePath());
   ASSERT_TRUE(parse.accepted);
   ASSERT_EQ(parse.warnings.size(), 1u) << parse.standardError;
-  EXPECT_EQ(parse.warnings[0].message,
-            L"the file ends at line 6, inside the MeshNormals record opened at line 4; what was read is kept");
-  EXPECT_EQ(parse.standardError, "model file \"" + file.Path() + "\": " + Narrow(parse.warnings[0].message) + "\n");
+  EXPECT_EQ(
+      parse.warnings[0].message,
+      L"the file ends at line 6, inside the MeshNormals record opened at line 4; what was read is kept");
+  EXPECT_EQ(parse.standardError,
+            "model file \"" + file.Path() + "\": " + Narrow(parse.warnings[0].message) + "\n");
   ASSERT_EQ(parse.Meshes().size(), 1u);
   EXPECT_EQ(parse.Meshes()[0].faces.size(), 1u);  // what was read is kept
 }
 
 TEST(FileEnds, ACutBetweenRecordsNamesTheEnclosingOne) {
-  QuietParse parse = ParseTextQuietly("Mesh body {\n" + kTriangle + " MeshTextureCoords { 3; 0;0;, 1;0;, 0;1;; }\n");
-  EXPECT_EQ(Only(parse, ParseWarningKind::FileEnds).message,
-            L"the file ends at line 4, inside the Mesh record \"body\" opened at line 2; what was read is kept");
-  QuietParse frame = ParseTextQuietly("Frame Root {\n FrameTransformMatrix { 1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1;; }\n");
-  EXPECT_EQ(Only(frame, ParseWarningKind::FileEnds).message,
-            L"the file ends at line 3, inside the Frame record \"Root\" opened at line 2; what was read is kept");
+  QuietParse parse =
+      ParseTextQuietly("Mesh body {\n" + kTriangle + " MeshTextureCoords { 3; 0;0;, 1;0;, 0;1;; }\n");
+  EXPECT_EQ(
+      Only(parse, ParseWarningKind::FileEnds).message,
+      L"the file ends at line 4, inside the Mesh record \"body\" opened at line 2; what was read is kept");
+  QuietParse frame =
+      ParseTextQuietly("Frame Root {\n FrameTransformMatrix { 1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1;; }\n");
+  EXPECT_EQ(
+      Only(frame, ParseWarningKind::FileEnds).message,
+      L"the file ends at line 3, inside the Frame record \"Root\" opened at line 2; what was read is kept");
   QuietParse unknown = ParseTextQuietly("Notes {\n \"a\";\n");
   EXPECT_NE(Only(unknown, ParseWarningKind::FileEnds).message.find(L"record \"Notes\" opened at line 2"),
             std::wstring::npos);
 }
 
 TEST(FileEnds, CompleteFilesAndCutsBetweenTopLevelRecordsSayNothing) {
-  for (const std::string& text : {"Mesh {" + kTriangle + "}", "Mesh {" + kTriangle + "}\n", std::string("Frame A { }"),
-                                  std::string("AnimTicksPerSecond { 24; }\nMesh")}) {
+  for (const std::string& text :
+       {"Mesh {" + kTriangle + "}", "Mesh {" + kTriangle + "}\n", std::string("Frame A { }"),
+        std::string("AnimTicksPerSecond { 24; }\nMesh")}) {
     QuietParse parse = ParseTextQuietly(text);
     EXPECT_TRUE(parse.warnings.empty()) << text << parse.standardError;
     EXPECT_EQ(parse.standardError, "") << text;
@@ -60,9 +69,10 @@ TEST(Warnings, OneLinePerKindWithTheCountAndTheFirstPlace) {
       "Mesh b { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,9;; }\n");
   ASSERT_EQ(parse.warnings.size(), 1u);
   EXPECT_EQ(parse.warnings[0].count, 3u);
-  EXPECT_EQ(parse.warnings[0].message,
-            L"3 face corners name no vertex (the first: 7, of 3 vertices, in the Mesh record \"a\" opened at line "
-            L"2); the triangles that use them are left out");
+  EXPECT_EQ(
+      parse.warnings[0].message,
+      L"3 face corners name no vertex (the first: 7, of 3 vertices, in the Mesh record \"a\" opened at line "
+      L"2); the triangles that use them are left out");
   EXPECT_EQ(Lines(parse.standardError), 1u);
   // The next parse starts afresh.
   EXPECT_TRUE(ParseTextQuietly("Mesh {" + kTriangle + "}").warnings.empty());
@@ -83,7 +93,8 @@ TEST(Warnings, AFolderSaysSoInsteadOfItsHeader) {
   std::wstring folder = file.Folder() + L"sub";
   QuietParse parse = ParseQuietly(folder);
   EXPECT_FALSE(parse.accepted);
-  EXPECT_NE(parse.standardError.find("is a folder, not a model file"), std::string::npos) << parse.standardError;
+  EXPECT_NE(parse.standardError.find("is a folder, not a model file"), std::string::npos)
+      << parse.standardError;
   EXPECT_NE(ParseQuietly(file.WidePath()).standardError.find("is empty"), std::string::npos);
 }
 
@@ -118,15 +129,17 @@ TEST(Counts, AMaterialListKeepsItsDeclaredCountBeyondItsRecords) {
 
 TEST(Counts, AHostileMaterialCountIsHeldToTheRecordsAndTheNextListIsNotShortChanged) {
   QuietParse parse = ParseTextQuietly(
-      "Mesh { " + kTriangle + " MeshMaterialList { 2000000000; 1; 5;; Material { 0;1;0;1;; 5; 0;0;0;; 0;0;0;; } } }\n" +
-      "Mesh { " + kTriangle + " MeshMaterialList { 4; 1; 0;; } }\n");
+      "Mesh { " + kTriangle +
+      " MeshMaterialList { 2000000000; 1; 5;; Material { 0;1;0;1;; 5; 0;0;0;; 0;0;0;; } } }\n" + "Mesh { " +
+      kTriangle + " MeshMaterialList { 4; 1; 0;; } }\n");
   ASSERT_EQ(parse.Meshes().size(), 2u);
   EXPECT_EQ(parse.Meshes()[0].materials.size(), 1u);
   EXPECT_EQ(parse.Meshes()[1].materials.size(), 4u);
   EXPECT_EQ(Only(parse, ParseWarningKind::CountBounded).count, 1u);
-  EXPECT_EQ(Only(parse, ParseWarningKind::MaterialIndexOutOfRange).message,
-            L"a face names no material (5, of 1 materials, in the Mesh record opened at line 2); it is drawn with "
-            L"the default material");
+  EXPECT_EQ(
+      Only(parse, ParseWarningKind::MaterialIndexOutOfRange).message,
+      L"a face names no material (5, of 1 materials, in the Mesh record opened at line 2); it is drawn with "
+      L"the default material");
 }
 
 TEST(Counts, AListShorterThanItsCountLeavesTheRecordsAfterItAlone) {
@@ -147,9 +160,9 @@ TEST(Counts, AListShorterThanItsCountLeavesTheRecordsAfterItAlone) {
 }
 
 TEST(Counts, DataBeyondARecordsCountsIsPassedOverToItsEnd) {
-  QuietParse parse = ParseTextQuietly(
-      "Mesh { " + kTriangle + " MeshNormals { 1; 0;0;1;; 1; 3;0,0,0;; 7; 8; { nested } }\n" +
-      " MeshTextureCoords { 3; 0;0;, 1;0;, 0;1;; } }\nMesh next { " + kTriangle + "}\n");
+  QuietParse parse =
+      ParseTextQuietly("Mesh { " + kTriangle + " MeshNormals { 1; 0;0;1;; 1; 3;0,0,0;; 7; 8; { nested } }\n" +
+                       " MeshTextureCoords { 3; 0;0;, 1;0;, 0;1;; } }\nMesh next { " + kTriangle + "}\n");
   ASSERT_EQ(parse.Meshes().size(), 2u);
   EXPECT_TRUE(parse.Meshes()[0].flags & HasTexCoords);
   EXPECT_EQ(parse.Meshes()[1].name, L"next");
@@ -157,14 +170,14 @@ TEST(Counts, DataBeyondARecordsCountsIsPassedOverToItsEnd) {
 }
 
 TEST(Records, UnknownRecordsInAMeshAreSkippedWholeAndReported) {
-  QuietParse parse = ParseTextQuietly(
-      "Mesh { " + kTriangle +
-      " PMInfo { 1; PMAttributeRange { 1; 2; } 3; }\n"
-      " VertexDuplicationIndices { 3; 3; 0, 1, 2; }\n"
-      " MeshMaterialList { 1; 1; 0;; Material { 1;1;1;1;; 5; 0;0;0;; 0;0;0;;\n"
-      "  EffectInstance { \"fx.fx\"; EffectParamString { \"a\"; \"b\"; } }\n"
-      "  TextureFilename { \"t.png\"; } } }\n"
-      " MeshTextureCoords { 3; 0;0;, 1;0;, 0;1;; } }\n");
+  QuietParse parse =
+      ParseTextQuietly("Mesh { " + kTriangle +
+                       " PMInfo { 1; PMAttributeRange { 1; 2; } 3; }\n"
+                       " VertexDuplicationIndices { 3; 3; 0, 1, 2; }\n"
+                       " MeshMaterialList { 1; 1; 0;; Material { 1;1;1;1;; 5; 0;0;0;; 0;0;0;;\n"
+                       "  EffectInstance { \"fx.fx\"; EffectParamString { \"a\"; \"b\"; } }\n"
+                       "  TextureFilename { \"t.png\"; } } }\n"
+                       " MeshTextureCoords { 3; 0;0;, 1;0;, 0;1;; } }\n");
   ASSERT_EQ(parse.Meshes().size(), 1u);
   const XMesh& mesh = parse.Meshes()[0];
   EXPECT_TRUE(mesh.flags & HasTexCoords);
@@ -176,9 +189,10 @@ TEST(Records, UnknownRecordsInAMeshAreSkippedWholeAndReported) {
 }
 
 TEST(Records, SurplusMaterialRecordsAreReported) {
-  QuietParse parse = ParseTextQuietly("Mesh { " + kTriangle +
-                                      " MeshMaterialList { 1; 1; 0;; Material a { 1;1;1;1;; 5; 0;0;0;; 0;0;0;; }\n"
-                                      "  Material b { 1;1;1;1;; 5; 0;0;0;; 0;0;0;; } } }\n");
+  QuietParse parse =
+      ParseTextQuietly("Mesh { " + kTriangle +
+                       " MeshMaterialList { 1; 1; 0;; Material a { 1;1;1;1;; 5; 0;0;0;; 0;0;0;; }\n"
+                       "  Material b { 1;1;1;1;; 5; 0;0;0;; 0;0;0;; } } }\n");
   EXPECT_EQ(parse.Meshes().at(0).materials.size(), 1u);
   EXPECT_NE(Only(parse, ParseWarningKind::RecordSkipped).first.find(L"beyond the 1 materials declared"),
             std::wstring::npos);

@@ -83,15 +83,18 @@ TEST(XFileInfo, WarningsOfTheReaderAreListedAndPrintedOnce) {
   ToolRun damaged = RunInspector(Model("malformed_skinweights_oob.x"));
   ASSERT_EQ(damaged.exitCode, 0);
   const std::string message =
-      "a skin weight names no vertex (1000000, of 24 vertices, in the SkinWeights record \\\"Cube\\\" opened at "
+      "a skin weight names no vertex (1000000, of 24 vertices, in the SkinWeights record \\\"Cube\\\" opened "
+      "at "
       "line 218); it is passed over";
-  EXPECT_TRUE(Has(damaged.output, "\"warnings\":[{\"kind\":\"skin-index-out-of-range\",\"count\":1,\"message\":\"" +
-                                      message + "\"}]}"))
+  EXPECT_TRUE(Has(
+      damaged.output,
+      "\"warnings\":[{\"kind\":\"skin-index-out-of-range\",\"count\":1,\"message\":\"" + message + "\"}]}"))
       << damaged.output.substr(damaged.output.size() - 300);
   ToolRun said = RunInspector(Model("malformed_skinweights_oob.x"), true);
-  EXPECT_EQ(said.output, "model file \"" + Model("malformed_skinweights_oob.x") +
-                             "\": a skin weight names no vertex (1000000, of 24 vertices, in the SkinWeights record "
-                             "\"Cube\" opened at line 218); it is passed over\n");
+  EXPECT_EQ(said.output,
+            "model file \"" + Model("malformed_skinweights_oob.x") +
+                "\": a skin weight names no vertex (1000000, of 24 vertices, in the SkinWeights record "
+                "\"Cube\" opened at line 218); it is passed over\n");
 }
 
 TEST(XFileInfo, ACutFileIsReadAndSaysWhereItEnded) {
@@ -111,7 +114,8 @@ TEST(XFileInfo, ACutFileIsReadAndSaysWhereItEnded) {
 TEST(XFileInfo, AFolderIsNoModelFile) {
   ToolRun run = RunInspector(std::string(XVIEW_TEST_DATA) + "/models", true);
   EXPECT_EQ(run.exitCode, 1);
-  EXPECT_EQ(run.output, "model file \"" + std::string(XVIEW_TEST_DATA) + "/models\": is a folder, not a model file\n");
+  EXPECT_EQ(run.output,
+            "model file \"" + std::string(XVIEW_TEST_DATA) + "/models\": is a folder, not a model file\n");
 }
 
 TEST(XFileInfo, BadArgumentsShowUsage) {
@@ -146,9 +150,10 @@ TEST(XFileInfo, PoseGivesCombinedFrameMatricesAndPalettesAtATick) {
   ASSERT_EQ(bind.exitCode, 0);
   // In the bind pose B's palette matrix is the identity; a bone whose frame
   // the file lacks keeps its vertices in the bind pose.
-  EXPECT_EQ(bind.output,
-            "{\"frameMatrices\":{\"A\":[1,0,0,0,0,1,0,0,0,0,1,0,1,0,0,1],\"B\":[1,0,0,0,0,1,0,0,0,0,1,0,1,2,0,1]},"
-            "\"palettes\":[[[1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1],[1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1]]]}\n");
+  EXPECT_EQ(
+      bind.output,
+      "{\"frameMatrices\":{\"A\":[1,0,0,0,0,1,0,0,0,0,1,0,1,0,0,1],\"B\":[1,0,0,0,0,1,0,0,0,0,1,0,1,2,0,1]},"
+      "\"palettes\":[[[1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1],[1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1]]]}\n");
   ToolRun walked = RunInspector("--pose 0 5 " + file);
   EXPECT_TRUE(Has(walked.output, "\"B\":[1,0,0,0,0,1,0,0,0,0,1,0,6,2,0,1]")) << walked.output;
   EXPECT_TRUE(Has(walked.output, "\"palettes\":[[[1,0,0,0,0,1,0,0,0,0,1,0,5,0,0,1],")) << walked.output;
