@@ -112,11 +112,6 @@ void ReadClosingBrace() {
   } while (ReadToken());
 }
 
-void SkipToClosingBrace() {
-  while (ReadToken())
-    if (TokenIsCloseBrace()) return;
-}
-
 void SkipNestedRecord() {
   std::size_t depth = 1;
   while (ReadToken()) {

@@ -88,9 +88,6 @@ void ReadMatrix(D3DXMATRIX& matrix);
 // and reported.
 void ReadClosingBrace();
 
-// Skips tokens up to and including the next "}", counting no nesting.
-void SkipToClosingBrace();
-
 // Skips the rest of a record whose "{" was just read, up to its matching "}".
 void SkipNestedRecord();
 
