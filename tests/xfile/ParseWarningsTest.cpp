@@ -23,6 +23,13 @@ const ParseWarning& Only(const QuietParse& parse, ParseWarningKind kind) {
   return none;
 }
 
+// The one mesh a parse gave, or an empty one (and a failure) when it gave another number.
+const XMesh& OneMesh(const QuietParse& parse) {
+  static const XMesh none;
+  EXPECT_EQ(parse.Meshes().size(), 1u) << parse.standardError;
+  return parse.Meshes().size() == 1 ? parse.Meshes()[0] : none;
+}
+
 TEST(FileEnds, ACutFileSaysWhereItEndedAndWhichRecordWasOpen) {
   ModelFile file(kHeader + "Mesh body {\n" + kTriangle + " MeshNormals {\n  1;\n  0;0;1");
   QuietParse parse = ParseQuietly(file.WidePath());
@@ -33,8 +40,7 @@ TEST(FileEnds, ACutFileSaysWhereItEndedAndWhichRecordWasOpen) {
       L"the file ends at line 6, inside the MeshNormals record opened at line 4; what was read is kept");
   EXPECT_EQ(parse.standardError,
             "model file \"" + file.Path() + "\": " + Narrow(parse.warnings[0].message) + "\n");
-  ASSERT_EQ(parse.Meshes().size(), 1u);
-  EXPECT_EQ(parse.Meshes()[0].faces.size(), 1u);  // what was read is kept
+  EXPECT_EQ(OneMesh(parse).faces.size(), 1u);  // what was read is kept
 }
 
 TEST(FileEnds, ACutBetweenRecordsNamesTheEnclosingOne) {
@@ -103,8 +109,7 @@ TEST(Polygons, ACornerOutsideTheVertexListTakesOutOnlyTheFanTrianglesThatUseIt) 
   QuietParse parse = ParseTextQuietly(
       "Mesh { 5; 0;0;0;, 1;0;0;, 1;1;0;, 0;1;0;, 0;2;0;;\n"
       " 2; 6;0,1,2,3,9,4;, 4;9,1,2,3;; }\n");
-  ASSERT_EQ(parse.Meshes().size(), 1u);
-  const XMesh& mesh = parse.Meshes()[0];
+  const XMesh& mesh = OneMesh(parse);
   ASSERT_EQ(mesh.faces.size(), 2u);
   EXPECT_EQ(mesh.faces[0].corners, (std::vector<std::int32_t>{0, 1, 2}));
   EXPECT_EQ(mesh.faces[1].corners, (std::vector<std::int32_t>{0, 2, 3}));
@@ -115,8 +120,7 @@ TEST(Counts, AMaterialListKeepsItsDeclaredCountBeyondItsRecords) {
   QuietParse parse = ParseTextQuietly(
       "Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 2; 3;0,1,2;, 3;0,2,1;;\n"
       " MeshMaterialList { 3; 2; 0, 2;; Material red { 1;0;0;1;; 5; 0;0;0;; 0;0;0;; } } }");
-  ASSERT_EQ(parse.Meshes().size(), 1u);
-  const XMesh& mesh = parse.Meshes()[0];
+  const XMesh& mesh = OneMesh(parse);
   ASSERT_EQ(mesh.materials.size(), 3u);
   EXPECT_EQ(mesh.materials[0].name, L"red");
   EXPECT_EQ(mesh.materials[2].diffuse.r, 1.0f);  // the default material: opaque white
@@ -178,8 +182,7 @@ TEST(Records, UnknownRecordsInAMeshAreSkippedWholeAndReported) {
                        "  EffectInstance { \"fx.fx\"; EffectParamString { \"a\"; \"b\"; } }\n"
                        "  TextureFilename { \"t.png\"; } } }\n"
                        " MeshTextureCoords { 3; 0;0;, 1;0;, 0;1;; } }\n");
-  ASSERT_EQ(parse.Meshes().size(), 1u);
-  const XMesh& mesh = parse.Meshes()[0];
+  const XMesh& mesh = OneMesh(parse);
   EXPECT_TRUE(mesh.flags & HasTexCoords);
   EXPECT_NE(mesh.materials.at(0).textureFiles[0].find(L"t.png"), std::wstring::npos);
   const ParseWarning& skipped = Only(parse, ParseWarningKind::RecordSkipped);
