@@ -36,9 +36,7 @@ void AppendEscaped(std::wstring& out, std::wstring_view text) {
 }
 
 void WriteLine(std::wstring_view path, std::string_view reason) {
-  std::wstring shownPath;
-  AppendEscaped(shownPath, path);
-  std::string line = "model file \"" + ToUtf8(shownPath);
+  std::string line = "model file \"" + ToUtf8(Escaped(path));
   line += "\": ";
   line += reason;
   line += '\n';
@@ -53,6 +51,12 @@ void ReportParseFailure(std::wstring_view path, const char* reason) { WriteLine(
 
 void ReportParseWarning(std::wstring_view path, std::wstring_view message) {
   ReportParseFailure(path, message);
+}
+
+std::wstring Escaped(std::wstring_view text) {
+  std::wstring shown;
+  AppendEscaped(shown, text);
+  return shown;
 }
 
 std::wstring ShownName(std::wstring_view name) {

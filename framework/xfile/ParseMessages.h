@@ -15,8 +15,12 @@ void ReportParseFailure(std::wstring_view path, std::wstring_view reason);
 void ReportParseFailure(std::wstring_view path, const char* reason);
 void ReportParseWarning(std::wstring_view path, std::wstring_view message);
 
-// A word or name from a file as a message shows it: in double quotes, control
-// characters escaped ("\n", "\x1b"), at most 40 characters and then "...".
+// Text for a message with its control characters escaped ("\n", "\x1b"), so
+// that it stays on its line and cannot drive the terminal.
+std::wstring Escaped(std::wstring_view text);
+
+// A word or name from a file as a message shows it: in double quotes, escaped,
+// at most 40 characters and then "...".
 std::wstring ShownName(std::wstring_view name);
 
 XFILE_SHAPE_END
