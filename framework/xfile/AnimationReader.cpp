@@ -1,5 +1,6 @@
 #include "xfile/AnimationReader.h"
 
+#include "xfile/ParseWarnings.h"
 #include "xfile/RecordReading.h"
 
 XFILE_SHAPE_BEGIN
@@ -50,15 +51,21 @@ void ReadKey(XAnimation& animation, std::int32_t type, std::uint32_t tick) {
 }  // namespace
 
 bool ReadAnimationSet(XAnimationSet& set) {
+  RecordScope scope(L"AnimationSet");
   ReadToken();
   while (!TokenIsOpenBrace() && !AtEndOfModel()) {
     set.name = g_Token;
+    scope.Name(set.name);
     ReadToken();
   }
   g_MaxKeyTime = 0;
   ReadToken();
   while (!TokenIsCloseBrace() && !AtEndOfModel()) {
-    if (TokenIs(L"Animation")) ReadAnimation(set.animations.emplace_back());
+    if (TokenIs(L"Animation")) {
+      ReadAnimation(set.animations.emplace_back());
+    } else if (TokenIsOpenBrace()) {
+      SkipRecord(true);
+    }
     ReadToken();
   }
   set.lastKeyTime = g_MaxKeyTime;
@@ -66,45 +73,55 @@ bool ReadAnimationSet(XAnimationSet& set) {
 }
 
 bool ReadAnimation(XAnimation& animation) {
+  RecordScope scope(L"Animation");
   ReadToken();
   if (!TokenIsOpenBrace()) ReadToken();  // the animation's own name is not kept
   ReadToken();
+  // A "{" that follows a word opens that word's record; any other "{" is a
+  // reference to the animated frame.
+  bool afterWord = false;
   while (!TokenIsCloseBrace() && !AtEndOfModel()) {
-    if (TokenIsOpenBrace()) {  // a reference to the animated frame
+    bool word = false;
+    if (TokenIsOpenBrace() && !afterWord) {
       ReadToken();
-      animation.frameName = g_Token;
-      ReadToken();
+      if (!TokenIsCloseBrace()) {  // "{ }" names no frame
+        animation.frameName = g_Token;
+        ReadClosingBrace();
+      }
+    } else if (TokenIsOpenBrace()) {
+      SkipRecord(true);
     } else if (TokenIs(L"AnimationKey")) {
       ReadAnimationKey(animation);
     } else if (TokenIs(L"AnimationOptions")) {
-      ReadOpeningBrace();
-      SkipNestedRecord();
+      SkipRecord(false);
+    } else {
+      word = true;
     }
+    afterWord = word;
     ReadToken();
   }
   return true;
 }
 
 bool ReadAnimationKey(XAnimation& animation) {
+  RecordScope scope(L"AnimationKey");
   ReadOpeningBrace();
   std::int32_t type = ReadInt();
   std::int32_t count = ReadInt();
   bool known = type == RotationKey || type == ScaleKey || type == PositionKey || type == MatrixKey;
   if (!known) {  // a key type the reader does not know is passed over whole
+    Warn(ParseWarningKind::RecordSkipped, [&] { return L"key type " + std::to_wstring(type); });
     SkipNestedRecord();
     return true;
   }
-  if (count <= 0) {
-    ReadToken();
-    return true;
-  }
-  for (std::int32_t i = 0; i < count && !AtEndOfModel(); ++i) {
-    std::int32_t time = ReadInt();
+  const std::uint32_t keys = count > 0 ? static_cast<std::uint32_t>(count) : 0;
+  for (std::uint32_t i = 0; NextItem(i, keys, L"keys"); ++i) {
+    std::int32_t time = TokenInt();
     if (time > g_MaxKeyTime) g_MaxKeyTime = time;
-    ReadToken();  // the key's number of values
+    ReadInt();  // the key's number of values, not used
     ReadKey(animation, type, static_cast<std::uint32_t>(time));
   }
-  ReadToken();
+  ReadClosingBrace();
   return true;
 }
 

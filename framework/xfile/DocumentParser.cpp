@@ -1,14 +1,18 @@
 #include "xfile/DocumentParser.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <unordered_map>
 #include <vector>
 
+#include "platform/TextConversion.h"
 #include "xfile/AnimationReader.h"
 #include "xfile/MaterialReader.h"
 #include "xfile/MeshReader.h"
 #include "xfile/ParseMessages.h"
+#include "xfile/ParseWarnings.h"
 #include "xfile/RecordReading.h"
 #include "xfile/TokenReader.h"
 
@@ -35,23 +39,37 @@ std::uint64_t SizeOf(FILE* file) {
   return size < 0 ? UINT64_MAX : static_cast<std::uint64_t>(size);
 }
 
-// A word of the file for a message: printable ASCII only, and not too long.
-std::wstring Quoted(const std::wstring& word) {
-  std::wstring shown;
-  for (wchar_t c : word.substr(0, 24)) shown += c >= 0x20 && c < 0x7F ? c : L'?';
-  return L"\"" + shown + (word.size() > 24 ? L"...\"" : L"\"");
+// Whether `path` names a folder. Only asked once a file has failed to open
+// or to give a header, so it costs a good file nothing. A backslash separates
+// like a slash, as everywhere in a Windows path.
+bool IsFolder(std::wstring path) {
+  std::replace(path.begin(), path.end(), L'\\', L'/');
+  std::string utf8 = ToUtf8(path);
+  std::error_code error;
+  return std::filesystem::is_directory(std::filesystem::path(std::u8string(utf8.begin(), utf8.end())), error);
 }
 
+constexpr char kFolderReason[] = "is a folder, not a model file";
+
+// The shortest Mesh record, "Mesh{0;0;}".
+constexpr std::size_t kMinimumMeshBytes = 10;
+
 // "xof", then the format version and "txt" in one word, then the float size.
-bool ReadHeader(const std::wstring& path) {
+bool ReadHeader(const std::wstring& path, std::uint64_t size) {
   ReadToken();
   if (g_Token != L"xof") {
-    ReportParseFailure(path, L"not an X file (it does not begin with \"xof\")");
+    if (AtEndOfModel() && g_Token.empty() && IsFolder(path)) {
+      ReportParseFailure(path, kFolderReason);
+    } else if (size == 0) {
+      ReportParseFailure(path, "is empty, not an X file");
+    } else {
+      ReportParseFailure(path, L"not an X file (it does not begin with \"xof\")");
+    }
     return false;
   }
   ReadToken();
   if (g_Token.size() < 4 || g_Token.compare(4, std::wstring::npos, L"txt") != 0) {
-    ReportParseFailure(path, L"not an X file in the text format (format " + Quoted(g_Token) + L")");
+    ReportParseFailure(path, L"not an X file in the text format (format " + ShownName(g_Token) + L")");
     return false;
   }
   ReadToken();
@@ -65,23 +83,46 @@ void ReadTopLevelMaterial() {
   RememberNamedMaterial(material);
 }
 
+// Records the top level knows and has no use for, skipped whole.
+bool IsSkippedTopLevelRecord() {
+  return TokenIs(L"template") || TokenIs(L"Header")
+#if defined(XVIEW_REDUCED_MODEL)
+         || TokenIs(L"AnimTicksPerSecond") || TokenIs(L"AnimationSet")
+#endif
+      ;
+}
+
+// A block at the top level that no keyword of the reader opens: its braces
+// must not close a frame. `word` is the word before it, if any. Exporters
+// put their notes there (KeyValuePair, ObjectMatrixComment); skipping them
+// loses nothing a viewer shows, so it is no warning.
+void SkipUnknownBlock(const std::wstring& word) { SkipBlock(word, TokenLine(), false); }
+
 #if !defined(XVIEW_REDUCED_MODEL)
 
 // The frames whose blocks enclose the reader's position, innermost last. A
 // frame whose block is open cannot be re-declared as its own descendant.
 class FrameNesting {
  public:
+  // Frames still open when the top level ends were cut by the end of the file.
+  ~FrameNesting() {
+    if (!open_.empty()) NoteEndOfFile();
+    while (!open_.empty()) Leave();
+  }
+
   XFrame* Current() const { return open_.empty() ? nullptr : open_.back(); }
 
-  void Enter(XFrame& frame) {
+  void Enter(XFrame& frame, std::uint32_t line) {
     if (openCount_[&frame]++ == 0) frame.parent = Current();
     open_.push_back(&frame);
+    OpenRecord(L"Frame", frame.name, line);
   }
 
   void Leave() {
     if (open_.empty()) return;
     --openCount_[open_.back()];
     open_.pop_back();
+    CloseRecord();
   }
 
  private:
@@ -90,6 +131,7 @@ class FrameNesting {
 };
 
 void ReadFrame(XFileScene& scene, FrameNesting& nesting, bool& tokenPending) {
+  const std::uint32_t line = TokenLine();
   ReadToken();
   std::wstring name;
   if (!TokenIsOpenBrace()) {
@@ -98,7 +140,7 @@ void ReadFrame(XFileScene& scene, FrameNesting& nesting, bool& tokenPending) {
   }
   XFrame& frame = scene.frames[name];
   frame.name = name;
-  nesting.Enter(frame);
+  nesting.Enter(frame, line);
   // The first member is the transform when the frame has one; anything else
   // is read at the top level as it stands.
   bool more = ReadToken();
@@ -109,21 +151,28 @@ void ReadFrame(XFileScene& scene, FrameNesting& nesting, bool& tokenPending) {
   }
 }
 
+void ReadTicksPerSecond(XFileScene& scene) {
+  RecordScope scope(L"AnimTicksPerSecond");
+  ReadOpeningBrace();
+  scene.ticksPerSecond = ReadInt();
+  ReadClosingBrace();
+}
+
 void ParseBody(XFileScene& scene) {
   scene.ticksPerSecond = 60;
   FrameNesting nesting;
   bool tokenPending = false;
+  std::wstring unknownWord;
   while (tokenPending || ReadToken()) {
     tokenPending = false;
-    if (TokenIs(L"template") || TokenIs(L"Header")) {
-      SkipToClosingBrace();
+    if (IsSkippedTopLevelRecord()) {
+      SkipRecord(false);
     } else if (TokenIs(L"AnimTicksPerSecond")) {
-      ReadOpeningBrace();
-      scene.ticksPerSecond = ReadInt();
-      ReadToken();
+      ReadTicksPerSecond(scene);
     } else if (TokenIs(L"AnimationSet")) {
       ReadAnimationSet(scene.animationSets.emplace_back());
     } else if (TokenIs(L"Mesh")) {
+      MakeRoomForRecord(scene.meshes, kMinimumMeshBytes);
       XMesh& mesh = scene.meshes.emplace_back();
       ReadMesh(mesh);
       mesh.frame = nesting.Current();
@@ -134,37 +183,78 @@ void ParseBody(XFileScene& scene) {
     } else if (TokenIsCloseBrace()) {
       nesting.Leave();
     } else if (TokenIsOpenBrace()) {
-      // A record the reader does not know: its braces must not close a frame.
-      SkipNestedRecord();
+      SkipUnknownBlock(unknownWord);
+    } else {
+      unknownWord = g_Token;
+      continue;
     }
+    unknownWord.clear();
   }
 }
 
 #else
 
+// The reduced shape keeps no frames, but follows their blocks, so that the
+// end of the file can say which one it cut.
+class FrameNesting {
+ public:
+  ~FrameNesting() {
+    if (open_ > 0) NoteEndOfFile();
+    while (open_ > 0) Leave();
+  }
+
+  void Enter(const std::wstring& name, std::uint32_t line) {
+    ++open_;
+    OpenRecord(L"Frame", name, line);
+  }
+
+  void Leave() {
+    if (open_ == 0) return;
+    --open_;
+    CloseRecord();
+  }
+
+ private:
+  std::size_t open_ = 0;
+};
+
 void ParseBody(std::vector<XMesh>& meshes) {
+  FrameNesting nesting;
   bool tokenPending = false;
+  std::wstring unknownWord;
   while (tokenPending || ReadToken()) {
     tokenPending = false;
-    if (TokenIs(L"template") || TokenIs(L"Header") || TokenIs(L"AnimTicksPerSecond") ||
-        TokenIs(L"AnimationSet")) {
-      SkipToClosingBrace();
+    if (IsSkippedTopLevelRecord()) {
+      SkipRecord(false);
     } else if (TokenIs(L"Mesh")) {
+      MakeRoomForRecord(meshes, kMinimumMeshBytes);
       ReadMesh(meshes.emplace_back());
     } else if (TokenIs(L"Frame")) {
+      const std::uint32_t line = TokenLine();
       ReadToken();
-      if (!TokenIsOpenBrace()) ReadToken();
+      std::wstring name;
+      if (!TokenIsOpenBrace()) {
+        name = g_Token;
+        ReadToken();
+      }
+      nesting.Enter(name, line);
       bool more = ReadToken();
       if (TokenIs(L"FrameTransformMatrix")) {
-        SkipToClosingBrace();
+        SkipRecord(false);
       } else {
         tokenPending = more;
       }
     } else if (TokenIs(L"Material")) {
       ReadTopLevelMaterial();
+    } else if (TokenIsCloseBrace()) {
+      nesting.Leave();
     } else if (TokenIsOpenBrace()) {
-      SkipNestedRecord();
+      SkipUnknownBlock(unknownWord);
+    } else {
+      unknownWord = g_Token;
+      continue;
     }
+    unknownWord.clear();
   }
 }
 
@@ -173,9 +263,10 @@ void ParseBody(std::vector<XMesh>& meshes) {
 }  // namespace
 
 bool ReadFrameTransformMatrix(D3DXMATRIX& transform) {
+  RecordScope scope(L"FrameTransformMatrix");
   ReadOpeningBrace();
   ReadMatrix(transform);
-  ReadToken();
+  ReadClosingBrace();
   return true;
 }
 
@@ -183,9 +274,13 @@ bool ParseXFile(const std::wstring& path, XModelContent& content) {
   errno = 0;
   FILE* file = _wfopen(path.c_str(), L"r");
   if (!file) {
-    std::string reason = "cannot be opened";
-    if (errno) reason = reason + " (" + std::strerror(errno) + ")";
-    ReportParseFailure(path, reason.c_str());
+    if (IsFolder(path)) {
+      ReportParseFailure(path, kFolderReason);
+    } else {
+      std::string reason = "cannot be opened";
+      if (errno) reason = reason + " (" + std::strerror(errno) + ")";
+      ReportParseFailure(path, reason.c_str());
+    }
     return false;
   }
   std::uint64_t size = SizeOf(file);
@@ -194,9 +289,14 @@ bool ParseXFile(const std::wstring& path, XModelContent& content) {
   SetModelSize(size);
   g_ModelDirectory = DirectoryOf(path);
   ForgetNamedMaterials();
+  BeginParseWarnings();
+  ResetDeclaredAllowance();
 
-  bool accepted = ReadHeader(path);
-  if (accepted) ParseBody(content);
+  bool accepted = ReadHeader(path, size);
+  if (accepted) {
+    ParseBody(content);
+    EndParseWarnings(path);
+  }
 
   if (echo) std::fflush(stdout);
   std::fclose(file);

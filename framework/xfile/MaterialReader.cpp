@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "xfile/ParseWarnings.h"
 #include "xfile/RecordReading.h"
 
 XFILE_SHAPE_BEGIN
@@ -36,46 +37,54 @@ const XMaterial* FindNamedMaterial(const std::wstring& name) {
 }
 
 void ReadMaterialList(XMesh& mesh) {
+  RecordScope scope(L"MeshMaterialList");
   ReadOpeningBrace();
-  // A material reference needs at least three characters ("{a}").
-  std::uint32_t materialCount = ReadCount();
-  mesh.materials.resize(Affordable(materialCount, 3));
+  std::uint32_t declared = ReadCount();
 
   // One index per face as the record counts them; faces the record does not
   // reach keep material 0, indices for faces the mesh does not have are passed over.
   std::uint32_t indexCount = ReadCount();
-  for (std::uint32_t i = 0; i < indexCount && !AtEndOfModel(); ++i) {
-    std::int32_t material = ReadInt();
+  CheckListCount(indexCount, mesh.faces.size(), L"face material indices", L"faces");
+  for (std::uint32_t i = 0; NextItem(i, indexCount, L"face material indices"); ++i) {
+    std::int32_t material = TokenInt();
     if (i < mesh.faces.size()) mesh.faces[i].material = material;
   }
 
-  std::size_t nextUnfilled = 0;
-  XMaterial surplus;  // Material records beyond the count are read and dropped
+  // The list grows with the records that fill it; what the count declares
+  // beyond them is made of default materials at the end.
+  mesh.materials.clear();
   ReadToken();
   while (!TokenIsCloseBrace() && !AtEndOfModel()) {
-    if (TokenIs(L"Material")) {
-      XMaterial& target = nextUnfilled < mesh.materials.size() ? mesh.materials[nextUnfilled++] : surplus;
-      target.diffuse = XColorRGBA{};
-      target.emissive = XColorRGBA{};
-      target.specular = XColorRGB{};
-      target.power = 0;
-      ReadMaterial(target);
-      RememberNamedMaterial(target);
-    } else if (TokenIsOpenBrace()) {
-      std::wstring name = ReadMaterialReference();
-      if (nextUnfilled < mesh.materials.size()) {
-        if (const XMaterial* named = FindNamedMaterial(name)) mesh.materials[nextUnfilled] = *named;
-        ++nextUnfilled;
+    bool record = TokenIs(L"Material");
+    if (record || TokenIsOpenBrace()) {
+      if (mesh.materials.size() >= declared) {
+        Warn(ParseWarningKind::RecordSkipped, [&] {
+          return std::wstring(record ? L"Material" : L"a material reference") + L" at line " +
+                 std::to_wstring(TokenLine()) + L", beyond the " + std::to_wstring(declared) +
+                 L" materials declared";
+        });
       }
+      XMaterial material;
+      if (record) {
+        material.diffuse = XColorRGBA{};
+        ReadMaterial(material);
+        RememberNamedMaterial(material);
+      } else if (const XMaterial* named = FindNamedMaterial(ReadMaterialReference())) {
+        material = *named;
+      }
+      if (mesh.materials.size() < declared) mesh.materials.push_back(std::move(material));
     }
     ReadToken();
   }
+  mesh.materials.resize(KeepDeclared(declared, mesh.materials.size(), L"materials"));
 }
 
 void ReadMaterial(XMaterial& material) {
+  RecordScope scope(L"Material");
   ReadToken();
   if (!TokenIsOpenBrace()) {
     material.name = g_Token;
+    scope.Name(material.name);
     ReadToken();
   }
   material.diffuse.r = ReadFloat();
@@ -90,14 +99,21 @@ void ReadMaterial(XMaterial& material) {
   material.emissive.g = ReadFloat();
   material.emissive.b = ReadFloat();
   material.emissive.a = 0;
+  // Members up to the material's "}": texture file names, and records such
+  // as EffectInstance that the programs have no use for.
   ReadToken();
-  if (TokenIs(L"TextureFilename")) {
-    ReadTextureFilename(material);
+  while (!TokenIsCloseBrace() && !AtEndOfModel()) {
+    if (TokenIs(L"TextureFilename")) {
+      ReadTextureFilename(material);
+    } else {
+      SkipRecord(!TokenIs(L"EffectInstance"));
+    }
     ReadToken();
   }
 }
 
 void ReadTextureFilename(XMaterial& material) {
+  RecordScope scope(L"TextureFilename");
   ReadOpeningBrace();
   ReadToken();
   while (!TokenIsCloseBrace() && !(AtEndOfModel() && g_Token.empty())) {

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "xfile/ParseWarnings.h"
+#include "xfile/RecordReading.h"
+
 XFILE_SHAPE_BEGIN
 
 namespace {
@@ -21,8 +24,20 @@ bool IsFinite(const D3DXVECTOR3& v) { return std::isfinite(v.x) && std::isfinite
 
 bool CornersInRange(const XFace& face, std::size_t vertexCount) {
   for (std::int32_t corner : face.corners)
-    if (corner < 0 || static_cast<std::size_t>(corner) >= vertexCount) return false;
+    if (!IndexIn(corner, vertexCount)) return false;
   return true;
+}
+
+// Reports the corners of a face that name no vertex; true when it has any.
+bool ReportBadCorners(const XFace& face, std::size_t vertexCount) {
+  bool any = false;
+  for (std::int32_t corner : face.corners) {
+    if (IndexIn(corner, vertexCount)) continue;
+    any = true;
+    Warn(ParseWarningKind::CornerOutOfRange,
+         [&] { return std::to_wstring(corner) + L", of " + std::to_wstring(vertexCount) + L" vertices"; });
+  }
+  return any;
 }
 
 }  // namespace
@@ -41,14 +56,27 @@ void Triangulate(XMesh& mesh) {
   result.reserve(triangles);
   for (XFace& face : mesh.faces) {
     const std::size_t corners = face.corners.size();
-    if (corners < 3 || !CornersInRange(face, vertexCount)) continue;
+    if (corners < 3) {
+      Warn(ParseWarningKind::FaceTooSmall, [&] { return std::to_wstring(corners) + L" corners"; });
+      continue;
+    }
+    const bool damaged = ReportBadCorners(face, vertexCount);
     // The fan's first triangle is the polygon's first three corners: it keeps
-    // the polygon's own list, so a quad costs one new list, not two.
+    // the polygon's own list, so a quad costs one new list, not two. A corner
+    // that names no vertex takes out the fan triangles that use it, no more.
     const std::vector<std::int32_t>& c = face.corners;
+    auto usable = [&](std::size_t k) {
+      return !damaged ||
+             (IndexIn(c[0], vertexCount) && IndexIn(c[k], vertexCount) && IndexIn(c[k + 1], vertexCount));
+    };
+    const std::size_t first = result.size();
+    const bool keepFirst = usable(1);
     for (std::size_t k = 2; k + 1 < corners; ++k)
-      result.push_back(XFace{face.material, {c[0], c[k], c[k + 1]}});
-    face.corners.resize(3);
-    result.insert(result.end() - static_cast<std::ptrdiff_t>(corners - 3), std::move(face));
+      if (usable(k)) result.push_back(XFace{face.material, {c[0], c[k], c[k + 1]}});
+    if (keepFirst) {
+      face.corners.resize(3);
+      result.insert(result.begin() + static_cast<std::ptrdiff_t>(first), std::move(face));
+    }
   }
   mesh.faces = std::move(result);
 }

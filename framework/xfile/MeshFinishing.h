@@ -7,8 +7,9 @@
 XFILE_SHAPE_BEGIN
 
 // Replaces the faces by triangles: a polygon becomes a fan around its first
-// corner; a face with fewer than three corners, or with a corner outside the
-// vertex list, yields nothing.
+// corner. A face with fewer than three corners yields nothing; a corner
+// outside the vertex list takes out the fan triangles that use it. Both are
+// reported as warnings of the parse.
 void Triangulate(XMesh& mesh);
 
 // Area-weighted vertex normals: the unnormalised face normal of every

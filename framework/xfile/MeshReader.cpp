@@ -2,6 +2,7 @@
 
 #include "xfile/MaterialReader.h"
 #include "xfile/MeshFinishing.h"
+#include "xfile/ParseWarnings.h"
 #include "xfile/RecordReading.h"
 #include "xfile/SkinReader.h"
 
@@ -18,9 +19,9 @@ constexpr std::size_t kMinimumNumberBytes = 2;
 void ReadVertices(XMesh& mesh) {
   std::uint32_t count = ReadCount();
   mesh.vertices.reserve(Affordable(count, kMinimumVertexBytes));
-  for (std::uint32_t i = 0; i < count && !AtEndOfModel(); ++i) {
+  for (std::uint32_t i = 0; NextItem(i, count, L"vertices"); ++i) {
     XVertex& vertex = mesh.vertices.emplace_back();
-    vertex.position.x = ReadFloat();
+    vertex.position.x = TokenFloat();
     vertex.position.y = ReadFloat();
     vertex.position.z = ReadFloat();
   }
@@ -32,20 +33,34 @@ void ReadVertices(XMesh& mesh) {
 void ReadFaces(XMesh& mesh) {
   std::uint32_t count = ReadCount();
   mesh.faces.reserve(Affordable(count, kMinimumFaceBytes));
-  for (std::uint32_t i = 0; i < count && !AtEndOfModel(); ++i) {
+  for (std::uint32_t i = 0; NextItem(i, count, L"faces"); ++i) {
     XFace& face = mesh.faces.emplace_back();
-    std::uint32_t corners = ReadCount();
+    std::uint32_t corners = TokenCount();
     face.corners.reserve(Affordable(corners, kMinimumNumberBytes));
-    for (std::uint32_t k = 0; k < corners && !AtEndOfModel(); ++k) face.corners.push_back(ReadInt());
+    for (std::uint32_t k = 0; NextItem(k, corners, L"corners of a face"); ++k)
+      face.corners.push_back(TokenInt());
   }
+}
+
+// Sub-records that carry nothing the programs use; skipping them is no loss
+// worth a warning.
+bool IsUnusedMeshRecord() {
+  return TokenIs(L"VertexDuplicationIndices") || TokenIs(L"DeclData") || TokenIs(L"FVFData") ||
+         TokenIs(L"MeshFaceWraps")
+#if defined(XVIEW_REDUCED_MODEL)
+         || TokenIs(L"XSkinMeshHeader") || TokenIs(L"SkinWeights")
+#endif
+      ;
 }
 
 }  // namespace
 
 bool ReadMesh(XMesh& mesh) {
+  RecordScope scope(L"Mesh");
   ReadToken();
   if (!TokenIsOpenBrace()) {
     mesh.name = g_Token;
+    scope.Name(mesh.name);
     ReadToken();
   }
   mesh.flags = 0;
@@ -73,10 +88,10 @@ bool ReadMesh(XMesh& mesh) {
       ReadSkinWeights(mesh, skinWeightsRead++);
 #endif
     } else if (TokenIs(L"MeshVertexColors")) {
-      SkipToClosingBrace();
+      SkipRecord(false);
       mesh.flags |= HasColors;
     } else {
-      SkipToClosingBrace();
+      SkipRecord(!IsUnusedMeshRecord());
     }
     ReadToken();
   }
@@ -90,20 +105,28 @@ bool ReadMesh(XMesh& mesh) {
     mesh.flags |= HasTangents;
     ComputeTangents(mesh);
   }
-  // Without a material list every face uses material 0, a default material.
-  if (mesh.materials.empty()) mesh.materials.emplace_back();
+  // Without a material list every face uses material 0, a default material;
+  // a mesh without faces draws nothing and needs none.
+  if (mesh.materials.empty() && !mesh.faces.empty()) mesh.materials.emplace_back();
+  for (const XFace& face : mesh.faces)
+    if (!IndexIn(face.material, mesh.materials.size()))
+      Warn(ParseWarningKind::MaterialIndexOutOfRange, [&] {
+        return std::to_wstring(face.material) + L", of " + std::to_wstring(mesh.materials.size()) +
+               L" materials";
+      });
   BuildSubsets(mesh);
   return true;
 }
 
 void ReadMeshNormals(XMesh& mesh) {
+  RecordScope scope(L"MeshNormals");
   ReadOpeningBrace();
   std::uint32_t normalCount = ReadCount();
   std::vector<D3DXVECTOR3> normals;
   normals.reserve(Affordable(normalCount, kMinimumVertexBytes));
-  for (std::uint32_t i = 0; i < normalCount && !AtEndOfModel(); ++i) {
+  for (std::uint32_t i = 0; NextItem(i, normalCount, L"normals"); ++i) {
     D3DXVECTOR3 normal;
-    normal.x = ReadFloat();
+    normal.x = TokenFloat();
     normal.y = ReadFloat();
     normal.z = ReadFloat();
     normals.push_back(normal);
@@ -112,16 +135,23 @@ void ReadMeshNormals(XMesh& mesh) {
   // Each face's list gives, per corner, the normal of that corner's vertex.
   // The sums are added up as the lists are read, in face and corner order.
   std::uint32_t listCount = ReadCount();
+  CheckListCount(listCount, mesh.faces.size(), L"normal lists", L"faces");
   bool apply = normalCount != 0 && listCount != 0;
-  for (std::uint32_t f = 0; f < listCount && !AtEndOfModel(); ++f) {
-    std::uint32_t indexCount = ReadCount();
+  for (std::uint32_t f = 0; NextItem(f, listCount, L"normal lists"); ++f) {
+    std::uint32_t indexCount = TokenCount();
     const XFace* face = f < mesh.faces.size() ? &mesh.faces[f] : nullptr;
-    for (std::uint32_t k = 0; k < indexCount && !AtEndOfModel(); ++k) {
-      std::int32_t normalIndex = ReadInt();
-      if (!apply || !face || k >= face->corners.size()) continue;
+    for (std::uint32_t k = 0; NextItem(k, indexCount, L"normal indices"); ++k) {
+      std::int32_t normalIndex = TokenInt();
+      if (!face) continue;  // a list for a face the mesh does not have: reported above
+      if (!IndexIn(normalIndex, normals.size()) || k >= face->corners.size()) {
+        Warn(ParseWarningKind::NormalIndexOutOfRange, [&] {
+          return std::to_wstring(normalIndex) + L" for corner " + std::to_wstring(k) + L" of face " +
+                 std::to_wstring(f) + L", of " + std::to_wstring(normals.size()) + L" normals";
+        });
+        continue;
+      }
       std::int32_t corner = face->corners[k];
-      if (normalIndex < 0 || static_cast<std::size_t>(normalIndex) >= normals.size()) continue;
-      if (corner < 0 || static_cast<std::size_t>(corner) >= mesh.vertices.size()) continue;
+      if (!IndexIn(corner, mesh.vertices.size())) continue;  // Triangulate reports the corner
       D3DXVECTOR3& sum = mesh.vertices[corner].normal;
       const D3DXVECTOR3& add = normals[normalIndex];
       sum.x += add.x;
@@ -129,20 +159,22 @@ void ReadMeshNormals(XMesh& mesh) {
       sum.z += add.z;
     }
   }
-  ReadToken();
+  ReadClosingBrace();
   if (apply)
     for (XVertex& vertex : mesh.vertices) D3DXVec3Normalize(&vertex.normal, &vertex.normal);
 }
 
 void ReadTextureCoords(XMesh& mesh) {
+  RecordScope scope(L"MeshTextureCoords");
   ReadOpeningBrace();
   std::uint32_t count = ReadCount();
-  for (std::uint32_t i = 0; i < count && !AtEndOfModel(); ++i) {
-    float u = ReadFloat();
+  CheckListCount(count, mesh.vertices.size(), L"texture coordinates", L"vertices");
+  for (std::uint32_t i = 0; NextItem(i, count, L"texture coordinates"); ++i) {
+    float u = TokenFloat();
     float v = ReadFloat();
     if (i < mesh.vertices.size()) mesh.vertices[i].texCoord = D3DXVECTOR2(u, v);
   }
-  ReadToken();
+  ReadClosingBrace();
 }
 
 XFILE_SHAPE_END

@@ -7,6 +7,7 @@
 #include "render/Texture.h"
 #include "xfile/DocumentParser.h"
 #include "xfile/ModelRegistry.h"
+#include "xfile/ParseMessages.h"
 
 XFILE_SHAPE_BEGIN
 
@@ -57,9 +58,12 @@ void LoadModelTexture(IDirect3DDevice9* device, const std::wstring& modelFile, c
     result = LoadTextureFrom(device, name.c_str(), besideModel.c_str());
     if (SUCCEEDED(result)) return;
   }
-  std::string also = besideModel != name ? " (nor as \"" + ToUtf8(besideModel) + "\")" : "";
-  std::fprintf(stderr, "model file \"%s\": texture \"%s\" cannot be loaded: %s%s\n", ToUtf8(modelFile).c_str(),
-               ToUtf8(name).c_str(), Reason(result), also.c_str());
+  // The texture's name comes from the file: its control characters are escaped.
+  std::string also;
+  if (besideModel != name) also = " (nor as \"" + ToUtf8(Escaped(besideModel)) + "\")";
+  std::fprintf(stderr, "model file \"%s\": texture \"%s\" cannot be loaded: %s%s\n",
+               ToUtf8(Escaped(modelFile)).c_str(), ToUtf8(Escaped(name)).c_str(), Reason(result),
+               also.c_str());
 }
 
 }  // namespace

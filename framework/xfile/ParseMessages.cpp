@@ -1,36 +1,42 @@
 #include "xfile/ParseMessages.h"
 
+#include <cstdint>
 #include <cstdio>
+
+#include "platform/TextConversion.h"
 
 XFILE_SHAPE_BEGIN
 
 namespace {
 
-void AppendUtf8(std::string& out, std::wstring_view text) {
+constexpr std::size_t kMostShownCharacters = 40;
+
+bool IsControl(std::uint32_t c) { return c < 0x20 || (c >= 0x7F && c < 0xA0); }
+
+// Control characters as C escapes, so that a name cannot move the cursor,
+// clear the terminal or split a message over two lines.
+void AppendEscaped(std::wstring& out, std::wstring_view text) {
+  static const wchar_t kHex[] = L"0123456789abcdef";
   for (wchar_t wide : text) {
     auto c = static_cast<std::uint32_t>(wide);
-    if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;  // not a code point
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
+    if (!IsControl(c)) {
+      out += wide;
+    } else if (c == '\n') {
+      out += L"\\n";
+    } else if (c == '\r') {
+      out += L"\\r";
+    } else if (c == '\t') {
+      out += L"\\t";
     } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
+      out += L"\\x";
+      out += kHex[(c >> 4) & 0xF];
+      out += kHex[c & 0xF];
     }
   }
 }
 
 void WriteLine(std::wstring_view path, std::string_view reason) {
-  std::string line = "model file \"";
-  AppendUtf8(line, path);
+  std::string line = "model file \"" + ToUtf8(Escaped(path));
   line += "\": ";
   line += reason;
   line += '\n';
@@ -39,12 +45,25 @@ void WriteLine(std::wstring_view path, std::string_view reason) {
 
 }  // namespace
 
-void ReportParseFailure(std::wstring_view path, std::wstring_view reason) {
-  std::string narrow;
-  AppendUtf8(narrow, reason);
-  WriteLine(path, narrow);
-}
+void ReportParseFailure(std::wstring_view path, std::wstring_view reason) { WriteLine(path, ToUtf8(reason)); }
 
 void ReportParseFailure(std::wstring_view path, const char* reason) { WriteLine(path, reason); }
+
+void ReportParseWarning(std::wstring_view path, std::wstring_view message) {
+  ReportParseFailure(path, message);
+}
+
+std::wstring Escaped(std::wstring_view text) {
+  std::wstring shown;
+  AppendEscaped(shown, text);
+  return shown;
+}
+
+std::wstring ShownName(std::wstring_view name) {
+  std::wstring shown = L"\"";
+  AppendEscaped(shown, name.substr(0, kMostShownCharacters));
+  shown += name.size() > kMostShownCharacters ? L"...\"" : L"\"";
+  return shown;
+}
 
 XFILE_SHAPE_END

@@ -1,4 +1,6 @@
-// Why a model file was refused, on standard error.
+// What the reader tells about a model file on standard error: why it was
+// refused, and what it could not take as written. Every line begins with
+// `model file "NAME": `.
 #pragma once
 
 #include <string>
@@ -8,8 +10,17 @@
 
 XFILE_SHAPE_BEGIN
 
-// Writes one line "<path>: <reason>" to standard error, as UTF-8.
+// Writes one line "model file "<path>": <reason>" to standard error, as UTF-8.
 void ReportParseFailure(std::wstring_view path, std::wstring_view reason);
 void ReportParseFailure(std::wstring_view path, const char* reason);
+void ReportParseWarning(std::wstring_view path, std::wstring_view message);
+
+// Text for a message with its control characters escaped ("\n", "\x1b"), so
+// that it stays on its line and cannot drive the terminal.
+std::wstring Escaped(std::wstring_view text);
+
+// A word or name from a file as a message shows it: in double quotes, escaped,
+// at most 40 characters and then "...".
+std::wstring ShownName(std::wstring_view name);
 
 XFILE_SHAPE_END

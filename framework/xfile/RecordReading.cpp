@@ -2,27 +2,94 @@
 
 #include <algorithm>
 
+#include "xfile/ParseMessages.h"
+#include "xfile/ParseWarnings.h"
+
 XFILE_SHAPE_BEGIN
 
-std::int32_t ReadInt() {
+namespace {
+
+// Entries without a record behind them that one file may make: about 13 MB of
+// default materials at most.
+constexpr std::uint64_t kDeclaredAllowance = 65536;
+std::uint64_t g_DeclaredAllowance = kDeclaredAllowance;
+
+void TakeNumberToken() {
   ReadToken();
-  return static_cast<std::int32_t>(_wtol(g_Token.c_str()));
+  if (TokenIsBrace()) UnreadToken();
+}
+
+}  // namespace
+
+std::int32_t TokenInt() { return static_cast<std::int32_t>(_wtol(g_Token.c_str())); }
+
+float TokenFloat() { return static_cast<float>(_wtof(g_Token.c_str())); }
+
+std::uint32_t TokenCount() {
+  std::int32_t count = TokenInt();
+  return count > 0 ? static_cast<std::uint32_t>(count) : 0;
+}
+
+std::int32_t ReadInt() {
+  TakeNumberToken();
+  return TokenInt();
 }
 
 float ReadFloat() {
-  ReadToken();
-  return static_cast<float>(_wtof(g_Token.c_str()));
+  TakeNumberToken();
+  return TokenFloat();
 }
 
 std::uint32_t ReadCount() {
-  std::int32_t count = ReadInt();
-  return count > 0 ? static_cast<std::uint32_t>(count) : 0;
+  TakeNumberToken();
+  return TokenCount();
 }
 
 std::size_t Affordable(std::uint32_t count, std::size_t minimumBytes) {
   std::uint64_t room = RemainingModelBytes() / minimumBytes + 1;
   return static_cast<std::size_t>(std::min<std::uint64_t>(count, room));
 }
+
+std::size_t ExpectedRecords(std::size_t held, std::size_t minimumBytes) {
+  const std::uint64_t remaining = RemainingModelBytes();
+  const std::uint64_t consumed = ConsumedModelBytes();
+  std::uint64_t expected = held + (consumed > 0 ? remaining * held / consumed : 0);
+  expected = std::clamp<std::uint64_t>(expected, std::max<std::uint64_t>(2 * held, 4),
+                                       8 * std::max<std::uint64_t>(held, 1));
+  return static_cast<std::size_t>(std::min<std::uint64_t>(expected, held + remaining / minimumBytes + 1));
+}
+
+bool ReadItemToken(std::uint32_t index, std::uint32_t count, const wchar_t* items) {
+  if (!ReadToken() && g_Token.empty()) return false;  // the end of the file
+  if (!TokenIsBrace()) return true;
+  UnreadToken();
+  Warn(ParseWarningKind::ListShort,
+       [&] { return std::to_wstring(index) + L" of " + std::to_wstring(count) + L" " + items; });
+  return false;
+}
+
+void CheckListCount(std::uint32_t count, std::size_t expected, const wchar_t* items, const wchar_t* per) {
+  if (count == expected || AtEndOfModel()) return;
+  Warn(ParseWarningKind::ListMismatch, [&] {
+    return std::to_wstring(count) + L" " + items + L" for " + std::to_wstring(expected) + L" " + per;
+  });
+}
+
+std::size_t KeepDeclared(std::uint32_t declared, std::size_t held, const wchar_t* items) {
+  if (declared <= held) return declared;
+  std::uint64_t unbacked = declared - held;
+  if (unbacked <= g_DeclaredAllowance) {
+    g_DeclaredAllowance -= unbacked;
+    return declared;
+  }
+  Warn(ParseWarningKind::CountBounded, [&] {
+    return std::to_wstring(declared) + L" " + items + L" declared, " + std::to_wstring(held) +
+           L" kept to bound the memory a file can take";
+  });
+  return held;
+}
+
+void ResetDeclaredAllowance() { g_DeclaredAllowance = kDeclaredAllowance; }
 
 void ReadOpeningBrace() {
   ReadToken();
@@ -34,9 +101,15 @@ void ReadMatrix(D3DXMATRIX& matrix) {
     for (int column = 0; column < 4; ++column) matrix.m[row][column] = ReadFloat();
 }
 
-void SkipToClosingBrace() {
-  while (ReadToken())
+void ReadClosingBrace() {
+  ReadToken();
+  if (TokenIsCloseBrace() || AtEndOfModel()) return;
+  Warn(ParseWarningKind::ExtraData,
+       [] { return ShownName(g_Token) + L" at line " + std::to_wstring(TokenLine()); });
+  do {
     if (TokenIsCloseBrace()) return;
+    if (TokenIsOpenBrace()) SkipNestedRecord();
+  } while (ReadToken());
 }
 
 void SkipNestedRecord() {
@@ -48,6 +121,33 @@ void SkipNestedRecord() {
       return;
     }
   }
+}
+
+void SkipRecord(bool reported) {
+  if (TokenIsOpenBrace()) {
+    SkipBlock(std::wstring(), TokenLine(), reported);
+    return;
+  }
+  const std::wstring keyword = g_Token;
+  const std::uint32_t line = TokenLine();
+  ReadToken();
+  if (!TokenIsBrace()) ReadToken();  // the record's name
+  if (TokenIsCloseBrace()) {
+    UnreadToken();
+  } else if (TokenIsOpenBrace()) {
+    SkipBlock(keyword, line, reported);
+  }
+}
+
+void SkipBlock(const std::wstring& keyword, std::uint32_t line, bool reported) {
+  if (reported)
+    Warn(ParseWarningKind::RecordSkipped, [&] {
+      return (keyword.empty() ? std::wstring(L"a block") : ShownName(keyword)) + L" at line " +
+             std::to_wstring(line);
+    });
+  RecordScope scope(L"", line);
+  scope.Name(keyword);
+  SkipNestedRecord();
 }
 
 XFILE_SHAPE_END

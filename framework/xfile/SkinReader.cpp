@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "xfile/ParseWarnings.h"
 #include "xfile/RecordReading.h"
 
 XFILE_SHAPE_BEGIN
@@ -13,44 +14,63 @@ namespace {
 
 // Room reserved per vertex is a hint only; a header cannot make it large.
 constexpr std::uint32_t kMostReservedInfluences = 8;
-constexpr std::size_t kMostBones = 256;
-// "SkinWeights{a;0;;;...}" with its sixteen offset numbers takes far more than this.
-constexpr std::size_t kMinimumSkinWeightsBytes = 16;
+// An influence names its bone in eight bits.
+constexpr std::uint32_t kMostBones = 256;
 
 }  // namespace
 
 void ReadSkinHeader(XMesh& mesh) {
+  RecordScope scope(L"XSkinMeshHeader");
   ReadOpeningBrace();
   std::uint32_t weightsPerVertex = std::min(ReadCount(), kMostReservedInfluences);
   for (XVertex& vertex : mesh.vertices) vertex.influences.reserve(weightsPerVertex);
   ReadToken();
   // A second header never takes away bones that influences already name.
-  std::size_t boneCount = Affordable(ReadCount(), kMinimumSkinWeightsBytes);
+  std::uint32_t declared = ReadCount();
+  if (declared > kMostBones)
+    Warn(ParseWarningKind::CountBounded, [&] {
+      return std::to_wstring(declared) + L" bones declared, " + std::to_wstring(kMostBones) +
+             L" kept, as many as an influence can name";
+    });
+  std::size_t boneCount = KeepDeclared(std::min(declared, kMostBones), mesh.bones.size(), L"bones");
   if (boneCount > mesh.bones.size()) mesh.bones.resize(boneCount);
-  ReadToken();
+  ReadClosingBrace();
 }
 
 void ReadSkinWeights(XMesh& mesh, std::size_t n) {
+  RecordScope scope(L"SkinWeights");
   ReadOpeningBrace();
   ReadToken();
-  bool keep = n < mesh.bones.size() && n < kMostBones;
-  if (keep) mesh.bones[n].name = g_Token;
+  const std::wstring boneName = g_Token;
+  scope.Name(boneName);
+  bool keep = n < mesh.bones.size();
+  if (!keep)
+    Warn(ParseWarningKind::RecordSkipped,
+         [&] { return L"beyond the " + std::to_wstring(mesh.bones.size()) + L" bones the header declares"; });
+  if (keep) mesh.bones[n].name = boneName;
 
   static std::vector<std::int32_t> indices;
   indices.clear();
   std::uint32_t count = ReadCount();
   indices.reserve(Affordable(count, 2));
-  for (std::uint32_t i = 0; i < count && !AtEndOfModel(); ++i) indices.push_back(ReadInt());
-  for (std::size_t i = 0; i < indices.size() && !AtEndOfModel(); ++i) {
-    float weight = ReadFloat();
+  for (std::uint32_t i = 0; NextItem(i, count, L"skin vertex indices"); ++i) indices.push_back(TokenInt());
+  const auto weights = static_cast<std::uint32_t>(indices.size());
+  for (std::uint32_t i = 0; NextItem(i, weights, L"skin weights"); ++i) {
+    float weight = TokenFloat();
     std::int32_t vertex = indices[i];
-    if (keep && vertex >= 0 && static_cast<std::size_t>(vertex) < mesh.vertices.size())
-      mesh.vertices[vertex].influences.push_back(XSkinInfluence{weight, static_cast<std::uint8_t>(n)});
+    if (!keep) continue;
+    if (!IndexIn(vertex, mesh.vertices.size())) {
+      Warn(ParseWarningKind::SkinIndexOutOfRange, [&] {
+        return std::to_wstring(vertex) + L", of " + std::to_wstring(mesh.vertices.size()) + L" vertices";
+      });
+      continue;
+    }
+    mesh.vertices[vertex].influences.push_back(XSkinInfluence{weight, static_cast<std::uint8_t>(n)});
   }
   D3DXMATRIX offset;
   ReadMatrix(offset);
   if (keep) mesh.bones[n].offset = offset;
-  ReadToken();
+  ReadClosingBrace();
 }
 
 #endif

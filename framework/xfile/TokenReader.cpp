@@ -4,10 +4,12 @@
 
 #include <cstdio>
 #include <cwchar>
+#include <vector>
 
 XFILE_SHAPE_BEGIN
 
 FILE* g_ModelFile = nullptr;
+TokenReaderFlags g_TokenFlags;
 std::wstring g_ModelDirectory;
 std::wstring g_Token;
 
@@ -35,15 +37,33 @@ CharClass ClassOf(wint_t c) { return c < 256 ? kClasses.of[c] : Word; }
 
 struct ReaderState {
   wint_t current = 0;  // the brace held back when it ended a word
-  bool pendingBrace = false;
   bool inComment = false;
   bool echo = false;
-  bool atEnd = false;
   bool echoEnabled = true;
   std::uint64_t size = 0;
   std::uint64_t consumed = 0;
+  // Lines are counted at line feeds only, not per token: a token never spans
+  // a line, so its line is the current one unless a line feed ended it.
+  std::uint32_t line = 1;
+  std::uint64_t lineStart = 0;  // characters consumed when the current line began
+  std::uint64_t openBraces = 0;
 };
 ReaderState g_Reader;
+
+// Lines of the open braces, innermost last; only the outermost levels are
+// remembered, so a file of nothing but "{" costs no memory.
+constexpr std::size_t kMostRememberedBraces = 1024;
+std::vector<std::uint32_t> g_OpenBraceLines;
+
+void TakeBrace(wint_t brace) {
+  if (brace == L'{') {
+    if (g_OpenBraceLines.size() < kMostRememberedBraces) g_OpenBraceLines.push_back(g_Reader.line);
+    ++g_Reader.openBraces;
+  } else if (g_Reader.openBraces > 0) {
+    if (g_Reader.openBraces == g_OpenBraceLines.size()) g_OpenBraceLines.pop_back();
+    --g_Reader.openBraces;
+  }
+}
 
 // The unlocked wide-character calls of the C runtime where it has them; the
 // older msvcrt (before version 8) has only the locking ones.
@@ -58,38 +78,22 @@ inline void PutCharacter(wchar_t c, FILE* file) { _fputwc_nolock(c, file); }
 inline wint_t NextChar() {
   wint_t c = GetCharacter(g_ModelFile);
   if (c == WEOF) {
-    g_Reader.atEnd = true;
+    g_TokenFlags.atEnd = true;
   } else {
     ++g_Reader.consumed;
   }
   return c;
 }
 
+// Whether to echo is settled per file, so the reading loop is built twice and
+// the one without echo tests nothing for it per character.
+template <bool kEcho>
 inline void Echo(wint_t c) {
-  if (g_Reader.echo) PutCharacter(static_cast<wchar_t>(c), stdout);
+  if constexpr (kEcho) PutCharacter(static_cast<wchar_t>(c), stdout);
 }
 
-}  // namespace
-
-void BeginTokens(FILE* file, bool echo) {
-  bool enabled = g_Reader.echoEnabled;
-  g_Reader = ReaderState{};
-  g_Reader.echoEnabled = enabled;
-  g_Reader.echo = echo;
-  g_Reader.size = UINT64_MAX;
-  g_ModelFile = file;
-  g_Token.clear();
-}
-
-void SetModelSize(std::uint64_t bytes) { g_Reader.size = bytes; }
-
-bool ReadToken() {
-  g_Token.clear();
-  if (g_Reader.pendingBrace) {
-    g_Reader.pendingBrace = false;
-    g_Token.push_back(static_cast<wchar_t>(g_Reader.current));
-    return true;
-  }
+template <bool kEcho>
+bool ReadCharacters() {
   wint_t c = NextChar();
   for (;;) {
     if (c == WEOF) return false;
@@ -97,7 +101,7 @@ bool ReadToken() {
     if (kind == Word && !g_Reader.inComment) {
       // The hot path: the characters of a word, until something else comes.
       do {
-        Echo(c);
+        Echo<kEcho>(c);
         g_Token.push_back(static_cast<wchar_t>(c));
         c = NextChar();
         if (c == WEOF) return false;
@@ -118,20 +122,25 @@ bool ReadToken() {
         continue;
       }
       // A single slash belongs to the word; the character after it is handled next.
-      Echo(c);
+      Echo<kEcho>(c);
       g_Token.push_back(static_cast<wchar_t>(c));
       c = next;
       continue;
     }
-    Echo(c);
+    Echo<kEcho>(c);
     if (kind == Brace) {
+      TakeBrace(c);
       if (g_Token.empty()) {
         g_Token.push_back(static_cast<wchar_t>(c));
       } else {
         g_Reader.current = c;
-        g_Reader.pendingBrace = true;
+        g_TokenFlags.pending = kBracePending;
       }
       return true;
+    }
+    if (kind == LineFeed) {
+      ++g_Reader.line;
+      g_Reader.lineStart = g_Reader.consumed;
     }
     // A separator or a line feed ends a word.
     if (!g_Token.empty()) return true;
@@ -139,16 +148,60 @@ bool ReadToken() {
   }
 }
 
-bool AtEndOfModel() { return g_Reader.atEnd && !g_Reader.pendingBrace; }
+}  // namespace
+
+void BeginTokens(FILE* file, bool echo) {
+  bool enabled = g_Reader.echoEnabled;
+  g_Reader = ReaderState{};
+  g_TokenFlags = TokenReaderFlags{};
+  g_Reader.echoEnabled = enabled;
+  g_Reader.echo = echo;
+  g_Reader.size = UINT64_MAX;
+  g_ModelFile = file;
+  g_Token.clear();
+  g_OpenBraceLines.clear();
+}
+
+void SetModelSize(std::uint64_t bytes) { g_Reader.size = bytes; }
+
+bool ReadToken() {
+  if (g_TokenFlags.pending) {
+    if (g_TokenFlags.pending & kTokenAgain) {
+      g_TokenFlags.pending &= ~kTokenAgain;
+    } else {
+      g_TokenFlags.pending = 0;
+      g_Token.clear();
+      g_Token.push_back(static_cast<wchar_t>(g_Reader.current));
+    }
+    return true;
+  }
+  g_Token.clear();
+  return g_Reader.echo ? ReadCharacters<true>() : ReadCharacters<false>();
+}
+
+void UnreadToken() { g_TokenFlags.pending |= kTokenAgain; }
+
+// Nothing is read after a token until the next call, so a token that a line
+// feed ended is the one whose line began just where the reader stands.
+std::uint32_t TokenLine() {
+  bool afterLineFeed = g_Reader.consumed == g_Reader.lineStart && g_Reader.line > 1;
+  return afterLineFeed ? g_Reader.line - 1 : g_Reader.line;
+}
+
+std::uint64_t OpenBraces() { return g_Reader.openBraces; }
+
+std::uint32_t InnermostBraceLine() { return g_OpenBraceLines.empty() ? 0 : g_OpenBraceLines.back(); }
 
 std::uint64_t RemainingModelBytes() {
   return g_Reader.consumed < g_Reader.size ? g_Reader.size - g_Reader.consumed : 0;
 }
 
+std::uint64_t ConsumedModelBytes() { return g_Reader.consumed; }
+
 void SetModelEcho(bool enabled) { g_Reader.echoEnabled = enabled; }
 bool ModelEchoEnabled() { return g_Reader.echoEnabled; }
 
-bool TokenIs(std::wstring_view keyword) {
+bool TokenMatches(std::wstring_view keyword) {
   if (g_Token.size() != keyword.size()) return false;
   for (std::size_t i = 0; i < keyword.size(); ++i) {
     wchar_t a = g_Token[i], b = keyword[i];

@@ -16,6 +16,18 @@ extern FILE* g_ModelFile;
 extern std::wstring g_ModelDirectory;  // with its final separator; empty for a bare file name
 extern std::wstring g_Token;           // the current token; a word may be of any length
 
+// The states that list readers test for every item, kept apart so that
+// AtEndOfModel compiles inline.
+enum PendingToken : std::uint8_t {
+  kBracePending = 1,  // a brace ended a word and comes after it
+  kTokenAgain = 2,    // the current token was handed back and comes first
+};
+struct TokenReaderFlags {
+  bool atEnd = false;        // the end of the file (or a read error) was met
+  std::uint8_t pending = 0;  // PendingToken bits
+};
+extern TokenReaderFlags g_TokenFlags;
+
 // Starts reading `file` from its beginning: no pending brace, outside any
 // comment. `echo` decides for the whole file whether characters are echoed.
 void BeginTokens(FILE* file, bool echo);
@@ -26,11 +38,25 @@ void BeginTokens(FILE* file, bool echo);
 bool ReadToken();
 
 // True once the reader has met the end of the file (or a read error).
-bool AtEndOfModel();
+inline bool AtEndOfModel() { return g_TokenFlags.atEnd && g_TokenFlags.pending == 0; }
+
+// Hands the current token out again on the next ReadToken, so that a reader
+// which expected a number leaves a record's brace to the reader of the
+// enclosing record. At most one token is handed back at a time.
+void UnreadToken();
+// The line of the current token, counted from 1; once the file has ended, the
+// line that holds its last character.
+std::uint32_t TokenLine();
+
+// The braces of the file as the reader has taken them: how many are open, and
+// the line of the innermost open one (0 when none is).
+std::uint64_t OpenBraces();
+std::uint32_t InnermostBraceLine();
 
 // An upper bound on the characters that remain to be read: a count that the
 // file gives is never trusted beyond what the rest of the file could hold.
 std::uint64_t RemainingModelBytes();
+std::uint64_t ConsumedModelBytes();
 void SetModelSize(std::uint64_t bytes);
 
 // Whether a parse may echo at all; tools that print their own output turn it
@@ -39,8 +65,15 @@ void SetModelEcho(bool enabled);
 bool ModelEchoEnabled();
 
 // Keywords match whole tokens, ignoring ASCII case.
-bool TokenIs(std::wstring_view keyword);
+// The length is compared inline, so most tokens are told apart from a
+// keyword without a call.
+bool TokenMatches(std::wstring_view keyword);
+template <std::size_t N>
+inline bool TokenIs(const wchar_t (&keyword)[N]) {
+  return g_Token.size() == N - 1 && TokenMatches(std::wstring_view(keyword, N - 1));
+}
 inline bool TokenIsOpenBrace() { return g_Token.size() == 1 && g_Token[0] == L'{'; }
 inline bool TokenIsCloseBrace() { return g_Token.size() == 1 && g_Token[0] == L'}'; }
+inline bool TokenIsBrace() { return TokenIsOpenBrace() || TokenIsCloseBrace(); }
 
 XFILE_SHAPE_END

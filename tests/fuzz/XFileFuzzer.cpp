@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the model reader and checks what every parsed
 // model promises its users: triangles with corners inside the vertex list,
-// subsets that partition the faces, finite tangents, frames of the same scene.
+// subsets that partition the faces, finite tangents, bones an influence can
+// name, frames of the same scene, and one warning per kind.
 #include <unistd.h>
 
 #include <cmath>
@@ -10,6 +11,7 @@
 #include <string>
 
 #include "xfile/DocumentParser.h"
+#include "xfile/ParseWarnings.h"
 #include "xfile/TokenReader.h"
 
 namespace {
@@ -37,6 +39,20 @@ void CheckMesh(const XMesh& mesh) {
 #if !defined(XVIEW_REDUCED_MODEL)
     for (const XSkinInfluence& influence : vertex.influences) Require(influence.bone < mesh.bones.size());
 #endif
+  }
+#if !defined(XVIEW_REDUCED_MODEL)
+  Require(mesh.bones.size() <= 256);
+#endif
+}
+
+void CheckWarnings() {
+  bool seen[kParseWarningKinds] = {};
+  for (const ParseWarning& warning : LastParseWarnings()) {
+    auto kind = static_cast<std::size_t>(warning.kind);
+    Require(kind < kParseWarningKinds && !seen[kind]);
+    seen[kind] = true;
+    Require(warning.count > 0 && !warning.message.empty());
+    for (wchar_t c : warning.message) Require(c >= 0xA0 || (c >= 0x20 && c < 0x7F));  // names come escaped
   }
 }
 
@@ -74,6 +90,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::fclose(file);
   SetModelEcho(false);
   XModelContent content;
-  if (ParseXFile(std::wstring(path.begin(), path.end()), content)) CheckContent(content);
+  if (ParseXFile(std::wstring(path.begin(), path.end()), content)) {
+    CheckContent(content);
+    CheckWarnings();
+  }
   return 0;
 }

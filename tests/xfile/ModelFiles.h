@@ -6,13 +6,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "xfile/DocumentParser.h"
 #include "xfile/ModelRegistry.h"
+#include "xfile/ParseWarnings.h"
 #include "xfile/TokenReader.h"
 
 namespace xfile_test {
@@ -30,9 +33,9 @@ class ModelFile {
  public:
   explicit ModelFile(const std::string& text, const std::string& name = "model.x") {
     const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-    folder_ = std::filesystem::path(testing::TempDir()) /
-              (std::string("xfile_") + info->test_suite_name() + "_" + info->name() + "_" +
-               std::to_string(::getpid()));
+    folder_ =
+        std::filesystem::path(testing::TempDir()) / (std::string("xfile_") + info->test_suite_name() + "_" +
+                                                     info->name() + "_" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder_);
     path_ = folder_ / name;
     std::filesystem::create_directories(path_.parent_path());
@@ -60,6 +63,85 @@ inline XModelContent Parse(const std::string& text) {
   EXPECT_TRUE(ParseXFile(file.WidePath(), content));
   SetModelEcho(true);
   return content;
+}
+
+// A parse whose standard error is kept rather than shown.
+struct QuietParse {
+  bool accepted = false;
+  XModelContent content;
+  std::vector<ParseWarning> warnings;
+  std::string standardError;
+
+  bool Warned(ParseWarningKind kind) const {
+    for (const ParseWarning& warning : warnings)
+      if (warning.kind == kind) return true;
+    return false;
+  }
+  const std::vector<XMesh>& Meshes() const {
+#if defined(XVIEW_REDUCED_MODEL)
+    return content;
+#else
+    return content.meshes;
+#endif
+  }
+};
+
+inline QuietParse ParseQuietly(const std::wstring& path) {
+  QuietParse parse;
+  SetModelEcho(false);
+  testing::internal::CaptureStderr();
+  parse.accepted = ParseXFile(path, parse.content);
+  parse.standardError = testing::internal::GetCapturedStderr();
+  SetModelEcho(true);
+  parse.warnings = LastParseWarnings();
+  return parse;
+}
+
+// `text` (the header is prepended) written to a file and parsed quietly.
+inline QuietParse ParseTextQuietly(const std::string& text) {
+  ModelFile file(kHeader + text);
+  return ParseQuietly(file.WidePath());
+}
+
+// What every reader guarantees of a finished mesh.
+inline void ExpectSound(const XMesh& mesh) {
+  std::uint32_t next = 0;
+  for (const XSubset& subset : mesh.subsets) {
+    EXPECT_EQ(subset.firstFace, next);
+    next += subset.faceCount;
+  }
+  EXPECT_EQ(next, mesh.faces.size());
+  for (const XFace& face : mesh.faces) {
+    ASSERT_EQ(face.corners.size(), 3u);
+    for (std::int32_t corner : face.corners) {
+      EXPECT_GE(corner, 0);
+      EXPECT_LT(static_cast<std::size_t>(corner), mesh.vertices.size());
+    }
+  }
+  EXPECT_TRUE(mesh.flags & HasPositions);
+  EXPECT_TRUE(mesh.flags & HasNormals);
+  for (const XVertex& vertex : mesh.vertices) {
+    EXPECT_TRUE(std::isfinite(vertex.tangent.x) && std::isfinite(vertex.tangent.w));
+#if !defined(XVIEW_REDUCED_MODEL)
+    for (const XSkinInfluence& influence : vertex.influences) EXPECT_LT(influence.bone, mesh.bones.size());
+#endif
+  }
+#if !defined(XVIEW_REDUCED_MODEL)
+  EXPECT_LE(mesh.bones.size(), 256u);
+#endif
+}
+
+inline void ExpectSoundContent(const XModelContent& content) {
+#if defined(XVIEW_REDUCED_MODEL)
+  for (const XMesh& mesh : content) ExpectSound(mesh);
+#else
+  for (const XMesh& mesh : content.meshes) ExpectSound(mesh);
+  for (const auto& [name, frame] : content.frames) {
+    std::size_t steps = 0;  // parents lead to the top without a cycle
+    for (const XFrame* up = frame.parent; up && steps <= content.frames.size(); up = up->parent) ++steps;
+    EXPECT_LE(steps, content.frames.size()) << Narrow(name);
+  }
+#endif
 }
 
 inline std::wstring DataModel(const char* name) {

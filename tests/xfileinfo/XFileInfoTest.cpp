@@ -5,7 +5,10 @@
 #include <algorithm>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
+
+#include "xfile/DamagedModels.h"
 
 namespace {
 
@@ -72,6 +75,49 @@ TEST(XFileInfo, RefusedFilesGiveAOneLineMessageAndExitCodeOne) {
   }
 }
 
+TEST(XFileInfo, WarningsOfTheReaderAreListedAndPrintedOnce) {
+  for (const char* shape : {"", "--reduced "}) {
+    ToolRun run = RunInspector(shape + Model("kwxport_test_cubewithvcolors.x"));
+    EXPECT_TRUE(Has(run.output, "\"warnings\":[]}")) << shape;
+  }
+  ToolRun damaged = RunInspector(Model("malformed_skinweights_oob.x"));
+  ASSERT_EQ(damaged.exitCode, 0);
+  const std::string message =
+      "a skin weight names no vertex (1000000, of 24 vertices, in the SkinWeights record \\\"Cube\\\" opened "
+      "at "
+      "line 218); it is passed over";
+  EXPECT_TRUE(Has(
+      damaged.output,
+      "\"warnings\":[{\"kind\":\"skin-index-out-of-range\",\"count\":1,\"message\":\"" + message + "\"}]}"))
+      << damaged.output.substr(damaged.output.size() - 300);
+  ToolRun said = RunInspector(Model("malformed_skinweights_oob.x"), true);
+  EXPECT_EQ(said.output,
+            "model file \"" + Model("malformed_skinweights_oob.x") +
+                "\": a skin weight names no vertex (1000000, of 24 vertices, in the SkinWeights record "
+                "\"Cube\" opened at line 218); it is passed over\n");
+}
+
+TEST(XFileInfo, ACutFileIsReadAndSaysWhereItEnded) {
+  namespace fs = std::filesystem;
+  fs::path folder = fs::path(testing::TempDir()) / ("xfileinfo_cut_" + std::to_string(::getpid()));
+  fs::create_directories(folder);
+  std::string text = damaged_models::ReadWholeFile(Model("test_cube_text.x"));
+  damaged_models::WriteWholeFile(folder / "cut.x", text.substr(0, text.find("MeshNormals") + 20));
+  ToolRun run = RunInspector((folder / "cut.x").string());
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_TRUE(Has(run.output, "\"vertices\":24,\"faces\":12")) << run.output.substr(0, 400);
+  EXPECT_TRUE(Has(run.output, "{\"kind\":\"file-ends\",\"count\":1,\"message\":\"the file ends at line"));
+  EXPECT_TRUE(Has(RunInspector((folder / "cut.x").string(), true).output, "inside the MeshNormals record"));
+  fs::remove_all(folder);
+}
+
+TEST(XFileInfo, AFolderIsNoModelFile) {
+  ToolRun run = RunInspector(std::string(XVIEW_TEST_DATA) + "/models", true);
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.output,
+            "model file \"" + std::string(XVIEW_TEST_DATA) + "/models\": is a folder, not a model file\n");
+}
+
 TEST(XFileInfo, BadArgumentsShowUsage) {
   EXPECT_EQ(RunInspector("").exitCode, 2);
   EXPECT_EQ(RunInspector("--bogus a.x").exitCode, 2);
@@ -104,9 +150,10 @@ TEST(XFileInfo, PoseGivesCombinedFrameMatricesAndPalettesAtATick) {
   ASSERT_EQ(bind.exitCode, 0);
   // In the bind pose B's palette matrix is the identity; a bone whose frame
   // the file lacks keeps its vertices in the bind pose.
-  EXPECT_EQ(bind.output,
-            "{\"frameMatrices\":{\"A\":[1,0,0,0,0,1,0,0,0,0,1,0,1,0,0,1],\"B\":[1,0,0,0,0,1,0,0,0,0,1,0,1,2,0,1]},"
-            "\"palettes\":[[[1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1],[1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1]]]}\n");
+  EXPECT_EQ(
+      bind.output,
+      "{\"frameMatrices\":{\"A\":[1,0,0,0,0,1,0,0,0,0,1,0,1,0,0,1],\"B\":[1,0,0,0,0,1,0,0,0,0,1,0,1,2,0,1]},"
+      "\"palettes\":[[[1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1],[1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1]]]}\n");
   ToolRun walked = RunInspector("--pose 0 5 " + file);
   EXPECT_TRUE(Has(walked.output, "\"B\":[1,0,0,0,0,1,0,0,0,0,1,0,6,2,0,1]")) << walked.output;
   EXPECT_TRUE(Has(walked.output, "\"palettes\":[[[1,0,0,0,0,1,0,0,0,0,1,0,5,0,0,1],")) << walked.output;

@@ -86,6 +86,7 @@ int InspectCharacter(const std::wstring& path, bool full) {
   WriteFrames(json, scene);
   WriteMeshes(json, scene.meshes, full);
   WriteAnimationSets(json, scene, full);
+  WriteWarnings(json);
   json.EndObject();
   return Print(json);
 }

@@ -1,10 +1,11 @@
-// Writes the meshes of either record shape; included by each shape's printer,
-// so it sees that shape's records.
+// Writes the meshes and the parse warnings of either record shape; included
+// by each shape's printer, so it sees that shape's records.
 #pragma once
 
 #include <cstdio>
 
 #include "JsonWriter.h"
+#include "xfile/ParseWarnings.h"
 #include "xfile/XFileRecords.h"
 
 namespace xfileinfo {
@@ -121,6 +122,24 @@ inline void WriteMeshes(JsonWriter& json, const std::vector<XMesh>& meshes, bool
   json.Key("meshes");
   json.BeginArray();
   for (const XMesh& mesh : meshes) WriteMesh(json, mesh, full);
+  json.EndArray();
+}
+
+// What the last parse could not take as written, one entry per kind; the
+// same messages went to standard error as the file was read.
+inline void WriteWarnings(JsonWriter& json) {
+  json.Key("warnings");
+  json.BeginArray();
+  for (const ParseWarning& warning : LastParseWarnings()) {
+    json.BeginObject();
+    json.Key("kind");
+    json.String(ParseWarningName(warning.kind));
+    json.Key("count");
+    json.Int(static_cast<std::int64_t>(warning.count));
+    json.Key("message");
+    json.String(warning.message);
+    json.EndObject();
+  }
   json.EndArray();
 }
 

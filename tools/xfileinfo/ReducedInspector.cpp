@@ -12,6 +12,7 @@ int InspectReduced(const std::wstring& path, bool full) {
   JsonWriter json;
   json.BeginObject();
   WriteMeshes(json, meshes, full);
+  WriteWarnings(json);
   json.EndObject();
   return Print(json);
 }
