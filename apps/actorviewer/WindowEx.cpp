@@ -7,6 +7,7 @@
 #include "render/Effect.h"
 #include "render/ViewMatrices.h"
 #include "xfile/ModelLoading.h"
+#include "xfile/ParseMessages.h"
 
 WindowEx::~WindowEx() {}
 
@@ -44,7 +45,7 @@ void WindowEx::PlayChosenSet() {
     return;
   }
   std::fprintf(stderr, "actorviewer: model file \"%s\" has %zu animation set%s; set %u does not exist, so set 0 "
-               "plays\n", ToUtf8(g_ModelFileName).c_str(), sets, sets == 1 ? "" : "s", chosen);
+               "plays\n", ToUtf8(Escaped(g_ModelFileName)).c_str(), sets, sets == 1 ? "" : "s", chosen);
 }
 
 void WindowEx::OnFrame() {

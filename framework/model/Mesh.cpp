@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/TextConversion.h"
+#include "xfile/ParseMessages.h"
 
 XFILE_SHAPE_BEGIN
 
@@ -26,9 +27,9 @@ bool Mesh::Setup(const XMesh* meshRecord, IDirect3DDevice9* device) {
       flags |= STREAM_SKIN;
     } else {
       std::fprintf(stderr,
-                   "mesh \"%s\": %zu bones are more than the %zu that one-byte bone indices address; "
+                   "mesh %s: %zu bones are more than the %zu that one-byte bone indices address; "
                    "it is drawn unskinned in its bind pose\n",
-                   ToUtf8(record->name).c_str(), record->bones.size(), kMaxSkinBones);
+                   ToUtf8(ShownName(record->name)).c_str(), record->bones.size(), kMaxSkinBones);
     }
   }
 #endif
