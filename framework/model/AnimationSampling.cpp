@@ -1,8 +1,7 @@
 // Key-frame sampling: the local matrix of every animated frame at one tick.
-// Keys are found by search in the ordered key maps; the key pair chosen is the
-// one a walk from the first key would choose.
+// Each channel keeps a cursor into its ordered key map (see KeyCursor); the
+// key pair chosen is the one a walk from the first key would choose.
 #include <cmath>
-#include <iterator>
 
 #include "model/Model.h"
 
@@ -10,16 +9,15 @@ XFILE_SHAPE_BEGIN
 
 namespace {
 
-// The key pair around `tick`: `next` is the first key later than the tick,
-// `previous` the one before it. False when the tick lies before the first key
-// or at or after the last one; the caller then takes the last key.
+// The key pair around `tick`: the cursor's next key is the first one later
+// than the tick, the previous key the one before it. False when the tick lies
+// before the first key or at or after the last one; the caller then takes
+// the last key.
 template <class Value>
-bool KeyPair(const std::map<std::uint32_t, Value>& keys, std::uint32_t tick,
-             typename std::map<std::uint32_t, Value>::const_iterator& previous,
-             typename std::map<std::uint32_t, Value>::const_iterator& next, float& t) {
-  next = keys.upper_bound(tick);
-  if (next == keys.end() || next == keys.begin()) return false;
-  previous = std::prev(next);
+bool KeyPair(const std::map<std::uint32_t, Value>& keys, std::uint32_t tick, KeyCursor<Value>& cursor, float& t) {
+  cursor.Seek(keys, tick);
+  auto previous = cursor.Previous(), next = cursor.Next();
+  if (next == keys.end() || previous == keys.end()) return false;
   t = static_cast<float>(tick - previous->first) / static_cast<float>(next->first - previous->first);
   return true;
 }
@@ -27,44 +25,44 @@ bool KeyPair(const std::map<std::uint32_t, Value>& keys, std::uint32_t tick,
 inline float Mix(float a, float b, float t) { return (1.0f - t) * a + t * b; }
 
 D3DXVECTOR3 SampleVector(const std::map<std::uint32_t, D3DXVECTOR3>& keys, std::uint32_t tick,
-                         const D3DXVECTOR3& neutral) {
+                         KeyCursor<D3DXVECTOR3>& cursor, const D3DXVECTOR3& neutral) {
   if (keys.empty()) return neutral;
-  std::map<std::uint32_t, D3DXVECTOR3>::const_iterator previous, next;
   float t = 0.0f;
-  if (!KeyPair(keys, tick, previous, next, t)) return keys.rbegin()->second;
-  const D3DXVECTOR3& a = previous->second;
-  const D3DXVECTOR3& b = next->second;
+  if (!KeyPair(keys, tick, cursor, t)) return keys.rbegin()->second;
+  const D3DXVECTOR3& a = cursor.Previous()->second;
+  const D3DXVECTOR3& b = cursor.Next()->second;
   return D3DXVECTOR3(Mix(a.x, b.x, t), Mix(a.y, b.y, t), Mix(a.z, b.z, t));
 }
 
-D3DXQUATERNION SampleRotation(const std::map<std::uint32_t, D3DXQUATERNION>& keys, std::uint32_t tick) {
+D3DXQUATERNION SampleRotation(const std::map<std::uint32_t, D3DXQUATERNION>& keys, std::uint32_t tick,
+                              KeyCursor<D3DXQUATERNION>& cursor) {
   if (keys.empty()) return D3DXQUATERNION(0.0f, 0.0f, 0.0f, 1.0f);
-  std::map<std::uint32_t, D3DXQUATERNION>::const_iterator previous, next;
   float t = 0.0f;
-  if (!KeyPair(keys, tick, previous, next, t)) return keys.rbegin()->second;
-  const D3DXQUATERNION& a = previous->second;
-  const D3DXQUATERNION& b = next->second;
+  if (!KeyPair(keys, tick, cursor, t)) return keys.rbegin()->second;
+  const D3DXQUATERNION& a = cursor.Previous()->second;
+  const D3DXQUATERNION& b = cursor.Next()->second;
   return D3DXQUATERNION(Mix(a.x, b.x, t), Mix(a.y, b.y, t), Mix(a.z, b.z, t), Mix(a.w, b.w, t));
 }
 
-D3DXMATRIX SampleMatrix(const std::map<std::uint32_t, D3DXMATRIX>& keys, std::uint32_t tick) {
-  auto exact = keys.find(tick);
-  if (exact != keys.end()) return exact->second;
-  std::map<std::uint32_t, D3DXMATRIX>::const_iterator previous, next;
+// A key at the tick itself is taken as it is, without blending.
+D3DXMATRIX SampleMatrix(const std::map<std::uint32_t, D3DXMATRIX>& keys, std::uint32_t tick,
+                        KeyCursor<D3DXMATRIX>& cursor) {
   float t = 0.0f;
-  if (!KeyPair(keys, tick, previous, next, t)) return keys.rbegin()->second;
-  return BlendMatrices(t, previous->second, next->second);
+  bool between = KeyPair(keys, tick, cursor, t);
+  if (cursor.Previous() != keys.end() && cursor.Previous()->first == tick) return cursor.Previous()->second;
+  if (!between) return keys.rbegin()->second;
+  return BlendMatrices(t, cursor.Previous()->second, cursor.Next()->second);
 }
 
 // The local matrix of one animation: its matrix keys when it has any, else
 // scale x rotation x translation from the three channels. The rotation key's
 // w is negated before the conversion, as the file's quaternions expect.
-D3DXMATRIX SampleLocalMatrix(const XAnimation& animation, std::uint32_t tick) {
-  if (!animation.matrixKeys.empty()) return SampleMatrix(animation.matrixKeys, tick);
-  D3DXQUATERNION q = SampleRotation(animation.rotationKeys, tick);
+D3DXMATRIX SampleLocalMatrix(const XAnimation& animation, std::uint32_t tick, AnimationCursors& cursors) {
+  if (!animation.matrixKeys.empty()) return SampleMatrix(animation.matrixKeys, tick, cursors.matrix);
+  D3DXQUATERNION q = SampleRotation(animation.rotationKeys, tick, cursors.rotation);
   q.w = -q.w;
-  D3DXVECTOR3 s = SampleVector(animation.scaleKeys, tick, D3DXVECTOR3(1.0f, 1.0f, 1.0f));
-  D3DXVECTOR3 p = SampleVector(animation.positionKeys, tick, D3DXVECTOR3(0.0f, 0.0f, 0.0f));
+  D3DXVECTOR3 s = SampleVector(animation.scaleKeys, tick, cursors.scale, D3DXVECTOR3(1.0f, 1.0f, 1.0f));
+  D3DXVECTOR3 p = SampleVector(animation.positionKeys, tick, cursors.position, D3DXVECTOR3(0.0f, 0.0f, 0.0f));
   D3DXMATRIX scaling, rotation, translation, local;
   D3DXMatrixScaling(&scaling, s.x, s.y, s.z);
   D3DXMatrixRotationQuaternion(&rotation, &q);
@@ -110,13 +108,13 @@ D3DXMATRIX BlendMatrices(float t, const D3DXMATRIX& a, const D3DXMATRIX& b) {
 }
 
 void Model::SampleAnimation() {
-  if (!sceneData || animationSet >= sceneData->animationSets.size() || animationSet >= animatedFrames_.size())
-    return;
+  if (!sceneData || animationSet >= sceneData->animationSets.size() || animationSet >= animated_.size()) return;
   const XAnimationSet& set = sceneData->animationSets[animationSet];
   if (animationTick > static_cast<std::uint32_t>(set.lastKeyTime)) return;
-  const std::vector<XFrame*>& targets = animatedFrames_[animationSet];
+  std::vector<AnimatedFrame>& targets = animated_[animationSet];
   for (std::size_t i = 0; i < set.animations.size() && i < targets.size(); ++i)
-    if (targets[i]) targets[i]->transform = SampleLocalMatrix(set.animations[i], animationTick);
+    if (targets[i].frame)
+      targets[i].frame->transform = SampleLocalMatrix(set.animations[i], animationTick, targets[i].cursors);
 }
 
 XFILE_SHAPE_END

@@ -63,11 +63,11 @@ bool Model::Setup(IDirect3DDevice9* device, XFileScene* scene) {
   chains_.resize(poseNodes_.size());
   cursors_.resize(poseNodes_.size());
 
-  animatedFrames_.assign(scene->animationSets.size(), {});
+  animated_.assign(scene->animationSets.size(), {});
   for (std::size_t s = 0; s < scene->animationSets.size(); ++s)
     for (const XAnimation& animation : scene->animationSets[s].animations) {
       auto found = scene->frames.find(animation.frameName);
-      animatedFrames_[s].push_back(found == scene->frames.end() ? nullptr : &found->second);
+      animated_[s].push_back({found == scene->frames.end() ? nullptr : &found->second, {}});
     }
 
   meshFrames_.clear();

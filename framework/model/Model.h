@@ -14,11 +14,20 @@
 #include <string>
 #include <vector>
 
+#include "model/KeyCursor.h"
 #include "model/Mesh.h"
 #include "model/Object3D.h"
 #include "xfile/XFileRecords.h"
 
 XFILE_SHAPE_BEGIN
+
+// Where sampling last stood in each key channel of one animation.
+struct AnimationCursors {
+  KeyCursor<D3DXQUATERNION> rotation;
+  KeyCursor<D3DXVECTOR3> scale;
+  KeyCursor<D3DXVECTOR3> position;
+  KeyCursor<D3DXMATRIX> matrix;
+};
 
 // Beyond this many products a frame's walks to the top would stall every
 // frame (a hostile file of many thousand nested frames): combined matrices
@@ -75,7 +84,11 @@ class Model : public Object3D {
   bool fromParents_ = false;
   std::vector<D3DXMATRIX> chains_;     // the products of the pose under way
   std::vector<const XFrame*> cursors_;
-  std::vector<std::vector<XFrame*>> animatedFrames_;  // [set][animation]; null: frame not defined
+  struct AnimatedFrame {
+    XFrame* frame;  // null: the file does not define the frame
+    AnimationCursors cursors;
+  };
+  std::vector<std::vector<AnimatedFrame>> animated_;  // [set][animation]
   std::vector<const D3DXMATRIX*> meshFrames_;         // per mesh: its frame's combined matrix, or null
 };
 

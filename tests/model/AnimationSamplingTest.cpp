@@ -86,6 +86,29 @@ TEST_F(SamplingTest, MatrixKeysBlendScaleRotationAndTranslationApart) {
   ExpectMatrixNear(SampleAt(6), Product(halfway, Product(RotationY(D3DX_PI / 4), Translation(4, 0, 4))), 1e-4f);
 }
 
+TEST_F(SamplingTest, OneModelSamplingTickAfterTickMatchesAFreshSearchEachTime) {
+  XAnimation& a = Animation(40);
+  for (std::uint32_t tick : {0u, 7u, 8u, 20u, 33u}) {
+    float f = static_cast<float>(tick);
+    a.positionKeys[tick] = D3DXVECTOR3(f, 2 * f, 0);
+    a.rotationKeys[tick + 1] = D3DXQUATERNION(0, std::sin(f / 20), 0, std::cos(f / 20));
+    a.scaleKeys[tick + 2] = D3DXVECTOR3(1 + f, 1, 1);
+  }
+  Model steady;
+  steady.Setup(nullptr, &scene_);
+  // Forward one tick at a time, then back to the start and a jump ahead, as
+  // the animation starts again and as a set changes.
+  std::vector<std::uint32_t> ticks;
+  for (std::uint32_t tick = 0; tick <= 40; ++tick) ticks.push_back(tick);
+  ticks.insert(ticks.end(), {0, 1, 25, 3, 40});
+  for (std::uint32_t tick : ticks) {
+    steady.animationTick = tick;
+    steady.SampleAnimation();
+    D3DXMATRIX sampled = scene_.frames[L"F"].transform;
+    ExpectMatrixNear(sampled, SampleAt(tick), 0);
+  }
+}
+
 TEST(BlendMatricesTest, AZeroLengthRowIsScaleZeroAlongTheIdentity) {
   D3DXMATRIX flat = Translation(2, 0, 0);
   flat.m[1][1] = 0;  // the second row has no length

@@ -358,24 +358,31 @@ inline FLOAT D3DXVec4Dot(const D3DXVECTOR4* pv1, const D3DXVECTOR4* pv2) {
 // order, in the vector form as in the plain loops, so both give the same floats.
 inline D3DXMATRIX* WINAPI D3DXMatrixMultiply(D3DXMATRIX* pout, const D3DXMATRIX* pm1, const D3DXMATRIX* pm2) {
   if (!pout || !pm1 || !pm2) return nullptr;
-  float product[16];
 #if defined(__SSE__)
+  // Every operand is read before the first row is written, so `pout` may be
+  // either input.
+  const float* a = &pm1->m[0][0];
   const float* b = &pm2->m[0][0];
   __m128 b0 = _mm_loadu_ps(b), b1 = _mm_loadu_ps(b + 4), b2 = _mm_loadu_ps(b + 8), b3 = _mm_loadu_ps(b + 12);
-  for (int row = 0; row < 4; ++row) {
-    __m128 sum = _mm_mul_ps(_mm_set1_ps(pm1->m[row][0]), b0);
-    sum = _mm_add_ps(sum, _mm_mul_ps(_mm_set1_ps(pm1->m[row][1]), b1));
-    sum = _mm_add_ps(sum, _mm_mul_ps(_mm_set1_ps(pm1->m[row][2]), b2));
-    sum = _mm_add_ps(sum, _mm_mul_ps(_mm_set1_ps(pm1->m[row][3]), b3));
-    _mm_storeu_ps(product + row * 4, sum);
-  }
+  auto row = [&](int r) {
+    __m128 sum = _mm_mul_ps(_mm_set1_ps(a[r * 4]), b0);
+    sum = _mm_add_ps(sum, _mm_mul_ps(_mm_set1_ps(a[r * 4 + 1]), b1));
+    sum = _mm_add_ps(sum, _mm_mul_ps(_mm_set1_ps(a[r * 4 + 2]), b2));
+    return _mm_add_ps(sum, _mm_mul_ps(_mm_set1_ps(a[r * 4 + 3]), b3));
+  };
+  __m128 r0 = row(0), r1 = row(1), r2 = row(2), r3 = row(3);
+  _mm_storeu_ps(&pout->m[0][0], r0);
+  _mm_storeu_ps(&pout->m[1][0], r1);
+  _mm_storeu_ps(&pout->m[2][0], r2);
+  _mm_storeu_ps(&pout->m[3][0], r3);
 #else
+  float product[16];
   for (int row = 0; row < 4; ++row)
     for (int col = 0; col < 4; ++col)
       product[row * 4 + col] = pm1->m[row][0] * pm2->m[0][col] + pm1->m[row][1] * pm2->m[1][col] +
                                pm1->m[row][2] * pm2->m[2][col] + pm1->m[row][3] * pm2->m[3][col];
-#endif
   memcpy(&pout->m[0][0], product, sizeof product);
+#endif
   return pout;
 }
 
