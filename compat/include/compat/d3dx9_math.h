@@ -361,14 +361,14 @@ inline D3DXMATRIX* WINAPI D3DXMatrixMultiply(D3DXMATRIX* pout, const D3DXMATRIX*
 #if defined(__SSE__)
   // Every operand is read before the first row is written, so `pout` may be
   // either input.
-  const float* a = &pm1->m[0][0];
   const float* b = &pm2->m[0][0];
   __m128 b0 = _mm_loadu_ps(b), b1 = _mm_loadu_ps(b + 4), b2 = _mm_loadu_ps(b + 8), b3 = _mm_loadu_ps(b + 12);
   auto row = [&](int r) {
-    __m128 sum = _mm_mul_ps(_mm_set1_ps(a[r * 4]), b0);
-    sum = _mm_add_ps(sum, _mm_mul_ps(_mm_set1_ps(a[r * 4 + 1]), b1));
-    sum = _mm_add_ps(sum, _mm_mul_ps(_mm_set1_ps(a[r * 4 + 2]), b2));
-    return _mm_add_ps(sum, _mm_mul_ps(_mm_set1_ps(a[r * 4 + 3]), b3));
+    __m128 a = _mm_loadu_ps(&pm1->m[r][0]);
+    __m128 sum = _mm_mul_ps(_mm_shuffle_ps(a, a, _MM_SHUFFLE(0, 0, 0, 0)), b0);
+    sum = _mm_add_ps(sum, _mm_mul_ps(_mm_shuffle_ps(a, a, _MM_SHUFFLE(1, 1, 1, 1)), b1));
+    sum = _mm_add_ps(sum, _mm_mul_ps(_mm_shuffle_ps(a, a, _MM_SHUFFLE(2, 2, 2, 2)), b2));
+    return _mm_add_ps(sum, _mm_mul_ps(_mm_shuffle_ps(a, a, _MM_SHUFFLE(3, 3, 3, 3)), b3));
   };
   __m128 r0 = row(0), r1 = row(1), r2 = row(2), r3 = row(3);
   _mm_storeu_ps(&pout->m[0][0], r0);
