@@ -16,10 +16,7 @@ namespace {
 
 using rendertest::Pixel;
 using rendertest::RenderDevice;
-
-std::wstring TestData(const char* name) {
-  return (std::filesystem::path(XVIEW_TEST_DATA) / "render" / name).wstring();
-}
+using rendertest::LoadTestEffect;
 
 bool ClipControlHiddenByMesa() {
   const char* extensions = std::getenv("MESA_EXTENSION_OVERRIDE");
@@ -30,11 +27,8 @@ class DepthRange : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_NE(device_.device(), nullptr);
-    ID3DXBuffer* errors = nullptr;
-    ASSERT_EQ(D3DXCreateEffectFromFileExW(device_.device(), TestData("clip_space_color.cfx").c_str(), nullptr,
-                                          nullptr, nullptr, 0, nullptr, &effect_, &errors),
-              D3D_OK);
-    ASSERT_EQ(errors, nullptr);
+    effect_ = LoadTestEffect(device_.device(), "clip_space_color.cfx");
+    ASSERT_NE(effect_, nullptr);
     IDirect3DDevice9* d = device_.device();
     const D3DVERTEXELEMENT9 elements[] = {
         {0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0},

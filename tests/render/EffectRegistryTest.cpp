@@ -13,10 +13,7 @@ namespace {
 
 using rendertest::InAssetsFolder;
 using rendertest::RenderDevice;
-
-std::wstring TestData(const char* name) {
-  return (std::filesystem::path(XVIEW_TEST_DATA) / "render" / name).wstring();
-}
+using rendertest::TestData;
 
 D3DXMATRIX Filled(float value) {
   D3DXMATRIX m;

@@ -15,11 +15,8 @@ namespace {
 
 using rendertest::Pixel;
 using rendertest::RenderDevice;
+using rendertest::LoadTestEffect;
 using testimages::Rgba;
-
-std::wstring TestData(const char* name) {
-  return (std::filesystem::path(XVIEW_TEST_DATA) / "render" / name).wstring();
-}
 
 template <class T>
 void Release(T*& object) {
@@ -94,16 +91,7 @@ struct Quad {
 std::vector<Pixel> DrawTextured(RenderDevice& device, IDirect3DTexture9* texture,
                                 const char* effectFile = "textured.cfx") {
   IDirect3DDevice9* d = device.device();
-  ID3DXEffect* effect = nullptr;
-  ID3DXBuffer* errors = nullptr;
-  std::wstring file = TestData(effectFile);
-  EXPECT_EQ(
-      D3DXCreateEffectFromFileExW(d, file.c_str(), nullptr, nullptr, nullptr, 0, nullptr, &effect, &errors),
-      D3D_OK);
-  if (errors) {
-    ADD_FAILURE() << static_cast<const char*>(errors->GetBufferPointer());
-    errors->Release();
-  }
+  ID3DXEffect* effect = LoadTestEffect(d, effectFile);
   if (!effect) return {};
   EXPECT_EQ(effect->SetTexture(effect->GetParameterByName(nullptr, "g_ColorTex"), texture), D3D_OK);
   Quad quad(d);
@@ -210,10 +198,8 @@ TEST_F(LayerDrawTest, DrawsWithoutAnOpenPassOrBeyondTheBuffersFail) {
   std::string output = ::testing::internal::GetCapturedStderr();
   EXPECT_NE(output.find("no effect pass is open"), std::string::npos) << output;
 
-  ID3DXEffect* effect = nullptr;
-  ASSERT_EQ(D3DXCreateEffectFromFileExW(d, TestData("textured.cfx").c_str(), nullptr, nullptr, nullptr, 0,
-                                        nullptr, &effect, nullptr),
-            D3D_OK);
+  ID3DXEffect* effect = LoadTestEffect(d, "textured.cfx");
+  ASSERT_NE(effect, nullptr);
   effect->Begin(nullptr, 0);
   effect->BeginPass(0);
   ::testing::internal::CaptureStderr();
@@ -313,10 +299,8 @@ TEST_F(LayerDrawTest, EverythingIsReleasedAtTheEnd) {
     IDirect3DTexture9* texture = nullptr;
     ASSERT_EQ(D3DXCreateTextureFromFileW(device.device(), file.wstring().c_str(), &texture), D3D_OK);
     DrawTextured(device, texture);
-    ID3DXEffect* effect = nullptr;
-    ASSERT_EQ(D3DXCreateEffectFromFileExW(device.device(), TestData("textured.cfx").c_str(), nullptr, nullptr,
-                                          nullptr, 0, nullptr, &effect, nullptr),
-              D3D_OK);
+    ID3DXEffect* effect = LoadTestEffect(device.device(), "textured.cfx");
+    ASSERT_NE(effect, nullptr);
     effect->SetTexture("g_ColorTex", texture);
     ID3DXEffect* clone = nullptr;
     ASSERT_EQ(effect->CloneEffect(device.device(), &clone), D3D_OK);
@@ -358,10 +342,8 @@ TEST_F(LayerDrawTest, TextureStagesFollowEveryChangeOfTexture) {
 TEST_F(LayerDrawTest, DrawsAreCheckedByTheIndicesTheyUse) {
   RenderDevice device(16, 16);
   IDirect3DDevice9* d = device.device();
-  ID3DXEffect* effect = nullptr;
-  ASSERT_EQ(D3DXCreateEffectFromFileExW(d, TestData("textured.cfx").c_str(), nullptr, nullptr, nullptr, 0,
-                                        nullptr, &effect, nullptr),
-            D3D_OK);
+  ID3DXEffect* effect = LoadTestEffect(d, "textured.cfx");
+  ASSERT_NE(effect, nullptr);
   Quad quad(d);
   // Two more triangles in the buffer, one of which reaches far past the four vertices.
   IDirect3DIndexBuffer9* indices = nullptr;
@@ -394,12 +376,8 @@ TEST_F(LayerDrawTest, DrawsAreCheckedByTheIndicesTheyUse) {
 TEST_F(LayerDrawTest, A256MatrixPaletteWorksAndOnlyChangedValuesAreUploaded) {
   RenderDevice device(16, 16);
   IDirect3DDevice9* d = device.device();
-  ID3DXEffect* effect = nullptr;
-  ID3DXBuffer* errors = nullptr;
-  ASSERT_EQ(D3DXCreateEffectFromFileExW(d, TestData("palette.cfx").c_str(), nullptr, nullptr, nullptr, 0,
-                                        nullptr, &effect, &errors),
-            D3D_OK)
-      << (errors ? static_cast<const char*>(errors->GetBufferPointer()) : "");
+  ID3DXEffect* effect = LoadTestEffect(d, "palette.cfx");
+  ASSERT_NE(effect, nullptr);
   std::vector<D3DXMATRIX> palette(256);
   for (D3DXMATRIX& m : palette) D3DXMatrixIdentity(&m);
   // The last matrix halves the quad into the top right quarter.

@@ -113,4 +113,22 @@ class InAssetsFolder {
   std::filesystem::path previous_;
 };
 
+// A file of the render tests' data folder.
+inline std::wstring TestData(const char* name) {
+  return (std::filesystem::path(XVIEW_TEST_DATA) / "render" / name).wstring();
+}
+
+// Compiles an effect of the test data; a compile error fails the test with
+// the compiler's text. Null when it did not compile.
+inline ID3DXEffect* LoadTestEffect(IDirect3DDevice9* device, const char* name) {
+  ID3DXEffect* effect = nullptr;
+  ID3DXBuffer* errors = nullptr;
+  EXPECT_EQ(D3DXCreateEffectFromFileExW(device, TestData(name).c_str(), nullptr, nullptr, nullptr, 0, nullptr,
+                                        &effect, &errors),
+            D3D_OK)
+      << name << ": " << (errors ? static_cast<const char*>(errors->GetBufferPointer()) : "");
+  if (errors) errors->Release();
+  return effect;
+}
+
 }  // namespace rendertest
