@@ -145,11 +145,8 @@ bool Stream::Build(IDirect3DDevice9* device, const XMesh* record, std::uint32_t 
     ++stream;
   }
   elements.push_back(D3DDECL_END());
-  if (FAILED(device->CreateVertexDeclaration(elements.data(), &declaration))) {
-    declaration = nullptr;
-    return false;
-  }
-  if (!BuildIndexBuffer(device, record)) {
+  if (FAILED(device->CreateVertexDeclaration(elements.data(), &declaration)) ||
+      !BuildIndexBuffer(device, record)) {
     ReleaseAll();
     return false;
   }

@@ -29,6 +29,12 @@ Effect* LoadedEffect(const wchar_t* fileName) {
   return found != g_EffectMap.end() && found->second.effect ? &found->second : nullptr;
 }
 
+// The loaded texture of `fileName`, or null (a texture that failed to load).
+IDirect3DTexture9* LoadedTexture(const std::wstring& fileName) {
+  auto found = g_TextureMap.find(fileName);
+  return found != g_TextureMap.end() ? found->second.texture : nullptr;
+}
+
 // The common road of both kinds of mesh; `palette` is null for a rigid mesh.
 bool Draw(Mesh& mesh, Effect& effect, const std::vector<D3DXMATRIX>* palette) {
   if (!mesh.record || !mesh.IsBuilt()) return false;
@@ -62,7 +68,7 @@ bool Draw(Mesh& mesh, Effect& effect, const std::vector<D3DXMATRIX>* palette) {
     const std::wstring& textureFile = material.textureFiles[0];
     if (!textureFile.empty()) {
       effect.SelectPass(1);
-      compiled->SetTexture(colorTexture, g_TextureMap[textureFile].texture);
+      compiled->SetTexture(colorTexture, LoadedTexture(textureFile));
     } else {
       effect.SelectPass(0);
       compiled->SetTexture(colorTexture, nullptr);
