@@ -70,7 +70,6 @@ struct TextSource {
   bool preloaded = false;     // `raw` holds the whole file from the choice of code page
   std::wstring text;          // the decoded block
   std::size_t position = 0;   // the next character of `text`
-  std::size_t echoedTo = 0;   // characters of `text` already echoed
   bool atStart = true;        // nothing has been decoded yet
 };
 TextSource g_Source;
@@ -98,10 +97,11 @@ inline void PutCharacter(wchar_t c, FILE* file) { fputwc(c, file); }
 inline void PutCharacter(wchar_t c, FILE* file) { _fputwc_nolock(c, file); }
 #endif
 
-void EchoTaken() {
-  if (g_Reader.echo)
-    for (std::size_t i = g_Source.echoedTo; i < g_Source.position; ++i) PutCharacter(g_Source.text[i], stdout);
-  g_Source.echoedTo = g_Source.position;
+// Whether to echo is settled per file, so the reading loop is built twice and
+// the one without echo tests nothing for it per character.
+template <bool kEcho>
+inline void Echo(wint_t c) {
+  if constexpr (kEcho) PutCharacter(static_cast<wchar_t>(c), stdout);
 }
 
 // Reads more of the file after the `carried` bytes at the front of `raw`.
@@ -160,7 +160,6 @@ void Decode(const char* bytes, std::size_t cut, std::wstring& text) {
 
 // Decodes the next block into `text`; false once the file has nothing more.
 bool Refill() {
-  EchoTaken();
   TextSource& source = g_Source;
   for (;;) {
     if (!source.fileDone) ReadBlock();
@@ -173,7 +172,7 @@ bool Refill() {
     Decode(source.raw.data(), cut, source.text);
     source.raw.erase(source.raw.begin(), source.raw.begin() + static_cast<std::ptrdiff_t>(cut));
     source.carried = source.raw.size();
-    source.position = source.echoedTo = 0;
+    source.position = 0;
     if (!source.text.empty()) return true;
     if (source.fileDone && source.raw.empty()) return false;
   }
@@ -230,15 +229,19 @@ void TakeLineFeed() {
 
 // The characters of a quoted string whose opening quote was taken, up to its
 // closing quote or the end of its line. False when the string is empty.
+template <bool kEcho>
 bool ReadString() {
   g_Reader.quoteOpen = false;
   for (;;) {
     wint_t c = NextChar();
     if (c == kEnd || ClassOf(c) == LineFeed) {
       Warn(ParseWarningKind::QuoteUnclosed, [] { return L"at line " + std::to_wstring(TokenLine()); });
-      if (c != kEnd) TakeLineFeed();
+      if (c == kEnd) break;
+      Echo<kEcho>(c);
+      TakeLineFeed();
       break;
     }
+    Echo<kEcho>(c);
     if (ClassOf(c) == Quote) break;
     g_Token.push_back(static_cast<wchar_t>(c));
   }
@@ -246,8 +249,9 @@ bool ReadString() {
   return g_TokenFlags.quoted;
 }
 
+template <bool kEcho>
 bool ReadCharacters() {
-  if (g_Reader.quoteOpen && ReadString()) return true;
+  if (g_Reader.quoteOpen && ReadString<kEcho>()) return true;
   wint_t c = NextChar();
   for (;;) {
     if (c == kEnd) return false;
@@ -255,6 +259,7 @@ bool ReadCharacters() {
     if (kind == Word && !g_Reader.inComment) {
       // The hot path: the characters of a word, until something else comes.
       do {
+        Echo<kEcho>(c);
         g_Token.push_back(static_cast<wchar_t>(c));
         c = NextChar();
         if (c == kEnd) return false;
@@ -275,17 +280,20 @@ bool ReadCharacters() {
         continue;
       }
       // A single slash belongs to the word; the character after it is handled next.
+      Echo<kEcho>(c);
       g_Token.push_back(static_cast<wchar_t>(c));
       c = next;
       continue;
     } else if (kind == Quote) {
       // A quote ends the word before it; the string it opens comes next.
+      Echo<kEcho>(c);
       g_Reader.quoteOpen = true;
       if (!g_Token.empty()) return true;
-      if (ReadString()) return true;
+      if (ReadString<kEcho>()) return true;
       c = NextChar();
       continue;
     }
+    Echo<kEcho>(c);
     if (kind == Brace) {
       TakeBrace(c);
       if (g_Token.empty()) {
@@ -320,7 +328,6 @@ void BeginTokens(FILE* file, bool echo) {
 }
 
 void EndTokens() {
-  EchoTaken();
   g_Source = TextSource{};
   g_ModelFile = nullptr;
 }
@@ -340,7 +347,7 @@ bool ReadToken() {
     return true;
   }
   g_Token.clear();
-  return ReadCharacters();
+  return g_Reader.echo ? ReadCharacters<true>() : ReadCharacters<false>();
 }
 
 void UnreadToken() { g_TokenFlags.pending |= kTokenAgain; }

@@ -37,10 +37,10 @@ extern TokenReaderFlags g_TokenFlags;
 // Starts reading `file` (opened in binary mode) from its beginning: no
 // pending brace, outside any comment. One pass over the whole file chooses
 // its code page first; a UTF-8 byte-order mark is dropped. `echo` decides for
-// the whole file whether its text is echoed (as decoded, carriage returns of
-// CR LF pairs dropped).
+// the whole file whether the characters it takes are echoed (as decoded,
+// without comments and without the carriage returns of CR LF pairs).
 void BeginTokens(FILE* file, bool echo);
-// Echoes what was taken and not yet echoed, and lets the file go.
+// Lets the file go.
 void EndTokens();
 
 // Reads the next word, quoted string or brace into g_Token. A quoted string

@@ -136,6 +136,26 @@ TEST(PoseTest, AHierarchyThousandsOfFramesDeepIsPosedInLinearTime) {
   ExpectMatrixNear(FrameMatrix(model, L"f0"), Translation(0, 1, 0), 0);
 }
 
+// Frames that share a name stay apart: the animation and the bone that name
+// it take the first, and each frame's mesh is placed by its own matrix.
+TEST(PoseTest, AnimationsAndBonesTakeTheFirstFrameOfTheirName) {
+  XFileScene scene;
+  XFrame& first = AddFrame(scene, L"Black", nullptr, Translation(1, 0, 0));
+  XFrame& second = AddFrame(scene, L"Black", nullptr, Translation(2, 0, 0));
+  AddAnimation(scene, L"Black", 0).positionKeys[0] = D3DXVECTOR3(0, 7, 0);
+  XMesh& mesh = scene.meshes.emplace_back();
+  mesh.bones.push_back({L"Black", Translation(0, 0, 0)});
+  Model model;
+  ASSERT_TRUE(model.Setup(nullptr, &scene));
+  model.UpdatePose();
+  model.UpdatePalette(0);
+  ASSERT_EQ(model.frameMatrices.size(), 2u);
+  ExpectMatrixNear(first.transform, Translation(0, 7, 0), 0);
+  ExpectMatrixNear(second.transform, Translation(2, 0, 0), 0);
+  ExpectMatrixNear(model.frameMatrices[1], Translation(2, 0, 0), 0);
+  ExpectMatrixNear(model.meshes[0].palette[0], Translation(0, 7, 0), 0);
+}
+
 TEST(PaletteTest, ParentCyclesInHandMadeRecordsDoNotHang) {
   XFileScene scene;
   XFrame& a = AddFrame(scene, L"a", nullptr, Translation(1, 0, 0));

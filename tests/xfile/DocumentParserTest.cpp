@@ -96,22 +96,32 @@ TEST(FrameHierarchy, TransformIsStoredRowByRowAsWritten) {
   EXPECT_EQ(m._44, 16.0f);
 }
 
-TEST(FrameHierarchy, RepeatedNameGivesOneFrameFromTheLaterRecord) {
+// Every Frame record is a frame of its own, in file order; names are data.
+TEST(FrameHierarchy, RecordsThatShareANameAreFramesOfTheirOwn) {
   XFileScene scene = Parse("Frame A { " + Transform(1) + "}\nFrame P { " + Transform(0) + " Frame A { " +
-                           Transform(5) + "} }\n");
-  ASSERT_EQ(scene.frames.size(), 2u);
-  EXPECT_EQ(FrameNamed(scene, L"A").parent, &FrameNamed(scene, L"P"));
-  EXPECT_EQ(FrameNamed(scene, L"A").transform._41, 5.0f);
+                           Transform(5) + kTriangleMesh + "} }\n");
+  ASSERT_EQ(scene.frames.size(), 3u);
+  EXPECT_EQ(scene.frames[0].name, L"A");
+  EXPECT_EQ(scene.frames[0].parent, nullptr);
+  EXPECT_EQ(scene.frames[0].transform._41, 1.0f);
+  EXPECT_EQ(scene.frames[2].name, L"A");
+  EXPECT_EQ(scene.frames[2].parent, &scene.frames[1]);
+  EXPECT_EQ(scene.frames[2].transform._41, 5.0f);
+  ASSERT_EQ(scene.meshes.size(), 1u);
+  EXPECT_EQ(scene.meshes[0].frame, &scene.frames[2]);
 }
 
-TEST(FrameHierarchy, ARepeatedNameNeverMakesAFrameItsOwnAncestor) {
-  XFileScene scene = Parse("Frame A { " + Transform(1) + " Frame B { " + Transform(2) + " Frame A { " +
-                           Transform(3) + "} } " + kTriangleMesh + "}\n");
-  XFrame& a = FrameNamed(scene, L"A");
-  EXPECT_EQ(a.parent, nullptr);
-  EXPECT_EQ(FrameNamed(scene, L"B").parent, &a);
-  ASSERT_EQ(scene.meshes.size(), 1u);
-  EXPECT_EQ(scene.meshes[0].frame, &a);  // the nesting came back to the outer A
+TEST(FrameHierarchy, UnnamedFramesEachHoldTheirOwnMesh) {
+  XFileScene scene = Parse("Frame { " + Transform(1) + kTriangleMesh + "}\nFrame { " + Transform(2) +
+                           kTriangleMesh + "Frame { " + Transform(3) + kTriangleMesh + "} }\n");
+  ASSERT_EQ(scene.frames.size(), 3u);
+  ASSERT_EQ(scene.meshes.size(), 3u);
+  for (std::size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(scene.frames[i].name, L"");
+    EXPECT_EQ(scene.frames[i].transform._41, static_cast<float>(i + 1));
+    EXPECT_EQ(scene.meshes[i].frame, &scene.frames[i]);
+  }
+  EXPECT_EQ(scene.frames[2].parent, &scene.frames[1]);
 }
 
 TEST(FrameHierarchy, FirstMemberThatIsNotATransformIsReadAsItStands) {
