@@ -61,6 +61,17 @@ class SkinnedRenderTest : public ::testing::Test {
     return device_.ReadBackBuffer();
   }
 
+  // Writes the back buffer to the build folder's screenshots, for a person to look at.
+  void SaveScreenshot(const std::string& name) {
+    std::filesystem::path shots = std::filesystem::path(XVIEW_BINARY_DIR) / "screenshots";
+    std::filesystem::create_directories(shots);
+    IDirect3DSurface9* backBuffer = nullptr;
+    device_.device()->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer);
+    std::wstring shot = (shots / name).wstring();
+    EXPECT_EQ(D3DXSaveSurfaceToFileW(shot.c_str(), D3DXIFF_PNG, backBuffer, nullptr, nullptr), D3D_OK);
+    backBuffer->Release();
+  }
+
   // The pixel at (x, y) of a 128 x 128 grid laid over the back buffer.
   Pixel At(const std::vector<Pixel>& pixels, UINT x, UINT y) {
     return pixels[(y * kSize / 128) * kSize + x * kSize / 128];
@@ -199,17 +210,11 @@ TEST_F(SkinnedRenderTest, ARealCharacterStandsUprightAndMovesBetweenTicks) {
   ASSERT_TRUE(model.Setup(device_.device(), FindModelFile(file)));
   LookAt(D3DXVECTOR3(0, 0.8f, -2.4f), D3DXVECTOR3(0, 0.1f, 0));
 
-  std::filesystem::path shots = std::filesystem::path(XVIEW_BINARY_DIR) / "screenshots";
-  std::filesystem::create_directories(shots);
   std::vector<std::vector<Pixel>> poses;
   for (std::uint32_t tick : {0u, 3960u}) {
     model.animationTick = tick;
     poses.push_back(Render([&] { model.Draw(); }));
-    IDirect3DSurface9* backBuffer = nullptr;
-    device_.device()->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer);
-    std::wstring shot = (shots / ("BCN_Epileptic-tick-" + std::to_string(tick) + ".png")).wstring();
-    EXPECT_EQ(D3DXSaveSurfaceToFileW(shot.c_str(), D3DXIFF_PNG, backBuffer, nullptr, nullptr), D3D_OK);
-    backBuffer->Release();
+    SaveScreenshot("BCN_Epileptic-tick-" + std::to_string(tick) + ".png");
 
     std::array<UINT, 4> box = LitBounds(poses.back(), kSize);
     ASSERT_LT(box[0], box[2]) << "nothing was drawn at tick " << tick;
@@ -233,14 +238,7 @@ TEST_F(SkinnedRenderTest, EveryFrameRecordPlacesItsOwnMesh) {
   ASSERT_EQ(model.meshes.size(), 4u);
   LookAt(D3DXVECTOR3(0, 0, -5), D3DXVECTOR3(0, 0, 0));
   std::vector<Pixel> pixels = Render([&] { model.Draw(); });
-
-  std::filesystem::path shots = std::filesystem::path(XVIEW_BINARY_DIR) / "screenshots";
-  std::filesystem::create_directories(shots);
-  IDirect3DSurface9* backBuffer = nullptr;
-  device_.device()->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer);
-  std::wstring shot = (shots / "separate-frames.png").wstring();
-  EXPECT_EQ(D3DXSaveSurfaceToFileW(shot.c_str(), D3DXIFF_PNG, backBuffer, nullptr, nullptr), D3D_OK);
-  backBuffer->Release();
+  SaveScreenshot("separate-frames.png");
 
   // Square centres at x = -1.5, -0.5, 0.5, 1.5 fall on these columns of the
   // 128-wide grid; the gaps between them stay black.
