@@ -12,6 +12,7 @@ FILE* g_ModelFile = nullptr;
 TokenReaderFlags g_TokenFlags;
 std::wstring g_ModelDirectory;
 std::wstring g_Token;
+unsigned g_ModelCodePage = CP_UTF8;
 
 namespace {
 

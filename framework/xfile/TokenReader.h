@@ -15,6 +15,9 @@ XFILE_SHAPE_BEGIN
 extern FILE* g_ModelFile;
 extern std::wstring g_ModelDirectory;  // with its final separator; empty for a bare file name
 extern std::wstring g_Token;           // the current token; a word may be of any length
+// The code page the last parse decoded the file's text with: 65001 (UTF-8),
+// 932 (Shift-JIS) or 1252 (Windows-1252).
+extern unsigned g_ModelCodePage;
 
 // The states that list readers test for every item, kept apart so that
 // AtEndOfModel compiles inline.
