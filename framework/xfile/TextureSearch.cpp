@@ -81,6 +81,11 @@ bool IsTextureFolderName(const std::string& name) {
 
 // Levels below the model's folder that the bare name is looked for in.
 constexpr int kLevelsBelowModel = 2;
+// A name longer than any path of the file systems we run on names no file,
+// and a file's name must not make the search take long: only so many
+// trailing parts are tried.
+constexpr std::size_t kMaxNameBytes = 4096;
+constexpr std::size_t kMaxTrailingParts = 16;
 
 }  // namespace
 
@@ -192,7 +197,8 @@ std::wstring TextureSearch::Find(const std::wstring& nameAsWritten, std::wstring
   std::vector<std::string> parts = SplitParts(name);
   // A name that ends in a separator names a folder; one with a zero would be
   // cut short by the file system.
-  if (parts.empty() || IsSeparator(name.back()) || name.find('\0') != std::string::npos) {
+  if (parts.empty() || IsSeparator(name.back()) || name.find('\0') != std::string::npos ||
+      name.size() > kMaxNameBytes) {
     if (tried) *tried = L"the name is no file name";
     return {};
   }
@@ -231,7 +237,8 @@ std::wstring TextureSearch::Find(const std::wstring& nameAsWritten, std::wstring
   }
 
   // Trailing parts of two or more, longest first.
-  for (std::size_t first = 1; first + 1 < parts.size(); ++first) {
+  std::size_t longest = parts.size() > kMaxTrailingParts ? parts.size() - kMaxTrailingParts : 1;
+  for (std::size_t first = longest; first + 1 < parts.size(); ++first) {
     fs::path path = Resolve(modelFolder_, parts, first);
     if (!path.empty()) return found(path);
     fs::path shown = modelFolder_;

@@ -20,8 +20,8 @@ XFILE_SHAPE_BEGIN
 // Find tries, in this order, and takes the first file that exists:
 //   1. an absolute path as written (never a network path: \\server\share\...);
 //   2. a relative path under the model's folder;
-//   3. its trailing parts, longest first, under the model's folder
-//      ("Tex\Wood.jpg" before "Wood.jpg" is left for step 4);
+//   3. its trailing parts of two to 16 parts, longest first, under the
+//      model's folder ("Tex\Wood.jpg"; "Wood.jpg" alone is left for step 4);
 //   4. the bare file name in the model's folder and up to two levels below
 //      it (breadth-first), then in the model folder's siblings named tex,
 //      texture, textures, image or images (any case).
@@ -37,8 +37,10 @@ class TextureSearch {
   explicit TextureSearch(const std::wstring& modelFolder);
 
   // The path to load `nameAsWritten` from (the name as the model file writes
-  // it, without the model's folder), or empty when it is nowhere. `tried`,
-  // when given, receives where it was looked for, for a message.
+  // it, without the model's folder), or empty when it is nowhere or is no
+  // file name (empty, ending in a separator, holding a zero, over 4096
+  // bytes). `tried`, when given, receives where it was looked for, for a
+  // message.
   std::wstring Find(const std::wstring& nameAsWritten, std::wstring* tried = nullptr);
 
   // Whether a listing stopped at kMaxListedEntries.

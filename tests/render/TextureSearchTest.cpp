@@ -51,6 +51,14 @@ TEST_F(TextureSearchTest, ThePathAsWrittenComesBeforeItsTrailingPartsAndThoseBef
   // An absolute path of this machine is opened as written.
   Touch("elsewhere/Wood_Floor.jpg");
   EXPECT_EQ(Found((root_ / "elsewhere" / "Wood_Floor.jpg").wstring()), "elsewhere/Wood_Floor.jpg");
+  // Of a deep path only the last 16 parts count; a hostile one ends soon.
+  std::wstring deep;
+  for (int i = 0; i < 30; ++i) deep += L"d" + std::to_wstring(i) + L"\\";
+  EXPECT_EQ(Found(deep + L"Tex\\Wood_Floor.jpg"), "model/Tex/Wood_Floor.jpg");
+  std::wstring hostile;
+  for (int i = 0; i < 2000; ++i) hostile += L"./";
+  EXPECT_EQ(Found(hostile + L"Wood_Floor.jpg"), "model/Wood_Floor.jpg");
+  EXPECT_EQ(Found(std::wstring(5000, L'a')), "");
   // A name that is no file name finds nothing.
   std::wstring tried;
   EXPECT_EQ(Found(L"Tex\\", &tried), "");
