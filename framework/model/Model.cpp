@@ -1,7 +1,7 @@
 #include "model/Model.h"
 
 #include <algorithm>
-#include <map>
+#include <unordered_map>
 
 XFILE_SHAPE_BEGIN
 
@@ -15,7 +15,6 @@ Model::~Model() {
 bool Model::Setup(IDirect3DDevice9* device, XFileScene* scene) {
   if (!scene) return false;
   meshes.clear();
-  frameMatrices.clear();
   sceneData = scene;
 
   meshes.resize(scene->meshes.size());
@@ -23,20 +22,30 @@ bool Model::Setup(IDirect3DDevice9* device, XFileScene* scene) {
 
   D3DXMATRIX identity;
   D3DXMatrixIdentity(&identity);
+  frameMatrices.assign(scene->frames.size(), identity);
   poseNodes_.clear();
-  std::map<const XFrame*, std::size_t> nodeOf;
-  for (const auto& [name, frame] : scene->frames) {
-    auto [entry, inserted] = frameMatrices.try_emplace(frame.name, identity);
-    if (!inserted) continue;
-    nodeOf[&frame] = poseNodes_.size();
-    poseNodes_.push_back({&frame, &entry->second, nullptr, 0});
+  std::unordered_map<const XFrame*, std::size_t> indexOf;
+  std::unordered_map<std::wstring, std::size_t> firstNamed;
+  for (std::size_t i = 0; i < scene->frames.size(); ++i) {
+    const XFrame& frame = scene->frames[i];
+    indexOf.emplace(&frame, i);
+    firstNamed.try_emplace(frame.name, i);
+    poseNodes_.push_back({&frame, &frameMatrices[i], nullptr, 0});
   }
+  auto frameIndex = [&](const XFrame* frame) -> std::int32_t {
+    auto found = frame ? indexOf.find(frame) : indexOf.end();
+    return found == indexOf.end() ? -1 : static_cast<std::int32_t>(found->second);
+  };
+  auto namedIndex = [&](const std::wstring& name) -> std::int32_t {
+    auto found = firstNamed.find(name);
+    return found == firstNamed.end() ? -1 : static_cast<std::int32_t>(found->second);
+  };
   // Each frame's depth (frames from it to the top, itself included) from its
   // parent's, so that a hierarchy thousands of frames deep is measured in one
   // pass. A parent cycle in hand-made records stops at the number of frames.
   auto parentOf = [&](const PoseNode& node) -> PoseNode* {
-    auto found = node.frame->parent ? nodeOf.find(node.frame->parent) : nodeOf.end();
-    return found == nodeOf.end() ? nullptr : &poseNodes_[found->second];
+    std::int32_t parent = frameIndex(node.frame->parent);
+    return parent < 0 ? nullptr : &poseNodes_[static_cast<std::size_t>(parent)];
   };
   for (PoseNode& node : poseNodes_) {
     PoseNode* parent = parentOf(node);
@@ -66,14 +75,16 @@ bool Model::Setup(IDirect3DDevice9* device, XFileScene* scene) {
   animated_.assign(scene->animationSets.size(), {});
   for (std::size_t s = 0; s < scene->animationSets.size(); ++s)
     for (const XAnimation& animation : scene->animationSets[s].animations) {
-      auto found = scene->frames.find(animation.frameName);
-      animated_[s].push_back({found == scene->frames.end() ? nullptr : &found->second, {}});
+      std::int32_t frame = namedIndex(animation.frameName);
+      animated_[s].push_back({frame < 0 ? nullptr : &scene->frames[static_cast<std::size_t>(frame)], {}});
     }
 
   meshFrames_.clear();
+  boneFrames_.clear();
   for (const XMesh& record : scene->meshes) {
-    auto found = record.frame ? frameMatrices.find(record.frame->name) : frameMatrices.end();
-    meshFrames_.push_back(found == frameMatrices.end() ? nullptr : &found->second);
+    meshFrames_.push_back(frameIndex(record.frame));
+    std::vector<std::int32_t>& bones = boneFrames_.emplace_back();
+    for (const XBone& bone : record.bones) bones.push_back(namedIndex(bone.name));
   }
   return true;
 }
@@ -111,6 +122,10 @@ void Model::UpdatePose() {
     }
   }
   for (std::size_t i = 0; i < poseNodes_.size(); ++i) *poseNodes_[i].combined = chains_[i];
+}
+
+void Model::UpdatePalette(std::size_t i) {
+  if (i < meshes.size() && i < boneFrames_.size()) meshes[i].UpdatePalette(frameMatrices, boneFrames_[i]);
 }
 
 XFILE_SHAPE_END

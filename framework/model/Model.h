@@ -1,8 +1,8 @@
 // The character: one placed object made of the meshes of a parsed model file,
 // posed by the file's frame hierarchy and animation sets. The frames' local
 // matrices live in the parsed scene; the model keeps the combined (model
-// space) matrix of every frame by name and the bone palette of each skinned
-// mesh.
+// space) matrix of every frame, by the frame's index in file order, and the
+// bone palette of each skinned mesh.
 #pragma once
 
 #include <windows.h>
@@ -10,7 +10,6 @@
 #include <d3dx9.h>
 
 #include <cstdint>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -42,9 +41,10 @@ class Model : public Object3D {
   Model& operator=(const Model&) = delete;
 
   // Keeps `scene` (not owned), builds one Mesh per mesh record and an entry of
-  // frameMatrices per frame. False, changing nothing, for a null scene. A
-  // second call starts over with the new scene. `device` may be null: the
-  // meshes then have no device objects, but posing works.
+  // frameMatrices per frame. Bones and animations find their frame by name:
+  // the first frame of that name in file order. False, changing nothing, for
+  // a null scene. A second call starts over with the new scene. `device` may
+  // be null: the meshes then have no device objects, but posing works.
   bool Setup(IDirect3DDevice9* device, XFileScene* scene);
 
   // Brings `world`, the animated frames' local matrices (at animationTick of
@@ -58,6 +58,11 @@ class Model : public Object3D {
   // does not define changes nothing.
   void SampleAnimation();
 
+  // Brings the palette of mesh `i` up to date from frameMatrices (posed by
+  // UpdatePose), each bone by the first frame of its name; a mesh without
+  // bones has an empty palette.
+  void UpdatePalette(std::size_t i);
+
   // Poses the model, then draws each mesh placed in the world: a rigid mesh by
   // its frame's combined matrix times `world`, a skinned mesh by `world` alone
   // (its palette already carries it to model space). Draws nothing without
@@ -66,20 +71,18 @@ class Model : public Object3D {
 
   XFileScene* sceneData;
   std::vector<Mesh> meshes;
-  std::map<std::wstring, D3DXMATRIX> frameMatrices;
+  std::vector<D3DXMATRIX> frameMatrices;  // [frame index in sceneData->frames]
   std::uint32_t animationSet;
   std::uint32_t animationTick;
 
  private:
   struct PoseNode {
     const XFrame* frame;
-    D3DXMATRIX* combined;              // the frame's entry of frameMatrices
+    D3DXMATRIX* combined;              // the frame's entry of frameMatrices, sized once at set-up
     const D3DXMATRIX* parentCombined;  // the parent's entry; null at the top
     std::size_t depth;                 // frames from this one to the top, itself included
   };
 
-  // Looked up once at set-up: map entries keep their addresses, so posing a
-  // frame does not search by name.
   std::vector<PoseNode> poseNodes_;  // deepest first (parents first when fromParents_)
   bool fromParents_ = false;
   std::vector<D3DXMATRIX> chains_;     // the products of the pose under way
@@ -89,7 +92,8 @@ class Model : public Object3D {
     AnimationCursors cursors;
   };
   std::vector<std::vector<AnimatedFrame>> animated_;  // [set][animation]
-  std::vector<const D3DXMATRIX*> meshFrames_;         // per mesh: its frame's combined matrix, or null
+  std::vector<std::int32_t> meshFrames_;              // per mesh: its frame's index, or -1
+  std::vector<std::vector<std::int32_t>> boneFrames_;  // per mesh, per bone: its frame's index, or -1
 };
 
 // The blend of two matrix keys: each is taken as scale, rotation and

@@ -113,13 +113,13 @@ bool Model::Draw() {
     // A skinned mesh's palette already carries its vertices to model space,
     // so only the model's world places it; its frame's matrix would apply a
     // second time.
-    if (!mesh.record->bones.empty() || !meshFrames_[i]) {
+    if (!mesh.record->bones.empty() || meshFrames_[i] < 0) {
       mesh.frameMatrix = world;
     } else {
-      D3DXMatrixMultiply(&mesh.frameMatrix, meshFrames_[i], &world);
+      D3DXMatrixMultiply(&mesh.frameMatrix, &frameMatrices[static_cast<std::size_t>(meshFrames_[i])], &world);
     }
     if (mesh.IsSkinned()) {
-      mesh.UpdatePalette(frameMatrices);
+      UpdatePalette(i);
       DrawSkinnedMesh(mesh);
     } else {
       DrawMesh(mesh);

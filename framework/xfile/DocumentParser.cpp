@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/TextConversion.h"
@@ -100,8 +99,7 @@ void SkipUnknownBlock(const std::wstring& word) { SkipBlock(word, TokenLine(), f
 
 #if !defined(XVIEW_REDUCED_MODEL)
 
-// The frames whose blocks enclose the reader's position, innermost last. A
-// frame whose block is open cannot be re-declared as its own descendant.
+// The frames whose blocks enclose the reader's position, innermost last.
 class FrameNesting {
  public:
   // Frames still open when the top level ends were cut by the end of the file.
@@ -113,21 +111,19 @@ class FrameNesting {
   XFrame* Current() const { return open_.empty() ? nullptr : open_.back(); }
 
   void Enter(XFrame& frame, std::uint32_t line) {
-    if (openCount_[&frame]++ == 0) frame.parent = Current();
+    frame.parent = Current();
     open_.push_back(&frame);
     OpenRecord(L"Frame", frame.name, line);
   }
 
   void Leave() {
     if (open_.empty()) return;
-    --openCount_[open_.back()];
     open_.pop_back();
     CloseRecord();
   }
 
  private:
   std::vector<XFrame*> open_;
-  std::unordered_map<const XFrame*, std::size_t> openCount_;
 };
 
 void ReadFrame(XFileScene& scene, FrameNesting& nesting, bool& tokenPending) {
@@ -138,8 +134,8 @@ void ReadFrame(XFileScene& scene, FrameNesting& nesting, bool& tokenPending) {
     name = g_Token;
     ReadToken();
   }
-  XFrame& frame = scene.frames[name];
-  frame.name = name;
+  XFrame& frame = scene.frames.emplace_back();
+  frame.name = std::move(name);
   nesting.Enter(frame, line);
   // The first member is the transform when the frame has one; anything else
   // is read at the top level as it stands.
@@ -272,7 +268,7 @@ bool ReadFrameTransformMatrix(D3DXMATRIX& transform) {
 
 bool ParseXFile(const std::wstring& path, XModelContent& content) {
   errno = 0;
-  FILE* file = _wfopen(path.c_str(), L"r");
+  FILE* file = _wfopen(path.c_str(), L"rb");
   if (!file) {
     if (IsFolder(path)) {
       ReportParseFailure(path, kFolderReason);
@@ -298,9 +294,9 @@ bool ParseXFile(const std::wstring& path, XModelContent& content) {
     EndParseWarnings(path);
   }
 
+  EndTokens();
   if (echo) std::fflush(stdout);
   std::fclose(file);
-  g_ModelFile = nullptr;
   ForgetNamedMaterials();
   return accepted;
 }

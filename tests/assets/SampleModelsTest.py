@@ -76,7 +76,7 @@ class PoseRules(unittest.TestCase):
                      {"frameName": "F", "rotationKeys": [[0, 0.0, half, 0.0, half]], "scaleKeys": [],
                       "positionKeys": [[0, 1.0, 2.0, 3.0]], "matrixKeys": []}]}]}
         expected = xmath.mul(xmath.rotation_y(-math.pi / 2), xmath.translation(1.0, 2.0, 3.0))
-        for a, b in zip(xpose.sample(model, 0, 5)["F"], expected):
+        for a, b in zip(xpose.sample(model, 0, 5)[0], expected):
             self.assertAlmostEqual(a, b, places=6)
 
     def test_matrix_keys_blend_rotation_and_translation_apart(self):
@@ -86,7 +86,7 @@ class PoseRules(unittest.TestCase):
                          [0] + list(xmath.IDENTITY),
                          [4] + list(xmath.mul(xmath.rotation_x(1.0), xmath.translation(4.0, 0.0, 0.0)))]}]}]}
         expected = xmath.mul(xmath.rotation_x(0.25), xmath.translation(1.0, 0.0, 0.0))
-        for a, b in zip(xpose.sample(model, 0, 1)["F"], expected):
+        for a, b in zip(xpose.sample(model, 0, 1)[0], expected):
             self.assertAlmostEqual(a, b, places=6)
 
 
@@ -115,10 +115,13 @@ class Character(unittest.TestCase):
         return [i for i, v in enumerate(self.mesh["vertexData"]) if [b for _, b in v["influences"]] == [index]]
 
     def test_reader_finds_a_skinned_textured_mesh_in_a_still_frame(self):
-        frames = {f["name"]: f for f in self.model["frames"]}
+        frame_list = self.model["frames"]
+        self.assertEqual([f["index"] for f in frame_list], list(range(len(frame_list))))
+        frames = {f["name"]: f for f in frame_list}
+        self.assertEqual(len(frames), len(frame_list))
         self.assertEqual(len(self.model["meshes"]), 1)
         self.assertEqual(self.mesh["flags"], 0x01 | 0x02 | 0x04 | 0x08 | 0x20)
-        self.assertEqual(self.mesh["frame"], "Body")
+        self.assertEqual(frame_list[self.mesh["frame"]]["name"], "Body")
         self.assertEqual(frames["Body"]["transform"], list(xmath.IDENTITY))
         self.assertEqual(len(self.mesh["materials"]), 1)
         texture = self.mesh["materials"][0]["textures"][0]
@@ -130,7 +133,8 @@ class Character(unittest.TestCase):
         chain, at = [], "HandL"
         while at is not None:
             chain.append(at)
-            at = frames[at]["parent"]
+            parent = frames[at]["parent"]
+            at = None if parent is None else frame_list[parent]["name"]
         self.assertEqual(chain, ["HandL", "ForearmL", "UpperArmL", "ShoulderL", "Chest", "Spine", "Hips", "Miko"])
 
     def test_animation_sets_walk_with_rotation_and_position_keys_then_idle_with_matrix_keys(self):

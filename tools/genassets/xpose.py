@@ -60,14 +60,27 @@ def _blend_matrices(t, a, b):
     return tuple(m)
 
 
+def first_frames(model):
+    """The index of the first frame of each name: bones and animations name
+    frames, and the first Frame record of a name is the one they mean."""
+    first = {}
+    for index, frame in enumerate(model["frames"]):
+        first.setdefault(frame["name"], index)
+    return first
+
+
 def sample(model, set_index, tick):
-    """Local matrices of every frame at a tick of an animation set: the file's
-    frame matrices, with the animated frames' replaced by their sampled pose."""
-    local = {frame["name"]: tuple(frame["transform"]) for frame in model["frames"]}
+    """Local matrices of every frame (in file order) at a tick of an animation
+    set: the file's frame matrices, with the animated frames' replaced by their
+    sampled pose."""
+    local = [tuple(frame["transform"]) for frame in model["frames"]]
     sets = model["animationSets"]
     if set_index >= len(sets) or tick > sets[set_index]["lastKeyTime"]:
         return local
+    first = first_frames(model)
     for animation in sets[set_index]["animations"]:
+        if animation["frameName"] not in first:
+            continue
         matrix_keys = animation["matrixKeys"]
         if matrix_keys:
             earlier, later, t = _sample_channel(matrix_keys, tick)
@@ -80,22 +93,19 @@ def sample(model, set_index, tick):
             # The viewer negates w before it turns a key into a matrix.
             matrix = xmath.mul(xmath.mul(scaling, xmath.quaternion_matrix((x, y, z, -w))),
                                xmath.translation(*position))
-        local[animation["frameName"]] = matrix
+        local[first[animation["frameName"]]] = matrix
     return local
 
 
 def combine(model, local):
-    """Model-space matrix of every frame: its local matrix carried out through
-    its parents."""
-    parents = {frame["name"]: frame["parent"] for frame in model["frames"]}
-    out = {}
-    for name in parents:
-        m, at = local[name], parents[name]
-        while at is not None:
-            m = xmath.mul(m, local[at])
-            at = parents[at]
-        out[name] = m
-    return out
+    """Model-space matrix of every frame, by the first frame of each name: its
+    local matrix carried out through its parents, which come before it."""
+    combined = []
+    for index, frame in enumerate(model["frames"]):
+        parent = frame["parent"]
+        combined.append(local[index] if parent is None else xmath.mul(local[index], combined[parent]))
+    first = first_frames(model)
+    return {name: combined[index] for name, index in first.items()}
 
 
 def palette(mesh, combined):
