@@ -28,11 +28,6 @@ struct AnimationCursors {
   KeyCursor<D3DXMATRIX> matrix;
 };
 
-// Beyond this many products a frame's walks to the top would stall every
-// frame (a hostile file of many thousand nested frames): combined matrices
-// are then taken from the parents' instead.
-inline constexpr std::size_t kMaxPoseProducts = std::size_t{1} << 20;
-
 class Model : public Object3D {
  public:
   Model();
@@ -48,8 +43,10 @@ class Model : public Object3D {
   bool Setup(IDirect3DDevice9* device, XFileScene* scene);
 
   // Brings `world`, the animated frames' local matrices (at animationTick of
-  // animationSet) and every entry of frameMatrices up to date. Nothing happens
-  // without scene data.
+  // animationSet) and every entry of frameMatrices up to date: each frame's
+  // combined matrix is its local matrix times its parent's combined matrix,
+  // parents first, so posing is linear in the number of frames however deep
+  // the hierarchy. Nothing happens without scene data.
   void UpdatePose();
 
   // Writes the local matrix of every frame that the current animation set
@@ -76,17 +73,19 @@ class Model : public Object3D {
   std::uint32_t animationTick;
 
  private:
-  struct PoseNode {
-    const XFrame* frame;
-    D3DXMATRIX* combined;              // the frame's entry of frameMatrices, sized once at set-up
-    const D3DXMATRIX* parentCombined;  // the parent's entry; null at the top
-    std::size_t depth;                 // frames from this one to the top, itself included
-  };
+  struct FrameLinks;
+  // The steps of Setup.
+  void BuildMeshes(IDirect3DDevice9* device);
+  void OrderFrames(const FrameLinks& links);
+  void LinkAnimations(const FrameLinks& links);
+  void LinkMeshes(const FrameLinks& links);
 
-  std::vector<PoseNode> poseNodes_;  // deepest first (parents first when fromParents_)
-  bool fromParents_ = false;
-  std::vector<D3DXMATRIX> chains_;     // the products of the pose under way
-  std::vector<const XFrame*> cursors_;
+  struct PoseStep {
+    const XFrame* frame;
+    std::size_t index;    // the frame's entry of frameMatrices
+    std::int32_t parent;  // the parent's entry, or -1 at the top
+  };
+  std::vector<PoseStep> poseOrder_;  // every frame once, parents before children
   struct AnimatedFrame {
     XFrame* frame;  // null: the file does not define the frame
     AnimationCursors cursors;

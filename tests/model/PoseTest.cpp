@@ -2,6 +2,8 @@
 // matrices and bone palettes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "ModelTesting.h"
@@ -123,9 +125,8 @@ TEST(PaletteTest, ABoneWithoutAFrameKeepsItsVerticesInTheBindPose) {
   EXPECT_EQ(FramesNamed(chain.scene, L"nowhere"), 0u);
 }
 
-TEST(PoseTest, AHierarchyThousandsOfFramesDeepIsPosedInLinearTime) {
-  // 3,000 nested frames: walking each to the top would take 4.5 million
-  // products every frame; the parents' combined matrices carry it instead.
+TEST(PoseTest, AHierarchyThousandsOfFramesDeepIsPosedToItsLastFrame) {
+  // 3,000 nested frames, each carried out by its parent's combined matrix.
   XFileScene scene;
   XFrame* parent = nullptr;
   for (int i = 0; i < 3000; ++i) parent = &AddFrame(scene, L"f" + std::to_wstring(i), parent, Translation(0, 1, 0));
@@ -134,6 +135,39 @@ TEST(PoseTest, AHierarchyThousandsOfFramesDeepIsPosedInLinearTime) {
   model.UpdatePose();
   ExpectMatrixNear(FrameMatrix(model, L"f2999"), Translation(0, 3000, 0), 0);
   ExpectMatrixNear(FrameMatrix(model, L"f0"), Translation(0, 1, 0), 0);
+}
+
+// Each combined matrix is its local matrix times the parent's combined
+// matrix; grouped that way it equals the product of the locals from the
+// frame out to the top, grouped from the left, within float rounding. Turns
+// about different axes do not commute, so a product in the wrong order fails.
+TEST(PoseTest, CombinedMatricesEqualTheLocalsMultipliedFromTheFrameOut) {
+  XFileScene scene;
+  XFrame* parent = nullptr;
+  std::vector<D3DXMATRIX> locals;
+  for (int i = 0; i < 12; ++i) {
+    D3DXMATRIX turn;
+    D3DXMatrixRotationYawPitchRoll(&turn, 0.3f * static_cast<float>(i), 0.7f - 0.1f * static_cast<float>(i),
+                                   0.2f * static_cast<float>(i % 5));
+    locals.push_back(Product(turn, Translation(0.5f, 1, -0.25f * static_cast<float>(i))));
+    parent = &AddFrame(scene, L"f" + std::to_wstring(i), parent, locals.back());
+  }
+  Model model;
+  ASSERT_TRUE(model.Setup(nullptr, &scene));
+  model.UpdatePose();
+  for (std::size_t i = 0; i < locals.size(); ++i) {
+    D3DXMATRIX expected = locals[i];
+    for (std::size_t up = i; up-- > 0;) expected = Product(expected, locals[up]);
+    for (int row = 0; row < 4; ++row)
+      for (int col = 0; col < 4; ++col) {
+        float e = expected.m[row][col], a = model.frameMatrices[i].m[row][col];
+        EXPECT_NEAR(a, e, 1e-5f * std::max(1.0f, std::fabs(e))) << "frame " << i << " at " << row << "," << col;
+      }
+  }
+  // A reversed product would put the last frame elsewhere.
+  D3DXMATRIX reversed = locals[0];
+  for (std::size_t i = 1; i < locals.size(); ++i) reversed = Product(reversed, locals[i]);
+  EXPECT_GT(std::fabs(reversed._41 - model.frameMatrices.back()._41) + std::fabs(reversed._43 - model.frameMatrices.back()._43), 0.1f);
 }
 
 // Frames that share a name stay apart: the animation and the bone that name

@@ -296,4 +296,38 @@ TEST_F(SkinnedRenderTest, ARealCharacterStandsUprightAndMovesBetweenTicks) {
   EXPECT_GT(differing, 100) << "the two ticks give the same pose";
 }
 
+// Meshes in frames without a name, or in frames that share one, as 3ds Max
+// exports write them: every square is drawn at its own frame, in its own
+// colour, not all of them on one spot.
+TEST_F(SkinnedRenderTest, EveryFrameRecordPlacesItsOwnMesh) {
+  std::wstring file = (std::filesystem::path(XVIEW_TEST_DATA) / "real-models" / "separate-frames.x").wstring();
+  SetModelEcho(false);
+  ASSERT_TRUE(LoadModelFile(device_.device(), file));
+  Model model;
+  ASSERT_TRUE(model.Setup(device_.device(), FindModelFile(file)));
+  ASSERT_EQ(model.meshes.size(), 4u);
+  LookAt(D3DXVECTOR3(0, 0, -5), D3DXVECTOR3(0, 0, 0));
+  std::vector<Pixel> pixels = Render([&] { model.Draw(); });
+
+  std::filesystem::path shots = std::filesystem::path(XVIEW_BINARY_DIR) / "screenshots";
+  std::filesystem::create_directories(shots);
+  IDirect3DSurface9* backBuffer = nullptr;
+  device_.device()->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer);
+  std::wstring shot = (shots / "separate-frames.png").wstring();
+  EXPECT_EQ(D3DXSaveSurfaceToFileW(shot.c_str(), D3DXIFF_PNG, backBuffer, nullptr, nullptr), D3D_OK);
+  backBuffer->Release();
+
+  // Square centres at x = -1.5, -0.5, 0.5, 1.5 fall on these columns of the
+  // 128-wide grid; the gaps between them stay black.
+  const UINT centres[] = {17, 48, 80, 111};
+  const bool red[] = {true, false, false, true}, green[] = {false, true, false, true}, blue[] = {false, false, true, false};
+  for (int i = 0; i < 4; ++i) {
+    Pixel p = At(pixels, centres[i], 64);
+    EXPECT_EQ(p.r > 100, red[i]) << "square " << i;
+    EXPECT_EQ(p.g > 100, green[i]) << "square " << i;
+    EXPECT_EQ(p.b > 100, blue[i]) << "square " << i;
+  }
+  for (UINT gap : {33u, 64u, 95u}) EXPECT_LT(Brightness(At(pixels, gap, 64)), 30) << "column " << gap;
+}
+
 }  // namespace

@@ -24,6 +24,7 @@ const std::string kTriangleMesh = "Mesh tri { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,
 TEST(Header, TextFormatWithAnyVersionIsAccepted) {
   EXPECT_TRUE(Accepts("xof 0303txt 0032\n"));
   EXPECT_TRUE(Accepts("xof abcdtxt 0064"));
+  EXPECT_TRUE(Accepts("\xef\xbb\xbfxof 0303txt 0032\n"));  // a UTF-8 byte-order mark before it
 }
 
 TEST(Header, OtherFormatsAndNonXFilesAreRefusedWithAMessage) {
