@@ -65,14 +65,13 @@ bool Draw(Mesh& mesh, Effect& effect, const std::vector<D3DXMATRIX>* palette) {
   bool drawn = true;
   for (const XSubset& subset : record.subsets) {
     const XMaterial& material = MaterialOf(record, subset);
+    // The pass follows the texture that loaded, not the name: a material
+    // whose texture is missing keeps its colours instead of sampling nothing
+    // (black).
     const std::wstring& textureFile = material.textureFiles[0];
-    if (!textureFile.empty()) {
-      effect.SelectPass(1);
-      compiled->SetTexture(colorTexture, LoadedTexture(textureFile));
-    } else {
-      effect.SelectPass(0);
-      compiled->SetTexture(colorTexture, nullptr);
-    }
+    IDirect3DTexture9* texture = textureFile.empty() ? nullptr : LoadedTexture(textureFile);
+    effect.SelectPass(texture ? 1 : 0);
+    compiled->SetTexture(colorTexture, texture);
     effect.SetVector(L"g_Diffuse", Vector(material.diffuse));
     effect.SetVector(L"g_Emissive", Vector(material.emissive));
     effect.BeginPass();

@@ -144,6 +144,81 @@ TEST_F(SkinnedRenderTest, ATexturedSubsetShowsItsTexturesColours) {
   EXPECT_LT(lower.b, 40);
 }
 
+TEST_F(SkinnedRenderTest, AMaterialWhoseTextureIsMissingKeepsItsColours) {
+  XMesh record = Square();
+  record.materials[0].diffuse = {1.0f, 0.0f, 0.0f, 1.0f};
+  record.materials[0].textureFiles[0] = (scratch_ / "never-there.png").wstring();
+  record.materials[1].diffuse = {0.0f, 1.0f, 0.0f, 1.0f};
+  record.materials[1].textureFiles[0] = (scratch_ / "never-there.png").wstring();
+  record.materials[1].emissive = {0.0f, 0.0f, 0.5f, 0.0f};
+  Mesh mesh;
+  mesh.Setup(&record, device_.device());
+  std::vector<Pixel> pixels = Render([&] { DrawMesh(mesh); });
+  Pixel left = At(pixels, 30, 64), right = At(pixels, 98, 64);
+  EXPECT_GT(left.r, 100) << left;
+  EXPECT_EQ(left.g, 0) << left;
+  EXPECT_GT(right.g, 100) << right;
+  EXPECT_GE(right.b, 120) << right << ": the emissive colour is added";
+}
+
+// An 8 x 8 texture whose left half is opaque white and right half fully
+// transparent, over the whole square; `alphaBits` as the TGA declares them.
+std::vector<std::uint8_t> HalfTransparentTga(int alphaBits) {
+  std::vector<testimages::Rgba> pixels(64, {255, 255, 255, 0});
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 4; ++x) pixels[static_cast<std::size_t>(y * 8 + x)].a = 255;
+  return testimages::Tga(8, 8, pixels, alphaBits);
+}
+
+// Fraction of probes across a horizontal band of one half that are lit.
+double LitShare(const std::vector<Pixel>& pixels, UINT fromX, UINT toX) {
+  int lit = 0, all = 0;
+  for (UINT y = 120; y < 136; y += 4)
+    for (UINT x = fromX; x < toX; x += 4, ++all) lit += Brightness(pixels[y * kSize + x]) > 60 ? 1 : 0;
+  return static_cast<double>(lit) / all;
+}
+
+TEST_F(SkinnedRenderTest, TexelsWithLittleAlphaAreCutOutInBothEffects) {
+  std::filesystem::path cutout = scratch_ / "cutout.tga", opaque = scratch_ / "no-alpha.tga";
+  testimages::WriteFile(cutout.string(), HalfTransparentTga(8));
+  // The same bytes with no alpha bits declared: the fourth byte is padding.
+  testimages::WriteFile(opaque.string(), HalfTransparentTga(0));
+  ASSERT_TRUE(LoadTexture(device_.device(), cutout.wstring().c_str()));
+  ASSERT_TRUE(LoadTexture(device_.device(), opaque.wstring().c_str()));
+
+  XMesh record = Square();
+  for (XMaterial& material : record.materials) {
+    material.textureFiles[0] = cutout.wstring();
+    material.diffuse = {1.0f, 1.0f, 1.0f, 0.25f};  // the material's alpha does not cut
+  }
+  Mesh mesh;
+  mesh.Setup(&record, device_.device());
+  std::vector<Pixel> rigid = Render([&] { DrawMesh(mesh); });
+  // The square spans x 25 to 231 of the picture; its halves meet at 128.
+  EXPECT_GT(LitShare(rigid, 72, 120), 0.99);
+  EXPECT_EQ(LitShare(rigid, 136, 184), 0.0);
+
+  for (XMaterial& material : record.materials) material.textureFiles[0] = opaque.wstring();
+  std::vector<Pixel> whole = Render([&] { DrawMesh(mesh); });
+  EXPECT_GT(LitShare(whole, 72, 120), 0.99);
+  EXPECT_GT(LitShare(whole, 136, 184), 0.99);
+
+  // The skinned effect cuts the same texels: one bone that stays where it is.
+  XFileScene scene;
+  AddFrame(scene, L"root", nullptr, Translation(0, 0, 0));
+  XMesh skinned = Square();
+  skinned.flags |= HasSkin;
+  for (XVertex& v : skinned.vertices) v.influences.push_back({1.0f, 0});
+  for (XMaterial& material : skinned.materials) material.textureFiles[0] = cutout.wstring();
+  skinned.bones = {{L"root", Translation(0, 0, 0)}};
+  scene.meshes.push_back(skinned);
+  Model model;
+  ASSERT_TRUE(model.Setup(device_.device(), &scene));
+  std::vector<Pixel> skin = Render([&] { model.Draw(); });
+  EXPECT_GT(LitShare(skin, 72, 120), 0.99);
+  EXPECT_EQ(LitShare(skin, 136, 184), 0.0);
+}
+
 // Two bones up a column: the upper half of a thin strip follows the second
 // bone, which the animation turns 90 degrees about Z by tick 10.
 TEST_F(SkinnedRenderTest, ASkinnedMeshDeformsBetweenTwoTicks) {
