@@ -252,8 +252,9 @@ std::wstring TextureSearch::Find(const std::wstring& nameAsWritten, std::wstring
   if (tried) {
     std::wstring text = network ? L"a network path is not opened; tried " : L"tried ";
     for (const std::wstring& place : places) text += place + L", ";
-    text += L"and \"" + FromUtf8(parts.back()) + L"\" in " + std::to_wstring(NearbyFolders().size()) +
-            L" folders in and beside the model's folder";
+    const std::size_t folders = NearbyFolders().size();
+    text += L"and \"" + FromUtf8(parts.back()) + L"\" in " + std::to_wstring(folders) +
+            (folders == 1 ? L" folder" : L" folders") + L" in and beside the model's folder";
     if (listingCut_)
       text += L" (the search stopped after " + std::to_wstring(kMaxListedEntries) + L" directory entries)";
     *tried = text;
