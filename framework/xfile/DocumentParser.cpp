@@ -242,7 +242,7 @@ bool ReadFrameTransformMatrix(D3DXMATRIX& transform) {
   return true;
 }
 
-bool ParseXFile(const std::wstring& path, XModelContent& content) {
+bool ParseXFile(const std::wstring& path, XModelContent& content, std::vector<ParseWarning>* warnings) {
   errno = 0;
   FILE* file = _wfopen(path.c_str(), L"rb");
   if (!file) {
@@ -265,9 +265,11 @@ bool ParseXFile(const std::wstring& path, XModelContent& content) {
   ResetDeclaredAllowance();
 
   bool accepted = ReadHeader(path, size);
+  if (warnings) warnings->clear();
   if (accepted) {
     ParseBody(content);
-    EndParseWarnings(path);
+    std::vector<ParseWarning> said = EndParseWarnings(path);
+    if (warnings) *warnings = std::move(said);
   }
 
   EndTokens();

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <set>
 
+#include "platform/Messages.h"
 #include "platform/TextConversion.h"
 #include "render/Texture.h"
 #include "xfile/DocumentParser.h"
@@ -68,8 +69,8 @@ std::wstring ReadAgainAsWindows1252(const std::wstring& name) {
 
 void ReportTexture(const std::wstring& modelFile, const std::wstring& name, const std::string& reason) {
   // The texture's name comes from the file: its control characters are escaped.
-  std::fprintf(stderr, "model file \"%s\": texture \"%s\" cannot be loaded: %s\n",
-               ToUtf8(Escaped(modelFile)).c_str(), ToUtf8(Escaped(name)).c_str(), reason.c_str());
+  Report(FrameworkMessage::TextureNotLoaded, ToUtf8(Escaped(modelFile)).c_str(), ToUtf8(Escaped(name)).c_str(),
+         reason.c_str());
 }
 
 // Loads one texture a material names from wherever `search` finds it, and

@@ -91,10 +91,9 @@ inline QuietParse ParseQuietly(const std::wstring& path) {
   QuietParse parse;
   SetModelEcho(false);
   testing::internal::CaptureStderr();
-  parse.accepted = ParseXFile(path, parse.content);
+  parse.accepted = ParseXFile(path, parse.content, &parse.warnings);
   parse.standardError = testing::internal::GetCapturedStderr();
   SetModelEcho(true);
-  parse.warnings = LastParseWarnings();
   return parse;
 }
 
