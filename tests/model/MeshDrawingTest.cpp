@@ -17,6 +17,7 @@
 #include "render/RenderDevice.h"
 #include "render/Texture.h"
 #include "render/ViewMatrices.h"
+#include "support/StderrCapture.h"
 
 namespace {
 
@@ -213,9 +214,9 @@ TEST_F(MeshDrawingTest, AMeshOfMoreBonesThanOneByteAddressesIsDrawnRigidInItsBin
   scene.meshes.back().flags |= HasSkin;
   scene.meshes.back().bones.resize(300);
   Model model;
-  ::testing::internal::CaptureStderr();
+  StderrCapture captured;
   model.Setup(device_.device(), &scene);
-  std::string output = ::testing::internal::GetCapturedStderr();
+  std::string output = captured.Take();
   EXPECT_NE(output.find("mesh \"crowd\": 300 bones"), std::string::npos) << output;
   EXPECT_NE(output.find("drawn unskinned in its bind pose"), std::string::npos);
   std::vector<std::string> trace = Traced([&] { return model.Draw(); });

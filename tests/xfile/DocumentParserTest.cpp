@@ -2,6 +2,7 @@
 
 #include "ModelFiles.h"
 #include "support/FrameLookup.h"
+#include "support/StderrCapture.h"
 
 namespace xfile_test {
 namespace {
@@ -28,27 +29,27 @@ TEST(Header, TextFormatWithAnyVersionIsAccepted) {
 }
 
 TEST(Header, OtherFormatsAndNonXFilesAreRefusedWithAMessage) {
-  testing::internal::CaptureStderr();
+  StderrCapture captured;
   EXPECT_FALSE(Accepts("xof 0303bin 0032\n"));
-  std::string message = testing::internal::GetCapturedStderr();
+  std::string message = captured.Take();
   EXPECT_NE(message.find("model.x"), std::string::npos) << message;
   EXPECT_NE(message.find("text format"), std::string::npos) << message;
 
-  testing::internal::CaptureStderr();
+  captured.Start();
   EXPECT_FALSE(Accepts("xof 0303bzip0032\n"));
   EXPECT_FALSE(Accepts("xof 0303txtx 0032\n"));
   EXPECT_FALSE(Accepts("xof txt 0032\n"));
   EXPECT_FALSE(Accepts("XOF 0303txt 0032\n"));
   EXPECT_FALSE(Accepts(""));
-  testing::internal::GetCapturedStderr();
+  captured.Take();
 }
 
 TEST(Header, MissingFileIsReportedAndLeavesContentAlone) {
   XFileScene scene;
   scene.ticksPerSecond = 7;
-  testing::internal::CaptureStderr();
+  StderrCapture captured;
   EXPECT_FALSE(ParseXFile(L"/nonexistent/folder/none.x", scene));
-  std::string message = testing::internal::GetCapturedStderr();
+  std::string message = captured.Take();
   EXPECT_NE(message.find("none.x"), std::string::npos);
   EXPECT_EQ(scene.ticksPerSecond, 7);
 }

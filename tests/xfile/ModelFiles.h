@@ -18,6 +18,7 @@
 #include "xfile/ModelRegistry.h"
 #include "xfile/ParseWarnings.h"
 #include "xfile/TokenReader.h"
+#include "support/StderrCapture.h"
 
 namespace xfile_test {
 
@@ -90,9 +91,9 @@ struct QuietParse {
 inline QuietParse ParseQuietly(const std::wstring& path) {
   QuietParse parse;
   SetModelEcho(false);
-  testing::internal::CaptureStderr();
+  StderrCapture captured;
   parse.accepted = ParseXFile(path, parse.content, &parse.warnings);
-  parse.standardError = testing::internal::GetCapturedStderr();
+  parse.standardError = captured.Take();
   SetModelEcho(true);
   return parse;
 }

@@ -4,6 +4,7 @@
 #include <type_traits>
 
 #include "ModelFiles.h"
+#include "support/StderrCapture.h"
 
 namespace xfile_test {
 namespace {
@@ -44,9 +45,9 @@ TEST(ReducedShape, RealFilesGiveTheirMeshes) {
   ASSERT_EQ(cube.size(), 1u);
   EXPECT_EQ(cube[0].materials.size(), 3u);
   SetModelEcho(true);
-  testing::internal::CaptureStderr();
+  StderrCapture captured;
   EXPECT_FALSE(ParseXFile(DataModel("test_cube_binary.x"), meshes));
-  testing::internal::GetCapturedStderr();
+  captured.Take();
 }
 
 TEST(ReducedShape, RegistryHoldsMeshLists) {
