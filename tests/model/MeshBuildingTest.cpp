@@ -7,7 +7,7 @@
 #include "ModelTesting.h"
 #include "compat/testing.h"
 #include "model/Mesh.h"
-#include "render/RenderDevice.h"
+#include "support/RenderDevice.h"
 
 namespace {
 

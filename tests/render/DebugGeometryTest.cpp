@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "DebugGeometryTeardown.h"
-#include "RenderDevice.h"
+#include "support/DebugGeometryTeardown.h"
+#include "support/RenderDevice.h"
 #include "compat/testing.h"
 #include "compat/testing_draw.h"
 #include "render/DebugGeometry.h"

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <fstream>
 
-#include "RenderDevice.h"
+#include "support/RenderDevice.h"
 #include "compat/testing.h"
 #include "render/Effect.h"
 #include "support/StderrCapture.h"

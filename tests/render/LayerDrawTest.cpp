@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "ImageFiles.h"
-#include "RenderDevice.h"
+#include "support/ImageFiles.h"
+#include "support/RenderDevice.h"
 #include "compat/testing.h"
 #include "compat/testing_draw.h"
 #include "support/StderrCapture.h"

@@ -3,8 +3,8 @@
 
 #include <fstream>
 
-#include "ImageFiles.h"
-#include "RenderDevice.h"
+#include "support/ImageFiles.h"
+#include "support/RenderDevice.h"
 #include "compat/testing.h"
 #include "render/Texture.h"
 #include "xfile/ModelLoading.h"
