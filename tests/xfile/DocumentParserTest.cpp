@@ -171,11 +171,23 @@ TEST(FrameHierarchy, ModelDirectoryOfAnyLength) {
   EXPECT_EQ(scene.meshes.at(0).materials.at(0).textureFiles[0], file.Folder() + Wide(deep) + L"t.png");
 }
 
-TEST(ModelRegistry, HoldsSceneByFileName) {
-  g_ModelRegistry[L"a.x"].ticksPerSecond = 25;
-  EXPECT_EQ(g_ModelRegistry.at(L"a.x").ticksPerSecond, 25);
-  g_ModelRegistry.erase(L"a.x");
-  EXPECT_TRUE(g_ModelRegistry.empty());
+// Meshes and frames point into a parsed scene, so a scene must stay where it
+// was parsed while other files are added to the registry.
+TEST(ModelRegistry, ScenesStayInPlaceAsOtherFilesAreAdded) {
+  ModelFile first(kHeader + "Frame A { " + Transform(1) + kTriangleMesh + "}\n");
+  SetModelEcho(false);
+  XFileScene& scene = g_ModelRegistry[first.WidePath()];
+  ASSERT_TRUE(ParseXFile(first.WidePath(), scene));
+  const XFrame* frame = &scene.frames.at(0);
+  for (int i = 0; i < 50; ++i) {
+    ModelFile other(kHeader + kTriangleMesh);
+    ASSERT_TRUE(ParseXFile(other.WidePath(), g_ModelRegistry[other.WidePath() + std::to_wstring(i)]));
+  }
+  SetModelEcho(true);
+  EXPECT_EQ(&g_ModelRegistry.at(first.WidePath()), &scene);
+  EXPECT_EQ(scene.meshes.at(0).frame, frame);
+  EXPECT_EQ(frame->transform._41, 1.0f);
+  g_ModelRegistry.clear();
 }
 
 }  // namespace
