@@ -24,7 +24,7 @@ class InputFixture : public ::testing::Test {
   // Creates the interface and the devices; controllers attached before this are found.
   bool StartInput() {
     input = std::make_unique<DirectInput>();
-    if (FAILED(DirectInput8Create(GetModuleHandleW(NULL), 0x0800, IID_IDirectInput8W,
+    if (FAILED(DirectInput8Create(GetModuleHandleW(NULL), DIRECTINPUT_VERSION, IID_IDirectInput8W,
                                   reinterpret_cast<void**>(&input->directInput), NULL))) {
       return false;
     }

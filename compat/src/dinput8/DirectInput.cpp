@@ -125,8 +125,8 @@ HRESULT WINAPI DirectInput8Create(HINSTANCE instance, DWORD version, REFIID riid
   if (!out) return DIERR_INVALIDPARAM;
   *out = nullptr;
   if (!instance) return DIERR_INVALIDPARAM;
-  if (version < 0x0800) return DIERR_OLDDIRECTINPUTVERSION;
-  if (version > 0x0800) return DIERR_BETADIRECTINPUTVERSION;
+  if (version < DIRECTINPUT_VERSION) return DIERR_OLDDIRECTINPUTVERSION;
+  if (version > DIRECTINPUT_VERSION) return DIERR_BETADIRECTINPUTVERSION;
   if (outer) return DIERR_NOAGGREGATION;
   if (riid != IID_IDirectInput8W) return DIERR_NOINTERFACE;
   compat::trace::Record("DirectInput8Create", version);

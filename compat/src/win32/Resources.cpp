@@ -37,7 +37,7 @@ HANDLE LoadImageW(HINSTANCE instance, LPCWSTR name, UINT type, int, int, UINT) {
   auto id = static_cast<UINT>(reinterpret_cast<ULONG_PTR>(name));
   if ((type == IMAGE_ICON && id == 32512) || (type == IMAGE_CURSOR && id == 32512))
     return reinterpret_cast<HANDLE>(static_cast<intptr_t>(0x10000 * (type + 1) + id));
-  SetLastError(1813);  // ERROR_RESOURCE_TYPE_NOT_FOUND
+  SetLastError(ERROR_RESOURCE_TYPE_NOT_FOUND);
   return nullptr;
 }
 

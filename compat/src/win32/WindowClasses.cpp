@@ -50,13 +50,13 @@ ATOM RegisterClassExW(const WNDCLASSEXW* windowClass) {
   using namespace compat::win32;
   if (!windowClass || windowClass->cbSize != sizeof(WNDCLASSEXW) || !windowClass->lpszClassName ||
       IS_INTRESOURCE(windowClass->lpszClassName) || !windowClass->lpfnWndProc) {
-    SetLastError(87);  // ERROR_INVALID_PARAMETER
+    SetLastError(ERROR_INVALID_PARAMETER);
     return 0;
   }
   ClassTable& table = Classes();
   std::wstring name = windowClass->lpszClassName;
   if (table.classes.count(name)) {
-    SetLastError(1410);  // ERROR_CLASS_ALREADY_EXISTS
+    SetLastError(ERROR_CLASS_ALREADY_EXISTS);
     return 0;
   }
   WNDCLASSEXW stored = *windowClass;
