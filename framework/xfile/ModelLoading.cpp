@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <set>
 
+#include "platform/FilePaths.h"
 #include "platform/Messages.h"
 #include "platform/TextConversion.h"
 #include "render/Texture.h"
@@ -33,12 +34,6 @@ const std::vector<XMesh>& MeshesOf(const XModelContent& content) {
 
 // Texture slots in the order they are loaded.
 constexpr int kSlotOrder[] = {0, 2, 1, 3};
-
-// The folder part of a path, with its separator; empty for a bare name.
-std::wstring FolderOf(const std::wstring& path) {
-  std::size_t slash = path.find_last_of(L"\\/");
-  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
-}
 
 const char* Reason(HRESULT result) {
   if (result == D3DERR_NOTFOUND) return "the file cannot be opened";
