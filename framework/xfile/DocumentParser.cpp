@@ -11,6 +11,7 @@
 #include "xfile/AnimationReader.h"
 #include "xfile/MaterialReader.h"
 #include "xfile/MeshReader.h"
+#include "xfile/ModelBytes.h"
 #include "xfile/ParseMessages.h"
 #include "xfile/ParseWarnings.h"
 #include "xfile/RecordReading.h"
@@ -49,8 +50,52 @@ constexpr char kFolderReason[] = "is a folder, not a model file";
 // The shortest Mesh record, "Mesh{0;0;}".
 constexpr std::size_t kMinimumMeshBytes = 10;
 
-// "xof", then the format version and "txt" in one word, then the float size.
-bool ReadHeader(const std::wstring& path, std::uint64_t size) {
+const wchar_t* g_LastFormat = L"txt";
+
+// The header of a binary or compressed file, which has no text to tokenize:
+// "xof ", four characters of version, the format, and the float size
+// "0032" or "0064", in 16 bytes.
+struct FileHeader {
+  ModelFormat format = ModelFormat::Text;
+  unsigned floatBytes = 4;
+  const wchar_t* name = L"txt";
+};
+
+// Reads the first 16 bytes of `file` and leaves it at its start again. False
+// (with the format Text) for any header that is not of a binary or
+// compressed format: the text reader then reads it, or says what is wrong.
+bool ReadBinaryHeader(FILE* file, FileHeader& header, std::string& floatSize) {
+  char bytes[kModelHeaderBytes];
+  std::size_t got = std::fread(bytes, 1, sizeof bytes, file);
+  std::rewind(file);
+  if (got < sizeof bytes || std::memcmp(bytes, "xof ", 4) != 0) return false;
+  static const struct {
+    const char* text;
+    ModelFormat format;
+    const wchar_t* name;
+  } kFormats[] = {{"bin ", ModelFormat::Binary, L"bin"},
+                  {"tzip", ModelFormat::CompressedText, L"tzip"},
+                  {"bzip", ModelFormat::CompressedBinary, L"bzip"}};
+  for (const auto& known : kFormats) {
+    if (std::memcmp(bytes + 8, known.text, 4) != 0) continue;
+    header.format = known.format;
+    header.name = known.name;
+    floatSize.assign(bytes + 12, 4);
+    header.floatBytes = floatSize == "0064" ? 8 : 4;
+    return true;
+  }
+  return false;
+}
+
+// The one line a binary file echoes in place of its text.
+void EchoBinary(const FileHeader& header, std::uint64_t size) {
+  EchoText(std::wstring(L"binary model file (format ") + header.name + L", " +
+           (header.floatBytes == 8 ? L"64" : L"32") + L"-bit floats), " + std::to_wstring(size) + L" bytes\n");
+}
+
+// "xof", then the format version and "txt" in one word, then the float size;
+// a compressed text file has "tzip" and its float size in that word.
+bool ReadHeader(const std::wstring& path, std::uint64_t size, bool compressed) {
   ReadToken();
   if (g_Token != L"xof") {
     if (AtEndOfModel() && g_Token.empty() && IsFolder(path)) {
@@ -63,8 +108,10 @@ bool ReadHeader(const std::wstring& path, std::uint64_t size) {
     return false;
   }
   ReadToken();
+  if (compressed) return true;
   if (g_Token.size() < 4 || g_Token.compare(4, std::wstring::npos, L"txt") != 0) {
-    ReportParseFailure(path, L"not an X file in the text format (format " + ShownName(g_Token) + L")");
+    ReportParseFailure(path, L"not an X file of a known format: neither the text format nor binary, nor "
+                             L"either compressed (format " + ShownName(g_Token) + L")");
     return false;
   }
   ReadToken();
@@ -91,7 +138,7 @@ bool IsSkippedTopLevelRecord() {
 // must not close a frame. `word` is the word before it, if any. Exporters
 // put their notes there (KeyValuePair, ObjectMatrixComment); skipping them
 // loses nothing a viewer shows, so it is no warning.
-void SkipUnknownBlock(const std::wstring& word) { SkipBlock(word, TokenLine(), false); }
+void SkipUnknownBlock(const std::wstring& word) { SkipBlock(word, TokenPlace(), false); }
 
 // A frame whose block is open: the character shape keeps frames, the reduced
 // shape only follows their blocks, so that the end of the file can say which
@@ -113,7 +160,7 @@ class FrameNesting {
 
   OpenFrame Current() const { return open_.empty() ? nullptr : open_.back(); }
 
-  void Enter(OpenFrame frame, std::wstring_view name, std::uint32_t line) {
+  void Enter(OpenFrame frame, std::wstring_view name, std::uint64_t line) {
 #if !defined(XVIEW_REDUCED_MODEL)
     frame->parent = Current();
 #endif
@@ -176,7 +223,7 @@ void BeginContent(std::vector<XMesh>&) {}
 #endif
 
 void ReadFrame(XModelContent& content, FrameNesting& nesting, bool& tokenPending) {
-  const std::uint32_t line = TokenLine();
+  const std::uint64_t line = TokenPlace();
   ReadToken();
   std::wstring name;
   if (!TokenIsOpenBrace()) {
@@ -230,6 +277,8 @@ void ParseBody(XModelContent& content) {
 
 }  // namespace
 
+const wchar_t* LastModelFormat() { return g_LastFormat; }
+
 bool ReadFrameTransformMatrix(D3DXMATRIX& transform) {
   RecordScope scope(L"FrameTransformMatrix");
   ReadOpeningBrace();
@@ -252,15 +301,27 @@ bool ParseXFile(const std::wstring& path, XModelContent& content, std::vector<Pa
     return false;
   }
   std::uint64_t size = SizeOf(file);
+  FileHeader header;
+  std::string floatSize;
+  const bool binaryHeader = ReadBinaryHeader(file, header, floatSize);
+  if (binaryHeader && floatSize != "0032" && floatSize != "0064") {
+    ReportParseFailure(path, L"its float size is neither 0032 nor 0064 (" + ShownName(FromUtf8(floatSize)) + L")");
+    std::fclose(file);
+    return false;
+  }
+  const bool binary = header.format == ModelFormat::Binary || header.format == ModelFormat::CompressedBinary;
   bool echo = ModelEchoEnabled() && StandardOutputVisible();
-  BeginTokens(file, echo);
+  if (echo && binary) EchoBinary(header, size);
+  BeginTokens(file, echo && !binary, header.format, header.floatBytes);
   SetModelSize(size);
   g_ModelDirectory = FolderOf(path);
   ForgetNamedMaterials();
   BeginParseWarnings();
   ResetDeclaredAllowance();
 
-  bool accepted = ReadHeader(path, size);
+  // A binary file's header was read above; a text file's is its first tokens.
+  bool accepted = binary || ReadHeader(path, size, header.format == ModelFormat::CompressedText);
+  if (accepted) g_LastFormat = header.name;
   if (warnings) warnings->clear();
   if (accepted) {
     ParseBody(content);

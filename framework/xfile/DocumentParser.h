@@ -1,5 +1,6 @@
-// ParseXFile: reads one model file in the DirectX .x text format into the
-// records of its shape, with the frame hierarchy in the character shape.
+// ParseXFile: reads one model file in the DirectX .x format (text, binary, or
+// either in a MSZIP container) into the records of its shape, with the frame
+// hierarchy in the character shape.
 #pragma once
 
 #include <windows.h>
@@ -14,11 +15,15 @@ XFILE_SHAPE_BEGIN
 
 // True when the file was opened and its header accepted, whatever the body
 // holds; false, with a message on standard error naming the file and the
-// reason, when it cannot be opened or is not an X file in the text format.
+// reason, when it cannot be opened or is not an X file of a known format.
 // A parse that returns false adds nothing to `content`. What the file held
 // that could not be taken as written is said on standard error, one line per
 // kind, and handed back in `warnings` when it is given.
 bool ParseXFile(const std::wstring& path, XModelContent& content, std::vector<ParseWarning>* warnings = nullptr);
+
+// The format of the last file whose header was accepted, as its header writes
+// it: "txt", "bin", "tzip" or "bzip".
+const wchar_t* LastModelFormat();
 
 // Reads a FrameTransformMatrix record whose keyword was just read.
 bool ReadFrameTransformMatrix(D3DXMATRIX& transform);

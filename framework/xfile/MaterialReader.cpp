@@ -66,8 +66,8 @@ void ReadMaterialList(XMesh& mesh) {
     if (record || TokenIsOpenBrace()) {
       if (mesh.materials.size() >= declared) {
         Warn(ParseWarningKind::RecordSkipped, [&] {
-          return std::wstring(record ? L"Material" : L"a material reference") + L" at line " +
-                 std::to_wstring(TokenLine()) + L", beyond the " + std::to_wstring(declared) +
+          return std::wstring(record ? L"Material" : L"a material reference") + L" at " +
+                 PlaceText(TokenPlace()) + L", beyond the " + std::to_wstring(declared) +
                  L" materials declared";
         });
       }

@@ -5,6 +5,7 @@
 
 #include "platform/Messages.h"
 #include "platform/TextConversion.h"
+#include "xfile/TokenReader.h"
 
 XFILE_SHAPE_BEGIN
 
@@ -61,6 +62,12 @@ std::wstring ShownName(std::wstring_view name) {
   AppendEscaped(shown, name.substr(0, kMostShownCharacters));
   shown += name.size() > kMostShownCharacters ? L"...\"" : L"\"";
   return shown;
+}
+
+std::wstring ShownToken() {
+  if (g_TokenFlags.number == kIntegerNumber) return std::to_wstring(g_TokenInteger);
+  if (g_TokenFlags.number == kFloatNumber) return std::to_wstring(g_TokenFloat);
+  return ShownName(g_Token);
 }
 
 XFILE_SHAPE_END

@@ -22,5 +22,8 @@ std::wstring Escaped(std::wstring_view text);
 // A word or name from a file as a message shows it: in double quotes, escaped,
 // at most 40 characters and then "...".
 std::wstring ShownName(std::wstring_view name);
+// The current token as a message shows it: a name as above, a number of a
+// binary file as its value.
+std::wstring ShownToken();
 
 XFILE_SHAPE_END

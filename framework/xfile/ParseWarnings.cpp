@@ -28,7 +28,7 @@ static_assert(std::size(kKindTexts) == kParseWarningKinds, "every kind of warnin
 struct OpenRecordEntry {
   const wchar_t* keyword = L"";
   std::wstring name;
-  std::uint32_t line = 0;
+  std::uint64_t line = 0;  // the place it opened at
 };
 
 struct WarningState {
@@ -48,7 +48,7 @@ std::wstring Describe(const OpenRecordEntry& record) {
   if (*record.keyword) text += record.keyword + std::wstring(L" ");
   text += L"record";
   if (!record.name.empty()) text += L" " + ShownName(record.name);
-  return text + L" opened at line " + std::to_wstring(record.line);
+  return text + L" opened at " + PlaceText(record.line);
 }
 
 // Where the reader is now, for the first occurrence of a warning: the
@@ -108,7 +108,7 @@ void AddParseWarning(ParseWarningKind kind, std::wstring what, std::uint64_t cou
   g_Warnings.slot[KindIndex(kind)] = static_cast<int>(g_Warnings.warnings.size());
 }
 
-RecordScope::RecordScope(const wchar_t* keyword, std::uint32_t line) {
+RecordScope::RecordScope(const wchar_t* keyword, std::uint64_t line) {
   OpenRecord(keyword, std::wstring_view(), line);
 }
 
@@ -121,7 +121,7 @@ void RecordScope::Name(std::wstring_view name) {
   if (g_Warnings.depth > 0) g_Warnings.open[g_Warnings.depth - 1].name.assign(name);
 }
 
-void OpenRecord(const wchar_t* keyword, std::wstring_view name, std::uint32_t line) {
+void OpenRecord(const wchar_t* keyword, std::wstring_view name, std::uint64_t line) {
   if (g_Warnings.depth == g_Warnings.open.size()) g_Warnings.open.emplace_back();
   OpenRecordEntry& entry = g_Warnings.open[g_Warnings.depth++];
   entry.keyword = keyword;
@@ -139,12 +139,12 @@ void NoteEndOfFile() {
   if (g_Warnings.depth > 0) {
     inside = Describe(g_Warnings.open[g_Warnings.depth - 1]);
   } else if (OpenBraces() > 0) {
-    inside = L"a record opened at line " + std::to_wstring(InnermostBraceLine());
+    inside = L"a record opened at " + PlaceText(InnermostBraceLine());
   } else {
     return;
   }
   AddParseWarning(ParseWarningKind::FileEnds,
-                  L"the file ends at line " + std::to_wstring(TokenLine()) + L", inside " + inside, 1);
+                  L"the file ends at " + PlaceText(ReadingBinary() ? ConsumedModelBytes() : TokenLine()) + L", inside " + inside, 1);
 }
 
 XFILE_SHAPE_END

@@ -59,7 +59,19 @@ XFILE_SHAPE_BEGIN
   /* a quoted string still open at the end of its line */                                                       \
   X(QuoteUnclosed, L"quote-unclosed", L"a quoted string is not closed on its line",                              \
     L"quoted strings are not closed on their lines", L"it ends at the end of its line",                         \
-    L"each ends at the end of its line")
+    L"each ends at the end of its line")                                                                        \
+  /* a compressed file whose container cannot be read on */                                                     \
+  X(ContainerDamaged, L"container-damaged", L"the compressed data is damaged", L"", L"what came before it is kept", \
+    L"")                                                                                                        \
+  /* binary data that is no token stream: an unknown token, a record cut short */                               \
+  X(BinaryDamaged, L"binary-damaged", L"the binary data is damaged", L"", L"reading ends there and what came before it is kept", \
+    L"")                                                                                                        \
+  /* a binary string without the ";" or "," token after it */                                                   \
+  X(StringUnterminated, L"string-unterminated", L"a binary string has no terminator", L"binary strings have no terminators", \
+    L"it ends where its count says", L"each ends where its count says")                                         \
+  /* a float where an integer belongs */                                                                        \
+  X(FloatAsInteger, L"float-as-integer", L"a float stands where an integer belongs", L"floats stand where integers belong", \
+    L"it is truncated toward zero", L"they are truncated toward zero")
 
 enum class ParseWarningKind : std::uint8_t {
 #define XFILE_WARNING_KIND(kind, ...) kind,
@@ -112,7 +124,7 @@ class RecordScope {
  public:
   // `keyword` names the kind of record ("Mesh"; empty for a record the
   // reader does not know, whose keyword is then given as its name).
-  explicit RecordScope(const wchar_t* keyword, std::uint32_t line = TokenLine());
+  explicit RecordScope(const wchar_t* keyword, std::uint64_t line = TokenPlace());
   ~RecordScope();
   RecordScope(const RecordScope&) = delete;
   RecordScope& operator=(const RecordScope&) = delete;
@@ -122,7 +134,7 @@ class RecordScope {
 };
 
 // The same for records that the top level opens and closes (frames).
-void OpenRecord(const wchar_t* keyword, std::wstring_view name, std::uint32_t line = TokenLine());
+void OpenRecord(const wchar_t* keyword, std::wstring_view name, std::uint64_t line = TokenPlace());
 void CloseRecord();
 
 // Notes the end of the file if it fell inside a record: the innermost open

@@ -1,6 +1,7 @@
 #include "xfile/RecordReading.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "xfile/ParseMessages.h"
 #include "xfile/ParseWarnings.h"
@@ -19,11 +20,27 @@ void TakeNumberToken() {
   if (TokenIsBrace()) UnreadToken();
 }
 
+// A float where an integer belongs, truncated toward zero; beyond the range
+// of an integer it holds at the nearest end, and NaN reads as 0.
+std::int32_t FloatAsInteger(float value) {
+  Warn(ParseWarningKind::FloatAsInteger, [&] { return std::to_wstring(value) + L" at " + PlaceText(TokenPlace()); });
+  if (std::isnan(value)) return 0;
+  if (value >= 2147483648.0f) return INT32_MAX;
+  if (value <= -2147483648.0f) return INT32_MIN;
+  return static_cast<std::int32_t>(value);
+}
+
 }  // namespace
 
-std::int32_t TokenInt() { return static_cast<std::int32_t>(_wtol(g_Token.c_str())); }
+std::int32_t TokenInt() {
+  if (g_TokenFlags.number == kNoNumber) return static_cast<std::int32_t>(_wtol(g_Token.c_str()));
+  return g_TokenFlags.number == kIntegerNumber ? g_TokenInteger : FloatAsInteger(g_TokenFloat);
+}
 
-float TokenFloat() { return static_cast<float>(_wtof(g_Token.c_str())); }
+float TokenFloat() {
+  if (g_TokenFlags.number == kNoNumber) return static_cast<float>(_wtof(g_Token.c_str()));
+  return g_TokenFlags.number == kFloatNumber ? g_TokenFloat : static_cast<float>(g_TokenInteger);
+}
 
 std::uint32_t TokenCount() {
   std::int32_t count = TokenInt();
@@ -104,8 +121,7 @@ void ReadMatrix(D3DXMATRIX& matrix) {
 void ReadClosingBrace() {
   ReadToken();
   if (TokenIsCloseBrace() || AtEndOfModel()) return;
-  Warn(ParseWarningKind::ExtraData,
-       [] { return ShownName(g_Token) + L" at line " + std::to_wstring(TokenLine()); });
+  Warn(ParseWarningKind::ExtraData, [] { return ShownToken() + L" at " + PlaceText(TokenPlace()); });
   do {
     if (TokenIsCloseBrace()) return;
     if (TokenIsOpenBrace()) SkipNestedRecord();
@@ -125,11 +141,11 @@ void SkipNestedRecord() {
 
 void SkipRecord(bool reported) {
   if (TokenIsOpenBrace()) {
-    SkipBlock(std::wstring(), TokenLine(), reported);
+    SkipBlock(std::wstring(), TokenPlace(), reported);
     return;
   }
   const std::wstring keyword = g_Token;
-  const std::uint32_t line = TokenLine();
+  const std::uint64_t line = TokenPlace();
   ReadToken();
   if (!TokenIsBrace()) ReadToken();  // the record's name
   if (TokenIsCloseBrace()) {
@@ -139,11 +155,10 @@ void SkipRecord(bool reported) {
   }
 }
 
-void SkipBlock(const std::wstring& keyword, std::uint32_t line, bool reported) {
+void SkipBlock(const std::wstring& keyword, std::uint64_t line, bool reported) {
   if (reported)
     Warn(ParseWarningKind::RecordSkipped, [&] {
-      return (keyword.empty() ? std::wstring(L"a block") : ShownName(keyword)) + L" at line " +
-             std::to_wstring(line);
+      return (keyword.empty() ? std::wstring(L"a block") : ShownName(keyword)) + L" at " + PlaceText(line);
     });
   RecordScope scope(L"", line);
   scope.Name(keyword);

@@ -98,7 +98,7 @@ void SkipNestedRecord();
 // ordinary part of reading (records the programs have no use for).
 void SkipRecord(bool reported);
 // The same from the record's "{", the current token; `keyword` is the word
-// that named the record (empty for none) and `line` the line it stood on.
-void SkipBlock(const std::wstring& keyword, std::uint32_t line, bool reported);
+// that named the record (empty for none) and `line` the place it stood at.
+void SkipBlock(const std::wstring& keyword, std::uint64_t line, bool reported);
 
 XFILE_SHAPE_END

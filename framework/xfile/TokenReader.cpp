@@ -8,6 +8,8 @@
 #include <cwchar>
 #include <vector>
 
+#include "xfile/BinaryTokenReader.h"
+#include "xfile/ModelBytes.h"
 #include "xfile/ParseWarnings.h"
 
 XFILE_SHAPE_BEGIN
@@ -17,6 +19,8 @@ TokenReaderFlags g_TokenFlags;
 std::wstring g_ModelDirectory;
 std::wstring g_Token;
 unsigned g_ModelCodePage = CP_UTF8;
+std::int32_t g_TokenInteger = 0;
+float g_TokenFloat = 0;
 
 namespace {
 
@@ -55,6 +59,7 @@ struct ReaderState {
   std::uint32_t line = 1;
   std::uint64_t lineStart = 0;  // characters consumed when the current line began
   std::uint64_t openBraces = 0;
+  bool binary = false;
 };
 ReaderState g_Reader;
 
@@ -77,11 +82,11 @@ TextSource g_Source;
 // Lines of the open braces, innermost last; only the outermost levels are
 // remembered, so a file of nothing but "{" costs no memory.
 constexpr std::size_t kMostRememberedBraces = 1024;
-std::vector<std::uint32_t> g_OpenBraceLines;
+std::vector<std::uint64_t> g_OpenBraceLines;
 
-void TakeBrace(wint_t brace) {
+void TakeBrace(wint_t brace, std::uint64_t place) {
   if (brace == L'{') {
-    if (g_OpenBraceLines.size() < kMostRememberedBraces) g_OpenBraceLines.push_back(g_Reader.line);
+    if (g_OpenBraceLines.size() < kMostRememberedBraces) g_OpenBraceLines.push_back(place);
     ++g_Reader.openBraces;
   } else if (g_Reader.openBraces > 0) {
     if (g_Reader.openBraces == g_OpenBraceLines.size()) g_OpenBraceLines.pop_back();
@@ -108,7 +113,7 @@ inline void Echo(wint_t c) {
 void ReadBlock() {
   std::vector<char>& raw = g_Source.raw;
   raw.resize(g_Source.carried + kBlockBytes);
-  std::size_t got = std::fread(raw.data() + g_Source.carried, 1, kBlockBytes, g_ModelFile);
+  std::size_t got = ReadModelBytes(raw.data() + g_Source.carried, kBlockBytes);
   raw.resize(g_Source.carried + got);
   if (got < kBlockBytes) g_Source.fileDone = true;
 }
@@ -205,7 +210,7 @@ unsigned ChooseCodePage() {
     ReadBlock();
   }
   if (!source.preloaded) {
-    std::fseek(g_ModelFile, 0, SEEK_SET);
+    RestartModelBytes();
     source.raw.clear();
     source.fileDone = false;
   }
@@ -215,6 +220,7 @@ unsigned ChooseCodePage() {
 
 inline wint_t NextChar() {
   if (g_Source.position == g_Source.text.size() && !Refill()) {
+    if (!g_TokenFlags.atEnd) NoteModelBytesDamage();
     g_TokenFlags.atEnd = true;
     return kEnd;
   }
@@ -295,7 +301,7 @@ bool ReadCharacters() {
     }
     Echo<kEcho>(c);
     if (kind == Brace) {
-      TakeBrace(c);
+      TakeBrace(c, g_Reader.line);
       if (g_Token.empty()) {
         g_Token.push_back(static_cast<wchar_t>(c));
       } else {
@@ -313,7 +319,7 @@ bool ReadCharacters() {
 
 }  // namespace
 
-void BeginTokens(FILE* file, bool echo) {
+void BeginTokens(FILE* file, bool echo, ModelFormat format, unsigned floatBytes) {
   bool enabled = g_Reader.echoEnabled;
   g_Reader = ReaderState{};
   g_TokenFlags = TokenReaderFlags{};
@@ -324,10 +330,21 @@ void BeginTokens(FILE* file, bool echo) {
   g_Token.clear();
   g_OpenBraceLines.clear();
   g_Source = TextSource{};
-  g_ModelCodePage = ChooseCodePage();
+  BeginModelBytes(file, format == ModelFormat::CompressedText || format == ModelFormat::CompressedBinary);
+  g_Reader.binary = format == ModelFormat::Binary || format == ModelFormat::CompressedBinary;
+  if (g_Reader.binary) {
+    g_ModelCodePage = BeginBinaryTokens(floatBytes);
+    // The pass that chose the code page took the braces once already.
+    g_Reader.openBraces = 0;
+    g_OpenBraceLines.clear();
+  } else {
+    g_ModelCodePage = ChooseCodePage();
+  }
 }
 
 void EndTokens() {
+  EndBinaryTokens();
+  EndModelBytes();
   g_Source = TextSource{};
   g_ModelFile = nullptr;
 }
@@ -336,14 +353,16 @@ void SetModelSize(std::uint64_t bytes) { g_Reader.size = bytes; }
 
 bool ReadToken() {
   g_TokenFlags.quoted &= (g_TokenFlags.pending & kTokenAgain) != 0;
+  if (g_TokenFlags.pending & kTokenAgain) {
+    g_TokenFlags.pending &= ~kTokenAgain;
+    return true;
+  }
+  g_TokenFlags.number = kNoNumber;
+  if (g_Reader.binary) return ReadBinaryToken();
   if (g_TokenFlags.pending) {
-    if (g_TokenFlags.pending & kTokenAgain) {
-      g_TokenFlags.pending &= ~kTokenAgain;
-    } else {
-      g_TokenFlags.pending = 0;
-      g_Token.clear();
-      g_Token.push_back(static_cast<wchar_t>(g_Reader.current));
-    }
+    g_TokenFlags.pending = 0;
+    g_Token.clear();
+    g_Token.push_back(static_cast<wchar_t>(g_Reader.current));
     return true;
   }
   g_Token.clear();
@@ -359,17 +378,38 @@ std::uint32_t TokenLine() {
   return afterLineFeed ? g_Reader.line - 1 : g_Reader.line;
 }
 
-std::uint64_t OpenBraces() { return g_Reader.openBraces; }
+std::uint64_t TokenPlace() { return g_Reader.binary ? BinaryTokenOffset() : TokenLine(); }
 
-std::uint32_t InnermostBraceLine() { return g_OpenBraceLines.empty() ? 0 : g_OpenBraceLines.back(); }
-
-std::uint64_t RemainingModelBytes() {
-  return g_Reader.consumed < g_Reader.size ? g_Reader.size - g_Reader.consumed : 0;
+std::wstring PlaceText(std::uint64_t place) {
+  if (!g_Reader.binary) return L"line " + std::to_wstring(place);
+  std::wstring text = L"offset " + std::to_wstring(place);
+  if (std::uint32_t block = BlockOfOffset(place)) text += L" (block " + std::to_wstring(block) + L")";
+  return text;
 }
 
-std::uint64_t ConsumedModelBytes() { return g_Reader.consumed; }
+bool ReadingBinary() { return g_Reader.binary; }
+
+std::uint64_t OpenBraces() { return g_Reader.openBraces; }
+
+std::uint64_t InnermostBraceLine() { return g_OpenBraceLines.empty() ? 0 : g_OpenBraceLines.back(); }
+
+void TakeBinaryBrace(wchar_t brace, std::uint64_t place) { TakeBrace(brace, place); }
+
+// A compressed file's data holds no more than what has been decompressed so
+// far: its size field is never trusted.
+std::uint64_t RemainingModelBytes() {
+  const std::uint64_t consumed = ConsumedModelBytes();
+  const std::uint64_t size = ModelBytesCompressed() ? ModelBytesGiven() : g_Reader.size;
+  return consumed < size ? size - consumed : 0;
+}
+
+std::uint64_t ConsumedModelBytes() { return g_Reader.binary ? BinaryTokenOffset() : g_Reader.consumed; }
 
 void SetModelEcho(bool enabled) { g_Reader.echoEnabled = enabled; }
+
+void EchoText(std::wstring_view text) {
+  for (wchar_t c : text) PutCharacter(c, stdout);
+}
 bool ModelEchoEnabled() { return g_Reader.echoEnabled; }
 
 bool TokenMatches(std::wstring_view keyword) {

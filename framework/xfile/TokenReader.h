@@ -1,7 +1,9 @@
 // The token reader: splits the open model file into words, quoted strings and
 // braces, and echoes the text it takes to standard output when somebody can
 // see it. The file is read in large blocks and decoded to wide characters
-// with the code page chosen for the whole file before the first token.
+// with the code page chosen for the whole file before the first token. A
+// binary file gives the same tokens: braces, names and strings in g_Token,
+// and each number of its lists as one token carrying its typed value.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +23,23 @@ extern std::wstring g_Token;           // the current token; a word may be of an
 // else 1252 (Windows-1252).
 extern unsigned g_ModelCodePage;
 
+// How the file after its header is written.
+enum class ModelFormat : std::uint8_t {
+  Text,              // "txt"
+  Binary,            // "bin"
+  CompressedText,    // "tzip": text in a MSZIP container
+  CompressedBinary,  // "bzip": binary in a MSZIP container
+};
+
+// What a token of a binary file carries instead of text.
+enum TokenNumber : std::uint8_t {
+  kNoNumber = 0,       // a word, a string or a brace: g_Token holds it
+  kIntegerNumber = 1,  // g_TokenInteger holds it; g_Token is empty
+  kFloatNumber = 2,    // g_TokenFloat holds it; g_Token is empty
+};
+extern std::int32_t g_TokenInteger;
+extern float g_TokenFloat;
+
 // The states that list readers test for every item, kept apart so that
 // AtEndOfModel compiles inline.
 enum PendingToken : std::uint8_t {
@@ -31,6 +50,7 @@ struct TokenReaderFlags {
   bool atEnd = false;        // the end of the file (or a read error) was met
   bool quoted = false;       // the current token is a quoted string: never a brace or a keyword
   std::uint8_t pending = 0;  // PendingToken bits
+  std::uint8_t number = kNoNumber;
 };
 extern TokenReaderFlags g_TokenFlags;
 
@@ -39,7 +59,11 @@ extern TokenReaderFlags g_TokenFlags;
 // its code page first; a UTF-8 byte-order mark is dropped. `echo` decides for
 // the whole file whether the characters it takes are echoed (as decoded,
 // without comments and without the carriage returns of CR LF pairs).
-void BeginTokens(FILE* file, bool echo);
+// A binary file (`format` Binary or CompressedBinary) is read from after its
+// 16-byte header, with numbers of `floatBytes` (4 or 8) in its float lists;
+// its names and strings choose the code page as a text file's bytes do. A
+// compressed text file gives its header, then its decompressed text.
+void BeginTokens(FILE* file, bool echo, ModelFormat format = ModelFormat::Text, unsigned floatBytes = 4);
 // Lets the file go.
 void EndTokens();
 
@@ -60,11 +84,20 @@ void UnreadToken();
 // The line of the current token, counted from 1; once the file has ended, the
 // line that holds its last character.
 std::uint32_t TokenLine();
+// Where the current token stands: its line in a text file, its offset in the
+// (decompressed) data of a binary one. PlaceText says it in words ("line 7",
+// "offset 1042 (block 2)").
+std::uint64_t TokenPlace();
+std::wstring PlaceText(std::uint64_t place);
+// Whether the file being read is binary.
+bool ReadingBinary();
 
 // The braces of the file as the reader has taken them: how many are open, and
 // the line of the innermost open one (0 when none is).
 std::uint64_t OpenBraces();
-std::uint32_t InnermostBraceLine();
+std::uint64_t InnermostBraceLine();
+// Counts a brace that the binary tokenizer took at `place`.
+void TakeBinaryBrace(wchar_t brace, std::uint64_t place);
 
 // An upper bound on the characters that remain to be read: a count that the
 // file gives is never trusted beyond what the rest of the file could hold.
@@ -75,6 +108,8 @@ void SetModelSize(std::uint64_t bytes);
 // Whether a parse may echo at all; tools that print their own output turn it
 // off. On by default: the echo then follows whether standard output exists.
 void SetModelEcho(bool enabled);
+// Writes `text` to standard output as the echo writes the characters it takes.
+void EchoText(std::wstring_view text);
 bool ModelEchoEnabled();
 
 // Keywords match whole tokens, ignoring ASCII case.

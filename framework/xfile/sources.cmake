@@ -1,9 +1,11 @@
 set(XVIEW_XFILE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/AnimationReader.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/BinaryTokenReader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DocumentParser.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MaterialReader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MeshFinishing.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MeshReader.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ModelBytes.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ModelRegistry.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ParseMessages.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ParseWarnings.cpp

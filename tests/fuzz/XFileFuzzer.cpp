@@ -1,7 +1,8 @@
 // Feeds arbitrary bytes to the model reader and checks what every parsed
 // model promises its users: triangles with corners inside the vertex list,
 // subsets that partition the faces, finite tangents, bones an influence can
-// name, frames of the same scene, and one warning per kind.
+// name, frames of the same scene, and one warning per kind. Built three
+// times: raw bytes in each record shape, and compressed data (below).
 #include <unistd.h>
 
 #include <cmath>
@@ -14,6 +15,9 @@
 #include "xfile/DocumentParser.h"
 #include "xfile/ParseWarnings.h"
 #include "xfile/TokenReader.h"
+#if defined(XVIEW_FUZZ_COMPRESSED)
+#include "XFileWriter.h"
+#endif
 
 namespace {
 
@@ -77,13 +81,34 @@ void CheckContent(const std::vector<XMesh>& meshes) {
 }
 #endif
 
+#if defined(XVIEW_FUZZ_COMPRESSED)
+// Mutated compressed files almost never inflate, so this target mutates the
+// data inside the container: its first byte chooses the header (binary or
+// text, 4- or 8-byte floats) and the block size, the rest is the data, which
+// the harness compresses before the reader sees it.
+std::string FileOf(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) return std::string();
+  const std::uint8_t choice = data[0];
+  const bool text = choice & 1, doubles = choice & 2;
+  const std::size_t block = (choice >> 2) == 0 ? 32768 : (choice >> 2) * 97;
+  std::string file = std::string("xof 0303") + (text ? "txt " : "bin ") + (doubles ? "0064" : "0032");
+  file.append(reinterpret_cast<const char*>(data + 1), size - 1);
+  return xfilepack::Compress(file, text ? "tzip" : "bzip", block);
+}
+#else
+std::string FileOf(const std::uint8_t* data, std::size_t size) {
+  return std::string(reinterpret_cast<const char*>(data), size);
+}
+#endif
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const std::string path = "/tmp/xfile_fuzz_" + std::to_string(::getpid()) + ".x";
   FILE* file = std::fopen(path.c_str(), "wb");
   if (!file) return 0;
-  std::fwrite(data, 1, size, file);
+  const std::string bytes = FileOf(data, size);
+  std::fwrite(bytes.data(), 1, bytes.size(), file);
   std::fclose(file);
   SetModelEcho(false);
   XModelContent content;

@@ -194,7 +194,7 @@ TEST_F(ModelLoadingTest, AFailedLoadLeavesNothingToFind) {
   std::wstring missing = (folder_ / "missing.x").wstring();
   StderrCapture captured;
   EXPECT_FALSE(LoadModelFile(device_.device(), missing));
-  std::wstring binary = Write("binary.x", "xof 0303bin 0032\n");
+  std::wstring binary = Write("binary.x", "xof 0303xyz 0032\n");
   EXPECT_FALSE(LoadModelFile(device_.device(), binary));
   captured.Take();
   EXPECT_EQ(FindModelFile(missing), nullptr);

@@ -28,15 +28,20 @@ TEST(Header, TextFormatWithAnyVersionIsAccepted) {
   EXPECT_TRUE(Accepts("\xef\xbb\xbfxof 0303txt 0032\n"));  // a UTF-8 byte-order mark before it
 }
 
-TEST(Header, OtherFormatsAndNonXFilesAreRefusedWithAMessage) {
+TEST(Header, UnknownFormatsAndNonXFilesAreRefusedWithAMessage) {
   StderrCapture captured;
-  EXPECT_FALSE(Accepts("xof 0303bin 0032\n"));
+  EXPECT_FALSE(Accepts("xof 0303xyz 0032\n"));
   std::string message = captured.Take();
   EXPECT_NE(message.find("model.x"), std::string::npos) << message;
-  EXPECT_NE(message.find("text format"), std::string::npos) << message;
+  EXPECT_NE(message.find("known format"), std::string::npos) << message;
 
   captured.Start();
-  EXPECT_FALSE(Accepts("xof 0303bzip0032\n"));
+  EXPECT_FALSE(Accepts("xof 0303bin 0016"));
+  message = captured.Take();
+  EXPECT_NE(message.find("float size"), std::string::npos) << message;
+
+  captured.Start();
+  EXPECT_FALSE(Accepts("xof 0303bzi 0032\n"));
   EXPECT_FALSE(Accepts("xof 0303txtx 0032\n"));
   EXPECT_FALSE(Accepts("xof txt 0032\n"));
   EXPECT_FALSE(Accepts("XOF 0303txt 0032\n"));

@@ -150,6 +150,29 @@ inline void ExpectSoundContent(const XModelContent& content) {
 #endif
 }
 
+// Runs `read` with standard output sent to a file and returns what was written.
+template <typename Read>
+inline std::string CaptureStandardOutput(Read read) {
+  std::fflush(stdout);
+  // Both record shapes run these tests, possibly at once: one file per process.
+  std::string path = testing::TempDir() + "/xfile_echo_" + std::to_string(::getpid()) + ".txt";
+  int saved = ::dup(1);
+  FILE* capture = std::fopen(path.c_str(), "w");
+  ::dup2(::fileno(capture), 1);
+  read();
+  std::fflush(stdout);
+  ::dup2(saved, 1);
+  ::close(saved);
+  std::fclose(capture);
+  std::string text;
+  FILE* in = std::fopen(path.c_str(), "rb");
+  if (!in) return "<no capture file>";
+  for (int c; (c = std::fgetc(in)) != EOF;) text += static_cast<char>(c);
+  std::fclose(in);
+  std::remove(path.c_str());
+  return text;
+}
+
 inline std::wstring DataModel(const char* name) {
   return Wide(std::string(XVIEW_TEST_DATA) + "/models/" + name);
 }

@@ -98,8 +98,8 @@ TEST(ModelFiles, SkinWeightsBeyondTheVertexListDoNoHarm) {
   EXPECT_EQ(scene.meshes[0].vertices.size(), 24u);
 }
 
-TEST(ModelFiles, BinaryCompressedAndEmptyFilesAreRefusedAtTheHeader) {
-  for (const char* name : {"test_cube_binary.x", "test_cube_compressed.x", "empty.x"}) {
+TEST(ModelFiles, AnEmptyFileIsRefusedAtTheHeader) {
+  for (const char* name : {"empty.x"}) {
     XFileScene scene;
     StderrCapture captured;
     EXPECT_FALSE(ParseXFile(DataModel(name), scene)) << name;

@@ -46,7 +46,7 @@ TEST(ReducedShape, RealFilesGiveTheirMeshes) {
   EXPECT_EQ(cube[0].materials.size(), 3u);
   SetModelEcho(true);
   StderrCapture captured;
-  EXPECT_FALSE(ParseXFile(DataModel("test_cube_binary.x"), meshes));
+  EXPECT_FALSE(ParseXFile(DataModel("empty.x"), meshes));
   captured.Take();
 }
 

@@ -127,28 +127,6 @@ TEST(TokenSplitting, KeywordsIgnoreAsciiCase) {
   std::fclose(stream);
 }
 
-// Runs `read` with standard output sent to a file and returns what was written.
-template <typename Read>
-std::string CaptureStandardOutput(Read read) {
-  std::fflush(stdout);
-  // Both record shapes run these tests, possibly at once: one file per process.
-  std::string path = testing::TempDir() + "/xfile_echo_" + std::to_string(::getpid()) + ".txt";
-  int saved = ::dup(1);
-  FILE* capture = std::fopen(path.c_str(), "w");
-  ::dup2(::fileno(capture), 1);
-  read();
-  std::fflush(stdout);
-  ::dup2(saved, 1);
-  ::close(saved);
-  std::fclose(capture);
-  std::string text;
-  FILE* in = std::fopen(path.c_str(), "rb");
-  if (!in) return "<no capture file>";
-  for (int c; (c = std::fgetc(in)) != EOF;) text += static_cast<char>(c);
-  std::fclose(in);
-  std::remove(path.c_str());
-  return text;
-}
 
 // The whole file decides its code page before the first token: UTF-8 where
 // all of it is UTF-8, else Shift-JIS where all of it is that, else 1252.

@@ -59,14 +59,25 @@ TEST(XFileInfo, FullOutputHasVerticesFacesAndKeys) {
 TEST(XFileInfo, ReducedShapeLeavesOutWhatItDoesNotHave) {
   ToolRun run = RunInspector("--reduced " + Model("BCN_Epileptic.X"));
   ASSERT_EQ(run.exitCode, 0);
-  EXPECT_EQ(run.output.rfind("{\"meshes\":[", 0), 0u);
+  EXPECT_EQ(run.output.rfind("{\"format\":\"txt\",\"meshes\":[", 0), 0u);
   EXPECT_FALSE(Has(run.output, "\"bones\""));
   EXPECT_FALSE(Has(run.output, "\"frame\""));
   EXPECT_FALSE(Has(run.output, "animationSets"));
 }
 
+TEST(XFileInfo, SaysTheFormatOfEachFile) {
+  for (auto [name, format] : {std::pair{"test_cube_text.x", "txt"}, {"test_cube_binary.x", "bin"},
+                              {"test_cube_compressed.x", "bzip"}, {"fromtruespace_bin32.x", "bin"}}) {
+    for (const char* shape : {"", "--reduced "}) {
+      ToolRun run = RunInspector(shape + Model(name));
+      ASSERT_EQ(run.exitCode, 0) << name;
+      EXPECT_EQ(run.output.rfind(std::string("{\"format\":\"") + format + "\",", 0), 0u) << run.output.substr(0, 80);
+    }
+  }
+}
+
 TEST(XFileInfo, RefusedFilesGiveAOneLineMessageAndExitCodeOne) {
-  for (const std::string& file : {Model("test_cube_binary.x"), Model("empty.x"), Model("missing.x")}) {
+  for (const std::string& file : {Model("empty.x"), Model("missing.x")}) {
     ToolRun run = RunInspector(file, true);
     EXPECT_EQ(run.exitCode, 1) << file;
     EXPECT_TRUE(Has(run.output, file)) << run.output;

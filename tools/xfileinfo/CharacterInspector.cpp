@@ -81,6 +81,8 @@ int InspectCharacter(const std::wstring& path, bool full) {
   if (!ParseXFile(path, scene, &warnings)) return 1;
   JsonWriter json;
   json.BeginObject();
+  json.Key("format");
+  json.String(LastModelFormat());
   json.Key("ticksPerSecond");
   json.Int(scene.ticksPerSecond);
   const FrameIndices indices = IndexFrames(scene);

@@ -12,6 +12,8 @@ int InspectReduced(const std::wstring& path, bool full) {
   if (!ParseXFile(path, meshes, &warnings)) return 1;
   JsonWriter json;
   json.BeginObject();
+  json.Key("format");
+  json.String(LastModelFormat());
   WriteMeshes(json, meshes, full);
   WriteWarnings(json, warnings);
   json.EndObject();
