@@ -185,5 +185,5 @@ TEST(XFileInfo, PoseRefusesASetOrTickThatIsNotANumber) {
     EXPECT_TRUE(Has(run.output, "must be a whole number")) << run.output;
   }
   EXPECT_EQ(RunInspector("--pose 0 " + Model("test_cube_text.x")).exitCode, 2);
-  EXPECT_EQ(RunInspector("--pose 0 0 " + Model("test_cube_binary.x")).exitCode, 1);
+  EXPECT_EQ(RunInspector("--pose 0 0 " + Model("empty.x")).exitCode, 1);
 }
