@@ -147,6 +147,19 @@ bool StartsWithByteOrderMark(const std::vector<char>& raw) {
 // Decodes bytes [0, cut) of `raw` into `text`, dropping the carriage return
 // of each CR LF pair, as the Windows C runtime's text mode reads a file.
 void Decode(const char* bytes, std::size_t cut, std::wstring& text) {
+  // Most blocks are ASCII: widened in one pass, with no copy in between.
+  if (IsAscii(bytes, cut)) {
+    text.resize(cut);
+    wchar_t* out = text.data();
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < cut; ++i) {
+      const char b = bytes[i];
+      if (b == '\r' && i + 1 < cut && bytes[i + 1] == '\n') continue;
+      out[kept++] = static_cast<wchar_t>(b);
+    }
+    text.resize(kept);
+    return;
+  }
   std::string kept;
   kept.reserve(cut);
   for (std::size_t i = 0; i < cut; ++i)
@@ -263,10 +276,19 @@ bool ReadCharacters() {
     if (c == kEnd) return false;
     CharClass kind = ClassOf(c);
     if (kind == Word && !g_Reader.inComment) {
-      // The hot path: the characters of a word, until something else comes.
+      // The hot path: the characters of a word, taken as one run of the
+      // decoded block (`c` is the one before `position`), until something
+      // else comes; a word that runs on into the next block takes two runs.
       do {
-        Echo<kEcho>(c);
-        g_Token.push_back(static_cast<wchar_t>(c));
+        const wchar_t* text = g_Source.text.data();
+        const std::size_t begin = g_Source.position - 1, size = g_Source.text.size();
+        std::size_t end = g_Source.position;
+        while (end < size && ClassOf(text[end]) == Word) ++end;
+        g_Token.append(text + begin, end - begin);
+        if constexpr (kEcho)
+          for (std::size_t i = begin; i < end; ++i) Echo<kEcho>(text[i]);
+        g_Reader.consumed += end - g_Source.position;
+        g_Source.position = end;
         c = NextChar();
         if (c == kEnd) return false;
         kind = ClassOf(c);
