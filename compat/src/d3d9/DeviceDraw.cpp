@@ -4,8 +4,9 @@
 // Textures bind as GL_TEXTURE_2D on the unit of their stage (0 to 15); each
 // stage's sampler states become a GL sampler object at the next draw:
 // MINFILTER, MAGFILTER and MIPFILTER (ANISOTROPIC filters as LINEAR),
-// ADDRESSU and ADDRESSV (MIRRORONCE wraps), BORDERCOLOR. Accepted but ignored: ADDRESSW, MAXANISOTROPY,
-// MIPMAPLODBIAS, MAXMIPLEVEL, SRGBTEXTURE, ELEMENTINDEX, DMAPOFFSET.
+// ADDRESSU and ADDRESSV (MIRRORONCE wraps), BORDERCOLOR. Accepted but
+// ignored: ADDRESSW, MAXANISOTROPY, MIPMAPLODBIAS, MAXMIPLEVEL, SRGBTEXTURE,
+// ELEMENTINDEX, DMAPOFFSET.
 // Draws need a vertex declaration and an open effect pass (there is no
 // fixed-function pipeline). DrawIndexedPrimitive ignores MinVertexIndex and
 // NumVertices and finds the vertex range from the indices; DrawPrimitiveUP
