@@ -1,4 +1,8 @@
-// D3DXSaveSurfaceToFileW: writes a readable surface as PNG, BMP or TGA.
+// D3DXSaveSurfaceToFileW: writes a readable surface (the back buffer or a
+// texture level) as 32-bit PNG, BMP or TGA with its alpha channel; other
+// D3DXIFF formats and the depth-stencil surface are refused. The palette is
+// ignored. The alpha written is what the surface holds, also for a back
+// buffer of D3DFMT_X8R8G8B8.
 #include <d3dx9.h>
 #include <stb_image_write.h>
 
