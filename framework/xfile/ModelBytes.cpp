@@ -19,7 +19,6 @@ namespace {
 
 constexpr std::size_t kSizeFieldBytes = 4;
 constexpr std::size_t kBlockHeaderBytes = 4;
-constexpr std::size_t kMostCompressedBytes = 65535;
 
 struct ByteSource {
   FILE* file = nullptr;

@@ -151,6 +151,10 @@ void Decode(const char* bytes, std::size_t cut, std::wstring& text) {
   if (IsAscii(bytes, cut)) {
     text.resize(cut);
     wchar_t* out = text.data();
+    if (!std::memchr(bytes, '\r', cut)) {
+      std::copy(bytes, bytes + cut, out);
+      return;
+    }
     std::size_t kept = 0;
     for (std::size_t i = 0; i < cut; ++i) {
       const char b = bytes[i];
