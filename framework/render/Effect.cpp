@@ -122,6 +122,13 @@ bool Effect::SetFinalTransforms(const D3DXMATRIX* matrices, UINT count) {
   return effect && SUCCEEDED(effect->SetMatrixArray(handle, matrices, count));
 }
 
+UINT Effect::PaletteCapacity() {
+  D3DXHANDLE handle = ParameterHandle(kFinalTransformsName);
+  D3DXPARAMETER_DESC description{};
+  if (!effect || !handle || FAILED(effect->GetParameterDesc(handle, &description))) return 0;
+  return description.Elements == 0 ? 1 : description.Elements;
+}
+
 bool Effect::SelectPass(std::uint32_t newPass) {
   if (!effect) return false;
   D3DXHANDLE handle = TechniqueHandle(kTechniqueName);

@@ -65,12 +65,12 @@ TEST_F(EffectTest, FailedLoadEffectLeavesNoEntryAndSaysWhereTheErrorIs) {
   EXPECT_EQ(g_EffectMap.size(), 1u);
 }
 
-TEST_F(EffectTest, GlslErrorsCarryTheLineOfTheEffectFile) {
-  std::wstring file = TestData("glsl_error.cfx");
+TEST_F(EffectTest, HlslErrorsCarryTheLineOfTheEffectFile) {
+  std::wstring file = TestData("hlsl_error.cfx");
   ::testing::internal::CaptureStderr();
   EXPECT_FALSE(LoadEffect(device_.device(), file.c_str()));
   std::string output = ::testing::internal::GetCapturedStderr();
-  EXPECT_NE(output.find("glsl_error.cfx(9): "), std::string::npos) << output;
+  EXPECT_NE(output.find("hlsl_error.cfx(6): error: "), std::string::npos) << output;
   EXPECT_NE(output.find("undeclaredMatrix"), std::string::npos) << output;
   EXPECT_EQ(g_EffectMap.count(file), 0u);
 }
@@ -175,9 +175,9 @@ TEST_F(EffectTest, SelectPassWithoutT0FailsAndKeepsThePass) {
   Effect effect;
   std::filesystem::path file = rendertest::ScratchFolder() / "no_t0.cfx";
   std::ofstream(file)
-      << "vertexshader VS { in vec3 inPosition; void main() { gl_Position = vec4(inPosition, 1.0); } }\n"
-         "pixelshader PS { out vec4 c; void main() { c = vec4(1.0); } }\n"
-         "technique Only { pass { vertexshader = VS; pixelshader = PS; } }\n";
+      << "float4 VS(float3 p : POSITION) : POSITION { return float4(p, 1.0); }\n"
+         "float4 PS() : COLOR0 { return 1.0; }\n"
+         "technique Only { pass { VertexShader = compile vs_3_0 VS(); PixelShader = compile ps_3_0 PS(); } }\n";
   ASSERT_TRUE(effect.Load(device_.device(), file.wstring().c_str()));
   effect.pass = 7;
   EXPECT_FALSE(effect.SelectPass(0));
@@ -222,10 +222,9 @@ TEST_F(EffectTest, NamesOfAnyLengthAreKeptWhole) {
   std::filesystem::path file = rendertest::ScratchFolder() / "long.cfx";
   std::ofstream(file)
       << "float4 " << longName << ";\n"
-      << "vertexshader VS { in vec3 inPosition; void main() { gl_Position = vec4(inPosition, 1.0) + "
-      << longName << "; } }\n"
-      << "pixelshader PS { out vec4 c; void main() { c = vec4(1.0); } }\n"
-      << "technique T0 { pass { vertexshader = VS; pixelshader = PS; } }\n";
+      << "float4 VS(float3 p : POSITION) : POSITION { return float4(p, 1.0) + " << longName << "; }\n"
+      << "float4 PS() : COLOR0 { return 1.0; }\n"
+      << "technique T0 { pass { VertexShader = compile vs_3_0 VS(); PixelShader = compile ps_3_0 PS(); } }\n";
   Effect effect;
   ASSERT_TRUE(effect.Load(device_.device(), file.wstring().c_str()));
   std::wstring wide(longName.begin(), longName.end());
