@@ -9,7 +9,6 @@
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   if (!StartProgram({L"actorviewer", true, 10.0f})) return g_RunOptions.ExitCode();
-  if (!CanShowWindow("actorviewer", g_RunOptions.EndsWithScreenshot())) return 1;
   {
     WindowEx window;
     if (!window.Create(L"Application", 640, 480, CW_USEDEFAULT, CW_USEDEFAULT, L"BASIC_WINDOW", nullptr,

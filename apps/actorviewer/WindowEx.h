@@ -1,28 +1,19 @@
-// The character viewer's application window: brings up the device, input,
-// effects, camera and the animated character when created; every frame it
-// steers the camera, walks and animates the character and draws it over the
-// floor grid.
+// The character viewer's application window: the animated character, posed
+// and drawn every frame over the floor grid.
 #pragma once
 
+#include "common/ViewerWindow.h"
 #include "model/Model.h"
-#include "platform/Camera.h"
-#include "platform/Direct3D9.h"
-#include "platform/DirectInput.h"
-#include "window/Window.h"
 
-class WindowEx : public Window {
+class WindowEx : public ViewerWindow {
  public:
-  ~WindowEx() override;
-  int OnCreate(HWND hwnd, CREATESTRUCTW* createStruct) override;
-  void OnFrame() override;
-
-  // The scene's parts, in the order they are built; open to the tests that
-  // watch the scene run.
-  Direct3D9 direct3d9;
-  DirectInput input;
-  DebugCamera camera;
   Model character;
 
  private:
+  void LoadEffects() override;
+  void CreateModel() override;
+  Object3D& Walker() override { return character; }
+  void AdvanceModel() override;
+  void DrawModel() override { character.Draw(); }
   void PlayChosenSet();
 };

@@ -10,7 +10,6 @@
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   if (!StartProgram({L"propviewer", false, 1.0f})) return g_RunOptions.ExitCode();
-  if (!CanShowWindow("propviewer", g_RunOptions.EndsWithScreenshot())) return 1;
   Console console;
   {
     WindowEx window;

@@ -40,24 +40,14 @@ bool Mesh::Setup(const XMesh* meshRecord, IDirect3DDevice9* device) {
 #if !defined(XVIEW_REDUCED_MODEL)
 bool Mesh::IsSkinned() const { return record && !record->bones.empty() && (flags & STREAM_SKIN); }
 
-void Mesh::UpdatePalette(const std::map<std::wstring, D3DXMATRIX>& frameMatrices) {
+void Mesh::UpdatePalette(const std::vector<D3DXMATRIX>& frameMatrices, const std::vector<std::int32_t>& boneFrames) {
   if (!record) return;
   const std::vector<XBone>& bones = record->bones;
-  if (bones.empty()) return;
-  if (resolvedFrames_ != &frameMatrices || resolvedFrameCount_ != frameMatrices.size() ||
-      boneFrames_.size() != bones.size()) {
-    boneFrames_.clear();
-    for (const XBone& bone : bones) {
-      auto found = frameMatrices.find(bone.name);
-      boneFrames_.push_back(found == frameMatrices.end() ? nullptr : &found->second);
-    }
-    resolvedFrames_ = &frameMatrices;
-    resolvedFrameCount_ = frameMatrices.size();
-  }
   palette.resize(bones.size());
   for (std::size_t i = 0; i < bones.size(); ++i) {
-    if (boneFrames_[i]) {
-      D3DXMatrixMultiply(&palette[i], &bones[i].offset, boneFrames_[i]);
+    std::int32_t frame = i < boneFrames.size() ? boneFrames[i] : -1;
+    if (frame >= 0 && static_cast<std::size_t>(frame) < frameMatrices.size()) {
+      D3DXMatrixMultiply(&palette[i], &bones[i].offset, &frameMatrices[static_cast<std::size_t>(frame)]);
     } else {
       D3DXMatrixIdentity(&palette[i]);
     }

@@ -8,7 +8,6 @@
 #include <d3dx9.h>
 
 #include <cstdint>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -34,11 +33,12 @@ class Mesh : public Object3D, public Stream {
   bool Setup(const XMesh* meshRecord, IDirect3DDevice9* device);
 
 #if !defined(XVIEW_REDUCED_MODEL)
-  // palette[i] = offset of bone i x frameMatrices[frame of bone i], taking a
-  // bind-pose point of the mesh to model space as the bone now moves it. A
-  // bone whose frame is not in the map keeps its vertices in the bind pose
-  // (identity). Reads `record`'s bones; writes `palette`.
-  void UpdatePalette(const std::map<std::wstring, D3DXMATRIX>& frameMatrices);
+  // palette[i] = offset of bone i x frameMatrices[boneFrames[i]], taking a
+  // bind-pose point of the mesh to model space as the bone now moves it.
+  // `boneFrames` holds one frame index per bone of `record`; a bone whose
+  // index is negative or outside frameMatrices keeps its vertices in the bind
+  // pose (identity). Reads `record`'s bones; writes `palette`.
+  void UpdatePalette(const std::vector<D3DXMATRIX>& frameMatrices, const std::vector<std::int32_t>& boneFrames);
 
   // True when the mesh is drawn skinned: its record has bones and the skin
   // stream was built (a mesh of more bones than the stream can address is not).
@@ -52,13 +52,6 @@ class Mesh : public Object3D, public Stream {
   std::vector<D3DXMATRIX> palette;  // one matrix per bone of the record
   bool paletteRefused = false;      // more bones than the skinning effect holds; said once
 
- private:
-  // The frame matrix of each bone, looked up once per frame-matrix map: a map's
-  // entries keep their addresses, so the lookups by name are not repeated
-  // every frame.
-  const std::map<std::wstring, D3DXMATRIX>* resolvedFrames_ = nullptr;
-  std::size_t resolvedFrameCount_ = 0;
-  std::vector<const D3DXMATRIX*> boneFrames_;
 #endif
 };
 

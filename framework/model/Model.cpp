@@ -1,7 +1,7 @@
 #include "model/Model.h"
 
 #include <algorithm>
-#include <map>
+#include <unordered_map>
 
 XFILE_SHAPE_BEGIN
 
@@ -12,105 +12,105 @@ Model::~Model() {
   meshes.clear();
 }
 
+// How frames are found at set-up: by address (parents, mesh frames) and by
+// name (bones, animations: the first frame of that name in file order).
+struct Model::FrameLinks {
+  std::unordered_map<const XFrame*, std::size_t> indexOf;
+  std::unordered_map<std::wstring, std::size_t> firstNamed;
+
+  explicit FrameLinks(const XFileScene& scene) {
+    for (std::size_t i = 0; i < scene.frames.size(); ++i) {
+      indexOf.emplace(&scene.frames[i], i);
+      firstNamed.try_emplace(scene.frames[i].name, i);
+    }
+  }
+  std::int32_t Of(const XFrame* frame) const {
+    auto found = frame ? indexOf.find(frame) : indexOf.end();
+    return found == indexOf.end() ? -1 : static_cast<std::int32_t>(found->second);
+  }
+  std::int32_t Named(const std::wstring& name) const {
+    auto found = firstNamed.find(name);
+    return found == firstNamed.end() ? -1 : static_cast<std::int32_t>(found->second);
+  }
+};
+
 bool Model::Setup(IDirect3DDevice9* device, XFileScene* scene) {
   if (!scene) return false;
-  meshes.clear();
-  frameMatrices.clear();
   sceneData = scene;
+  BuildMeshes(device);
+  const FrameLinks links(*scene);
+  OrderFrames(links);
+  LinkAnimations(links);
+  LinkMeshes(links);
+  return true;
+}
 
-  meshes.resize(scene->meshes.size());
-  for (std::size_t i = 0; i < meshes.size(); ++i) meshes[i].Setup(&scene->meshes[i], device);
+void Model::BuildMeshes(IDirect3DDevice9* device) {
+  meshes.clear();
+  meshes.resize(sceneData->meshes.size());
+  for (std::size_t i = 0; i < meshes.size(); ++i) meshes[i].Setup(&sceneData->meshes[i], device);
+}
 
+// Parents before children. A parsed file lists them so already; frames put
+// together by hand are ordered by their depth, measured from the parents'
+// in one pass, and a parent cycle stops at the number of frames.
+void Model::OrderFrames(const FrameLinks& links) {
+  const std::deque<XFrame>& frames = sceneData->frames;
   D3DXMATRIX identity;
   D3DXMatrixIdentity(&identity);
-  poseNodes_.clear();
-  std::map<const XFrame*, std::size_t> nodeOf;
-  for (const auto& [name, frame] : scene->frames) {
-    auto [entry, inserted] = frameMatrices.try_emplace(frame.name, identity);
-    if (!inserted) continue;
-    nodeOf[&frame] = poseNodes_.size();
-    poseNodes_.push_back({&frame, &entry->second, nullptr, 0});
-  }
-  // Each frame's depth (frames from it to the top, itself included) from its
-  // parent's, so that a hierarchy thousands of frames deep is measured in one
-  // pass. A parent cycle in hand-made records stops at the number of frames.
-  auto parentOf = [&](const PoseNode& node) -> PoseNode* {
-    auto found = node.frame->parent ? nodeOf.find(node.frame->parent) : nodeOf.end();
-    return found == nodeOf.end() ? nullptr : &poseNodes_[found->second];
-  };
-  for (PoseNode& node : poseNodes_) {
-    PoseNode* parent = parentOf(node);
-    node.parentCombined = parent ? parent->combined : nullptr;
-    std::vector<PoseNode*> walked;
-    PoseNode* n = &node;
-    for (; n && n->depth == 0 && walked.size() < poseNodes_.size(); n = parentOf(*n)) walked.push_back(n);
-    std::size_t depth = n ? n->depth : 0;
-    for (auto it = walked.rbegin(); it != walked.rend(); ++it)
-      (*it)->depth = depth = std::min(depth + 1, poseNodes_.size());
-  }
-  std::size_t products = 0;
-  for (const PoseNode& node : poseNodes_) products += node.depth - 1;
-  // The frames' walks multiply as many matrices as their depths add up to. A
-  // hierarchy so deep that this would stall every frame takes each frame's
-  // combined matrix from its parent's instead: the same product, grouped
-  // the other way, linear in the number of frames.
-  fromParents_ = products > kMaxPoseProducts;
-  // Deepest first, so that a pass of the walks runs over a prefix of the
-  // list; parents first when combined matrices come from the parents'.
-  std::stable_sort(poseNodes_.begin(), poseNodes_.end(), [this](const PoseNode& a, const PoseNode& b) {
-    return fromParents_ ? a.depth < b.depth : a.depth > b.depth;
-  });
-  chains_.resize(poseNodes_.size());
-  cursors_.resize(poseNodes_.size());
+  frameMatrices.assign(frames.size(), identity);
+  poseOrder_.clear();
+  for (std::size_t i = 0; i < frames.size(); ++i) poseOrder_.push_back({&frames[i], i, links.Of(frames[i].parent)});
 
-  animated_.assign(scene->animationSets.size(), {});
-  for (std::size_t s = 0; s < scene->animationSets.size(); ++s)
-    for (const XAnimation& animation : scene->animationSets[s].animations) {
-      auto found = scene->frames.find(animation.frameName);
-      animated_[s].push_back({found == scene->frames.end() ? nullptr : &found->second, {}});
+  std::vector<std::size_t> depth(frames.size(), 0);
+  for (std::size_t i = 0; i < frames.size(); ++i) {
+    std::vector<std::size_t> walked;
+    std::int32_t at = static_cast<std::int32_t>(i);
+    for (; at >= 0 && depth[static_cast<std::size_t>(at)] == 0 && walked.size() < frames.size();
+         at = poseOrder_[static_cast<std::size_t>(at)].parent)
+      walked.push_back(static_cast<std::size_t>(at));
+    std::size_t d = at >= 0 ? depth[static_cast<std::size_t>(at)] : 0;
+    for (auto it = walked.rbegin(); it != walked.rend(); ++it) depth[*it] = d = std::min(d + 1, frames.size());
+  }
+  std::stable_sort(poseOrder_.begin(), poseOrder_.end(),
+                   [&](const PoseStep& a, const PoseStep& b) { return depth[a.index] < depth[b.index]; });
+}
+
+void Model::LinkAnimations(const FrameLinks& links) {
+  animated_.assign(sceneData->animationSets.size(), {});
+  for (std::size_t s = 0; s < sceneData->animationSets.size(); ++s)
+    for (const XAnimation& animation : sceneData->animationSets[s].animations) {
+      std::int32_t frame = links.Named(animation.frameName);
+      animated_[s].push_back({frame < 0 ? nullptr : &sceneData->frames[static_cast<std::size_t>(frame)], {}});
     }
+}
 
+void Model::LinkMeshes(const FrameLinks& links) {
   meshFrames_.clear();
-  for (const XMesh& record : scene->meshes) {
-    auto found = record.frame ? frameMatrices.find(record.frame->name) : frameMatrices.end();
-    meshFrames_.push_back(found == frameMatrices.end() ? nullptr : &found->second);
+  boneFrames_.clear();
+  for (const XMesh& record : sceneData->meshes) {
+    meshFrames_.push_back(links.Of(record.frame));
+    std::vector<std::int32_t>& bones = boneFrames_.emplace_back();
+    for (const XBone& bone : record.bones) bones.push_back(links.Named(bone.name));
   }
-  return true;
 }
 
 void Model::UpdatePose() {
   if (!sceneData) return;
   UpdateWorldMatrix();
   SampleAnimation();
-  if (fromParents_) {
-    for (const PoseNode& node : poseNodes_) {
-      if (node.parentCombined) {
-        D3DXMatrixMultiply(node.combined, &node.frame->transform, node.parentCombined);
-      } else {
-        *node.combined = node.frame->transform;
-      }
-    }
-    return;
-  }
-  // combined(F) = local(F) x local(parent) x ... x local(root), multiplied
-  // outward one level at a time. All frames take their next level in the
-  // same pass: the products of a pass do not depend on each other, so the
-  // processor overlaps them, where one frame's walk would be a chain of
-  // dependent products.
-  for (std::size_t i = 0; i < poseNodes_.size(); ++i) {
-    chains_[i] = poseNodes_[i].frame->transform;
-    cursors_[i] = poseNodes_[i].frame->parent;
-  }
-  std::size_t active = poseNodes_.size();
-  for (std::size_t level = 1;; ++level) {
-    while (active > 0 && poseNodes_[active - 1].depth <= level) --active;
-    if (active == 0) break;
-    for (std::size_t i = 0; i < active; ++i) {
-      D3DXMatrixMultiply(&chains_[i], &chains_[i], &cursors_[i]->transform);
-      cursors_[i] = cursors_[i]->parent;
+  for (const PoseStep& step : poseOrder_) {
+    D3DXMATRIX& combined = frameMatrices[step.index];
+    if (step.parent >= 0) {
+      D3DXMatrixMultiply(&combined, &step.frame->transform, &frameMatrices[static_cast<std::size_t>(step.parent)]);
+    } else {
+      combined = step.frame->transform;
     }
   }
-  for (std::size_t i = 0; i < poseNodes_.size(); ++i) *poseNodes_[i].combined = chains_[i];
+}
+
+void Model::UpdatePalette(std::size_t i) {
+  if (i < meshes.size() && i < boneFrames_.size()) meshes[i].UpdatePalette(frameMatrices, boneFrames_[i]);
 }
 
 XFILE_SHAPE_END

@@ -1,8 +1,8 @@
 // The character: one placed object made of the meshes of a parsed model file,
 // posed by the file's frame hierarchy and animation sets. The frames' local
 // matrices live in the parsed scene; the model keeps the combined (model
-// space) matrix of every frame by name and the bone palette of each skinned
-// mesh.
+// space) matrix of every frame, by the frame's index in file order, and the
+// bone palette of each skinned mesh.
 #pragma once
 
 #include <windows.h>
@@ -10,7 +10,6 @@
 #include <d3dx9.h>
 
 #include <cstdint>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -29,11 +28,6 @@ struct AnimationCursors {
   KeyCursor<D3DXMATRIX> matrix;
 };
 
-// Beyond this many products a frame's walks to the top would stall every
-// frame (a hostile file of many thousand nested frames): combined matrices
-// are then taken from the parents' instead.
-inline constexpr std::size_t kMaxPoseProducts = std::size_t{1} << 20;
-
 class Model : public Object3D {
  public:
   Model();
@@ -42,14 +36,17 @@ class Model : public Object3D {
   Model& operator=(const Model&) = delete;
 
   // Keeps `scene` (not owned), builds one Mesh per mesh record and an entry of
-  // frameMatrices per frame. False, changing nothing, for a null scene. A
-  // second call starts over with the new scene. `device` may be null: the
-  // meshes then have no device objects, but posing works.
+  // frameMatrices per frame. Bones and animations find their frame by name:
+  // the first frame of that name in file order. False, changing nothing, for
+  // a null scene. A second call starts over with the new scene. `device` may
+  // be null: the meshes then have no device objects, but posing works.
   bool Setup(IDirect3DDevice9* device, XFileScene* scene);
 
   // Brings `world`, the animated frames' local matrices (at animationTick of
-  // animationSet) and every entry of frameMatrices up to date. Nothing happens
-  // without scene data.
+  // animationSet) and every entry of frameMatrices up to date: each frame's
+  // combined matrix is its local matrix times its parent's combined matrix,
+  // parents first, so posing is linear in the number of frames however deep
+  // the hierarchy. Nothing happens without scene data.
   void UpdatePose();
 
   // Writes the local matrix of every frame that the current animation set
@@ -57,6 +54,11 @@ class Model : public Object3D {
   // a tick past the set's last key time, or an animation of a frame the file
   // does not define changes nothing.
   void SampleAnimation();
+
+  // Brings the palette of mesh `i` up to date from frameMatrices (posed by
+  // UpdatePose), each bone by the first frame of its name; a mesh without
+  // bones has an empty palette.
+  void UpdatePalette(std::size_t i);
 
   // Poses the model, then draws each mesh placed in the world: a rigid mesh by
   // its frame's combined matrix times `world`, a skinned mesh by `world` alone
@@ -66,30 +68,31 @@ class Model : public Object3D {
 
   XFileScene* sceneData;
   std::vector<Mesh> meshes;
-  std::map<std::wstring, D3DXMATRIX> frameMatrices;
+  std::vector<D3DXMATRIX> frameMatrices;  // [frame index in sceneData->frames]
   std::uint32_t animationSet;
   std::uint32_t animationTick;
 
  private:
-  struct PoseNode {
-    const XFrame* frame;
-    D3DXMATRIX* combined;              // the frame's entry of frameMatrices
-    const D3DXMATRIX* parentCombined;  // the parent's entry; null at the top
-    std::size_t depth;                 // frames from this one to the top, itself included
-  };
+  struct FrameLinks;
+  // The steps of Setup.
+  void BuildMeshes(IDirect3DDevice9* device);
+  void OrderFrames(const FrameLinks& links);
+  void LinkAnimations(const FrameLinks& links);
+  void LinkMeshes(const FrameLinks& links);
 
-  // Looked up once at set-up: map entries keep their addresses, so posing a
-  // frame does not search by name.
-  std::vector<PoseNode> poseNodes_;  // deepest first (parents first when fromParents_)
-  bool fromParents_ = false;
-  std::vector<D3DXMATRIX> chains_;     // the products of the pose under way
-  std::vector<const XFrame*> cursors_;
+  struct PoseStep {
+    const XFrame* frame;
+    std::size_t index;    // the frame's entry of frameMatrices
+    std::int32_t parent;  // the parent's entry, or -1 at the top
+  };
+  std::vector<PoseStep> poseOrder_;  // every frame once, parents before children
   struct AnimatedFrame {
     XFrame* frame;  // null: the file does not define the frame
     AnimationCursors cursors;
   };
   std::vector<std::vector<AnimatedFrame>> animated_;  // [set][animation]
-  std::vector<const D3DXMATRIX*> meshFrames_;         // per mesh: its frame's combined matrix, or null
+  std::vector<std::int32_t> meshFrames_;              // per mesh: its frame's index, or -1
+  std::vector<std::vector<std::int32_t>> boneFrames_;  // per mesh, per bone: its frame's index, or -1
 };
 
 // The blend of two matrix keys: each is taken as scale, rotation and

@@ -69,14 +69,13 @@ bool Draw(Mesh& mesh, Effect& effect, const std::vector<D3DXMATRIX>* palette) {
   bool drawn = true;
   for (const XSubset& subset : record.subsets) {
     const XMaterial& material = MaterialOf(record, subset);
+    // The pass follows the texture that loaded, not the name: a material
+    // whose texture is missing keeps its colours instead of sampling nothing
+    // (black).
     const std::wstring& textureFile = material.textureFiles[0];
-    if (!textureFile.empty()) {
-      effect.SelectPass(1);
-      compiled->SetTexture(colorTexture, LoadedTexture(textureFile));
-    } else {
-      effect.SelectPass(0);
-      compiled->SetTexture(colorTexture, nullptr);
-    }
+    IDirect3DTexture9* texture = textureFile.empty() ? nullptr : LoadedTexture(textureFile);
+    effect.SelectPass(texture ? 1 : 0);
+    compiled->SetTexture(colorTexture, texture);
     effect.SetVector(L"g_Diffuse", Vector(material.diffuse));
     effect.SetVector(L"g_Emissive", Vector(material.emissive));
     effect.BeginPass();
@@ -131,13 +130,13 @@ bool Model::Draw() {
     // A skinned mesh's palette already carries its vertices to model space,
     // so only the model's world places it; its frame's matrix would apply a
     // second time.
-    if (!mesh.record->bones.empty() || !meshFrames_[i]) {
+    if (!mesh.record->bones.empty() || meshFrames_[i] < 0) {
       mesh.frameMatrix = world;
     } else {
-      D3DXMatrixMultiply(&mesh.frameMatrix, meshFrames_[i], &world);
+      D3DXMatrixMultiply(&mesh.frameMatrix, &frameMatrices[static_cast<std::size_t>(meshFrames_[i])], &world);
     }
     if (mesh.IsSkinned()) {
-      mesh.UpdatePalette(frameMatrices);
+      UpdatePalette(i);
       DrawSkinnedMesh(mesh);
     } else {
       DrawMesh(mesh);

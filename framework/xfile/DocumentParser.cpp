@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/TextConversion.h"
@@ -98,10 +97,16 @@ bool IsSkippedTopLevelRecord() {
 // loses nothing a viewer shows, so it is no warning.
 void SkipUnknownBlock(const std::wstring& word) { SkipBlock(word, TokenLine(), false); }
 
+// A frame whose block is open: the character shape keeps frames, the reduced
+// shape only follows their blocks, so that the end of the file can say which
+// one it cut.
 #if !defined(XVIEW_REDUCED_MODEL)
+using OpenFrame = XFrame*;
+#else
+using OpenFrame = std::nullptr_t;
+#endif
 
-// The frames whose blocks enclose the reader's position, innermost last. A
-// frame whose block is open cannot be re-declared as its own descendant.
+// The frames whose blocks enclose the reader's position, innermost last.
 class FrameNesting {
  public:
   // Frames still open when the top level ends were cut by the end of the file.
@@ -110,46 +115,39 @@ class FrameNesting {
     while (!open_.empty()) Leave();
   }
 
-  XFrame* Current() const { return open_.empty() ? nullptr : open_.back(); }
+  OpenFrame Current() const { return open_.empty() ? nullptr : open_.back(); }
 
-  void Enter(XFrame& frame, std::uint32_t line) {
-    if (openCount_[&frame]++ == 0) frame.parent = Current();
-    open_.push_back(&frame);
-    OpenRecord(L"Frame", frame.name, line);
+  void Enter(OpenFrame frame, std::wstring_view name, std::uint32_t line) {
+#if !defined(XVIEW_REDUCED_MODEL)
+    frame->parent = Current();
+#endif
+    open_.push_back(frame);
+    OpenRecord(L"Frame", name, line);
   }
 
   void Leave() {
     if (open_.empty()) return;
-    --openCount_[open_.back()];
     open_.pop_back();
     CloseRecord();
   }
 
  private:
-  std::vector<XFrame*> open_;
-  std::unordered_map<const XFrame*, std::size_t> openCount_;
+  std::vector<OpenFrame> open_;
 };
 
-void ReadFrame(XFileScene& scene, FrameNesting& nesting, bool& tokenPending) {
-  const std::uint32_t line = TokenLine();
-  ReadToken();
-  std::wstring name;
-  if (!TokenIsOpenBrace()) {
-    name = g_Token;
-    ReadToken();
-  }
-  XFrame& frame = scene.frames[name];
-  frame.name = name;
-  nesting.Enter(frame, line);
-  // The first member is the transform when the frame has one; anything else
-  // is read at the top level as it stands.
-  bool more = ReadToken();
-  if (TokenIs(L"FrameTransformMatrix")) {
-    ReadFrameTransformMatrix(frame.transform);
-  } else {
-    tokenPending = more;
-  }
+// What the two shapes do differently at the top level.
+#if !defined(XVIEW_REDUCED_MODEL)
+std::vector<XMesh>& MeshesOf(XFileScene& scene) { return scene.meshes; }
+
+OpenFrame NewFrame(XFileScene& scene, std::wstring name) {
+  XFrame& frame = scene.frames.emplace_back();
+  frame.name = std::move(name);
+  return &frame;
 }
+
+void ReadTransform(OpenFrame frame) { ReadFrameTransformMatrix(frame->transform); }
+
+void PlaceMesh(XMesh& mesh, const FrameNesting& nesting) { mesh.frame = nesting.Current(); }
 
 void ReadTicksPerSecond(XFileScene& scene) {
   RecordScope scope(L"AnimTicksPerSecond");
@@ -158,67 +156,52 @@ void ReadTicksPerSecond(XFileScene& scene) {
   ReadClosingBrace();
 }
 
-void ParseBody(XFileScene& scene) {
-  scene.ticksPerSecond = 60;
-  FrameNesting nesting;
-  bool tokenPending = false;
-  std::wstring unknownWord;
-  while (tokenPending || ReadToken()) {
-    tokenPending = false;
-    if (IsSkippedTopLevelRecord()) {
-      SkipRecord(false);
-    } else if (TokenIs(L"AnimTicksPerSecond")) {
-      ReadTicksPerSecond(scene);
-    } else if (TokenIs(L"AnimationSet")) {
-      ReadAnimationSet(scene.animationSets.emplace_back());
-    } else if (TokenIs(L"Mesh")) {
-      MakeRoomForRecord(scene.meshes, kMinimumMeshBytes);
-      XMesh& mesh = scene.meshes.emplace_back();
-      ReadMesh(mesh);
-      mesh.frame = nesting.Current();
-    } else if (TokenIs(L"Frame")) {
-      ReadFrame(scene, nesting, tokenPending);
-    } else if (TokenIs(L"Material")) {
-      ReadTopLevelMaterial();
-    } else if (TokenIsCloseBrace()) {
-      nesting.Leave();
-    } else if (TokenIsOpenBrace()) {
-      SkipUnknownBlock(unknownWord);
-    } else {
-      unknownWord = g_Token;
-      continue;
-    }
-    unknownWord.clear();
+// The animation records, which only the character shape keeps: false when
+// the token opens none.
+bool ReadAnimationRecord(XFileScene& scene) {
+  if (TokenIs(L"AnimTicksPerSecond")) {
+    ReadTicksPerSecond(scene);
+  } else if (TokenIs(L"AnimationSet")) {
+    ReadAnimationSet(scene.animationSets.emplace_back());
+  } else {
+    return false;
   }
+  return true;
 }
 
+void BeginContent(XFileScene& scene) { scene.ticksPerSecond = 60; }
 #else
+std::vector<XMesh>& MeshesOf(std::vector<XMesh>& meshes) { return meshes; }
+OpenFrame NewFrame(std::vector<XMesh>&, const std::wstring&) { return nullptr; }
+void ReadTransform(OpenFrame) { SkipRecord(false); }
+void PlaceMesh(XMesh&, const FrameNesting&) {}
+bool ReadAnimationRecord(std::vector<XMesh>&) { return false; }
+void BeginContent(std::vector<XMesh>&) {}
+#endif
 
-// The reduced shape keeps no frames, but follows their blocks, so that the
-// end of the file can say which one it cut.
-class FrameNesting {
- public:
-  ~FrameNesting() {
-    if (open_ > 0) NoteEndOfFile();
-    while (open_ > 0) Leave();
+void ReadFrame(XModelContent& content, FrameNesting& nesting, bool& tokenPending) {
+  const std::uint32_t line = TokenLine();
+  ReadToken();
+  std::wstring name;
+  if (!TokenIsOpenBrace()) {
+    name = g_Token;
+    ReadToken();
   }
-
-  void Enter(const std::wstring& name, std::uint32_t line) {
-    ++open_;
-    OpenRecord(L"Frame", name, line);
+  const std::wstring shownName = name;
+  OpenFrame frame = NewFrame(content, std::move(name));
+  nesting.Enter(frame, shownName, line);
+  // The first member is the transform when the frame has one; anything else
+  // is read at the top level as it stands.
+  bool more = ReadToken();
+  if (TokenIs(L"FrameTransformMatrix")) {
+    ReadTransform(frame);
+  } else {
+    tokenPending = more;
   }
+}
 
-  void Leave() {
-    if (open_ == 0) return;
-    --open_;
-    CloseRecord();
-  }
-
- private:
-  std::size_t open_ = 0;
-};
-
-void ParseBody(std::vector<XMesh>& meshes) {
+void ParseBody(XModelContent& content) {
+  BeginContent(content);
   FrameNesting nesting;
   bool tokenPending = false;
   std::wstring unknownWord;
@@ -226,24 +209,15 @@ void ParseBody(std::vector<XMesh>& meshes) {
     tokenPending = false;
     if (IsSkippedTopLevelRecord()) {
       SkipRecord(false);
+    } else if (ReadAnimationRecord(content)) {
     } else if (TokenIs(L"Mesh")) {
+      std::vector<XMesh>& meshes = MeshesOf(content);
       MakeRoomForRecord(meshes, kMinimumMeshBytes);
-      ReadMesh(meshes.emplace_back());
+      XMesh& mesh = meshes.emplace_back();
+      ReadMesh(mesh);
+      PlaceMesh(mesh, nesting);
     } else if (TokenIs(L"Frame")) {
-      const std::uint32_t line = TokenLine();
-      ReadToken();
-      std::wstring name;
-      if (!TokenIsOpenBrace()) {
-        name = g_Token;
-        ReadToken();
-      }
-      nesting.Enter(name, line);
-      bool more = ReadToken();
-      if (TokenIs(L"FrameTransformMatrix")) {
-        SkipRecord(false);
-      } else {
-        tokenPending = more;
-      }
+      ReadFrame(content, nesting, tokenPending);
     } else if (TokenIs(L"Material")) {
       ReadTopLevelMaterial();
     } else if (TokenIsCloseBrace()) {
@@ -257,8 +231,6 @@ void ParseBody(std::vector<XMesh>& meshes) {
     unknownWord.clear();
   }
 }
-
-#endif
 
 }  // namespace
 
@@ -272,7 +244,7 @@ bool ReadFrameTransformMatrix(D3DXMATRIX& transform) {
 
 bool ParseXFile(const std::wstring& path, XModelContent& content) {
   errno = 0;
-  FILE* file = _wfopen(path.c_str(), L"r");
+  FILE* file = _wfopen(path.c_str(), L"rb");
   if (!file) {
     if (IsFolder(path)) {
       ReportParseFailure(path, kFolderReason);
@@ -298,9 +270,9 @@ bool ParseXFile(const std::wstring& path, XModelContent& content) {
     EndParseWarnings(path);
   }
 
+  EndTokens();
   if (echo) std::fflush(stdout);
   std::fclose(file);
-  g_ModelFile = nullptr;
   ForgetNamedMaterials();
   return accepted;
 }

@@ -42,12 +42,19 @@ void ReadMaterialList(XMesh& mesh) {
   std::uint32_t declared = ReadCount();
 
   // One index per face as the record counts them; faces the record does not
-  // reach keep material 0, indices for faces the mesh does not have are passed over.
+  // reach keep material 0, indices for faces the mesh does not have are passed
+  // over. A single index is the format's shorthand for one material on every
+  // face (exporters such as conv3ds write it), not a short list.
   std::uint32_t indexCount = ReadCount();
-  CheckListCount(indexCount, mesh.faces.size(), L"face material indices", L"faces");
+  const bool oneForAll = indexCount == 1 && !mesh.faces.empty();
+  if (!oneForAll) CheckListCount(indexCount, mesh.faces.size(), L"face material indices", L"faces");
   for (std::uint32_t i = 0; NextItem(i, indexCount, L"face material indices"); ++i) {
     std::int32_t material = TokenInt();
-    if (i < mesh.faces.size()) mesh.faces[i].material = material;
+    if (oneForAll) {
+      for (XFace& face : mesh.faces) face.material = material;
+    } else if (i < mesh.faces.size()) {
+      mesh.faces[i].material = material;
+    }
   }
 
   // The list grows with the records that fill it; what the count declares

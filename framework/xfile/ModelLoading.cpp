@@ -8,6 +8,8 @@
 #include "xfile/DocumentParser.h"
 #include "xfile/ModelRegistry.h"
 #include "xfile/ParseMessages.h"
+#include "xfile/TextureSearch.h"
+#include "xfile/TokenReader.h"
 
 XFILE_SHAPE_BEGIN
 
@@ -37,33 +39,67 @@ std::wstring FolderOf(const std::wstring& path) {
   return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
 }
 
-std::wstring BareNameOf(const std::wstring& path) {
-  std::size_t slash = path.find_last_of(L"\\/");
-  return slash == std::wstring::npos ? path : path.substr(slash + 1);
-}
-
 const char* Reason(HRESULT result) {
   if (result == D3DERR_NOTFOUND) return "the file cannot be opened";
   if (result == D3DXERR_INVALIDDATA) return "the file is not an image that can be read (PNG, JPEG, BMP, TGA or DDS)";
   return "the device cannot hold it";
 }
 
-// Loads one texture a material names. A name whose file does not exist is
-// tried by its bare file name in the model's folder.
-void LoadModelTexture(IDirect3DDevice9* device, const std::wstring& modelFile, const std::wstring& name) {
-  HRESULT result = LoadTextureFrom(device, name.c_str(), name.c_str());
-  if (SUCCEEDED(result)) return;
-  std::wstring besideModel = FolderOf(modelFile) + BareNameOf(name);
-  if (result == D3DERR_NOTFOUND && besideModel != name) {
-    result = LoadTextureFrom(device, name.c_str(), besideModel.c_str());
-    if (SUCCEEDED(result)) return;
-  }
+// A name the reader decoded as Shift-JIS read again as Windows-1252: a
+// Western file of plain ASCII words and a few accented letters often passes
+// for Shift-JIS ("\xE1r" is one kanji). Empty when the name did not come
+// from Shift-JIS bytes.
+std::wstring ReadAgainAsWindows1252(const std::wstring& name) {
+  constexpr UINT kShiftJis = 932, kWindows1252 = 1252;
+  int size = static_cast<int>(name.size());
+  BOOL usedDefault = FALSE;
+  int length = WideCharToMultiByte(kShiftJis, 0, name.data(), size, nullptr, 0, nullptr, &usedDefault);
+  if (length <= 0 || usedDefault) return {};
+  std::string bytes(static_cast<std::size_t>(length), '\0');
+  if (WideCharToMultiByte(kShiftJis, 0, name.data(), size, bytes.data(), length, nullptr, &usedDefault) != length ||
+      usedDefault)
+    return {};
+  int wideLength = MultiByteToWideChar(kWindows1252, 0, bytes.data(), length, nullptr, 0);
+  if (wideLength <= 0) return {};
+  std::wstring western(static_cast<std::size_t>(wideLength), L'\0');
+  if (MultiByteToWideChar(kWindows1252, 0, bytes.data(), length, western.data(), wideLength) != wideLength) return {};
+  return western;
+}
+
+void ReportTexture(const std::wstring& modelFile, const std::wstring& name, const std::string& reason) {
   // The texture's name comes from the file: its control characters are escaped.
-  std::string also;
-  if (besideModel != name) also = " (nor as \"" + ToUtf8(Escaped(besideModel)) + "\")";
-  std::fprintf(stderr, "model file \"%s\": texture \"%s\" cannot be loaded: %s%s\n",
-               ToUtf8(Escaped(modelFile)).c_str(), ToUtf8(Escaped(name)).c_str(), Reason(result),
-               also.c_str());
+  std::fprintf(stderr, "model file \"%s\": texture \"%s\" cannot be loaded: %s\n",
+               ToUtf8(Escaped(modelFile)).c_str(), ToUtf8(Escaped(name)).c_str(), reason.c_str());
+}
+
+// Loads one texture a material names from wherever `search` finds it, and
+// keeps it under the material's name, which drawing looks up.
+void LoadModelTexture(IDirect3DDevice9* device, const std::wstring& modelFile, const std::wstring& name,
+                      TextureSearch& search) {
+  // The reader put the model's folder in front of the name the file writes.
+  std::wstring folder = FolderOf(modelFile);
+  std::wstring asWritten = name.compare(0, folder.size(), folder) == 0 ? name.substr(folder.size()) : name;
+  std::wstring tried;
+  std::wstring path = search.Find(asWritten, &tried);
+  std::wstring western, triedWestern;
+  if (path.empty() && g_ModelCodePage == 932) {
+    western = ReadAgainAsWindows1252(asWritten);
+    if (!western.empty() && western != asWritten) path = search.Find(western, &triedWestern);
+  }
+  if (path.empty()) {
+    // As a failed load of the name would: nothing stays under it.
+    g_TextureMap.erase(name);
+    std::wstring said = L"the file cannot be opened (" + tried + L")";
+    if (!triedWestern.empty())
+      said += L"; read as Windows-1252, \"" + western + L"\" was not found either (" + triedWestern + L")";
+    ReportTexture(modelFile, name, ToUtf8(Escaped(said)));
+    return;
+  }
+  HRESULT result = LoadTextureFrom(device, name.c_str(), path.c_str());
+  if (SUCCEEDED(result)) return;
+  std::string reason = Reason(result);
+  if (path != name) reason += " (found as \"" + ToUtf8(Escaped(path)) + "\")";
+  ReportTexture(modelFile, name, reason);
 }
 
 }  // namespace
@@ -76,13 +112,15 @@ bool LoadModelFile(IDirect3DDevice9* device, const std::wstring& fileName) {
     g_ModelRegistry.erase(fileName);
     return false;
   }
-  // Each name once, however many materials share it.
+  // Each name once, however many materials share it; one search lists the
+  // folders around the model for all of them.
   std::set<std::wstring> loaded;
+  TextureSearch search(FolderOf(fileName));
   for (const XMesh& mesh : MeshesOf(content))
     for (const XMaterial& material : mesh.materials)
       for (int slot : kSlotOrder) {
         const std::wstring& texture = material.textureFiles[static_cast<std::size_t>(slot)];
-        if (!texture.empty() && loaded.insert(texture).second) LoadModelTexture(device, fileName, texture);
+        if (!texture.empty() && loaded.insert(texture).second) LoadModelTexture(device, fileName, texture, search);
       }
   return true;
 }

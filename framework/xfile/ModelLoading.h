@@ -19,11 +19,12 @@ extern std::wstring g_ModelFileName;
 
 // Parses the model file and loads every texture its materials name; false
 // when the file cannot be opened or its header is rejected. A model that is
-// loaded already is not parsed again. A texture whose path does not exist
-// (files carry their authors' own absolute paths) is looked for by its bare
-// file name in the model's folder; it is kept under the name the material
-// gives. A texture that cannot be loaded is named on standard error with the
-// model and the reason.
+// loaded already is not parsed again. Files carry their authors' own paths,
+// so a texture is looked for where TextureSearch finds it (as written, under
+// the model's folder, by its trailing parts and by its bare name nearby), and
+// a name the reader took for Shift-JIS that is nowhere is tried again as
+// Windows-1252. It is kept under the name the material gives. A texture that
+// cannot be loaded is named on standard error with the model and the reason.
 bool LoadModel(IDirect3DDevice9* device);
 // The registry's content for the model file, or null when it is not loaded.
 XModelContent* FindModel();

@@ -43,6 +43,9 @@ constexpr KindText kKindTexts[kParseWarningKinds] = {
      L"what they hold is not used"},
     {L"count-bounded", L"a declared count was held to a limit", L"declared counts were held to their limits",
      L"its list is shorter than declared", L"their lists are shorter than declared"},
+    {L"quote-unclosed", L"a quoted string is not closed on its line",
+     L"quoted strings are not closed on their lines", L"it ends at the end of its line",
+     L"each ends at the end of its line"},
 };
 
 struct OpenRecordEntry {

@@ -27,8 +27,9 @@ enum class ParseWarningKind : std::uint8_t {
   ExtraData,                // data after what a record's counts call for
   RecordSkipped,            // records whose content would be used but is not
   CountBounded,             // a declared count held to what memory allows
+  QuoteUnclosed,            // a quoted string still open at the end of its line
 };
-constexpr std::size_t kParseWarningKinds = 11;
+constexpr std::size_t kParseWarningKinds = 12;
 
 struct ParseWarning {
   ParseWarningKind kind = ParseWarningKind::FileEnds;

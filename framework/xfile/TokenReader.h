@@ -1,6 +1,7 @@
-// The token reader: splits the open model file into words and braces,
-// character by character, and echoes every character it takes to standard
-// output when somebody can see it.
+// The token reader: splits the open model file into words, quoted strings and
+// braces, and echoes the text it takes to standard output when somebody can
+// see it. The file is read in large blocks and decoded to wide characters
+// with the code page chosen for the whole file before the first token.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +16,10 @@ XFILE_SHAPE_BEGIN
 extern FILE* g_ModelFile;
 extern std::wstring g_ModelDirectory;  // with its final separator; empty for a bare file name
 extern std::wstring g_Token;           // the current token; a word may be of any length
+// The code page the last file's text was decoded with: CP_UTF8 where the
+// whole file is valid UTF-8, else 932 (Shift-JIS) where it is valid as that,
+// else 1252 (Windows-1252).
+extern unsigned g_ModelCodePage;
 
 // The states that list readers test for every item, kept apart so that
 // AtEndOfModel compiles inline.
@@ -24,15 +29,23 @@ enum PendingToken : std::uint8_t {
 };
 struct TokenReaderFlags {
   bool atEnd = false;        // the end of the file (or a read error) was met
+  bool quoted = false;       // the current token is a quoted string: never a brace or a keyword
   std::uint8_t pending = 0;  // PendingToken bits
 };
 extern TokenReaderFlags g_TokenFlags;
 
-// Starts reading `file` from its beginning: no pending brace, outside any
-// comment. `echo` decides for the whole file whether characters are echoed.
+// Starts reading `file` (opened in binary mode) from its beginning: no
+// pending brace, outside any comment. One pass over the whole file chooses
+// its code page first; a UTF-8 byte-order mark is dropped. `echo` decides for
+// the whole file whether the characters it takes are echoed (as decoded,
+// without comments and without the carriage returns of CR LF pairs).
 void BeginTokens(FILE* file, bool echo);
+// Lets the file go.
+void EndTokens();
 
-// Reads the next word or brace into g_Token. False when the file ended before
+// Reads the next word, quoted string or brace into g_Token. A quoted string
+// runs from a double quote to the next one on its line, every character in
+// between its own; an empty one is no token. False when the file ended before
 // a token was complete; the token then holds what was collected (possibly
 // nothing).
 bool ReadToken();
@@ -70,10 +83,10 @@ bool ModelEchoEnabled();
 bool TokenMatches(std::wstring_view keyword);
 template <std::size_t N>
 inline bool TokenIs(const wchar_t (&keyword)[N]) {
-  return g_Token.size() == N - 1 && TokenMatches(std::wstring_view(keyword, N - 1));
+  return g_Token.size() == N - 1 && !g_TokenFlags.quoted && TokenMatches(std::wstring_view(keyword, N - 1));
 }
-inline bool TokenIsOpenBrace() { return g_Token.size() == 1 && g_Token[0] == L'{'; }
-inline bool TokenIsCloseBrace() { return g_Token.size() == 1 && g_Token[0] == L'}'; }
+inline bool TokenIsOpenBrace() { return g_Token.size() == 1 && g_Token[0] == L'{' && !g_TokenFlags.quoted; }
+inline bool TokenIsCloseBrace() { return g_Token.size() == 1 && g_Token[0] == L'}' && !g_TokenFlags.quoted; }
 inline bool TokenIsBrace() { return TokenIsOpenBrace() || TokenIsCloseBrace(); }
 
 XFILE_SHAPE_END

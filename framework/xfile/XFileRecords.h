@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <string>
 #include <vector>
@@ -84,6 +85,8 @@ struct XBone {
   D3DXMATRIX offset = IdentityMatrix();
 };
 
+// Every Frame record is a frame of its own: its name is data only (empty when
+// the record has none, and several records may share one).
 struct XFrame {
   std::wstring name;
   D3DXMATRIX transform = IdentityMatrix();
@@ -121,10 +124,12 @@ struct XAnimationSet {
   std::vector<XAnimation> animations;
 };
 
-// std::map keeps its entries at fixed addresses, which the frame pointers of
-// frames and meshes rely on.
+// The frames in file order: a frame's index there is its identity, and a
+// parent always comes before its children. A deque keeps each frame at its
+// address as more are added, which the frame pointers of frames and meshes
+// rely on.
 struct XFileScene {
-  std::map<std::wstring, XFrame> frames;
+  std::deque<XFrame> frames;
   std::int32_t ticksPerSecond = 60;
   std::vector<XAnimationSet> animationSets;
   std::vector<XMesh> meshes;

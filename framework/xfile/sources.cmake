@@ -12,4 +12,5 @@ set(XVIEW_XFILE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/TokenReader.cpp)
 # Model loading also loads textures, so it goes into the framework libraries
 # (next to the renderer) rather than into the reader's own.
-set(XVIEW_MODEL_LOADING_SOURCES ${CMAKE_CURRENT_LIST_DIR}/ModelLoading.cpp)
+set(XVIEW_MODEL_LOADING_SOURCES ${CMAKE_CURRENT_LIST_DIR}/ModelLoading.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TextureSearch.cpp)

@@ -108,17 +108,19 @@ TEST_F(WideFile, SeekAndTellWorkOnByteOffsets) {
   std::fclose(file);
 }
 
-TEST_F(WideFile, WideOutputWritesOneBytePerCharacter) {
+TEST_F(WideFile, WideOutputWritesUtf8) {
   std::wstring path = Write("out.bin", "");
   FILE* file = _wfopen(path.c_str(), L"wb");
   ASSERT_NE(file, nullptr);
   EXPECT_EQ(_fputwc_nolock(L'A', file), static_cast<wint_t>(L'A'));
   EXPECT_EQ(_fputwc_nolock(static_cast<wchar_t>(0xE9), file), 0xE9u);
-  EXPECT_EQ(_fputwc_nolock(static_cast<wchar_t>(0x263A), file), WEOF);
+  EXPECT_EQ(_fputwc_nolock(static_cast<wchar_t>(0x263A), file), 0x263Au);
+  EXPECT_EQ(_fputwc_nolock(static_cast<wchar_t>(0x1F600), file), 0x1F600u);
+  EXPECT_EQ(_fputwc_nolock(static_cast<wchar_t>(0xD800), file), WEOF);
   std::fclose(file);
   std::ifstream in(folder_ / "out.bin", std::ios::binary);
   std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  EXPECT_EQ(bytes, "A\xe9");
+  EXPECT_EQ(bytes, "A\xc3\xa9\xe2\x98\xba\xf0\x9f\x98\x80");
 }
 
 TEST_F(WideFile, ReopenSendsAStreamToAnotherFile) {

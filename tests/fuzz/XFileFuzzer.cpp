@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <unordered_map>
 
 #include "xfile/DocumentParser.h"
 #include "xfile/ParseWarnings.h"
@@ -57,21 +58,17 @@ void CheckWarnings() {
 }
 
 #if !defined(XVIEW_REDUCED_MODEL)
-bool InScene(const XFileScene& scene, const XFrame* frame) {
-  if (!frame) return true;
-  auto found = scene.frames.find(frame->name);
-  return found != scene.frames.end() && &found->second == frame;
-}
-
+// Frames point into the same scene, and a parent comes before its child.
 void CheckContent(const XFileScene& scene) {
+  std::unordered_map<const XFrame*, std::size_t> indexOf;
+  for (std::size_t i = 0; i < scene.frames.size(); ++i) indexOf.emplace(&scene.frames[i], i);
   for (const XMesh& mesh : scene.meshes) {
     CheckMesh(mesh);
-    Require(InScene(scene, mesh.frame));
+    Require(!mesh.frame || indexOf.count(mesh.frame));
   }
-  for (const auto& [name, frame] : scene.frames) {
-    Require(InScene(scene, frame.parent));
-    std::size_t steps = 0;  // no cycles
-    for (const XFrame* up = frame.parent; up; up = up->parent) Require(++steps <= scene.frames.size());
+  for (std::size_t i = 0; i < scene.frames.size(); ++i) {
+    const XFrame* parent = scene.frames[i].parent;
+    Require(!parent || (indexOf.count(parent) && indexOf.at(parent) < i));
   }
 }
 #else

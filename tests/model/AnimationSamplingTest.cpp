@@ -4,6 +4,7 @@
 
 #include "ModelTesting.h"
 #include "model/Model.h"
+#include "support/FrameLookup.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ class SamplingTest : public ::testing::Test {
     model.Setup(nullptr, &scene_);
     model.animationTick = tick;
     model.SampleAnimation();
-    return scene_.frames[L"F"].transform;
+    return FrameNamed(scene_, L"F").transform;
   }
 
   XAnimation& Animation(std::int32_t lastKeyTime = 10) { return AddAnimation(scene_, L"F", lastKeyTime); }
@@ -104,7 +105,7 @@ TEST_F(SamplingTest, OneModelSamplingTickAfterTickMatchesAFreshSearchEachTime) {
   for (std::uint32_t tick : ticks) {
     steady.animationTick = tick;
     steady.SampleAnimation();
-    D3DXMATRIX sampled = scene_.frames[L"F"].transform;
+    D3DXMATRIX sampled = FrameNamed(scene_, L"F").transform;
     ExpectMatrixNear(sampled, SampleAt(tick), 0);
   }
 }
@@ -130,14 +131,14 @@ TEST_F(SamplingTest, NothingChangesPastTheLastKeyTimeOrForAMissingSetOrFrame) {
   Model model;
   model.Setup(nullptr, &scene_);
   model.animationSet = 1;
-  scene_.frames[L"F"].transform = Translation(9, 9, 9);
+  FrameNamed(scene_, L"F").transform = Translation(9, 9, 9);
   model.SampleAnimation();
-  ExpectMatrixNear(scene_.frames[L"F"].transform, Translation(9, 9, 9), 0);
+  ExpectMatrixNear(FrameNamed(scene_, L"F").transform, Translation(9, 9, 9), 0);
 
   // An animation of a frame the file does not define adds no frame.
   AddAnimation(scene_, L"ghost", 30).positionKeys[0] = D3DXVECTOR3(1, 1, 1);
   EXPECT_EQ(SampleAt(0).m[3][0], 1.0f);
-  EXPECT_EQ(scene_.frames.count(L"ghost"), 0u);
+  EXPECT_EQ(FramesNamed(scene_, L"ghost"), 0u);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Drawing meshes subset by subset, read from the layer's call trace: the
-// parameters and their order, passes by texture slot, one draw call per
+// parameters and their order, passes by loaded texture, one draw call per
 // subset, the streams unbound afterwards, and where the character's meshes
 // are placed.
 #include <gtest/gtest.h>
@@ -114,13 +114,14 @@ TEST_F(MeshDrawingTest, EachSubsetIsOneDrawWithItsOwnPassTextureAndColours) {
   diffuse = Parameter(L"mesh.cfx", "g_Diffuse");
   EXPECT_EQ(diffuse, D3DXVECTOR4(1, 1, 1, 1));
 
-  // A texture that never loaded draws pass 1 without it and leaves the registry as it was.
+  // A texture that never loaded draws pass 0 in the material's colours and
+  // leaves the registry as it was.
   record.materials[0].textureFiles[0] = L"never-loaded.png";
   record.subsets = {{6, 0, 0}};
   std::size_t textures = g_TextureMap.size();
   trace = Traced([&] { return DrawMesh(mesh); });
   EXPECT_EQ(Only(trace, {"ID3DXEffect::BeginPass", "ID3DXEffect::SetTexture"}),
-            (std::vector<std::string>{"ID3DXEffect::SetTexture g_ColorTex null", "ID3DXEffect::BeginPass 1"}));
+            (std::vector<std::string>{"ID3DXEffect::SetTexture g_ColorTex null", "ID3DXEffect::BeginPass 0"}));
   EXPECT_EQ(g_TextureMap.size(), textures);
 
   // No subsets: the matrices are set and the streams bound and unbound, but nothing is drawn.

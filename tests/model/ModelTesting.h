@@ -54,9 +54,9 @@ inline void ExpectPointNear(const D3DXVECTOR3& actual, float x, float y, float z
 }
 
 #if !defined(XVIEW_REDUCED_MODEL)
-// Adds a frame under `parent` (null: at the top) and returns it.
+// Adds a frame under `parent` (null: at the top) after the others and returns it.
 inline XFrame& AddFrame(XFileScene& scene, const std::wstring& name, XFrame* parent, const D3DXMATRIX& transform) {
-  XFrame& frame = scene.frames[name];
+  XFrame& frame = scene.frames.emplace_back();
   frame.name = name;
   frame.parent = parent;
   frame.transform = transform;

@@ -2,10 +2,13 @@
 // matrices and bone palettes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "ModelTesting.h"
 #include "model/Model.h"
+#include "support/FrameLookup.h"
 
 namespace {
 
@@ -47,15 +50,16 @@ TEST(PoseTest, CombinedMatricesCarryFramesOutwardOneLevelAtATime) {
   Model model;
   ASSERT_TRUE(model.Setup(nullptr, &scene));
   model.UpdatePose();
-  ExpectMatrixNear(model.frameMatrices[L"grandchild"], Translation(1, 2, 3));
-  ExpectMatrixNear(model.frameMatrices[L"root"], Translation(1, 0, 0));
+  ExpectMatrixNear(FrameMatrix(model, L"grandchild"), Translation(1, 2, 3));
+  ExpectMatrixNear(FrameMatrix(model, L"root"), Translation(1, 0, 0));
   // The child's rotation applies first, then the parent's translation.
-  ExpectPointNear(Transform(D3DXVECTOR3(1, 0, 0), model.frameMatrices[L"turned"]), 5, 0, -1);
+  ExpectPointNear(Transform(D3DXVECTOR3(1, 0, 0), FrameMatrix(model, L"turned")), 5, 0, -1);
 
-  std::map<std::wstring, D3DXMATRIX> first = model.frameMatrices;
+  std::vector<D3DXMATRIX> first = model.frameMatrices;
   model.UpdatePose();
-  for (const auto& [name, matrix] : first)
-    EXPECT_EQ(std::memcmp(&matrix, &model.frameMatrices[name], sizeof matrix), 0);
+  ASSERT_EQ(first.size(), model.frameMatrices.size());
+  for (std::size_t i = 0; i < first.size(); ++i)
+    EXPECT_EQ(std::memcmp(&first[i], &model.frameMatrices[i], sizeof first[i]), 0);
 }
 
 TEST(PoseTest, SetupRefusesANullSceneAndKeepsOneEntryPerFrame) {
@@ -98,14 +102,14 @@ TEST(PaletteTest, TheBindPoseGivesIdentityMatricesInBoneOrder) {
   ASSERT_EQ(model.meshes[0].palette.size(), 30u);
   EXPECT_EQ(model.meshes[0].palette[29].m[3][3], 0.0f);  // zeros until the first update
   model.UpdatePose();
-  model.meshes[0].UpdatePalette(model.frameMatrices);
+  model.UpdatePalette(0);
   ASSERT_EQ(model.meshes[0].palette.size(), 30u);
   for (const D3DXMATRIX& matrix : model.meshes[0].palette) ExpectMatrixNear(matrix, Translation(0, 0, 0), 1e-4f);
 
   // Turning the first bone turns every later one with it.
-  chain.scene.frames[L"bone0"].transform = Product(RotationY(D3DX_PI), Translation(0, 1, 0));
+  FrameNamed(chain.scene, L"bone0").transform = Product(RotationY(D3DX_PI), Translation(0, 1, 0));
   model.UpdatePose();
-  model.meshes[0].UpdatePalette(model.frameMatrices);
+  model.UpdatePalette(0);
   ExpectPointNear(Transform(D3DXVECTOR3(1, 0, 0), model.meshes[0].palette[29]), -1, 0, 0, 1e-4f);
 }
 
@@ -115,23 +119,75 @@ TEST(PaletteTest, ABoneWithoutAFrameKeepsItsVerticesInTheBindPose) {
   Model model;
   ASSERT_TRUE(model.Setup(nullptr, &chain.scene));
   model.UpdatePose();
-  model.meshes[0].UpdatePalette(model.frameMatrices);
+  model.UpdatePalette(0);
   ExpectMatrixNear(model.meshes[0].palette[2], Translation(0, 0, 0), 0);
-  EXPECT_EQ(model.frameMatrices.count(L"nowhere"), 0u);
-  EXPECT_EQ(chain.scene.frames.count(L"nowhere"), 0u);
+  EXPECT_EQ(model.frameMatrices.size(), chain.scene.frames.size());
+  EXPECT_EQ(FramesNamed(chain.scene, L"nowhere"), 0u);
 }
 
-TEST(PoseTest, AHierarchyThousandsOfFramesDeepIsPosedInLinearTime) {
-  // 3,000 nested frames: walking each to the top would take 4.5 million
-  // products every frame; the parents' combined matrices carry it instead.
+TEST(PoseTest, AHierarchyThousandsOfFramesDeepIsPosedToItsLastFrame) {
+  // 3,000 nested frames, each carried out by its parent's combined matrix.
   XFileScene scene;
   XFrame* parent = nullptr;
   for (int i = 0; i < 3000; ++i) parent = &AddFrame(scene, L"f" + std::to_wstring(i), parent, Translation(0, 1, 0));
   Model model;
   ASSERT_TRUE(model.Setup(nullptr, &scene));
   model.UpdatePose();
-  ExpectMatrixNear(model.frameMatrices[L"f2999"], Translation(0, 3000, 0), 0);
-  ExpectMatrixNear(model.frameMatrices[L"f0"], Translation(0, 1, 0), 0);
+  ExpectMatrixNear(FrameMatrix(model, L"f2999"), Translation(0, 3000, 0), 0);
+  ExpectMatrixNear(FrameMatrix(model, L"f0"), Translation(0, 1, 0), 0);
+}
+
+// Each combined matrix is its local matrix times the parent's combined
+// matrix; grouped that way it equals the product of the locals from the
+// frame out to the top, grouped from the left, within float rounding. Turns
+// about different axes do not commute, so a product in the wrong order fails.
+TEST(PoseTest, CombinedMatricesEqualTheLocalsMultipliedFromTheFrameOut) {
+  XFileScene scene;
+  XFrame* parent = nullptr;
+  std::vector<D3DXMATRIX> locals;
+  for (int i = 0; i < 12; ++i) {
+    D3DXMATRIX turn;
+    D3DXMatrixRotationYawPitchRoll(&turn, 0.3f * static_cast<float>(i), 0.7f - 0.1f * static_cast<float>(i),
+                                   0.2f * static_cast<float>(i % 5));
+    locals.push_back(Product(turn, Translation(0.5f, 1, -0.25f * static_cast<float>(i))));
+    parent = &AddFrame(scene, L"f" + std::to_wstring(i), parent, locals.back());
+  }
+  Model model;
+  ASSERT_TRUE(model.Setup(nullptr, &scene));
+  model.UpdatePose();
+  for (std::size_t i = 0; i < locals.size(); ++i) {
+    D3DXMATRIX expected = locals[i];
+    for (std::size_t up = i; up-- > 0;) expected = Product(expected, locals[up]);
+    for (int row = 0; row < 4; ++row)
+      for (int col = 0; col < 4; ++col) {
+        float e = expected.m[row][col], a = model.frameMatrices[i].m[row][col];
+        EXPECT_NEAR(a, e, 1e-5f * std::max(1.0f, std::fabs(e))) << "frame " << i << " at " << row << "," << col;
+      }
+  }
+  // A reversed product would put the last frame elsewhere.
+  D3DXMATRIX reversed = locals[0];
+  for (std::size_t i = 1; i < locals.size(); ++i) reversed = Product(reversed, locals[i]);
+  EXPECT_GT(std::fabs(reversed._41 - model.frameMatrices.back()._41) + std::fabs(reversed._43 - model.frameMatrices.back()._43), 0.1f);
+}
+
+// Frames that share a name stay apart: the animation and the bone that name
+// it take the first, and each frame's mesh is placed by its own matrix.
+TEST(PoseTest, AnimationsAndBonesTakeTheFirstFrameOfTheirName) {
+  XFileScene scene;
+  XFrame& first = AddFrame(scene, L"Black", nullptr, Translation(1, 0, 0));
+  XFrame& second = AddFrame(scene, L"Black", nullptr, Translation(2, 0, 0));
+  AddAnimation(scene, L"Black", 0).positionKeys[0] = D3DXVECTOR3(0, 7, 0);
+  XMesh& mesh = scene.meshes.emplace_back();
+  mesh.bones.push_back({L"Black", Translation(0, 0, 0)});
+  Model model;
+  ASSERT_TRUE(model.Setup(nullptr, &scene));
+  model.UpdatePose();
+  model.UpdatePalette(0);
+  ASSERT_EQ(model.frameMatrices.size(), 2u);
+  ExpectMatrixNear(first.transform, Translation(0, 7, 0), 0);
+  ExpectMatrixNear(second.transform, Translation(2, 0, 0), 0);
+  ExpectMatrixNear(model.frameMatrices[1], Translation(2, 0, 0), 0);
+  ExpectMatrixNear(model.meshes[0].palette[0], Translation(0, 7, 0), 0);
 }
 
 TEST(PaletteTest, ParentCyclesInHandMadeRecordsDoNotHang) {

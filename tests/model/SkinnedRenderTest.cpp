@@ -61,6 +61,17 @@ class SkinnedRenderTest : public ::testing::Test {
     return device_.ReadBackBuffer();
   }
 
+  // Writes the back buffer to the build folder's screenshots, for a person to look at.
+  void SaveScreenshot(const std::string& name) {
+    std::filesystem::path shots = std::filesystem::path(XVIEW_BINARY_DIR) / "screenshots";
+    std::filesystem::create_directories(shots);
+    IDirect3DSurface9* backBuffer = nullptr;
+    device_.device()->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer);
+    std::wstring shot = (shots / name).wstring();
+    EXPECT_EQ(D3DXSaveSurfaceToFileW(shot.c_str(), D3DXIFF_PNG, backBuffer, nullptr, nullptr), D3D_OK);
+    backBuffer->Release();
+  }
+
   // The pixel at (x, y) of a 128 x 128 grid laid over the back buffer.
   Pixel At(const std::vector<Pixel>& pixels, UINT x, UINT y) {
     return pixels[(y * kSize / 128) * kSize + x * kSize / 128];
@@ -133,6 +144,81 @@ TEST_F(SkinnedRenderTest, ATexturedSubsetShowsItsTexturesColours) {
   EXPECT_LT(lower.b, 40);
 }
 
+TEST_F(SkinnedRenderTest, AMaterialWhoseTextureIsMissingKeepsItsColours) {
+  XMesh record = Square();
+  record.materials[0].diffuse = {1.0f, 0.0f, 0.0f, 1.0f};
+  record.materials[0].textureFiles[0] = (scratch_ / "never-there.png").wstring();
+  record.materials[1].diffuse = {0.0f, 1.0f, 0.0f, 1.0f};
+  record.materials[1].textureFiles[0] = (scratch_ / "never-there.png").wstring();
+  record.materials[1].emissive = {0.0f, 0.0f, 0.5f, 0.0f};
+  Mesh mesh;
+  mesh.Setup(&record, device_.device());
+  std::vector<Pixel> pixels = Render([&] { DrawMesh(mesh); });
+  Pixel left = At(pixels, 30, 64), right = At(pixels, 98, 64);
+  EXPECT_GT(left.r, 100) << left;
+  EXPECT_EQ(left.g, 0) << left;
+  EXPECT_GT(right.g, 100) << right;
+  EXPECT_GE(right.b, 120) << right << ": the emissive colour is added";
+}
+
+// An 8 x 8 texture whose left half is opaque white and right half fully
+// transparent, over the whole square; `alphaBits` as the TGA declares them.
+std::vector<std::uint8_t> HalfTransparentTga(int alphaBits) {
+  std::vector<testimages::Rgba> pixels(64, {255, 255, 255, 0});
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 4; ++x) pixels[static_cast<std::size_t>(y * 8 + x)].a = 255;
+  return testimages::Tga(8, 8, pixels, alphaBits);
+}
+
+// Fraction of probes across a horizontal band of one half that are lit.
+double LitShare(const std::vector<Pixel>& pixels, UINT fromX, UINT toX) {
+  int lit = 0, all = 0;
+  for (UINT y = 120; y < 136; y += 4)
+    for (UINT x = fromX; x < toX; x += 4, ++all) lit += Brightness(pixels[y * kSize + x]) > 60 ? 1 : 0;
+  return static_cast<double>(lit) / all;
+}
+
+TEST_F(SkinnedRenderTest, TexelsWithLittleAlphaAreCutOutInBothEffects) {
+  std::filesystem::path cutout = scratch_ / "cutout.tga", opaque = scratch_ / "no-alpha.tga";
+  testimages::WriteFile(cutout.string(), HalfTransparentTga(8));
+  // The same bytes with no alpha bits declared: the fourth byte is padding.
+  testimages::WriteFile(opaque.string(), HalfTransparentTga(0));
+  ASSERT_TRUE(LoadTexture(device_.device(), cutout.wstring().c_str()));
+  ASSERT_TRUE(LoadTexture(device_.device(), opaque.wstring().c_str()));
+
+  XMesh record = Square();
+  for (XMaterial& material : record.materials) {
+    material.textureFiles[0] = cutout.wstring();
+    material.diffuse = {1.0f, 1.0f, 1.0f, 0.25f};  // the material's alpha does not cut
+  }
+  Mesh mesh;
+  mesh.Setup(&record, device_.device());
+  std::vector<Pixel> rigid = Render([&] { DrawMesh(mesh); });
+  // The square spans x 25 to 231 of the picture; its halves meet at 128.
+  EXPECT_GT(LitShare(rigid, 72, 120), 0.99);
+  EXPECT_EQ(LitShare(rigid, 136, 184), 0.0);
+
+  for (XMaterial& material : record.materials) material.textureFiles[0] = opaque.wstring();
+  std::vector<Pixel> whole = Render([&] { DrawMesh(mesh); });
+  EXPECT_GT(LitShare(whole, 72, 120), 0.99);
+  EXPECT_GT(LitShare(whole, 136, 184), 0.99);
+
+  // The skinned effect cuts the same texels: one bone that stays where it is.
+  XFileScene scene;
+  AddFrame(scene, L"root", nullptr, Translation(0, 0, 0));
+  XMesh skinned = Square();
+  skinned.flags |= HasSkin;
+  for (XVertex& v : skinned.vertices) v.influences.push_back({1.0f, 0});
+  for (XMaterial& material : skinned.materials) material.textureFiles[0] = cutout.wstring();
+  skinned.bones = {{L"root", Translation(0, 0, 0)}};
+  scene.meshes.push_back(skinned);
+  Model model;
+  ASSERT_TRUE(model.Setup(device_.device(), &scene));
+  std::vector<Pixel> skin = Render([&] { model.Draw(); });
+  EXPECT_GT(LitShare(skin, 72, 120), 0.99);
+  EXPECT_EQ(LitShare(skin, 136, 184), 0.0);
+}
+
 // Two bones up a column: the upper half of a thin strip follows the second
 // bone, which the animation turns 90 degrees about Z by tick 10.
 TEST_F(SkinnedRenderTest, ASkinnedMeshDeformsBetweenTwoTicks) {
@@ -199,17 +285,11 @@ TEST_F(SkinnedRenderTest, ARealCharacterStandsUprightAndMovesBetweenTicks) {
   ASSERT_TRUE(model.Setup(device_.device(), FindModelFile(file)));
   LookAt(D3DXVECTOR3(0, 0.8f, -2.4f), D3DXVECTOR3(0, 0.1f, 0));
 
-  std::filesystem::path shots = std::filesystem::path(XVIEW_BINARY_DIR) / "screenshots";
-  std::filesystem::create_directories(shots);
   std::vector<std::vector<Pixel>> poses;
   for (std::uint32_t tick : {0u, 3960u}) {
     model.animationTick = tick;
     poses.push_back(Render([&] { model.Draw(); }));
-    IDirect3DSurface9* backBuffer = nullptr;
-    device_.device()->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer);
-    std::wstring shot = (shots / ("BCN_Epileptic-tick-" + std::to_string(tick) + ".png")).wstring();
-    EXPECT_EQ(D3DXSaveSurfaceToFileW(shot.c_str(), D3DXIFF_PNG, backBuffer, nullptr, nullptr), D3D_OK);
-    backBuffer->Release();
+    SaveScreenshot("BCN_Epileptic-tick-" + std::to_string(tick) + ".png");
 
     std::array<UINT, 4> box = LitBounds(poses.back(), kSize);
     ASSERT_LT(box[0], box[2]) << "nothing was drawn at tick " << tick;
@@ -219,6 +299,33 @@ TEST_F(SkinnedRenderTest, ARealCharacterStandsUprightAndMovesBetweenTicks) {
   int differing = 0;
   for (std::size_t i = 0; i < poses[0].size(); ++i) differing += !(poses[0][i] == poses[1][i]);
   EXPECT_GT(differing, 100) << "the two ticks give the same pose";
+}
+
+// Meshes in frames without a name, or in frames that share one, as 3ds Max
+// exports write them: every square is drawn at its own frame, in its own
+// colour, not all of them on one spot.
+TEST_F(SkinnedRenderTest, EveryFrameRecordPlacesItsOwnMesh) {
+  std::wstring file = (std::filesystem::path(XVIEW_TEST_DATA) / "real-models" / "separate-frames.x").wstring();
+  SetModelEcho(false);
+  ASSERT_TRUE(LoadModelFile(device_.device(), file));
+  Model model;
+  ASSERT_TRUE(model.Setup(device_.device(), FindModelFile(file)));
+  ASSERT_EQ(model.meshes.size(), 4u);
+  LookAt(D3DXVECTOR3(0, 0, -5), D3DXVECTOR3(0, 0, 0));
+  std::vector<Pixel> pixels = Render([&] { model.Draw(); });
+  SaveScreenshot("separate-frames.png");
+
+  // Square centres at x = -1.5, -0.5, 0.5, 1.5 fall on these columns of the
+  // 128-wide grid; the gaps between them stay black.
+  const UINT centres[] = {17, 48, 80, 111};
+  const bool red[] = {true, false, false, true}, green[] = {false, true, false, true}, blue[] = {false, false, true, false};
+  for (int i = 0; i < 4; ++i) {
+    Pixel p = At(pixels, centres[i], 64);
+    EXPECT_EQ(p.r > 100, red[i]) << "square " << i;
+    EXPECT_EQ(p.g > 100, green[i]) << "square " << i;
+    EXPECT_EQ(p.b > 100, blue[i]) << "square " << i;
+  }
+  for (UINT gap : {33u, 64u, 95u}) EXPECT_LT(Brightness(At(pixels, gap, 64)), 30) << "column " << gap;
 }
 
 }  // namespace

@@ -48,6 +48,48 @@ TEST(ImageFile, OpaqueFormatsBecomeX8R8G8B8) {
   EXPECT_EQ(image.levels[0].bytes[0], 30);
 }
 
+// Every alpha byte of every level.
+std::vector<int> Alphas(const DecodedImage& image) {
+  std::vector<int> alphas;
+  for (const auto& level : image.levels)
+    for (std::size_t i = 3; i < level.bytes.size(); i += 4) alphas.push_back(level.bytes[i]);
+  return alphas;
+}
+
+// Images without alpha must sample alpha 1, whatever their padding bytes
+// hold, or the textured pass cuts them away.
+TEST(ImageFile, ImagesWithoutAlphaAreOpaque) {
+  // Padding of zero where the alpha byte would be.
+  std::vector<Rgba> pixels = {{10, 20, 30, 0}, {40, 50, 60, 0}, {70, 80, 90, 0}, {1, 2, 3, 0}};
+  struct Case {
+    const char* what;
+    std::vector<std::uint8_t> file;
+    D3DFORMAT format;
+  } cases[] = {
+      {"24-bit BMP", testimages::Bmp(2, 2, pixels), D3DFMT_X8R8G8B8},
+      {"X8R8G8B8 DDS", testimages::DdsXrgb(2, 2, pixels), D3DFMT_X8R8G8B8},
+      {"TGA declaring no alpha bits", testimages::Tga(2, 2, pixels, 0), D3DFMT_X8R8G8B8},
+      {"32-bit BMP whose alpha is all zero", testimages::Bmp32(2, 2, pixels), D3DFMT_A8R8G8B8},
+  };
+  for (const Case& c : cases) {
+    DecodedImage image;
+    ASSERT_EQ(Decode(c.file, image), "") << c.what;
+    EXPECT_EQ(image.format, c.format) << c.what;
+    EXPECT_EQ(Alphas(image), std::vector<int>(Alphas(image).size(), 255)) << c.what;
+    EXPECT_EQ(image.levels[0].bytes[2], 10) << c.what << ": red of the top-left texel";
+  }
+
+  // Alpha that the file declares is kept, even all zero.
+  DecodedImage image;
+  ASSERT_EQ(Decode(testimages::Tga(2, 2, pixels, 8), image), "");
+  EXPECT_EQ(image.format, D3DFMT_A8R8G8B8);
+  EXPECT_EQ(image.levels[0].bytes[3], 0);
+  pixels[3].a = 200;
+  ASSERT_EQ(Decode(testimages::Bmp32(2, 2, pixels), image), "");
+  EXPECT_EQ(image.levels[0].bytes[15], 200);
+  EXPECT_EQ(image.levels[0].bytes[3], 0);
+}
+
 // Within the loss of JPEG coding.
 bool Near(const std::uint8_t* bgra, int b, int g, int r) {
   return std::abs(bgra[0] - b) <= 6 && std::abs(bgra[1] - g) <= 6 && std::abs(bgra[2] - r) <= 6 && bgra[3] == 255;

@@ -43,6 +43,41 @@ inline std::vector<std::uint8_t> Jpeg(int width, int height, const std::vector<R
   return out;
 }
 
+// Uncompressed true-colour TGA, 32 bits a pixel, top row first, with the
+// number of alpha bits its descriptor declares.
+inline std::vector<std::uint8_t> Tga(int width, int height, const std::vector<Rgba>& pixels, int alphaBits) {
+  std::vector<std::uint8_t> out(18, 0);
+  out[2] = 2;
+  out[12] = static_cast<std::uint8_t>(width), out[13] = static_cast<std::uint8_t>(width >> 8);
+  out[14] = static_cast<std::uint8_t>(height), out[15] = static_cast<std::uint8_t>(height >> 8);
+  out[16] = 32;
+  out[17] = static_cast<std::uint8_t>(0x20 | (alphaBits & 0x0F));
+  for (const Rgba& p : pixels) out.insert(out.end(), {p.b, p.g, p.r, p.a});
+  return out;
+}
+
+// A 32-bit BMP with the plain 40-byte header (no masks), rows bottom first.
+inline std::vector<std::uint8_t> Bmp32(int width, int height, const std::vector<Rgba>& pixels) {
+  std::uint32_t dataSize = static_cast<std::uint32_t>(width * height * 4);
+  std::vector<std::uint8_t> out(54, 0);
+  auto put = [&](std::size_t at, std::uint32_t value) { std::memcpy(&out[at], &value, 4); };
+  out[0] = 'B', out[1] = 'M';
+  put(2, 54 + dataSize);
+  put(10, 54);
+  put(14, 40);
+  put(18, static_cast<std::uint32_t>(width));
+  put(22, static_cast<std::uint32_t>(height));
+  out[26] = 1;
+  out[28] = 32;
+  put(34, dataSize);
+  for (int y = height - 1; y >= 0; --y)
+    for (int x = 0; x < width; ++x) {
+      const Rgba& p = pixels[static_cast<std::size_t>(y * width + x)];
+      out.insert(out.end(), {p.b, p.g, p.r, p.a});
+    }
+  return out;
+}
+
 inline void Put32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value) {
   std::memcpy(&out[at], &value, 4);
 }
@@ -70,6 +105,20 @@ inline std::vector<std::uint8_t> DdsArgb(std::uint32_t width, std::uint32_t heig
   Put32(out, 96, 0x0000FF00);
   Put32(out, 100, 0x000000FF);
   Put32(out, 104, 0xFF000000);
+  for (const Rgba& p : pixels) out.insert(out.end(), {p.b, p.g, p.r, p.a});
+  return out;
+}
+
+// X8R8G8B8: RGB masks and no alpha pixels; the fourth byte is whatever the
+// pixels' alpha says (padding).
+inline std::vector<std::uint8_t> DdsXrgb(std::uint32_t width, std::uint32_t height,
+                                         const std::vector<Rgba>& pixels) {
+  auto out = DdsHeader(width, height, 1);
+  Put32(out, 80, 0x40);  // RGB
+  Put32(out, 88, 32);
+  Put32(out, 92, 0x00FF0000);
+  Put32(out, 96, 0x0000FF00);
+  Put32(out, 100, 0x000000FF);
   for (const Rgba& p : pixels) out.insert(out.end(), {p.b, p.g, p.r, p.a});
   return out;
 }

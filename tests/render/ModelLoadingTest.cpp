@@ -40,7 +40,8 @@ class ModelLoadingTest : public ::testing::Test {
   }
 
   std::wstring Write(const char* name, const std::string& text) {
-    std::ofstream(folder_ / name) << text;
+    std::filesystem::create_directories((folder_ / name).parent_path());
+    std::ofstream(folder_ / name, std::ios::binary) << text;
     return (folder_ / name).wstring();
   }
 
@@ -110,6 +111,82 @@ TEST_F(ModelLoadingTest, ATexturePathFromAnotherMachineIsFoundBesideTheModel) {
   EXPECT_NE(name.find(L"C:\\\\work"), std::wstring::npos);
   ASSERT_EQ(g_TextureMap.count(name), 1u);
   EXPECT_NE(g_TextureMap[name].texture, nullptr);
+}
+
+// A 2 x 2 or wider opaque PNG at `relative` under the test's folder; the
+// width tells which of several candidates was loaded.
+void WriteImage(const std::filesystem::path& file, int width = 2) {
+  std::filesystem::create_directories(file.parent_path());
+  testimages::WriteFile(file.string(),
+                        testimages::Png(width, 2, std::vector<testimages::Rgba>(2 * width, {9, 9, 9, 255})));
+}
+
+TEST_F(ModelLoadingTest, TheTexturesTrailingPartsComeBeforeItsBareName) {
+  WriteImage(folder_ / "models" / "Tex" / "Wood_Floor.png", 4);
+  WriteImage(folder_ / "models" / "Wood_Floor.png", 2);
+  WriteImage(folder_ / "Images" / "Bark.png", 8);
+  std::wstring model = Write("models/house.x", TriangleWithMaterials({"C:\\\\Users\\\\me\\\\Tex\\\\Wood_Floor.png",
+                                                                      "\\\\server\\share\\bark.png"}));
+  ::testing::internal::CaptureStderr();
+  ASSERT_TRUE(LoadModelFile(device_.device(), model));
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+  const std::vector<XMaterial>& materials = Meshes(FindModelFile(model))[0].materials;
+  ASSERT_EQ(g_TextureMap.count(materials[0].textureFiles[0]), 1u);
+  EXPECT_EQ(g_TextureMap[materials[0].textureFiles[0]].width, 4u);
+  // A network path's bare name, found in a texture folder beside the model's.
+  ASSERT_EQ(g_TextureMap.count(materials[1].textureFiles[0]), 1u);
+  EXPECT_EQ(g_TextureMap[materials[1].textureFiles[0]].width, 8u);
+}
+
+TEST_F(ModelLoadingTest, AMissingTextureSaysWhereItWasLookedFor) {
+  std::wstring model = Write("lost.x", TriangleWithMaterials({"C:\\\\art\\\\Tex\\\\gone.png"}));
+  ::testing::internal::CaptureStderr();
+  EXPECT_TRUE(LoadModelFile(device_.device(), model));
+  std::string output = ::testing::internal::GetCapturedStderr();
+  std::string start = "model file \"" + (folder_ / "lost.x").string() + "\": texture \"";
+  EXPECT_EQ(output.rfind(start, 0), 0u) << output;
+  EXPECT_NE(output.find("gone.png\" cannot be loaded: the file cannot be opened (tried "), std::string::npos)
+      << output;
+  EXPECT_NE(output.find((folder_ / "art" / "Tex" / "gone.png").string()), std::string::npos) << output;
+  EXPECT_NE(output.find("and \"gone.png\" in "), std::string::npos) << output;
+  EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 1) << output;
+}
+
+TEST_F(ModelLoadingTest, ATexturePathWithSpacesLoads) {
+  WriteImage(folder_ / "my textures" / "wood floor.png");
+  std::wstring model = Write("spaces.x", TriangleWithMaterials({"my textures\\wood floor.png"}));
+  ::testing::internal::CaptureStderr();
+  ASSERT_TRUE(LoadModelFile(device_.device(), model));
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+  const std::wstring& name = Meshes(FindModelFile(model))[0].materials[0].textureFiles[0];
+  EXPECT_EQ(name, folder_.wstring() + L"/my textures\\wood floor.png");
+  ASSERT_EQ(g_TextureMap.count(name), 1u);
+  EXPECT_NE(g_TextureMap[name].texture, nullptr);
+}
+
+// The file's bytes as another machine's exporter wrote them: texture names in
+// the code page of that machine, folders on disk named as the names say.
+TEST_F(ModelLoadingTest, TextureNamesInWesternAndJapaneseCodePagesLoad) {
+  // Windows-1252 "\xE1rbol.tga" ("árbol.tga"); its bytes also read as Shift-JIS.
+  testimages::WriteFile((folder_ / "\xC3\xA1rbol.tga").string(),
+                        testimages::Tga(2, 2, std::vector<testimages::Rgba>(4, {0, 200, 0, 255}), 8));
+  std::wstring western = Write("western.x", TriangleWithMaterials({"\xE1rbol.tga"}));
+  // Shift-JIS "\x82\xBB\x82\xB4\x82\xA2\\Tex\\\x96\xD8.png" ("そざい\Tex\木.png").
+  WriteImage(folder_ / "\xE3\x81\x9D\xE3\x81\x96\xE3\x81\x84" / "Tex" / "\xE6\x9C\xA8.png");
+  std::wstring japanese =
+      Write("japanese.x", TriangleWithMaterials({"\x82\xBB\x82\xB4\x82\xA2\\Tex\\\x96\xD8.png"}));
+
+  ::testing::internal::CaptureStderr();
+  ASSERT_TRUE(LoadModelFile(device_.device(), western));
+  ASSERT_TRUE(LoadModelFile(device_.device(), japanese));
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+  for (const std::wstring& model : {western, japanese}) {
+    const std::wstring& name = Meshes(FindModelFile(model))[0].materials[0].textureFiles[0];
+    ASSERT_EQ(g_TextureMap.count(name), 1u) << std::filesystem::path(model).string();
+    EXPECT_NE(g_TextureMap[name].texture, nullptr);
+  }
+  EXPECT_EQ(Meshes(FindModelFile(japanese))[0].materials[0].textureFiles[0],
+            folder_.wstring() + L"/\u305D\u3056\u3044\\Tex\\\u6728.png");
 }
 
 TEST_F(ModelLoadingTest, AFailedLoadLeavesNothingToFind) {

@@ -2,6 +2,7 @@
 
 #include "ModelFiles.h"
 #include "xfile/AnimationReader.h"
+#include "support/FrameLookup.h"
 
 namespace xfile_test {
 namespace {
@@ -96,7 +97,7 @@ TEST(AnimationSets, SetsAreReadInFileOrderBesideTheFrames) {
       "Frame Hip { FrameTransformMatrix { 1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1;; } }\n"
       "AnimationSet first { Animation { {Hip} AnimationKey { 0; 1; 0;4;1,0,0,0;;; } } }\nFrame Tail { }\n");
   EXPECT_EQ(scene.animationSets.at(0).animations.at(0).frameName, L"Hip");
-  EXPECT_EQ(scene.frames.at(L"Tail").parent, nullptr);
+  EXPECT_EQ(FrameNamed(scene, L"Tail").parent, nullptr);
 }
 
 }  // namespace

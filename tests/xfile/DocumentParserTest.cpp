@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ModelFiles.h"
+#include "support/FrameLookup.h"
 
 namespace xfile_test {
 namespace {
@@ -23,6 +24,7 @@ const std::string kTriangleMesh = "Mesh tri { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,
 TEST(Header, TextFormatWithAnyVersionIsAccepted) {
   EXPECT_TRUE(Accepts("xof 0303txt 0032\n"));
   EXPECT_TRUE(Accepts("xof abcdtxt 0064"));
+  EXPECT_TRUE(Accepts("\xef\xbb\xbfxof 0303txt 0032\n"));  // a UTF-8 byte-order mark before it
 }
 
 TEST(Header, OtherFormatsAndNonXFilesAreRefusedWithAMessage) {
@@ -75,8 +77,8 @@ TEST(FrameHierarchy, NestingGivesParentsAndMeshFrames) {
   XFileScene scene = Parse("Frame A {\n" + Transform(1) + " Frame B {\n" + Transform(2) + kTriangleMesh +
                            " }\n" + kTriangleMesh + "}\n" + kTriangleMesh);
   ASSERT_EQ(scene.frames.size(), 2u);
-  XFrame& a = scene.frames.at(L"A");
-  XFrame& b = scene.frames.at(L"B");
+  XFrame& a = FrameNamed(scene, L"A");
+  XFrame& b = FrameNamed(scene, L"B");
   EXPECT_EQ(a.parent, nullptr);
   EXPECT_EQ(b.parent, &a);
   EXPECT_EQ(a.transform._41, 1.0f);
@@ -89,44 +91,54 @@ TEST(FrameHierarchy, NestingGivesParentsAndMeshFrames) {
 
 TEST(FrameHierarchy, TransformIsStoredRowByRowAsWritten) {
   XFileScene scene = Parse("Frame A { FrameTransformMatrix { 1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16;; } }\n");
-  const D3DXMATRIX& m = scene.frames.at(L"A").transform;
+  const D3DXMATRIX& m = FrameNamed(scene, L"A").transform;
   EXPECT_EQ(m._12, 2.0f);
   EXPECT_EQ(m._21, 5.0f);
   EXPECT_EQ(m._44, 16.0f);
 }
 
-TEST(FrameHierarchy, RepeatedNameGivesOneFrameFromTheLaterRecord) {
+// Every Frame record is a frame of its own, in file order; names are data.
+TEST(FrameHierarchy, RecordsThatShareANameAreFramesOfTheirOwn) {
   XFileScene scene = Parse("Frame A { " + Transform(1) + "}\nFrame P { " + Transform(0) + " Frame A { " +
-                           Transform(5) + "} }\n");
-  ASSERT_EQ(scene.frames.size(), 2u);
-  EXPECT_EQ(scene.frames.at(L"A").parent, &scene.frames.at(L"P"));
-  EXPECT_EQ(scene.frames.at(L"A").transform._41, 5.0f);
+                           Transform(5) + kTriangleMesh + "} }\n");
+  ASSERT_EQ(scene.frames.size(), 3u);
+  EXPECT_EQ(scene.frames[0].name, L"A");
+  EXPECT_EQ(scene.frames[0].parent, nullptr);
+  EXPECT_EQ(scene.frames[0].transform._41, 1.0f);
+  EXPECT_EQ(scene.frames[2].name, L"A");
+  EXPECT_EQ(scene.frames[2].parent, &scene.frames[1]);
+  EXPECT_EQ(scene.frames[2].transform._41, 5.0f);
+  ASSERT_EQ(scene.meshes.size(), 1u);
+  EXPECT_EQ(scene.meshes[0].frame, &scene.frames[2]);
 }
 
-TEST(FrameHierarchy, ARepeatedNameNeverMakesAFrameItsOwnAncestor) {
-  XFileScene scene = Parse("Frame A { " + Transform(1) + " Frame B { " + Transform(2) + " Frame A { " +
-                           Transform(3) + "} } " + kTriangleMesh + "}\n");
-  XFrame& a = scene.frames.at(L"A");
-  EXPECT_EQ(a.parent, nullptr);
-  EXPECT_EQ(scene.frames.at(L"B").parent, &a);
-  ASSERT_EQ(scene.meshes.size(), 1u);
-  EXPECT_EQ(scene.meshes[0].frame, &a);  // the nesting came back to the outer A
+TEST(FrameHierarchy, UnnamedFramesEachHoldTheirOwnMesh) {
+  XFileScene scene = Parse("Frame { " + Transform(1) + kTriangleMesh + "}\nFrame { " + Transform(2) +
+                           kTriangleMesh + "Frame { " + Transform(3) + kTriangleMesh + "} }\n");
+  ASSERT_EQ(scene.frames.size(), 3u);
+  ASSERT_EQ(scene.meshes.size(), 3u);
+  for (std::size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(scene.frames[i].name, L"");
+    EXPECT_EQ(scene.frames[i].transform._41, static_cast<float>(i + 1));
+    EXPECT_EQ(scene.meshes[i].frame, &scene.frames[i]);
+  }
+  EXPECT_EQ(scene.frames[2].parent, &scene.frames[1]);
 }
 
 TEST(FrameHierarchy, FirstMemberThatIsNotATransformIsReadAsItStands) {
   XFileScene scene = Parse("Frame A {\n" + kTriangleMesh + " Frame B { Frame C { } }\n}\nFrame D { }\n");
   ASSERT_EQ(scene.meshes.size(), 1u);
-  EXPECT_EQ(scene.meshes[0].frame, &scene.frames.at(L"A"));
-  EXPECT_EQ(scene.frames.at(L"B").parent, &scene.frames.at(L"A"));
-  EXPECT_EQ(scene.frames.at(L"C").parent, &scene.frames.at(L"B"));
-  EXPECT_EQ(scene.frames.at(L"D").parent, nullptr);  // A's empty-bodied siblings do not nest
+  EXPECT_EQ(scene.meshes[0].frame, &FrameNamed(scene, L"A"));
+  EXPECT_EQ(FrameNamed(scene, L"B").parent, &FrameNamed(scene, L"A"));
+  EXPECT_EQ(FrameNamed(scene, L"C").parent, &FrameNamed(scene, L"B"));
+  EXPECT_EQ(FrameNamed(scene, L"D").parent, nullptr);  // A's empty-bodied siblings do not nest
 }
 
 TEST(FrameHierarchy, UnnamedFrameIsNamedEmpty) {
   XFileScene scene = Parse("Frame { " + Transform(4) + "Frame Child { } }\n");
-  ASSERT_EQ(scene.frames.count(L""), 1u);
-  EXPECT_EQ(scene.frames.at(L"").transform._41, 4.0f);
-  EXPECT_EQ(scene.frames.at(L"Child").parent, &scene.frames.at(L""));
+  ASSERT_EQ(FramesNamed(scene, L""), 1u);
+  EXPECT_EQ(FrameNamed(scene, L"").transform._41, 4.0f);
+  EXPECT_EQ(FrameNamed(scene, L"Child").parent, &FrameNamed(scene, L""));
 }
 
 TEST(FrameHierarchy, RecordsTheReaderDoesNotKnowKeepTheHierarchy) {
@@ -136,7 +148,7 @@ TEST(FrameHierarchy, RecordsTheReaderDoesNotKnowKeepTheHierarchy) {
                            kIdentity +
                            " } }\n"
                            "}\n");
-  EXPECT_EQ(scene.frames.at(L"B").parent, &scene.frames.at(L"A"));
+  EXPECT_EQ(FrameNamed(scene, L"B").parent, &FrameNamed(scene, L"A"));
 }
 
 TEST(FrameHierarchy, StrayClosingBracesAtTheTopAreIgnored) {

@@ -175,6 +175,24 @@ TEST(MeshMaterials, FourTrianglesSortIntoTwoSubsetsStably) {
   EXPECT_EQ(mesh.subsets[1].material, 1);
 }
 
+// One index for a mesh of many faces is the format's shorthand for "all of
+// them"; any other short list is still said.
+TEST(MeshMaterials, OneIndexGivesEveryFaceItsMaterialWithoutAWarning) {
+  const std::string threeFaces = "Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 3; 3;0,1,2;, 3;1,2,0;, 3;2,0,1;;\n";
+  QuietParse one = ParseTextQuietly(threeFaces + " MeshMaterialList { 2; 1; 1;;" + Material("a", 0) +
+                                    Material("b", 1) + "}\n}\n");
+  ASSERT_EQ(one.Meshes().size(), 1u);
+  ASSERT_EQ(one.Meshes()[0].subsets.size(), 1u);
+  EXPECT_EQ(one.Meshes()[0].subsets[0].material, 1);
+  EXPECT_EQ(one.Meshes()[0].subsets[0].faceCount, 3u);
+  EXPECT_TRUE(one.warnings.empty());
+  QuietParse shortList =
+      ParseTextQuietly(threeFaces + " MeshMaterialList { 2; 2; 1,1;;" + Material("a", 0) + Material("b", 1) + "}\n}\n");
+  EXPECT_TRUE(shortList.Warned(ParseWarningKind::ListMismatch));
+  ASSERT_EQ(shortList.Meshes()[0].subsets.size(), 2u);
+  EXPECT_EQ(shortList.Meshes()[0].subsets[0].faceCount, 1u);  // the third face keeps material 0
+}
+
 TEST(MeshMaterials, MaterialFieldsInFileOrder) {
   XMesh mesh = OneMesh(Square(" MeshMaterialList { 1; 1; 0;;" + Material("shiny", 0.75f) + "}\n"));
   ASSERT_EQ(mesh.materials.size(), 1u);

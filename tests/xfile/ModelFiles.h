@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "xfile/DocumentParser.h"
@@ -136,10 +137,15 @@ inline void ExpectSoundContent(const XModelContent& content) {
   for (const XMesh& mesh : content) ExpectSound(mesh);
 #else
   for (const XMesh& mesh : content.meshes) ExpectSound(mesh);
-  for (const auto& [name, frame] : content.frames) {
-    std::size_t steps = 0;  // parents lead to the top without a cycle
-    for (const XFrame* up = frame.parent; up && steps <= content.frames.size(); up = up->parent) ++steps;
-    EXPECT_LE(steps, content.frames.size()) << Narrow(name);
+  // Parents come before their children in file order, so they lead to the
+  // top without a cycle.
+  std::unordered_map<const XFrame*, std::size_t> indexOf;
+  for (std::size_t i = 0; i < content.frames.size(); ++i) indexOf.emplace(&content.frames[i], i);
+  for (std::size_t i = 0; i < content.frames.size(); ++i) {
+    const XFrame* parent = content.frames[i].parent;
+    if (!parent) continue;
+    ASSERT_EQ(indexOf.count(parent), 1u) << Narrow(content.frames[i].name);
+    EXPECT_LT(indexOf.at(parent), i) << Narrow(content.frames[i].name);
   }
 #endif
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "ModelFiles.h"
+#include "support/FrameLookup.h"
 
 namespace xfile_test {
 namespace {
@@ -27,7 +28,7 @@ TEST(ModelFiles, ThreeSkinnedMeshesShareOneHierarchyAndOneAnimationSet) {
   for (std::size_t i = 0; i < 3; ++i) {
     const XMesh& mesh = scene.meshes[i];
     EXPECT_EQ(mesh.bones.size(), bones[i]);
-    for (const XBone& bone : mesh.bones) EXPECT_EQ(scene.frames.count(bone.name), 1u) << Narrow(bone.name);
+    for (const XBone& bone : mesh.bones) EXPECT_EQ(FramesNamed(scene, bone.name), 1u) << Narrow(bone.name);
     EXPECT_TRUE(mesh.flags & HasSkin);
     EXPECT_TRUE(mesh.flags & HasTexCoords);
     ASSERT_NE(mesh.frame, nullptr);
@@ -43,7 +44,7 @@ TEST(ModelFiles, ThreeSkinnedMeshesShareOneHierarchyAndOneAnimationSet) {
   EXPECT_EQ(scene.animationSets[0].animations.size(), 57u);
   EXPECT_EQ(scene.animationSets[0].lastKeyTime, 15840);
   for (const XAnimation& animation : scene.animationSets[0].animations)
-    EXPECT_EQ(scene.frames.count(animation.frameName), 1u) << Narrow(animation.frameName);
+    EXPECT_EQ(FramesNamed(scene, animation.frameName), 1u) << Narrow(animation.frameName);
 }
 
 TEST(ModelFiles, SkinnedCylinderNamesBonesTheHierarchyLacks) {
@@ -52,8 +53,8 @@ TEST(ModelFiles, SkinnedCylinderNamesBonesTheHierarchyLacks) {
   ASSERT_EQ(scene.meshes.size(), 1u);
   const XMesh& mesh = scene.meshes[0];
   EXPECT_EQ(mesh.bones.size(), 4u);
-  EXPECT_EQ(mesh.frame, &scene.frames.at(L"pCylinder1"));
-  EXPECT_EQ(scene.frames.at(L"joint2").parent, &scene.frames.at(L"joint1"));
+  EXPECT_EQ(mesh.frame, &FrameNamed(scene, L"pCylinder1"));
+  EXPECT_EQ(FrameNamed(scene, L"joint2").parent, &FrameNamed(scene, L"joint1"));
   ASSERT_EQ(scene.animationSets.size(), 1u);
   EXPECT_EQ(scene.animationSets[0].animations.size(), 4u);
   ExpectInfluencesInRange(mesh);
@@ -86,7 +87,7 @@ TEST(ModelFiles, SkinnedCubeResolvesItsMaterialReference) {
   EXPECT_NEAR(mesh.materials[0].diffuse.r, 0.639216f, 1e-6f);
   ASSERT_EQ(mesh.bones.size(), 1u);
   EXPECT_EQ(mesh.bones[0].name, L"Cube");
-  EXPECT_EQ(scene.frames.at(L"Cube").parent, &scene.frames.at(L"Root"));
+  EXPECT_EQ(FrameNamed(scene, L"Cube").parent, &FrameNamed(scene, L"Root"));
 }
 
 TEST(ModelFiles, SkinWeightsBeyondTheVertexListDoNoHarm) {

@@ -85,9 +85,10 @@ TEST(Warnings, OneLinePerKindWithTheCountAndTheFirstPlace) {
 }
 
 TEST(Warnings, NamesFromTheFileAreShownWithControlCharactersEscaped) {
-  QuietParse parse = ParseTextQuietly("Mesh a\x1b[2J\x07\x85z {\n" + kTriangle);
+  // A UTF-8 file: U+0085 is a control character, U+00E1 is not.
+  QuietParse parse = ParseTextQuietly("Mesh a\x1b[2J\x07\xc2\x85\xc3\xa1z {\n" + kTriangle);
   std::wstring message = Only(parse, ParseWarningKind::FileEnds).message;
-  EXPECT_NE(message.find(L"\"a\\x1b[2J\\x07\\x85z\""), std::wstring::npos) << Narrow(message);
+  EXPECT_NE(message.find(L"\"a\\x1b[2J\\x07\\x85\u00e1z\""), std::wstring::npos) << Narrow(message);
   EXPECT_EQ(parse.standardError.find('\x1b'), std::string::npos);
   EXPECT_EQ(Lines(parse.standardError), 1u);
   EXPECT_EQ(ShownName(std::wstring(50, L'n')), L"\"" + std::wstring(40, L'n') + L"...\"");

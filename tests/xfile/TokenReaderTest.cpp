@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "ModelFiles.h"
+#include "xfile/ParseWarnings.h"
 #include "xfile/RecordReading.h"
 #include "xfile/TokenReader.h"
 
@@ -18,7 +19,7 @@ struct Tokens {
 // Reads every token of `text` the way the record readers do.
 Tokens ReadAll(const std::string& text, bool echo = false) {
   ModelFile file(text);
-  FILE* stream = _wfopen(file.WidePath().c_str(), L"r");
+  FILE* stream = _wfopen(file.WidePath().c_str(), L"rb");
   EXPECT_NE(stream, nullptr);
   Tokens result;
   BeginTokens(stream, echo);
@@ -30,6 +31,7 @@ Tokens ReadAll(const std::string& text, bool echo = false) {
     }
     result.words.push_back(g_Token);
   }
+  EndTokens();
   std::fclose(stream);
   return result;
 }
@@ -45,9 +47,40 @@ TEST(TokenSplitting, BracesAreTokensOfTheirOwn) {
   EXPECT_EQ(ReadAll("Mesh{ a}b\n").words, (Words{L"Mesh", L"{", L"a", L"}", L"b"}));
 }
 
-TEST(TokenSplitting, QuotesSeparateLikeSpaces) {
+TEST(TokenSplitting, AQuotedStringIsOneToken) {
   EXPECT_EQ(ReadAll("\"tex.png\";\n").words, (Words{L"tex.png"}));
-  EXPECT_EQ(ReadAll("\"my tex.png\";\n").words, (Words{L"my", L"tex.png"}));
+  // Spaces, braces, separators, slashes and backslashes belong to the string.
+  EXPECT_EQ(ReadAll("{\"C:/Games/CONTAINMENT BREACH/GFX/513.jpg\";}\n").words,
+            (Words{L"{", L"C:/Games/CONTAINMENT BREACH/GFX/513.jpg", L"}"}));
+  EXPECT_EQ(ReadAll("\"//server/share/{a};b,c.png\"\n").words, (Words{L"//server/share/{a};b,c.png"}));
+  EXPECT_EQ(ReadAll("\"C:\\\\tex\\a.png\"\n").words, (Words{L"C:\\\\tex\\a.png"}));
+  // A quote ends the word it stands in; an empty string is no token.
+  EXPECT_EQ(ReadAll("ab\"c d\"e \"\" f\n").words, (Words{L"ab", L"c d", L"e", L"f"}));
+}
+
+TEST(TokenSplitting, AQuotedBraceOrKeywordIsNeither) {
+  ModelFile file("\"{\" \"Mesh\" {\n");
+  FILE* stream = _wfopen(file.WidePath().c_str(), L"rb");
+  BeginTokens(stream, false);
+  ReadToken();
+  EXPECT_FALSE(TokenIsOpenBrace());
+  ReadToken();
+  EXPECT_FALSE(TokenIs(L"Mesh"));
+  UnreadToken();
+  ReadToken();  // handed back, still the string
+  EXPECT_FALSE(TokenIs(L"Mesh"));
+  ReadToken();
+  EXPECT_TRUE(TokenIsOpenBrace());
+  EndTokens();
+  std::fclose(stream);
+}
+
+TEST(TokenSplitting, AQuoteOpenAtTheEndOfItsLineEndsThereWithAWarning) {
+  BeginParseWarnings();
+  EXPECT_EQ(ReadAll("\"my tex.png;\nnext }\n").words, (Words{L"my tex.png;", L"next", L"}"}));
+  ASSERT_EQ(LastParseWarnings().size(), 1u);
+  EXPECT_EQ(LastParseWarnings()[0].kind, ParseWarningKind::QuoteUnclosed);
+  EXPECT_NE(LastParseWarnings()[0].first.find(L"at line 1"), std::wstring::npos);
 }
 
 TEST(TokenSplitting, TabAndCarriageReturnBelongToWords) {
@@ -84,16 +117,9 @@ TEST(TokenSplitting, WordsOfAnyLengthAreOneToken) {
   EXPECT_EQ(tokens.words[3], L"end");
 }
 
-TEST(TokenSplitting, EveryByteIsTheCharacterOfItsValue) {
-  Tokens tokens = ReadAll("\xe9t\xff\x80 \x01\n");
-  ASSERT_EQ(tokens.words.size(), 2u);
-  EXPECT_EQ(tokens.words[0], (std::wstring{0xe9, L't', 0xff, 0x80}));
-  EXPECT_EQ(tokens.words[1], (std::wstring{0x01}));
-}
-
 TEST(TokenSplitting, KeywordsIgnoreAsciiCase) {
   ModelFile file("TextureFileName\n");
-  FILE* stream = _wfopen(file.WidePath().c_str(), L"r");
+  FILE* stream = _wfopen(file.WidePath().c_str(), L"rb");
   BeginTokens(stream, false);
   ReadToken();
   EXPECT_TRUE(TokenIs(L"TextureFilename"));
@@ -124,14 +150,64 @@ std::string CaptureStandardOutput(Read read) {
   return text;
 }
 
+// The whole file decides its code page before the first token: UTF-8 where
+// all of it is UTF-8, else Shift-JIS where all of it is that, else 1252.
+TEST(TokenDecoding, TheFileChoosesItsCodePage) {
+  Tokens utf8 = ReadAll("\xc3\xa1rbol \xe6\x9c\xa8\n");
+  EXPECT_EQ(g_ModelCodePage, static_cast<unsigned>(CP_UTF8));
+  EXPECT_EQ(utf8.words, (Words{L"\u00e1rbol", L"\u6728"}));
+  // "そざい\Tex\木.png", and "ソ" whose second byte is a backslash.
+  Tokens shiftJis = ReadAll("\"\x82\xbb\x82\xb4\x82\xa2\\Tex\\\x96\xd8.png\" \x83\x5c\n");
+  EXPECT_EQ(g_ModelCodePage, 932u);
+  EXPECT_EQ(shiftJis.words, (Words{L"\u305d\u3056\u3044\\Tex\\\u6728.png", L"\u30bd"}));
+  Tokens western = ReadAll("\xe9t\xff\x80 \x01\n");
+  EXPECT_EQ(g_ModelCodePage, 1252u);
+  EXPECT_EQ(western.words, (Words{L"\u00e9t\u00ff\u20ac", std::wstring{0x01}}));
+  // One byte that is not UTF-8 at the very end decides for the whole file.
+  std::string text = "\xc3\xa1 " + std::string(600000, 'x') + " \xe1\n";
+  Tokens late = ReadAll(text);
+  EXPECT_EQ(g_ModelCodePage, 1252u);
+  ASSERT_EQ(late.words.size(), 3u);
+  EXPECT_EQ(late.words[0], L"\u00c3\u00a1");
+  EXPECT_EQ(late.words[2], L"\u00e1");
+}
+
+TEST(TokenDecoding, AByteOrderMarkIsDroppedAndNotEchoed) {
+  std::string echoed = CaptureStandardOutput([] {
+    EXPECT_EQ(ReadAll("\xef\xbb\xbfxof 0303txt 0032\n", true).words, (Words{L"xof", L"0303txt", L"0032"}));
+  });
+  EXPECT_EQ(echoed, "xof 0303txt 0032\n");
+}
+
+TEST(TokenDecoding, LinesAcrossBlocksKeepTheirCharactersAndNumbers) {
+  // Many lines of multibyte names: every block is cut between lines, so no
+  // character is split and the lines count on.
+  std::string text;
+  for (int i = 0; i < 40000; ++i) text += "\xe6\x9c\xa8" + std::to_string(i) + "\r\n";
+  text += "end";
+  ModelFile file(text);
+  FILE* stream = _wfopen(file.WidePath().c_str(), L"rb");
+  BeginTokens(stream, false);
+  for (int i = 0; i < 40000; ++i) {
+    ASSERT_TRUE(ReadToken());
+    ASSERT_EQ(g_Token, L"\u6728" + std::to_wstring(i));
+  }
+  EXPECT_FALSE(ReadToken());
+  EXPECT_EQ(g_Token, L"end");
+  EXPECT_EQ(TokenLine(), 40001u);
+  EndTokens();
+  std::fclose(stream);
+}
+
 TEST(TokenEcho, EchoesWhatTheReaderTakesButNotComments) {
   std::string echoed = CaptureStandardOutput([] { ReadAll("a // b\nc", true); });
   EXPECT_EQ(echoed, "a \nc");
 }
 
-TEST(TokenEcho, APendingBraceIsEchoedOnce) {
-  std::string echoed = CaptureStandardOutput([] { ReadAll("ab{c}\xe9\n", true); });
-  EXPECT_EQ(echoed, "ab{c}\xe9\n");
+TEST(TokenEcho, APendingBraceIsEchoedOnceAndTheTextAsDecoded) {
+  // A 1252 file echoes as UTF-8, quotes, tabs and line feeds as they stand.
+  std::string echoed = CaptureStandardOutput([] { ReadAll("ab{c}\xe9\t\"x y\"\n", true); });
+  EXPECT_EQ(echoed, "ab{c}\xc3\xa9\t\"x y\"\n");
 }
 
 TEST(TokenEcho, ParseEchoesTheFileWhenStandardOutputExists) {
@@ -156,7 +232,7 @@ TEST(TokenEcho, ParseWithEchoTurnedOffWritesNothing) {
 
 TEST(RecordSteps, NumbersConvertByCLocaleRules) {
   ModelFile file("12abc -3.5e2; x .25 \n");
-  FILE* stream = _wfopen(file.WidePath().c_str(), L"r");
+  FILE* stream = _wfopen(file.WidePath().c_str(), L"rb");
   BeginTokens(stream, false);
   EXPECT_EQ(ReadInt(), 12);
   EXPECT_FLOAT_EQ(ReadFloat(), -350.0f);

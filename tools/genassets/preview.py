@@ -97,7 +97,7 @@ def main():
         if int(set_index) < 0:
             positions = [v["position"] for v in model["meshes"][0]["vertexData"]]
         else:
-            positions = xpose.pose(model, int(set_index), int(tick))[1]
+            positions = xpose.pose(xfileinfo, path, model, int(set_index), int(tick))[1]
         draw_panel(model, texture, positions, view, image, index * PANEL_W, 0)
         for px in range(index * PANEL_W, (index + 1) * PANEL_W):  # the floor, y = 0
             at = ((PANEL_H - 10) * width + px) * 3

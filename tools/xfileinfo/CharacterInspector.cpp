@@ -26,19 +26,18 @@ void WriteKeys(JsonWriter& json, const char* name, const std::map<std::uint32_t,
   json.EndArray();
 }
 
-void WriteFrames(JsonWriter& json, const XFileScene& scene) {
+void WriteFrames(JsonWriter& json, const XFileScene& scene, const FrameIndices& indices) {
   json.Key("frames");
   json.BeginArray();
-  for (const auto& [name, frame] : scene.frames) {
+  for (std::size_t i = 0; i < scene.frames.size(); ++i) {
+    const XFrame& frame = scene.frames[i];
     json.BeginObject();
+    json.Key("index");
+    json.Int(static_cast<std::int64_t>(i));
     json.Key("name");
     json.String(frame.name);
     json.Key("parent");
-    if (frame.parent) {
-      json.String(frame.parent->name);
-    } else {
-      json.Null();
-    }
+    WriteFrameIndex(json, indices, frame.parent);
     json.Key("transform");
     WriteMatrix(json, frame.transform);
     json.EndObject();
@@ -83,8 +82,9 @@ int InspectCharacter(const std::wstring& path, bool full) {
   json.BeginObject();
   json.Key("ticksPerSecond");
   json.Int(scene.ticksPerSecond);
-  WriteFrames(json, scene);
-  WriteMeshes(json, scene.meshes, full);
+  const FrameIndices indices = IndexFrames(scene);
+  WriteFrames(json, scene, indices);
+  WriteMeshes(json, scene.meshes, full, indices);
   WriteAnimationSets(json, scene, full);
   WriteWarnings(json);
   json.EndObject();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdio>
+#include <unordered_map>
 
 #include "JsonWriter.h"
 #include "xfile/ParseWarnings.h"
@@ -11,6 +12,28 @@
 namespace xfileinfo {
 
 inline void WriteMatrix(JsonWriter& json, const D3DXMATRIX& matrix) { json.Floats(&matrix.m[0][0], 16); }
+
+#if !defined(XVIEW_REDUCED_MODEL)
+// Frames are written by their index in file order; null for none.
+using FrameIndices = std::unordered_map<const XFrame*, std::int64_t>;
+
+inline FrameIndices IndexFrames(const XFileScene& scene) {
+  FrameIndices indices;
+  for (std::size_t i = 0; i < scene.frames.size(); ++i) indices.emplace(&scene.frames[i], static_cast<std::int64_t>(i));
+  return indices;
+}
+
+inline void WriteFrameIndex(JsonWriter& json, const FrameIndices& indices, const XFrame* frame) {
+  auto found = frame ? indices.find(frame) : indices.end();
+  if (found == indices.end()) {
+    json.Null();
+  } else {
+    json.Int(found->second);
+  }
+}
+#else
+struct FrameIndices {};
+#endif
 
 inline void WriteMaterial(JsonWriter& json, const XMaterial& material) {
   json.BeginObject();
@@ -55,7 +78,7 @@ inline void WriteVertex(JsonWriter& json, const XVertex& vertex) {
   json.EndObject();
 }
 
-inline void WriteMesh(JsonWriter& json, const XMesh& mesh, bool full) {
+inline void WriteMesh(JsonWriter& json, const XMesh& mesh, bool full, const FrameIndices& frames) {
   json.BeginObject();
   json.Key("name");
   json.String(mesh.name);
@@ -63,11 +86,9 @@ inline void WriteMesh(JsonWriter& json, const XMesh& mesh, bool full) {
   json.Int(mesh.flags);
 #if !defined(XVIEW_REDUCED_MODEL)
   json.Key("frame");
-  if (mesh.frame) {
-    json.String(mesh.frame->name);
-  } else {
-    json.Null();
-  }
+  WriteFrameIndex(json, frames, mesh.frame);
+#else
+  (void)frames;
 #endif
   json.Key("vertices");
   json.Int(static_cast<std::int64_t>(mesh.vertices.size()));
@@ -118,10 +139,11 @@ inline void WriteMesh(JsonWriter& json, const XMesh& mesh, bool full) {
   json.EndObject();
 }
 
-inline void WriteMeshes(JsonWriter& json, const std::vector<XMesh>& meshes, bool full) {
+inline void WriteMeshes(JsonWriter& json, const std::vector<XMesh>& meshes, bool full,
+                        const FrameIndices& frames = {}) {
   json.Key("meshes");
   json.BeginArray();
-  for (const XMesh& mesh : meshes) WriteMesh(json, mesh, full);
+  for (const XMesh& mesh : meshes) WriteMesh(json, mesh, full, frames);
   json.EndArray();
 }
 

@@ -16,18 +16,14 @@ int InspectPose(const std::wstring& path, std::uint32_t set, std::uint32_t tick)
   model.animationSet = set;
   model.animationTick = tick;
   model.UpdatePose();
-  for (Mesh& mesh : model.meshes)
-    if (!mesh.record->bones.empty()) mesh.UpdatePalette(model.frameMatrices);
+  for (std::size_t i = 0; i < model.meshes.size(); ++i) model.UpdatePalette(i);
 
   JsonWriter json;
   json.BeginObject();
   json.Key("frameMatrices");
-  json.BeginObject();
-  for (const auto& [name, matrix] : model.frameMatrices) {
-    json.Key(std::wstring_view(name));
-    WriteMatrix(json, matrix);
-  }
-  json.EndObject();
+  json.BeginArray();
+  for (const D3DXMATRIX& matrix : model.frameMatrices) WriteMatrix(json, matrix);
+  json.EndArray();
   json.Key("palettes");
   json.BeginArray();
   for (const Mesh& mesh : model.meshes) {

@@ -31,15 +31,24 @@ double _wtof(const wchar_t* text);
 
 // Character input and output without locking. A byte stream gives each byte
 // as the character of its value (0 to 255), whatever the locale; output
-// writes characters 0 to 255 as one byte each.
+// writes ASCII as one byte and every other character as UTF-8, which is what
+// a terminal here shows.
 inline wint_t _fgetwc_nolock(FILE* stream) {
   int c = getc_unlocked(stream);
   return c == EOF ? WEOF : static_cast<wint_t>(c);
 }
 
 inline wint_t _fputwc_nolock(wchar_t c, FILE* stream) {
-  if (static_cast<unsigned long>(c) > 0xFF) return WEOF;
-  return putc_unlocked(static_cast<int>(c), stream) == EOF ? WEOF : static_cast<wint_t>(c);
+  auto code = static_cast<unsigned long>(c);
+  if (code < 0x80) return putc_unlocked(static_cast<int>(code), stream) == EOF ? WEOF : static_cast<wint_t>(c);
+  if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return WEOF;
+  unsigned char bytes[4];
+  int length = code < 0x800 ? 2 : code < 0x10000 ? 3 : 4;
+  for (int k = length - 1; k > 0; --k, code >>= 6) bytes[k] = static_cast<unsigned char>(0x80 | (code & 0x3F));
+  bytes[0] = static_cast<unsigned char>((length == 2 ? 0xC0 : length == 3 ? 0xE0 : 0xF0) | code);
+  for (int k = 0; k < length; ++k)
+    if (putc_unlocked(bytes[k], stream) == EOF) return WEOF;
+  return static_cast<wint_t>(c);
 }
 
 #define _getwc_nolock(stream) _fgetwc_nolock(stream)

@@ -37,9 +37,12 @@ LPWSTR* CommandLineToArgvW(LPCWSTR commandLine, int* argc);
 HLOCAL LocalFree(HLOCAL memory);
 
 // Code pages: the process's ANSI page is UTF-8 here, as on a Windows set to
-// use UTF-8 worldwide.
+// use UTF-8 worldwide. The conversions also take Shift-JIS (932) and
+// Windows-1252 (1252); MB_ERR_INVALID_CHARS makes an undefined byte sequence
+// fail with ERROR_NO_UNICODE_TRANSLATION instead of decoding to U+FFFD.
 #define CP_ACP 0
 #define CP_UTF8 65001
+#define MB_ERR_INVALID_CHARS 0x00000008
 #define ERROR_INVALID_PARAMETER 87L
 #define ERROR_INSUFFICIENT_BUFFER 122L
 int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wideText, int wideLength, LPSTR bytes, int byteLength,

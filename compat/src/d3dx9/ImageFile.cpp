@@ -49,6 +49,28 @@ void CompleteChain(DecodedImage& image) {
   while (image.levels.size() < wanted) image.levels.push_back(HalveBgra(image.levels.back()));
 }
 
+bool StartsWith(const std::vector<std::uint8_t>& file, const char* magic) {
+  std::size_t size = std::strlen(magic);
+  return file.size() >= size && std::memcmp(file.data(), magic, size) == 0;
+}
+
+// TGA has no signature, so stb_image tries it after every format that has
+// one; the header is taken as a TGA's only where stb_image would take it.
+bool IsTga(const std::vector<std::uint8_t>& file) {
+  for (const char* magic : {"\x89PNG", "BM", "GIF8", "8BPS", "\x53\x80\xF6\x34", "P5", "P6", "#?"})
+    if (StartsWith(file, magic)) return false;
+  if (file.size() < 18) return false;
+  std::uint8_t mapType = file[1], imageType = file[2], bits = file[16];
+  if (mapType > 1) return false;
+  if (mapType == 1) return (imageType == 1 || imageType == 9) && (bits == 8 || bits == 16);
+  return (imageType == 2 || imageType == 3 || imageType == 10 || imageType == 11) &&
+         (bits == 8 || bits == 15 || bits == 16 || bits == 24 || bits == 32);
+}
+
+// A TGA whose descriptor declares no alpha bits holds padding in its fourth
+// byte, often zero: stb_image reads it as alpha all the same.
+bool IsTgaWithoutAlpha(const std::vector<std::uint8_t>& file) { return IsTga(file) && (file[17] & 0x0F) == 0; }
+
 bool DecodeWithStb(const std::vector<std::uint8_t>& file, DecodedImage& out, std::string& error) {
   int width = 0, height = 0, channels = 0;
   if (!stbi_info_from_memory(file.data(), static_cast<int>(file.size()), &width, &height, &channels)) {
@@ -79,7 +101,10 @@ bool DecodeWithStb(const std::vector<std::uint8_t>& file, DecodedImage& out, std
     level.bytes[i + 3] = rgba[i + 3];
   }
   stbi_image_free(rgba);
-  out.format = channels == 4 || channels == 2 ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
+  bool hasAlpha = (channels == 4 || channels == 2) && !IsTgaWithoutAlpha(file);
+  if (!hasAlpha)
+    for (std::size_t i = 3; i < level.bytes.size(); i += 4) level.bytes[i] = 255;
+  out.format = hasAlpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
   out.levels.push_back(std::move(level));
   CompleteChain(out);
   return true;

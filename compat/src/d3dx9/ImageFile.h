@@ -18,6 +18,10 @@ struct ImageLevel {
 };
 
 struct DecodedImage {
+  // D3DFMT_X8R8G8B8, with every alpha byte 255, for images without alpha:
+  // 24-bit files, JPEG, DDS without alpha pixels, a TGA that declares no
+  // alpha bits; a 32-bit BMP whose alpha bytes are all zero keeps A8R8G8B8
+  // with alpha 255.
   D3DFORMAT format = D3DFMT_UNKNOWN;
   std::vector<ImageLevel> levels;  // always the full chain down to 1 x 1
   std::string warning;  // what the decoder tolerated in a damaged file; empty for a sound one

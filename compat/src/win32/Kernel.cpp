@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/CodePages.h"
 #include "common/Unicode.h"
 #include "win32/CommandLine.h"
 
@@ -109,19 +110,23 @@ void OutputDebugStringW(LPCWSTR text) {
 
 namespace {
 
-// The one road of both code-page conversions (both code pages are UTF-8
-// here): a length of -1 takes the text up to and including its terminating
-// zero; an output length of 0 asks for the size; a buffer too small fails
-// with ERROR_INSUFFICIENT_BUFFER, as on Windows.
+// The one road of both code-page conversions: a length of -1 takes the text
+// up to and including its terminating zero; an output length of 0 asks for
+// the size; a buffer too small fails with ERROR_INSUFFICIENT_BUFFER, as on
+// Windows.
 template <class From, class To, class Convert>
 int ConvertText(UINT codePage, const From* text, int length, To* out, int outLength, Convert convert) {
-  if (!text || length == 0 || length < -1 || outLength < 0 || (codePage != CP_ACP && codePage != CP_UTF8)) {
+  if (!text || length == 0 || length < -1 || outLength < 0 || !compat::KnownCodePage(codePage)) {
     g_lastError = ERROR_INVALID_PARAMETER;
     return 0;
   }
   std::basic_string_view<From> view(
       text, length == -1 ? std::char_traits<From>::length(text) + 1 : static_cast<std::size_t>(length));
-  std::basic_string<To> converted = convert(view);
+  std::basic_string<To> converted;
+  if (!convert(view, converted)) {
+    g_lastError = ERROR_NO_UNICODE_TRANSLATION;
+    return 0;
+  }
   if (outLength == 0) return static_cast<int>(converted.size());
   if (converted.size() > static_cast<std::size_t>(outLength)) {
     g_lastError = ERROR_INSUFFICIENT_BUFFER;
@@ -134,15 +139,23 @@ int ConvertText(UINT codePage, const From* text, int length, To* out, int outLen
 }  // namespace
 
 int WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR wideText, int wideLength, LPSTR bytes, int byteLength,
-                        LPCSTR, LPBOOL usedDefaultChar) {
-  if (usedDefaultChar) *usedDefaultChar = FALSE;
-  return ConvertText(codePage, wideText, wideLength, bytes, byteLength,
-                     [](std::wstring_view text) { return compat::ToUtf8(text); });
+                        LPCSTR defaultChar, LPBOOL usedDefaultChar) {
+  bool replaced = false;
+  int result = ConvertText(codePage, wideText, wideLength, bytes, byteLength,
+                           [&](std::wstring_view text, std::string& out) {
+                             compat::EncodeCodePage(codePage, text, out, defaultChar ? *defaultChar : '?', replaced);
+                             return true;
+                           });
+  if (usedDefaultChar) *usedDefaultChar = replaced ? TRUE : FALSE;
+  return result;
 }
 
-int MultiByteToWideChar(UINT codePage, DWORD, LPCSTR bytes, int byteLength, LPWSTR wideText, int wideLength) {
+int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR bytes, int byteLength, LPWSTR wideText, int wideLength) {
+  const bool strict = (flags & MB_ERR_INVALID_CHARS) != 0;
   return ConvertText(codePage, bytes, byteLength, wideText, wideLength,
-                     [](std::string_view text) { return compat::FromUtf8(text); });
+                     [&](std::string_view text, std::wstring& out) {
+                       return compat::DecodeCodePage(codePage, text, out, strict);
+                     });
 }
 
 DWORD GetLastError() { return g_lastError; }

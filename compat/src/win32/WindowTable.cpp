@@ -5,6 +5,7 @@
 #include <map>
 #include <vector>
 
+#include "compat/display.h"
 #include "win32/CommandLine.h"
 
 namespace compat::win32 {
@@ -32,11 +33,20 @@ std::string MessagePrefix() {
   return name.empty() ? std::string("video: ") : name + ": ";
 }
 
+struct NoDisplayFallback {
+  std::string hint = "set SDL_VIDEODRIVER=offscreen to render without one.";
+  bool renderOffscreen = false;
+};
+NoDisplayFallback& Fallback() {
+  static NoDisplayFallback fallback;
+  return fallback;
+}
+
 // Which video driver to start: the one SDL_VIDEODRIVER names, or else the
 // driver of the display the environment names (X11 through DISPLAY, Wayland
 // through WAYLAND_DISPLAY). Without either there is no display, and SDL's own
-// last resort, rendering offscreen where nobody sees it, is not taken: a
-// program renders offscreen only when asked to.
+// last resort, rendering offscreen where nobody sees it, is taken only when
+// the program allowed it for this run.
 bool StartVideo() {
   const char* requested = SDL_GetHint(SDL_HINT_VIDEODRIVER);
   if (requested && *requested) {
@@ -53,11 +63,17 @@ bool StartVideo() {
     drivers += drivers.empty() ? "wayland" : ",wayland";
     displays += (displays.empty() ? "WAYLAND_DISPLAY=" : ", WAYLAND_DISPLAY=") + std::string(wayland);
   }
+  if (drivers.empty() && Fallback().renderOffscreen) {
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0) return true;
+    std::fprintf(stderr, "%sthe offscreen video driver cannot be started: %s\n", MessagePrefix().c_str(),
+                 SDL_GetError());
+    return false;
+  }
   if (drivers.empty()) {
-    std::fprintf(stderr,
-                 "%sno display was found: neither DISPLAY nor WAYLAND_DISPLAY is set "
-                 "(SDL_VIDEODRIVER=offscreen renders without one)\n",
-                 MessagePrefix().c_str());
+    const std::string prefix = MessagePrefix();
+    std::fprintf(stderr, "%sno display was found (neither DISPLAY nor WAYLAND_DISPLAY is set).\n%s%s\n",
+                 prefix.c_str(), prefix.c_str(), Fallback().hint.c_str());
     return false;
   }
   SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
@@ -68,6 +84,15 @@ bool StartVideo() {
 }
 
 }  // namespace
+
+}  // namespace compat::win32
+
+void compat::SetNoDisplayFallback(const char* hint, bool renderOffscreen) {
+  if (hint && *hint) win32::Fallback().hint = hint;
+  win32::Fallback().renderOffscreen = renderOffscreen;
+}
+
+namespace compat::win32 {
 
 bool EnsureVideo() {
   static int state = 0;  // 0 not tried, 1 ready, -1 failed
