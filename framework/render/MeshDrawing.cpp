@@ -1,5 +1,6 @@
 #include "render/MeshDrawing.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/TextConversion.h"
@@ -108,8 +109,9 @@ bool DrawSkinnedMesh(Mesh& mesh) {
   if (!effect) return false;
   // The effect says how many bones its palette holds; a mesh with more is
   // drawn whole in its bind pose rather than partly animated.
-  UINT capacity = effect->PaletteCapacity();
-  if (mesh.palette.size() > capacity) {
+  // The skin stream addresses at most kMaxSkinBones bones, whatever the effect holds.
+  auto capacity = static_cast<UINT>(std::min<std::size_t>(effect->PaletteCapacity(), kMaxSkinBones));
+  if (mesh.palette.size() > capacity || !mesh.IsSkinned()) {
     if (!mesh.paletteRefused)
       std::fprintf(stderr,
                    "mesh %s: %zu bones are more than the %u the palette of skinmesh.cfx holds; "
@@ -138,6 +140,8 @@ bool Model::Draw() {
     if (mesh.IsSkinned()) {
       UpdatePalette(i);
       DrawSkinnedMesh(mesh);
+    } else if (!mesh.palette.empty()) {
+      DrawSkinnedMesh(mesh);  // too many bones for the skin stream: drawn rigid, said once
     } else {
       DrawMesh(mesh);
     }

@@ -215,10 +215,10 @@ TEST_F(MeshDrawingTest, AMeshOfMoreBonesThanOneByteAddressesIsDrawnRigidInItsBin
   Model model;
   ::testing::internal::CaptureStderr();
   model.Setup(device_.device(), &scene);
+  std::vector<std::string> trace = Traced([&] { return model.Draw(); });
   std::string output = ::testing::internal::GetCapturedStderr();
   EXPECT_NE(output.find("mesh \"crowd\": 300 bones"), std::string::npos) << output;
   EXPECT_NE(output.find("drawn unskinned in its bind pose"), std::string::npos);
-  std::vector<std::string> trace = Traced([&] { return model.Draw(); });
   EXPECT_TRUE(Only(trace, {"ID3DXEffect::SetMatrixArray"}).empty());
   EXPECT_EQ(Only(trace, {"DrawIndexedPrimitive"}).size(), 1u);
 }
