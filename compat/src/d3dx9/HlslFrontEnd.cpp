@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "common/Unicode.h"
+#include "compat/testing_draw.h"
 #include "d3dx9/FileBytes.h"
 
 namespace compat::d3dx9 {
@@ -19,9 +20,11 @@ namespace {
 // glslang's process-wide tables are set up on first use only, so a start
 // that finds every translation cached never pays for them; they live until
 // the process ends.
+bool g_glslangInitialised = false;
+
 void InitializeGlslang() {
   static const bool initialized = glslang::InitializeProcess();
-  (void)initialized;
+  g_glslangInitialised = initialized;
 }
 
 constexpr auto kMessages = static_cast<EShMessages>(EShMsgSpvRules | EShMsgVulkanRules | EShMsgReadHlsl |
@@ -155,3 +158,7 @@ std::string GlslangVersion() {
 }
 
 }  // namespace compat::d3dx9
+
+namespace compat::testing {
+bool GlslangInitialised() { return compat::d3dx9::g_glslangInitialised; }
+}  // namespace compat::testing

@@ -6,12 +6,15 @@
 #include <cctype>
 #include <vector>
 
+#include "compat/testing_draw.h"
 #include "d3d9/DeviceGL.h"
 #include "d3dx9/HlslFrontEnd.h"
 
 namespace compat::d3dx9 {
 
 namespace {
+
+std::uint64_t g_translated = 0;
 
 struct Replacement {
   std::size_t offset = 0;
@@ -105,6 +108,7 @@ bool TranslateShader(const EffectSource& source, const EffectSource& limits, con
     return false;
   }
   bool vertex = request.stage == ShaderStage::Vertex;
+  ++g_translated;
   std::vector<std::uint32_t> spirv;
   if (!CompileHlslToSpirv(RewriteSemantics(source, request), fileName, request.stage, request.entry, spirv, error))
     return false;
@@ -237,3 +241,7 @@ std::string SpirvCrossVersion() {
 }
 
 }  // namespace compat::d3dx9
+
+namespace compat::testing {
+std::uint64_t EffectShadersTranslated() { return compat::d3dx9::g_translated; }
+}  // namespace compat::testing
