@@ -178,7 +178,12 @@ TEST_F(EffectTest, SelectPassWithoutT0FailsAndKeepsThePass) {
       << "float4 VS(float3 p : POSITION) : POSITION { return float4(p, 1.0); }\n"
          "float4 PS() : COLOR0 { return 1.0; }\n"
          "technique Only { pass { VertexShader = compile vs_3_0 VS(); PixelShader = compile ps_3_0 PS(); } }\n";
+  ::testing::internal::CaptureStderr();
   ASSERT_TRUE(effect.Load(device_.device(), file.wstring().c_str()));
+  std::string output = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(output.find("no_t0.cfx: the effect has no technique \"T0\"; nothing is drawn with it\n"),
+            std::string::npos)
+      << output;
   effect.pass = 7;
   EXPECT_FALSE(effect.SelectPass(0));
   EXPECT_EQ(effect.pass, 7u);
