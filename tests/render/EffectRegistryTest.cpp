@@ -257,6 +257,21 @@ TEST_F(EffectTest, FinalTransformsTakeExactlyTheGivenCount) {
   EXPECT_TRUE(Contains(trace, "ID3DXEffect::SetMatrixArray g_mFinalTransforms 30"));
   std::vector<D3DXMATRIX> tooMany(1000, Filled(0.0f));
   EXPECT_FALSE(effect.SetFinalTransforms(tooMany.data(), 1000));
+  // The palette is a float4x3 array of the layer's size: a 4x4 matrix keeps
+  // its first three columns, as D3DX writes it.
+  D3DXPARAMETER_DESC description{};
+  ASSERT_EQ(effect.effect->GetParameterDesc("g_mFinalTransforms", &description), D3D_OK);
+  EXPECT_EQ(description.Elements, 256u);
+  EXPECT_EQ(description.Rows, 4u);
+  EXPECT_EQ(description.Columns, 3u);
+  EXPECT_EQ(description.Class, D3DXPC_MATRIX_COLUMNS);
+  EXPECT_EQ(effect.PaletteCapacity(), 256u);
+  D3DXMATRIX back;
+  ASSERT_EQ(effect.effect->GetMatrixArray("g_mFinalTransforms", &back, 1), D3D_OK);
+  EXPECT_EQ(back.m[2][2], 3.0f);
+  EXPECT_EQ(back.m[3][0], 3.0f);
+  EXPECT_EQ(back.m[0][3], 0.0f);
+  EXPECT_EQ(back.m[3][3], 0.0f);
 }
 
 }  // namespace
