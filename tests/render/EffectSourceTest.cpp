@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "d3dx9/EffectProgram.h"
 #include "d3dx9/EffectSource.h"
 #include "d3dx9/HlslFrontEnd.h"
 #include "d3dx9/HlslTranslator.h"
@@ -146,6 +148,9 @@ TEST(EffectSource, RefusalsNameTheLine) {
        "test.cfx(3): the sampler state 'MaxAnisotropy' is not supported"},
       {"texture t;\nsampler s = sampler_state { MinFilter = Clamp; };\n",
        "test.cfx(2): 'Clamp' is not a value of MinFilter"},
+      {"float4 P(float4 x : COLOR0,\n out float2 y [: TEXCOORD0) : COLOR0 { return x; }\n",
+       "test.cfx(2): an array parameter's size must be a number"},
+      {"float4 P(float4 x : COLOR0) : COLOR0 {\n return x[0); }\n", "test.cfx(2): ')' does not close the '[' of line 2"},
   };
   for (const auto& [text, expected] : cases) {
     EffectSource source;
@@ -171,6 +176,27 @@ TEST(EffectSource, PreprocessorAndCompilerMessagesCarryTheFileLine) {
   compat::d3dx9::ShaderRequest request{ShaderStage::Pixel, "Bad", {"test.cfx", 8}, false};
   EXPECT_FALSE(compat::d3dx9::TranslateShader(source, source, "test.cfx", request, glsl, error));
   EXPECT_EQ(error.rfind("test.cfx(6): error: 'undeclared'", 0), 0u) << error;
+}
+
+// Inputs that once crashed glslang (found by the effect fuzzer) end in a
+// message before glslang sees them.
+TEST(EffectSource, InputsThatOnceBrokeGlslangAreRefused) {
+  namespace fs = std::filesystem;
+  int files = 0;
+  for (const auto& entry : fs::directory_iterator(fs::path(XVIEW_TEST_DATA) / "effect-regressions")) {
+    std::ifstream file(entry.path(), std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    EffectSource source;
+    std::string error = Parse(text.str(), source, {{"CFX_PALETTE_SIZE", "256"}});
+    if (error.empty()) {
+      compat::d3dx9::EffectTexts texts;
+      compat::d3dx9::TranslatePasses(source, source, "test.cfx", false, texts, error);
+    }
+    EXPECT_NE(error, "") << entry.path();
+    ++files;
+  }
+  EXPECT_GE(files, 1);
 }
 
 std::string Translate(const std::string& effect, ShaderStage stage, const std::string& entry, std::string& error,

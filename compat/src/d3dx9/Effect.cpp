@@ -506,9 +506,9 @@ class Effect final : public RefCounted<ID3DXEffect> {
       Parameter& p = parameters_[i];
       if (p.samplerUnit >= 0) {
         auto stage = static_cast<DWORD>(p.samplerUnit);
-        IDirect3DBaseTexture9* texture =
-            p.textureParameter >= 0 ? parameters_[static_cast<std::size_t>(p.textureParameter)].texture : nullptr;
-        device_->SetTexture(stage, texture);
+        // A sampler without a Texture state samples whatever the stage holds.
+        if (p.textureParameter >= 0)
+          device_->SetTexture(stage, parameters_[static_cast<std::size_t>(p.textureParameter)].texture);
         for (const SamplerStateDecl& s : p.decl.samplerStates)
           device_->SetSamplerState(stage, static_cast<D3DSAMPLERSTATETYPE>(s.state), s.value);
         continue;

@@ -12,6 +12,8 @@
 #include <cstring>
 #include <iterator>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "d3dx9/EffectSource.h"
 
@@ -87,11 +89,20 @@ class Lexer {
         }
       pos_ += length;
       token.kind = Token::Symbol;
+      // Brackets must pair up before glslang sees the text: its HLSL parser
+      // is not safe against every mismatch.
       if (c == '(' || c == '[' || c == '{') {
-        if (++depth_ > kMaxNesting)
+        if (open_.size() >= static_cast<std::size_t>(kMaxNesting))
           throw ParseError{Place(token), "brackets nested deeper than " + std::to_string(kMaxNesting)};
+        open_.push_back({c, token.line});
       } else if (c == ')' || c == ']' || c == '}') {
-        --depth_;
+        char opener = c == ')' ? '(' : c == ']' ? '[' : '{';
+        if (open_.empty() || open_.back().first != opener)
+          throw ParseError{Place(token), std::string("'") + c + "' does not close " +
+                                             (open_.empty() ? std::string("any bracket")
+                                                            : std::string("the '") + open_.back().first +
+                                                                  "' of line " + std::to_string(open_.back().second))};
+        open_.pop_back();
       }
     }
     token.length = pos_ - token.offset;
@@ -157,7 +168,7 @@ class Lexer {
   std::shared_ptr<const std::string> file_;
   std::size_t pos_ = 0;
   int line_ = 1;
-  int depth_ = 0;
+  std::vector<std::pair<char, int>> open_;  // the brackets open, with their lines
   bool atLineStart_ = true;
 };
 
@@ -484,6 +495,12 @@ class Parser {
       } else if (depth == 1 && IsSymbol(":")) {
         Advance();
         parameter.semantic = ReadSemantic();
+        continue;
+      } else if (depth == 1 && IsSymbol("[")) {
+        Advance();
+        if (current_.kind != Token::Number) Fail(current_, "an array parameter's size must be a number");
+        Advance();
+        Expect("]");
         continue;
       } else if (current_.kind == Token::Identifier && depth == 1) {
         if (IsWord("out") || IsWord("inout")) parameter.out = true;
