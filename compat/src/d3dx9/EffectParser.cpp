@@ -262,8 +262,11 @@ class Parser {
   }
 
   // Checks a token inside shader code or a declaration for what Shader
-  // Model 3 lacks.
+  // Model 3 lacks, and for what glslang's HLSL parser is known to crash on.
   void CheckShaderToken(const Token& token) {
+    if (token.kind == Token::Symbol && (token.text == "++" || token.text == "--") && previous_ == ")")
+      Fail(token, "'" + token.text + "' after ')': the result of a call or expression cannot be incremented");
+    previous_ = token.text;
     if (token.kind == Token::Identifier && IsNewerObject(token.text))
       Fail(token, "'" + token.text + "' is a Direct3D 10 object; Shader Model 3 effects use texture, "
                   "sampler and sampler2D");
@@ -423,6 +426,7 @@ class Parser {
     int depth = 0;
     while (depth > 0 || (!IsSymbol(";") && !IsSymbol(","))) {
       if (current_.kind == Token::End) Fail(first, "the initial value of '" + parameter.name + "' has no end");
+      CheckShaderToken(current_);
       if (IsSymbol("{") || IsSymbol("(")) ++depth;
       if (IsSymbol("}") || IsSymbol(")")) --depth;
       if (current_.kind == Token::Number || IsWord("true") || IsWord("false")) {
@@ -591,6 +595,7 @@ class Parser {
   Lexer lexer_;
   EffectSource& out_;
   Token current_;
+  std::string previous_;  // the shader token checked before the current one
 };
 
 }  // namespace
