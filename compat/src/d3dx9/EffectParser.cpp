@@ -264,9 +264,16 @@ class Parser {
   // Checks a token inside shader code or a declaration for what Shader
   // Model 3 lacks, and for what glslang's HLSL parser is known to crash on.
   void CheckShaderToken(const Token& token) {
-    if (token.kind == Token::Symbol && (token.text == "++" || token.text == "--") && previous_ == ")")
-      Fail(token, "'" + token.text + "' after ')': the result of a call or expression cannot be incremented");
+    // '++' and '--' apply to variables only; glslang crashes when they meet
+    // a literal or a parenthesis.
+    bool step = token.kind == Token::Symbol && (token.text == "++" || token.text == "--");
+    bool previousStep = previous_ == "++" || previous_ == "--";
+    if ((step && (previous_ == ")" || previousNumber_)) ||
+        (previousStep && (token.kind == Token::Number || (token.kind == Token::Symbol && token.text == "("))))
+      Fail(token, "'" + (step ? token.text : previous_) + "' applies to a variable only, not to a literal or a "
+                  "parenthesised expression");
     previous_ = token.text;
+    previousNumber_ = token.kind == Token::Number;
     if (token.kind == Token::Identifier && IsNewerObject(token.text))
       Fail(token, "'" + token.text + "' is a Direct3D 10 object; Shader Model 3 effects use texture, "
                   "sampler and sampler2D");
@@ -595,7 +602,8 @@ class Parser {
   Lexer lexer_;
   EffectSource& out_;
   Token current_;
-  std::string previous_;  // the shader token checked before the current one
+  std::string previous_;         // the shader token checked before the current one
+  bool previousNumber_ = false;  // and whether it was a number
 };
 
 }  // namespace
