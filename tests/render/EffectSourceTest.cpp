@@ -152,6 +152,8 @@ TEST(EffectSource, RefusalsNameTheLine) {
        "test.cfx(2): an array parameter's size must be a number"},
       {"float4 P(float4 x : COLOR0) : COLOR0 {\n return x[0); }\n", "test.cfx(2): ')' does not close the '[' of line 2"},
       {"float F() { return 1; }\nfloat4 P() : COLOR0 {\n return F() ++ 1; }\n", "test.cfx(3): '++' applies to a variable only"},
+      {"float4 P(float4 x : COLOR0,\n float : TEXCOORD2) : COLOR0 { return x; }\n",
+       "test.cfx(2): a parameter of 'P' has no name"},
   };
   for (const auto& [text, expected] : cases) {
     EffectSource source;

@@ -493,16 +493,23 @@ class Parser {
     int depth = 1;
     FunctionParameterDecl parameter;
     bool any = false;
-    std::string lastWord;
+    int words = 0;  // the parameter's type and name, past its qualifiers
+    // glslang crashes on a parameter without a name.
+    auto checkNamed = [&](const Token& at) {
+      if (any && words < 2 && parameter.type != "void")
+        Fail(at, "a parameter of '" + function.name + "' has no name");
+    };
     while (depth > 0) {
       if (current_.kind == Token::End) Fail(open, "'(' without a matching ')'");
       CheckShaderToken(current_);
       if (IsSymbol("(")) ++depth;
       if (IsSymbol(")") && --depth == 0) break;
       if (depth == 1 && IsSymbol(",")) {
+        checkNamed(current_);
         function.parameters.push_back(parameter);
         parameter = {};
         any = false;
+        words = 0;
       } else if (depth == 1 && IsSymbol(":")) {
         Advance();
         parameter.semantic = ReadSemantic();
@@ -514,13 +521,15 @@ class Parser {
         Expect("]");
         continue;
       } else if (current_.kind == Token::Identifier && depth == 1) {
+        bool qualifier = IsWord("out") || IsWord("inout") || IsWord("in") || IsWord("uniform") || IsWord("const");
         if (IsWord("out") || IsWord("inout")) parameter.out = true;
-        else if (!IsWord("in") && !IsWord("uniform") && !IsWord("const") && parameter.type.empty())
-          parameter.type = current_.text;
+        if (!qualifier && parameter.type.empty()) parameter.type = current_.text;
+        if (!qualifier) ++words;
         any = true;
       }
       Advance();
     }
+    checkNamed(current_);
     if (any || !parameter.type.empty()) function.parameters.push_back(parameter);
     Advance();  // ')'
     if (IsSymbol(":")) {
