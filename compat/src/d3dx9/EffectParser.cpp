@@ -268,12 +268,17 @@ class Parser {
     // a literal or a parenthesis.
     bool step = token.kind == Token::Symbol && (token.text == "++" || token.text == "--");
     bool previousStep = previous_ == "++" || previous_ == "--";
-    if ((step && (previous_ == ")" || previousNumber_)) ||
-        (previousStep && (token.kind == Token::Number || (token.kind == Token::Symbol && token.text == "("))))
-      Fail(token, "'" + (step ? token.text : previous_) + "' applies to a variable only, not to a literal or a "
-                  "parenthesised expression");
+    bool stepBeforeCall = (beforePrevious_ == "++" || beforePrevious_ == "--") && previousWord_ &&
+                          token.kind == Token::Symbol && token.text == "(";
+    if ((step && (previous_ == ")" || previousNumber_ || previousStep)) ||
+        (previousStep && (token.kind == Token::Number || (token.kind == Token::Symbol && token.text == "("))) ||
+        stepBeforeCall)
+      Fail(token, "'" + (step ? token.text : previousStep ? previous_ : beforePrevious_) +
+                      "' applies to a variable only, not to a literal, a call or a parenthesised expression");
+    beforePrevious_ = previous_;
     previous_ = token.text;
     previousNumber_ = token.kind == Token::Number;
+    previousWord_ = token.kind == Token::Identifier;
     if (token.kind == Token::Identifier && IsNewerObject(token.text))
       Fail(token, "'" + token.text + "' is a Direct3D 10 object; Shader Model 3 effects use texture, "
                   "sampler and sampler2D");
@@ -613,6 +618,8 @@ class Parser {
   Token current_;
   std::string previous_;         // the shader token checked before the current one
   bool previousNumber_ = false;  // and whether it was a number
+  bool previousWord_ = false;    // or a name
+  std::string beforePrevious_;   // the one before that
 };
 
 }  // namespace
