@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "common/ProgramMessages.h"
 #include "common/RunOptions.h"
 #include "platform/TextConversion.h"
 #include "render/Effect.h"
@@ -31,8 +32,8 @@ void WindowEx::PlayChosenSet() {
     character.animationSet = chosen;
     return;
   }
-  std::fprintf(stderr, "actorviewer: model file \"%s\" has %zu animation set%s; set %u does not exist, so set 0 "
-               "plays\n", ToUtf8(Escaped(g_ModelFileName)).c_str(), sets, sets == 1 ? "" : "s", chosen);
+  Report(ProgramMessage::AnimationSetMissing, ToUtf8(Escaped(g_ModelFileName)).c_str(), sets, sets == 1 ? "" : "s",
+         chosen);
 }
 
 void WindowEx::AdvanceModel() {

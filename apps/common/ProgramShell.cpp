@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include <cstdio>
+#include "common/ProgramMessages.h"
 #include <string>
 
 void ReportWindowFailure(const char* programName) {
@@ -13,5 +13,5 @@ void ReportWindowFailure(const char* programName) {
   while (length > 0 && (text[length - 1] == '\r' || text[length - 1] == '\n' || text[length - 1] == ' '))
     text[--length] = '\0';
   std::string words = length ? text : "error " + std::to_string(error);
-  std::fprintf(stderr, "%s: the application window could not be created: %s\n", programName, words.c_str());
+  Report(ProgramMessage::WindowNotCreated, programName, words.c_str());
 }

@@ -9,6 +9,7 @@
 #include <cwchar>
 #include <string>
 
+#include "common/ProgramMessages.h"
 #include "platform/TextConversion.h"
 
 RunOptions g_RunOptions;
@@ -102,7 +103,7 @@ bool RunOptions::Parse(const ProgramTraits& program) {
     return false;
   }
   if (!mistake.empty()) {
-    std::fprintf(stderr, "%s: %s\n", ToUtf8(program.name).c_str(), ToUtf8(mistake).c_str());
+    Report(ProgramMessage::CommandLineMistake, ToUtf8(program.name).c_str(), ToUtf8(mistake).c_str());
     PrintUsage(program);
     exitCode_ = 2;
     return false;
@@ -121,8 +122,7 @@ void RunOptions::BeforePresent(IDirect3DDevice9* device) {
     return;
   }
   if (backBuffer) backBuffer->Release();
-  std::fprintf(stderr, "cannot write the screenshot \"%s\"%s\n", ToUtf8(screenshot_).c_str(),
-               device ? "" : ": no Direct3D device");
+  Report(ProgramMessage::ScreenshotNotWritten, ToUtf8(screenshot_).c_str(), device ? "" : ": no Direct3D device");
   exitCode_ = 1;
 }
 

@@ -12,6 +12,9 @@
 #include "platform/Camera.h"
 #include "platform/Direct3D9.h"
 #include "platform/DirectInput.h"
+#include "common/ProgramShell.h"
+#include "common/RunOptions.h"
+#include "window/MessageLoop.h"
 #include "window/Window.h"
 
 class ViewerWindow : public Window {
@@ -37,3 +40,20 @@ class ViewerWindow : public Window {
   // Draws the model, between the floor and the end of the scene.
   virtual void DrawModel() = 0;
 };
+
+// The program's application window, of the window class and with the title
+// and client size the programs share, run until it closes. Returns the
+// program's exit code: 1 when the window could not be made (said on standard
+// error), else what the run options decided.
+template <class ProgramWindow>
+int RunViewerWindow(const char* programName) {
+  constexpr int kClientWidth = 640, kClientHeight = 480;
+  ProgramWindow window;
+  if (!window.Create(L"Application", kClientWidth, kClientHeight, CW_USEDEFAULT, CW_USEDEFAULT, L"BASIC_WINDOW",
+                     nullptr, WS_OVERLAPPEDWINDOW, 0, nullptr)) {
+    ReportWindowFailure(programName);
+    return 1;
+  }
+  RunMessageLoop();
+  return g_RunOptions.ExitCode();
+}

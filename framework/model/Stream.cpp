@@ -3,6 +3,8 @@
 #include <climits>
 #include <cstring>
 
+#include "platform/SafeRelease.h"
+
 XFILE_SHAPE_BEGIN
 
 namespace {
@@ -80,12 +82,6 @@ void WriteVertex(std::uint8_t* out, const XVertex& v, std::uint32_t kind) {
   }
 }
 
-template <class Buffer>
-void ReleaseInterface(Buffer*& object) {
-  if (object) object->Release();
-  object = nullptr;
-}
-
 // Fills a buffer that `create` made: `write` gets its bytes while it is
 // locked. A buffer that cannot be made or locked gives null.
 template <class Buffer, class Create, class Write>
@@ -120,11 +116,11 @@ Stream::Stream(Stream&& other) noexcept
 Stream::~Stream() { ReleaseAll(); }
 
 void Stream::ReleaseAll() {
-  ReleaseInterface(indexBuffer);
-  for (IDirect3DVertexBuffer9*& buffer : vertexBuffers) ReleaseInterface(buffer);
+  SafeRelease(indexBuffer);
+  for (IDirect3DVertexBuffer9*& buffer : vertexBuffers) SafeRelease(buffer);
   vertexBuffers.clear();
   strides.clear();
-  ReleaseInterface(declaration);
+  SafeRelease(declaration);
 }
 
 bool Stream::Build(IDirect3DDevice9* device, const XMesh* record, std::uint32_t flags) {

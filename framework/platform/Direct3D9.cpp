@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/SafeRelease.h"
+
 namespace {
 
 struct Rung {
@@ -19,14 +21,6 @@ constexpr Rung kLadder[] = {
     {true, D3DDEVTYPE_SW, D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_MULTITHREADED},
 };
 
-template <class T>
-void Release(T*& object) {
-  if (object) {
-    object->Release();
-    object = nullptr;
-  }
-}
-
 }  // namespace
 
 Direct3D9::Direct3D9()
@@ -42,10 +36,10 @@ Direct3D9::Direct3D9()
 }
 
 Direct3D9::~Direct3D9() {
-  Release(depthStencil);
-  Release(renderTarget);
-  Release(device);
-  Release(direct3d);
+  SafeRelease(depthStencil);
+  SafeRelease(renderTarget);
+  SafeRelease(device);
+  SafeRelease(direct3d);
 }
 
 bool Direct3D9::Initialize(HWND hwnd, int width, int height) {

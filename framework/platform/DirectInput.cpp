@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/SafeRelease.h"
+
 namespace {
 
 InputState StateOf(BYTE now, BYTE before) {
@@ -50,10 +52,7 @@ DirectInput::~DirectInput() {
   for (IDirectInputDevice8W*& controller : controllers) ReleaseDevice(controller);
   ReleaseDevice(mouse);
   ReleaseDevice(keyboard);
-  if (directInput) {
-    directInput->Release();
-    directInput = nullptr;
-  }
+  SafeRelease(directInput);
 }
 
 bool DirectInput::Initialize(HWND hwnd) {

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/SafeRelease.h"
 #include "render/ViewMatrices.h"
 
 Effect g_GeometryEffect;
@@ -18,10 +19,7 @@ constexpr D3DCOLOR kYAxisColor = 0xFF00FF00;
 constexpr D3DCOLOR kZAxisColor = 0xFF0000FF;
 constexpr UINT kGeometryPass = 1;
 
-void ReleaseColorDecl() {
-  if (g_ColorDecl) g_ColorDecl->Release();
-  g_ColorDecl = nullptr;
-}
+void ReleaseColorDecl() { SafeRelease(g_ColorDecl); }
 
 // Hands the lines to the device inside pass 1 of the geometry effect.
 bool DrawLines(const ColorVertex* vertices, UINT lineCount) {

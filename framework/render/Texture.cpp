@@ -1,5 +1,7 @@
 #include "render/Texture.h"
 
+#include "platform/SafeRelease.h"
+
 std::map<std::wstring, Texture> g_TextureMap;
 
 Texture::Texture() : texture(nullptr), surface(nullptr), extra{nullptr, nullptr}, width(0), height(0) {}
@@ -7,18 +9,13 @@ Texture::Texture() : texture(nullptr), surface(nullptr), extra{nullptr, nullptr}
 Texture::Texture(const Texture& source) : Texture() { Assign(source); }
 
 Texture::~Texture() {
-  for (int i = 1; i >= 0; --i) {
-    if (extra[i]) extra[i]->Release();
-    extra[i] = nullptr;
-  }
+  for (int i = 1; i >= 0; --i) SafeRelease(extra[i]);
   ReleaseTextureAndSurface();
 }
 
 void Texture::ReleaseTextureAndSurface() {
-  if (surface) surface->Release();
-  surface = nullptr;
-  if (texture) texture->Release();
-  texture = nullptr;
+  SafeRelease(surface);
+  SafeRelease(texture);
 }
 
 void Texture::ReadLevelZero() {
@@ -54,10 +51,8 @@ HRESULT LoadTextureFrom(IDirect3DDevice9* device, const wchar_t* fileName, const
   std::wstring name = fileName ? fileName : L"";
   g_TextureMap.try_emplace(name);
   Texture& entry = g_TextureMap[name];
-  if (entry.surface) entry.surface->Release();
-  entry.surface = nullptr;
-  if (entry.texture) entry.texture->Release();
-  entry.texture = nullptr;
+  SafeRelease(entry.surface);
+  SafeRelease(entry.texture);
   HRESULT result = D3DXCreateTextureFromFileW(device, path, &entry.texture);
   if (FAILED(result)) {
     entry.texture = nullptr;

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "platform/FilePaths.h"
 #include "platform/TextConversion.h"
 #include "xfile/AnimationReader.h"
 #include "xfile/MaterialReader.h"
@@ -24,11 +25,6 @@ namespace {
 bool StandardOutputVisible() {
   HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
   return output != nullptr && output != INVALID_HANDLE_VALUE;
-}
-
-std::wstring DirectoryOf(const std::wstring& path) {
-  std::size_t cut = path.find_last_of(L"/\\");
-  return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut + 1);
 }
 
 std::uint64_t SizeOf(FILE* file) {
@@ -242,7 +238,7 @@ bool ReadFrameTransformMatrix(D3DXMATRIX& transform) {
   return true;
 }
 
-bool ParseXFile(const std::wstring& path, XModelContent& content) {
+bool ParseXFile(const std::wstring& path, XModelContent& content, std::vector<ParseWarning>* warnings) {
   errno = 0;
   FILE* file = _wfopen(path.c_str(), L"rb");
   if (!file) {
@@ -259,15 +255,17 @@ bool ParseXFile(const std::wstring& path, XModelContent& content) {
   bool echo = ModelEchoEnabled() && StandardOutputVisible();
   BeginTokens(file, echo);
   SetModelSize(size);
-  g_ModelDirectory = DirectoryOf(path);
+  g_ModelDirectory = FolderOf(path);
   ForgetNamedMaterials();
   BeginParseWarnings();
   ResetDeclaredAllowance();
 
   bool accepted = ReadHeader(path, size);
+  if (warnings) warnings->clear();
   if (accepted) {
     ParseBody(content);
-    EndParseWarnings(path);
+    std::vector<ParseWarning> said = EndParseWarnings(path);
+    if (warnings) *warnings = std::move(said);
   }
 
   EndTokens();

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <set>
 
+#include "platform/FilePaths.h"
+#include "platform/Messages.h"
 #include "platform/TextConversion.h"
 #include "render/Texture.h"
 #include "xfile/DocumentParser.h"
@@ -33,12 +35,6 @@ const std::vector<XMesh>& MeshesOf(const XModelContent& content) {
 // Texture slots in the order they are loaded.
 constexpr int kSlotOrder[] = {0, 2, 1, 3};
 
-// The folder part of a path, with its separator; empty for a bare name.
-std::wstring FolderOf(const std::wstring& path) {
-  std::size_t slash = path.find_last_of(L"\\/");
-  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
-}
-
 const char* Reason(HRESULT result) {
   if (result == D3DERR_NOTFOUND) return "the file cannot be opened";
   if (result == D3DXERR_INVALIDDATA) return "the file is not an image that can be read (PNG, JPEG, BMP, TGA or DDS)";
@@ -68,8 +64,8 @@ std::wstring ReadAgainAsWindows1252(const std::wstring& name) {
 
 void ReportTexture(const std::wstring& modelFile, const std::wstring& name, const std::string& reason) {
   // The texture's name comes from the file: its control characters are escaped.
-  std::fprintf(stderr, "model file \"%s\": texture \"%s\" cannot be loaded: %s\n",
-               ToUtf8(Escaped(modelFile)).c_str(), ToUtf8(Escaped(name)).c_str(), reason.c_str());
+  Report(FrameworkMessage::TextureNotLoaded, ToUtf8(Escaped(modelFile)).c_str(), ToUtf8(Escaped(name)).c_str(),
+         reason.c_str());
 }
 
 // Loads one texture a material names from wherever `search` finds it, and

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "platform/Messages.h"
 #include "platform/TextConversion.h"
 
 XFILE_SHAPE_BEGIN
@@ -35,12 +36,8 @@ void AppendEscaped(std::wstring& out, std::wstring_view text) {
   }
 }
 
-void WriteLine(std::wstring_view path, std::string_view reason) {
-  std::string line = "model file \"" + ToUtf8(Escaped(path));
-  line += "\": ";
-  line += reason;
-  line += '\n';
-  std::fputs(line.c_str(), stderr);
+void WriteLine(std::wstring_view path, const std::string& reason) {
+  Report(FrameworkMessage::ModelFile, ToUtf8(Escaped(path)).c_str(), reason.c_str());
 }
 
 }  // namespace

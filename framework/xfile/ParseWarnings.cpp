@@ -1,6 +1,7 @@
 #include "xfile/ParseWarnings.h"
 
 #include <array>
+#include <iterator>
 
 #include "xfile/ParseMessages.h"
 #include "xfile/TokenReader.h"
@@ -17,36 +18,12 @@ struct KindText {
   const wchar_t* afterMany;  // the same for several
 };
 
-// In the order of ParseWarningKind.
-constexpr KindText kKindTexts[kParseWarningKinds] = {
-    {L"file-ends", L"", L"", L"what was read is kept", L"what was read is kept"},
-    {L"corner-out-of-range", L"a face corner names no vertex", L"face corners name no vertex",
-     L"the triangles that use it are left out", L"the triangles that use them are left out"},
-    {L"face-too-small", L"a face has fewer than three corners", L"faces have fewer than three corners",
-     L"it is left out", L"they are left out"},
-    {L"normal-index-out-of-range", L"a normal index names no normal or no corner",
-     L"normal indices name no normal or no corner", L"it is passed over", L"they are passed over"},
-    {L"skin-index-out-of-range", L"a skin weight names no vertex", L"skin weights name no vertex",
-     L"it is passed over", L"they are passed over"},
-    {L"material-index-out-of-range", L"a face names no material", L"faces name no material",
-     L"it is drawn with the default material", L"they are drawn with the default material"},
-    {L"list-short", L"a list is shorter than its count", L"lists are shorter than their counts",
-     L"what it gives is kept and its record goes on after it",
-     L"what they give is kept and their records go on after them"},
-    {L"list-mismatch", L"a list does not match its mesh", L"lists do not match their meshes",
-     L"missing entries stay zero and extra ones are passed over",
-     L"missing entries stay zero and extra ones are passed over"},
-    {L"extra-data", L"a record holds more than its counts call for",
-     L"records hold more than their counts call for", L"the rest is passed over up to the record's end",
-     L"the rest is passed over up to each record's end"},
-    {L"record-skipped", L"a record was skipped", L"records were skipped", L"what it holds is not used",
-     L"what they hold is not used"},
-    {L"count-bounded", L"a declared count was held to a limit", L"declared counts were held to their limits",
-     L"its list is shorter than declared", L"their lists are shorter than declared"},
-    {L"quote-unclosed", L"a quoted string is not closed on its line",
-     L"quoted strings are not closed on their lines", L"it ends at the end of its line",
-     L"each ends at the end of its line"},
+constexpr KindText kKindTexts[] = {
+#define XFILE_WARNING_TEXT(kind, name, one, many, afterOne, afterMany) {name, one, many, afterOne, afterMany},
+    XFILE_PARSE_WARNINGS(XFILE_WARNING_TEXT)
+#undef XFILE_WARNING_TEXT
 };
+static_assert(std::size(kKindTexts) == kParseWarningKinds, "every kind of warning has its texts");
 
 struct OpenRecordEntry {
   const wchar_t* keyword = L"";
@@ -100,16 +77,17 @@ void BeginParseWarnings() {
   g_Warnings.depth = 0;
 }
 
-void EndParseWarnings(std::wstring_view path) {
+std::vector<ParseWarning> EndParseWarnings(std::wstring_view path) {
   g_Warnings.depth = 0;  // every record has closed by now
   NoteEndOfFile();
   for (ParseWarning& warning : g_Warnings.warnings) {
     warning.message = Compose(warning);
     ReportParseWarning(path, warning.message);
   }
+  std::vector<ParseWarning> warnings = std::move(g_Warnings.warnings);
+  BeginParseWarnings();
+  return warnings;
 }
-
-const std::vector<ParseWarning>& LastParseWarnings() { return g_Warnings.warnings; }
 
 bool HasParseWarning(ParseWarningKind kind) { return g_Warnings.slot[KindIndex(kind)] != 0; }
 

@@ -46,9 +46,9 @@ void CheckMesh(const XMesh& mesh) {
 #endif
 }
 
-void CheckWarnings() {
+void CheckWarnings(const std::vector<ParseWarning>& warnings) {
   bool seen[kParseWarningKinds] = {};
-  for (const ParseWarning& warning : LastParseWarnings()) {
+  for (const ParseWarning& warning : warnings) {
     auto kind = static_cast<std::size_t>(warning.kind);
     Require(kind < kParseWarningKinds && !seen[kind]);
     seen[kind] = true;
@@ -87,9 +87,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::fclose(file);
   SetModelEcho(false);
   XModelContent content;
-  if (ParseXFile(std::wstring(path.begin(), path.end()), content)) {
+  std::vector<ParseWarning> warnings;
+  if (ParseXFile(std::wstring(path.begin(), path.end()), content, &warnings)) {
     CheckContent(content);
-    CheckWarnings();
+    CheckWarnings(warnings);
   }
   return 0;
 }

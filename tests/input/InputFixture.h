@@ -11,7 +11,7 @@
 #include "input/ScriptedInput.h"
 #include "platform/DirectInput.h"
 #include "support/LayerTestSupport.h"
-#include "win32/WindowTable.h"
+#include "compat/testing_win32.h"
 
 class InputFixture : public ::testing::Test {
  protected:
@@ -24,7 +24,7 @@ class InputFixture : public ::testing::Test {
   // Creates the interface and the devices; controllers attached before this are found.
   bool StartInput() {
     input = std::make_unique<DirectInput>();
-    if (FAILED(DirectInput8Create(GetModuleHandleW(NULL), 0x0800, IID_IDirectInput8W,
+    if (FAILED(DirectInput8Create(GetModuleHandleW(NULL), DIRECTINPUT_VERSION, IID_IDirectInput8W,
                                   reinterpret_cast<void**>(&input->directInput), NULL))) {
       return false;
     }
@@ -36,7 +36,7 @@ class InputFixture : public ::testing::Test {
     if (input) {
       for (Uint8 button = 1; button <= 8; ++button) scripted_input::Button(button, false);
       if (window) scripted_input::Focus(Sdl(), false);  // lets go of every key
-      compat::win32::PumpEvents();
+      compat::testing::PumpWindowEvents();
     }
     input.reset();
     compat::testing::UnplugSystemMouse(false);
@@ -52,7 +52,7 @@ class InputFixture : public ::testing::Test {
     return index;
   }
 
-  SDL_Window* Sdl() const { return compat::win32::SdlWindowOf(window); }
+  SDL_Window* Sdl() const { return compat::testing::SdlWindowOf(window); }
 
   HWND window = nullptr;
   std::unique_ptr<DirectInput> input;

@@ -16,7 +16,7 @@ class LayerDevices : public InputFixture {
  protected:
   void SetUp() override {
     InputFixture::SetUp();
-    ASSERT_EQ(DI_OK, DirectInput8Create(GetModuleHandleW(NULL), 0x0800, IID_IDirectInput8W,
+    ASSERT_EQ(DI_OK, DirectInput8Create(GetModuleHandleW(NULL), DIRECTINPUT_VERSION, IID_IDirectInput8W,
                                         reinterpret_cast<void**>(&directInput), NULL));
   }
   void TearDown() override {
@@ -240,10 +240,10 @@ TEST_F(LayerDevices, CreationRefusesWrongVersionsAndInterfaces) {
   EXPECT_EQ(DIERR_OLDDIRECTINPUTVERSION,
             DirectInput8Create(GetModuleHandleW(NULL), 0x0700, IID_IDirectInput8W, &out, NULL));
   EXPECT_EQ(nullptr, out);
-  EXPECT_EQ(DIERR_NOINTERFACE, DirectInput8Create(GetModuleHandleW(NULL), 0x0800, IID_IUnknown, &out, NULL));
-  EXPECT_EQ(DIERR_INVALIDPARAM, DirectInput8Create(NULL, 0x0800, IID_IDirectInput8W, &out, NULL));
+  EXPECT_EQ(DIERR_NOINTERFACE, DirectInput8Create(GetModuleHandleW(NULL), DIRECTINPUT_VERSION, IID_IUnknown, &out, NULL));
+  EXPECT_EQ(DIERR_INVALIDPARAM, DirectInput8Create(NULL, DIRECTINPUT_VERSION, IID_IDirectInput8W, &out, NULL));
   EXPECT_EQ(DIERR_INVALIDPARAM,
-            DirectInput8Create(GetModuleHandleW(NULL), 0x0800, IID_IDirectInput8W, nullptr, NULL));
+            DirectInput8Create(GetModuleHandleW(NULL), DIRECTINPUT_VERSION, IID_IDirectInput8W, nullptr, NULL));
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include "ModelTesting.h"
 #include "compat/testing.h"
 #include "model/Mesh.h"
-#include "render/RenderDevice.h"
+#include "support/RenderDevice.h"
 
 namespace {
 
@@ -135,6 +135,25 @@ TEST_F(MeshBuildingTest, IndicesAre16BitsUpTo65536VerticesAnd32BitsBeyond) {
   std::uint16_t third = 0;
   std::memcpy(&third, indices.data() + 4, 2);
   EXPECT_EQ(third, 1);
+
+  // The boundary itself: 65,536 vertices (indices 0 to 65,535) still fit 16
+  // bits, one more does not.
+  XMesh full = FanMesh(65534);  // 65,536 vertices
+  Stream atLimit;
+  ASSERT_TRUE(atLimit.Build(device_.device(), &full, STREAM_POSITION_NORMAL));
+  D3DINDEXBUFFER_DESC limitDesc{};
+  atLimit.indexBuffer->GetDesc(&limitDesc);
+  EXPECT_EQ(limitDesc.Format, D3DFMT_INDEX16);
+  std::uint16_t top = 0;
+  std::memcpy(&top, Contents(atLimit.indexBuffer).data() + (65534 - 1) * 6 + 2, 2);
+  EXPECT_EQ(top, 65535u);
+
+  XMesh beyond = FanMesh(65535);  // 65,537 vertices
+  Stream past;
+  ASSERT_TRUE(past.Build(device_.device(), &beyond, STREAM_POSITION_NORMAL));
+  D3DINDEXBUFFER_DESC pastDesc{};
+  past.indexBuffer->GetDesc(&pastDesc);
+  EXPECT_EQ(pastDesc.Format, D3DFMT_INDEX32);
 
   XMesh large = FanMesh(65536);  // 65,538 vertices
   Stream wide;

@@ -12,11 +12,12 @@
 #include "compat/testing.h"
 #include "model/Model.h"
 #include "render/Effect.h"
-#include "render/ImageFiles.h"
+#include "support/ImageFiles.h"
 #include "render/MeshDrawing.h"
-#include "render/RenderDevice.h"
+#include "support/RenderDevice.h"
 #include "render/Texture.h"
 #include "render/ViewMatrices.h"
+#include "support/StderrCapture.h"
 
 namespace {
 
@@ -213,10 +214,10 @@ TEST_F(MeshDrawingTest, AMeshOfMoreBonesThanOneByteAddressesIsDrawnRigidInItsBin
   scene.meshes.back().flags |= HasSkin;
   scene.meshes.back().bones.resize(300);
   Model model;
-  ::testing::internal::CaptureStderr();
+  StderrCapture captured;
   model.Setup(device_.device(), &scene);
   std::vector<std::string> trace = Traced([&] { return model.Draw(); });
-  std::string output = ::testing::internal::GetCapturedStderr();
+  std::string output = captured.Take();
   EXPECT_NE(output.find("mesh \"crowd\": 300 bones"), std::string::npos) << output;
   EXPECT_NE(output.find("drawn unskinned in its bind pose"), std::string::npos);
   EXPECT_TRUE(Only(trace, {"ID3DXEffect::SetMatrixArray"}).empty());
@@ -248,10 +249,10 @@ TEST_F(MeshDrawingTest, ThePaletteCapacityIsReadFromTheSkinningEffect) {
     scene.meshes.back().bones.resize(bones);
     Model model;
     model.Setup(device_.device(), &scene);
-    ::testing::internal::CaptureStderr();
+    StderrCapture captured;
     std::vector<std::string> trace = Traced([&] { return model.Draw(); });
     Traced([&] { return model.Draw(); });  // the line comes once
-    std::string output = ::testing::internal::GetCapturedStderr();
+    std::string output = captured.Take();
     if (bones == 4) {
       EXPECT_EQ(output, "");
       EXPECT_EQ(Only(trace, {"ID3DXEffect::SetMatrixArray"}).size(), 1u);

@@ -6,7 +6,7 @@
 #include "compat/testing.h"
 #include "render/Effect.h"
 #include "render/MeshDrawing.h"
-#include "render/RenderDevice.h"
+#include "support/RenderDevice.h"
 #include "render/ViewMatrices.h"
 
 namespace {

@@ -3,12 +3,13 @@
 
 #include <cstring>
 
-#include "DebugGeometryTeardown.h"
-#include "RenderDevice.h"
+#include "support/DebugGeometryTeardown.h"
+#include "support/RenderDevice.h"
 #include "compat/testing.h"
 #include "compat/testing_draw.h"
 #include "render/DebugGeometry.h"
 #include "render/ViewMatrices.h"
+#include "support/StderrCapture.h"
 
 namespace {
 
@@ -52,9 +53,9 @@ class DebugGeometryTest : public ::testing::Test {
 
 TEST_F(DebugGeometryTest, WithoutTheEffectNothingReachesTheDevice) {
   std::filesystem::current_path(XVIEW_TEST_DATA);  // no geometory.cfx here
-  ::testing::internal::CaptureStderr();
+  StderrCapture captured;
   EXPECT_FALSE(SetupDebugGeometry(device_.device()));
-  std::string output = ::testing::internal::GetCapturedStderr();
+  std::string output = captured.Take();
   EXPECT_NE(output.find("geometory.cfx: cannot open the file"), std::string::npos) << output;
   EXPECT_EQ(g_ColorDecl, nullptr);
   compat::testing::StartTrace();

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <iostream>
 
-#include "RenderDevice.h"
+#include "support/RenderDevice.h"
 #include "compat/testing_d3d9.h"
 
 namespace {

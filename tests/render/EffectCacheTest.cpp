@@ -9,7 +9,8 @@
 #include <fstream>
 
 #include "compat/testing_draw.h"
-#include "render/RenderDevice.h"
+#include "support/RenderDevice.h"
+#include "support/StderrCapture.h"
 
 namespace {
 
@@ -119,10 +120,10 @@ TEST_F(EffectCacheTest, AChangedIncludeIsAMiss) {
 
 TEST_F(EffectCacheTest, ACacheThatCannotBeWrittenIsNoError) {
   std::ofstream(scratch_ / "cache") << "a file where the cache folder would be\n";
-  ::testing::internal::CaptureStderr();
+  StderrCapture captured;
   EXPECT_TRUE(Load(Asset("geometory.cfx")));
   EXPECT_TRUE(Load(Asset("geometory.cfx")));
-  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(captured.Take(), "");
   EXPECT_TRUE(fs::is_regular_file(scratch_ / "cache"));
 }
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "render/RenderDevice.h"
+#include "support/RenderDevice.h"
 
 namespace {
 

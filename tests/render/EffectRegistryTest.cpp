@@ -5,9 +5,10 @@
 #include <cstring>
 #include <fstream>
 
-#include "RenderDevice.h"
+#include "support/RenderDevice.h"
 #include "compat/testing.h"
 #include "render/Effect.h"
+#include "support/StderrCapture.h"
 
 namespace {
 
@@ -55,9 +56,9 @@ TEST_F(EffectTest, LoadBuildsBothCachesAndRefusesASecondLoad) {
 
 TEST_F(EffectTest, FailedLoadEffectLeavesNoEntryAndSaysWhereTheErrorIs) {
   std::wstring file = TestData("syntax_error.cfx");
-  ::testing::internal::CaptureStderr();
+  StderrCapture captured;
   EXPECT_FALSE(LoadEffect(device_.device(), file.c_str()));
-  std::string output = ::testing::internal::GetCapturedStderr();
+  std::string output = captured.Take();
   EXPECT_NE(output.find("syntax_error.cfx(5): expected ';' after parameter 'g_Diffuse'"), std::string::npos)
       << output;
   EXPECT_EQ(g_EffectMap.count(file), 0u);
@@ -67,18 +68,18 @@ TEST_F(EffectTest, FailedLoadEffectLeavesNoEntryAndSaysWhereTheErrorIs) {
 
 TEST_F(EffectTest, HlslErrorsCarryTheLineOfTheEffectFile) {
   std::wstring file = TestData("hlsl_error.cfx");
-  ::testing::internal::CaptureStderr();
+  StderrCapture captured;
   EXPECT_FALSE(LoadEffect(device_.device(), file.c_str()));
-  std::string output = ::testing::internal::GetCapturedStderr();
+  std::string output = captured.Take();
   EXPECT_NE(output.find("hlsl_error.cfx(6): error: "), std::string::npos) << output;
   EXPECT_NE(output.find("undeclaredMatrix"), std::string::npos) << output;
   EXPECT_EQ(g_EffectMap.count(file), 0u);
 }
 
 TEST_F(EffectTest, AMissingFileIsNamedWithTheReason) {
-  ::testing::internal::CaptureStderr();
+  StderrCapture captured;
   EXPECT_FALSE(LoadEffect(device_.device(), L"no_such_effect.cfx"));
-  std::string output = ::testing::internal::GetCapturedStderr();
+  std::string output = captured.Take();
   EXPECT_NE(output.find("no_such_effect.cfx: cannot open the file (No such file or directory)"),
             std::string::npos)
       << output;
@@ -87,9 +88,9 @@ TEST_F(EffectTest, AMissingFileIsNamedWithTheReason) {
 
 TEST_F(EffectTest, AFailureWithoutCompilerMessagesStillNamesTheFile) {
   Effect effect;
-  ::testing::internal::CaptureStderr();
+  StderrCapture captured;
   EXPECT_FALSE(effect.Load(nullptr, L"mesh.cfx"));  // no device: D3DX says nothing
-  std::string output = ::testing::internal::GetCapturedStderr();
+  std::string output = captured.Take();
   EXPECT_NE(output.find("mesh.cfx: the effect cannot be created (error 0x8876086C)"), std::string::npos)
       << output;
   EXPECT_EQ(effect.effect, nullptr);
@@ -103,10 +104,10 @@ TEST(EffectErrorBuffer, IsReadByItsSizeAndUpToAZero) {
     ID3DXBuffer* buffer = nullptr;
     EXPECT_EQ(D3DXCreateBuffer(static_cast<DWORD>(bytes.size()), &buffer), S_OK);
     if (!bytes.empty()) std::memcpy(buffer->GetBufferPointer(), bytes.data(), bytes.size());
-    ::testing::internal::CaptureStderr();
+    StderrCapture captured;
     OutputErrorBuffer(buffer);
     buffer->Release();
-    return ::testing::internal::GetCapturedStderr();
+    return captured.Take();
   };
   EXPECT_EQ(output("mesh.cfx(3): unexpected '}'"), "mesh.cfx(3): unexpected '}'\n");
   EXPECT_EQ(output(std::string("mesh.cfx(3): first\0stale", 25)), "mesh.cfx(3): first\n");
@@ -178,9 +179,9 @@ TEST_F(EffectTest, SelectPassWithoutT0FailsAndKeepsThePass) {
       << "float4 VS(float3 p : POSITION) : POSITION { return float4(p, 1.0); }\n"
          "float4 PS() : COLOR0 { return 1.0; }\n"
          "technique Only { pass { VertexShader = compile vs_3_0 VS(); PixelShader = compile ps_3_0 PS(); } }\n";
-  ::testing::internal::CaptureStderr();
+  StderrCapture captured;
   ASSERT_TRUE(effect.Load(device_.device(), file.wstring().c_str()));
-  std::string output = ::testing::internal::GetCapturedStderr();
+  std::string output = captured.Take();
   EXPECT_NE(output.find("no_t0.cfx: the effect has no technique \"T0\"; nothing is drawn with it\n"),
             std::string::npos)
       << output;

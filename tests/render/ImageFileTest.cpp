@@ -7,7 +7,7 @@
 
 #include "d3d9/PixelFormats.h"
 #include "d3dx9/ImageFile.h"
-#include "ImageFiles.h"
+#include "support/ImageFiles.h"
 
 namespace {
 

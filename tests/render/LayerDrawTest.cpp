@@ -6,10 +6,11 @@
 #include <algorithm>
 #include <cstring>
 
-#include "ImageFiles.h"
-#include "RenderDevice.h"
+#include "support/ImageFiles.h"
+#include "support/RenderDevice.h"
 #include "compat/testing.h"
 #include "compat/testing_draw.h"
+#include "support/StderrCapture.h"
 
 namespace {
 
@@ -118,6 +119,24 @@ class LayerDrawTest : public ::testing::Test {
   std::filesystem::path folder_;
 };
 
+// The back buffer has no alpha channel: a picture saved from it is opaque,
+// even where the drawing wrote an alpha below one.
+TEST_F(LayerDrawTest, ABackBufferWithoutAlphaSavesOpaque) {
+  RenderDevice device(16, 16);
+  device.device()->Clear(0, nullptr, D3DCLEAR_TARGET, 0x40FF0000, 1.0f, 0);
+  IDirect3DSurface9* backBuffer = nullptr;
+  ASSERT_EQ(device.device()->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer), D3D_OK);
+  std::filesystem::path saved = folder_ / "back.png";
+  EXPECT_EQ(D3DXSaveSurfaceToFileW(saved.wstring().c_str(), D3DXIFF_PNG, backBuffer, nullptr, nullptr), D3D_OK);
+  backBuffer->Release();
+  int w = 0, h = 0, channels = 0;
+  stbi_uc* back = stbi_load(saved.string().c_str(), &w, &h, &channels, 4);
+  ASSERT_NE(back, nullptr);
+  EXPECT_EQ(back[0], 255);
+  EXPECT_EQ(back[3], 255);
+  stbi_image_free(back);
+}
+
 TEST_F(LayerDrawTest, ATexturedQuadShowsTheImagesTopLeftAtTheTopLeft) {
   RenderDevice device(64, 64);
   std::vector<Rgba> pixels = {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}, {255, 255, 255, 255}};
@@ -193,21 +212,21 @@ TEST_F(LayerDrawTest, DrawsWithoutAnOpenPassOrBeyondTheBuffersFail) {
   RenderDevice device;
   IDirect3DDevice9* d = device.device();
   Quad quad(d);
-  ::testing::internal::CaptureStderr();
+  StderrCapture captured;
   EXPECT_EQ(quad.Draw(d), D3DERR_INVALIDCALL);
-  std::string output = ::testing::internal::GetCapturedStderr();
+  std::string output = captured.Take();
   EXPECT_NE(output.find("no effect pass is open"), std::string::npos) << output;
 
   ID3DXEffect* effect = LoadTestEffect(d, "textured.cfx");
   ASSERT_NE(effect, nullptr);
   effect->Begin(nullptr, 0);
   effect->BeginPass(0);
-  ::testing::internal::CaptureStderr();
+  captured.Start();
   EXPECT_EQ(d->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 3, 2),
             D3DERR_INVALIDCALL);  // 9 indices of 6
   EXPECT_EQ(d->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 2, 0, 4, 0, 2), D3DERR_INVALIDCALL);  // vertex 5 of 4
   EXPECT_EQ(d->DrawPrimitive(D3DPT_TRIANGLELIST, 2, 1), D3DERR_INVALIDCALL);
-  output = ::testing::internal::GetCapturedStderr();
+  output = captured.Take();
   EXPECT_NE(output.find("beyond the end of the index buffer"), std::string::npos) << output;
   EXPECT_NE(output.find("beyond the end of stream 0"), std::string::npos) << output;
   EXPECT_EQ(d->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 3, 1), D3D_OK);
@@ -224,13 +243,13 @@ TEST_F(LayerDrawTest, BadDeclarationsAndLocksAreRefused) {
       MAXD3DDECLLENGTH + 1, {0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0});
   for (WORD i = 0; i < endless.size(); ++i) endless[i].UsageIndex = static_cast<BYTE>(i);
   IDirect3DVertexDeclaration9* declaration = nullptr;
-  ::testing::internal::CaptureStderr();
+  StderrCapture captured;
   EXPECT_EQ(d->CreateVertexDeclaration(endless.data(), &declaration), D3DERR_INVALIDCALL);
   const D3DVERTEXELEMENT9 twice[] = {{0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0},
                                      {0, 12, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0},
                                      D3DDECL_END()};
   EXPECT_EQ(d->CreateVertexDeclaration(twice, &declaration), D3DERR_INVALIDCALL);
-  std::string output = ::testing::internal::GetCapturedStderr();
+  std::string output = captured.Take();
   EXPECT_NE(output.find("no end marker"), std::string::npos) << output;
   EXPECT_NE(output.find("appears twice"), std::string::npos) << output;
   EXPECT_EQ(declaration, nullptr);
@@ -360,9 +379,9 @@ TEST_F(LayerDrawTest, DrawsAreCheckedByTheIndicesTheyUse) {
   effect->Begin(&passes, 0);
   effect->BeginPass(0);
   EXPECT_EQ(d->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 0, 3), D3D_OK);
-  ::testing::internal::CaptureStderr();
+  StderrCapture captured;
   EXPECT_EQ(d->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4, 6, 2), D3DERR_INVALIDCALL);
-  EXPECT_NE(::testing::internal::GetCapturedStderr().find("beyond the end of stream"), std::string::npos);
+  EXPECT_NE(captured.Take().find("beyond the end of stream"), std::string::npos);
   // Indices from a base vertex before the first vertex are refused too.
   EXPECT_EQ(d->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, -1, 0, 4, 0, 1), D3DERR_INVALIDCALL);
   effect->EndPass();

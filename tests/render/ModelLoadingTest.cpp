@@ -3,12 +3,13 @@
 
 #include <fstream>
 
-#include "ImageFiles.h"
-#include "RenderDevice.h"
+#include "support/ImageFiles.h"
+#include "support/RenderDevice.h"
 #include "compat/testing.h"
 #include "render/Texture.h"
 #include "xfile/ModelLoading.h"
 #include "xfile/ModelRegistry.h"
+#include "support/StderrCapture.h"
 
 namespace {
 
@@ -82,9 +83,9 @@ TEST_F(ModelLoadingTest, MaterialsWithoutTexturesLoadNone) {
 
 TEST_F(ModelLoadingTest, AMissingTextureStillLoadsTheModel) {
   std::wstring model = Write("lost.x", TriangleWithMaterials({"gone.png", "skin.png"}));
-  ::testing::internal::CaptureStderr();
+  StderrCapture captured;
   EXPECT_TRUE(LoadModelFile(device_.device(), model));
-  std::string output = ::testing::internal::GetCapturedStderr();
+  std::string output = captured.Take();
   EXPECT_LT(output.find("gone.png"), output.find("skin.png")) << output;
   EXPECT_NE(output.find("lost.x\": texture \""), std::string::npos) << output;
   EXPECT_NE(output.find("gone.png\" cannot be loaded: the file cannot be opened"), std::string::npos) << output;
@@ -93,9 +94,9 @@ TEST_F(ModelLoadingTest, AMissingTextureStillLoadsTheModel) {
   // A file that is there but is no image says so.
   testimages::WriteFile((folder_ / "text.png").string(), {'h', 'i'});
   std::wstring wrong = Write("wrong.x", TriangleWithMaterials({"text.png"}));
-  ::testing::internal::CaptureStderr();
+  captured.Start();
   EXPECT_TRUE(LoadModelFile(device_.device(), wrong));
-  output = ::testing::internal::GetCapturedStderr();
+  output = captured.Take();
   EXPECT_NE(output.find("text.png\" cannot be loaded: the file is not an image"), std::string::npos) << output;
 }
 
@@ -103,9 +104,9 @@ TEST_F(ModelLoadingTest, ATexturePathFromAnotherMachineIsFoundBesideTheModel) {
   testimages::WriteFile((folder_ / "Bottom.png").string(),
                         testimages::Png(2, 2, std::vector<testimages::Rgba>(4, {1, 1, 1, 255})));
   std::wstring model = Write("moved.x", TriangleWithMaterials({"C:\\\\work\\\\data\\\\bottom.png"}));
-  ::testing::internal::CaptureStderr();
+  StderrCapture captured;
   ASSERT_TRUE(LoadModelFile(device_.device(), model));
-  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(captured.Take(), "");
   // Kept under the name the material gives, so drawing finds it.
   const std::wstring& name = Meshes(FindModelFile(model))[0].materials[0].textureFiles[0];
   EXPECT_NE(name.find(L"C:\\\\work"), std::wstring::npos);
@@ -127,9 +128,9 @@ TEST_F(ModelLoadingTest, TheTexturesTrailingPartsComeBeforeItsBareName) {
   WriteImage(folder_ / "Images" / "Bark.png", 8);
   std::wstring model = Write("models/house.x", TriangleWithMaterials({"C:\\\\Users\\\\me\\\\Tex\\\\Wood_Floor.png",
                                                                       "\\\\server\\share\\bark.png"}));
-  ::testing::internal::CaptureStderr();
+  StderrCapture captured;
   ASSERT_TRUE(LoadModelFile(device_.device(), model));
-  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(captured.Take(), "");
   const std::vector<XMaterial>& materials = Meshes(FindModelFile(model))[0].materials;
   ASSERT_EQ(g_TextureMap.count(materials[0].textureFiles[0]), 1u);
   EXPECT_EQ(g_TextureMap[materials[0].textureFiles[0]].width, 4u);
@@ -140,9 +141,9 @@ TEST_F(ModelLoadingTest, TheTexturesTrailingPartsComeBeforeItsBareName) {
 
 TEST_F(ModelLoadingTest, AMissingTextureSaysWhereItWasLookedFor) {
   std::wstring model = Write("lost.x", TriangleWithMaterials({"C:\\\\art\\\\Tex\\\\gone.png"}));
-  ::testing::internal::CaptureStderr();
+  StderrCapture captured;
   EXPECT_TRUE(LoadModelFile(device_.device(), model));
-  std::string output = ::testing::internal::GetCapturedStderr();
+  std::string output = captured.Take();
   std::string start = "model file \"" + (folder_ / "lost.x").string() + "\": texture \"";
   EXPECT_EQ(output.rfind(start, 0), 0u) << output;
   EXPECT_NE(output.find("gone.png\" cannot be loaded: the file cannot be opened (tried "), std::string::npos)
@@ -155,9 +156,9 @@ TEST_F(ModelLoadingTest, AMissingTextureSaysWhereItWasLookedFor) {
 TEST_F(ModelLoadingTest, ATexturePathWithSpacesLoads) {
   WriteImage(folder_ / "my textures" / "wood floor.png");
   std::wstring model = Write("spaces.x", TriangleWithMaterials({"my textures\\wood floor.png"}));
-  ::testing::internal::CaptureStderr();
+  StderrCapture captured;
   ASSERT_TRUE(LoadModelFile(device_.device(), model));
-  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(captured.Take(), "");
   const std::wstring& name = Meshes(FindModelFile(model))[0].materials[0].textureFiles[0];
   EXPECT_EQ(name, folder_.wstring() + L"/my textures\\wood floor.png");
   ASSERT_EQ(g_TextureMap.count(name), 1u);
@@ -176,10 +177,10 @@ TEST_F(ModelLoadingTest, TextureNamesInWesternAndJapaneseCodePagesLoad) {
   std::wstring japanese =
       Write("japanese.x", TriangleWithMaterials({"\x82\xBB\x82\xB4\x82\xA2\\Tex\\\x96\xD8.png"}));
 
-  ::testing::internal::CaptureStderr();
+  StderrCapture captured;
   ASSERT_TRUE(LoadModelFile(device_.device(), western));
   ASSERT_TRUE(LoadModelFile(device_.device(), japanese));
-  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(captured.Take(), "");
   for (const std::wstring& model : {western, japanese}) {
     const std::wstring& name = Meshes(FindModelFile(model))[0].materials[0].textureFiles[0];
     ASSERT_EQ(g_TextureMap.count(name), 1u) << std::filesystem::path(model).string();
@@ -191,11 +192,11 @@ TEST_F(ModelLoadingTest, TextureNamesInWesternAndJapaneseCodePagesLoad) {
 
 TEST_F(ModelLoadingTest, AFailedLoadLeavesNothingToFind) {
   std::wstring missing = (folder_ / "missing.x").wstring();
-  ::testing::internal::CaptureStderr();
+  StderrCapture captured;
   EXPECT_FALSE(LoadModelFile(device_.device(), missing));
   std::wstring binary = Write("binary.x", "xof 0303bin 0032\n");
   EXPECT_FALSE(LoadModelFile(device_.device(), binary));
-  ::testing::internal::GetCapturedStderr();
+  captured.Take();
   EXPECT_EQ(FindModelFile(missing), nullptr);
   EXPECT_EQ(FindModelFile(binary), nullptr);
   EXPECT_TRUE(g_ModelRegistry.empty());

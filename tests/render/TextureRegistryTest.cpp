@@ -1,8 +1,8 @@
 // The framework's Texture and g_TextureMap on a real device.
 #include <gtest/gtest.h>
 
-#include "ImageFiles.h"
-#include "RenderDevice.h"
+#include "support/ImageFiles.h"
+#include "support/RenderDevice.h"
 #include "render/Texture.h"
 
 namespace {

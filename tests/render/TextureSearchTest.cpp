@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "RenderDevice.h"
+#include "support/RenderDevice.h"
 #include "platform/TextConversion.h"
 #include "xfile/TextureSearch.h"
 

@@ -2,6 +2,7 @@
 // without animation sets, and the effects when "mesh.cfx" is missing.
 #include "SceneFixture.h"
 #include "actorviewer/WindowEx.h"
+#include "support/StderrCapture.h"
 
 namespace {
 
@@ -56,9 +57,9 @@ TEST_F(ActorSceneTest, SkinmeshIsNotLoadedWhenMeshFails) {
   std::filesystem::path assets = std::filesystem::path(XVIEW_SOURCE_DIR) / "assets";
   for (const char* name : {"skinmesh.cfx", "geometory.cfx", "miko.x", "miko.png"})
     std::filesystem::copy_file(assets / name, folder / name, std::filesystem::copy_options::overwrite_existing);
-  ::testing::internal::CaptureStderr();
+  StderrCapture captured;
   Start(L"miko.x", folder);
-  std::string output = ::testing::internal::GetCapturedStderr();
+  std::string output = captured.Take();
   EXPECT_NE(output.find("mesh.cfx"), std::string::npos) << output;
   EXPECT_EQ(g_EffectMap.count(L"skinmesh.cfx"), 0u);
   EXPECT_EQ(g_EffectMap.count(L"mesh.cfx"), 0u);

@@ -10,11 +10,11 @@
 #include "common/RunOptions.h"
 #include "compat/testing.h"
 #include "input/ScriptedInput.h"
-#include "render/DebugGeometryTeardown.h"
+#include "support/DebugGeometryTeardown.h"
 #include "render/Effect.h"
-#include "render/RenderDevice.h"
+#include "support/RenderDevice.h"
 #include "render/Texture.h"
-#include "win32/WindowTable.h"
+#include "compat/testing_win32.h"
 #include "window/WindowRegistry.h"
 #include "xfile/ModelLoading.h"
 #include "xfile/ModelRegistry.h"
@@ -30,7 +30,7 @@ class SceneFixture : public ::testing::Test {
     for (auto [handle, window] : g_WindowMap)
       if (window == scene_.get()) DestroyWindow(handle);
     g_WindowMap.clear();
-    compat::win32::PumpEvents();
+    compat::testing::PumpWindowEvents();
     scene_.reset();
     g_EffectMap.clear();
     g_TextureMap.clear();

@@ -23,7 +23,9 @@ struct Pixels {
 };
 Pixels ReadBackBuffer(IDirect3DDevice9* device);
 
-// A device on `window` with D24S8 depth, as the framework creates it.
+// A HAL device on `window`: a width x height X8R8G8B8 back buffer, D24S8
+// depth and immediate presentation. The framework's own creation ladder is
+// tested through Direct3D9 itself.
 IDirect3DDevice9* CreateDevice(IDirect3D9* direct3d, HWND window, UINT width, UINT height);
 
 }  // namespace test_support

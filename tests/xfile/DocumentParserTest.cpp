@@ -2,6 +2,7 @@
 
 #include "ModelFiles.h"
 #include "support/FrameLookup.h"
+#include "support/StderrCapture.h"
 
 namespace xfile_test {
 namespace {
@@ -28,27 +29,27 @@ TEST(Header, TextFormatWithAnyVersionIsAccepted) {
 }
 
 TEST(Header, OtherFormatsAndNonXFilesAreRefusedWithAMessage) {
-  testing::internal::CaptureStderr();
+  StderrCapture captured;
   EXPECT_FALSE(Accepts("xof 0303bin 0032\n"));
-  std::string message = testing::internal::GetCapturedStderr();
+  std::string message = captured.Take();
   EXPECT_NE(message.find("model.x"), std::string::npos) << message;
   EXPECT_NE(message.find("text format"), std::string::npos) << message;
 
-  testing::internal::CaptureStderr();
+  captured.Start();
   EXPECT_FALSE(Accepts("xof 0303bzip0032\n"));
   EXPECT_FALSE(Accepts("xof 0303txtx 0032\n"));
   EXPECT_FALSE(Accepts("xof txt 0032\n"));
   EXPECT_FALSE(Accepts("XOF 0303txt 0032\n"));
   EXPECT_FALSE(Accepts(""));
-  testing::internal::GetCapturedStderr();
+  captured.Take();
 }
 
 TEST(Header, MissingFileIsReportedAndLeavesContentAlone) {
   XFileScene scene;
   scene.ticksPerSecond = 7;
-  testing::internal::CaptureStderr();
+  StderrCapture captured;
   EXPECT_FALSE(ParseXFile(L"/nonexistent/folder/none.x", scene));
-  std::string message = testing::internal::GetCapturedStderr();
+  std::string message = captured.Take();
   EXPECT_NE(message.find("none.x"), std::string::npos);
   EXPECT_EQ(scene.ticksPerSecond, 7);
 }
@@ -170,11 +171,23 @@ TEST(FrameHierarchy, ModelDirectoryOfAnyLength) {
   EXPECT_EQ(scene.meshes.at(0).materials.at(0).textureFiles[0], file.Folder() + Wide(deep) + L"t.png");
 }
 
-TEST(ModelRegistry, HoldsSceneByFileName) {
-  g_ModelRegistry[L"a.x"].ticksPerSecond = 25;
-  EXPECT_EQ(g_ModelRegistry.at(L"a.x").ticksPerSecond, 25);
-  g_ModelRegistry.erase(L"a.x");
-  EXPECT_TRUE(g_ModelRegistry.empty());
+// Meshes and frames point into a parsed scene, so a scene must stay where it
+// was parsed while other files are added to the registry.
+TEST(ModelRegistry, ScenesStayInPlaceAsOtherFilesAreAdded) {
+  ModelFile first(kHeader + "Frame A { " + Transform(1) + kTriangleMesh + "}\n");
+  SetModelEcho(false);
+  XFileScene& scene = g_ModelRegistry[first.WidePath()];
+  ASSERT_TRUE(ParseXFile(first.WidePath(), scene));
+  const XFrame* frame = &scene.frames.at(0);
+  for (int i = 0; i < 50; ++i) {
+    ModelFile other(kHeader + kTriangleMesh);
+    ASSERT_TRUE(ParseXFile(other.WidePath(), g_ModelRegistry[other.WidePath() + std::to_wstring(i)]));
+  }
+  SetModelEcho(true);
+  EXPECT_EQ(&g_ModelRegistry.at(first.WidePath()), &scene);
+  EXPECT_EQ(scene.meshes.at(0).frame, frame);
+  EXPECT_EQ(frame->transform._41, 1.0f);
+  g_ModelRegistry.clear();
 }
 
 }  // namespace

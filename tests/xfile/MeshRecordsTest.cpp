@@ -2,6 +2,7 @@
 
 #include "ModelFiles.h"
 #include "xfile/MeshFinishing.h"
+#include "support/StderrCapture.h"
 
 namespace xfile_test {
 namespace {
@@ -299,9 +300,9 @@ TEST(MeshRecords, TruncatedFileEndsTheMeshWhereverItFalls) {
     ModelFile file(full.substr(0, length));
     XModelContent content;
     SetModelEcho(false);
-    testing::internal::CaptureStderr();
+    StderrCapture captured;
     bool accepted = ParseXFile(file.WidePath(), content);
-    testing::internal::GetCapturedStderr();
+    captured.Take();
     SetModelEcho(true);
     ExpectSoundContent(content);
     // Accepted once the second word of the header is complete.

@@ -18,6 +18,7 @@
 #include "xfile/ModelRegistry.h"
 #include "xfile/ParseWarnings.h"
 #include "xfile/TokenReader.h"
+#include "support/StderrCapture.h"
 
 namespace xfile_test {
 
@@ -90,11 +91,10 @@ struct QuietParse {
 inline QuietParse ParseQuietly(const std::wstring& path) {
   QuietParse parse;
   SetModelEcho(false);
-  testing::internal::CaptureStderr();
-  parse.accepted = ParseXFile(path, parse.content);
-  parse.standardError = testing::internal::GetCapturedStderr();
+  StderrCapture captured;
+  parse.accepted = ParseXFile(path, parse.content, &parse.warnings);
+  parse.standardError = captured.Take();
   SetModelEcho(true);
-  parse.warnings = LastParseWarnings();
   return parse;
 }
 

@@ -3,6 +3,7 @@
 
 #include "ModelFiles.h"
 #include "support/FrameLookup.h"
+#include "support/StderrCapture.h"
 
 namespace xfile_test {
 namespace {
@@ -100,9 +101,9 @@ TEST(ModelFiles, SkinWeightsBeyondTheVertexListDoNoHarm) {
 TEST(ModelFiles, BinaryCompressedAndEmptyFilesAreRefusedAtTheHeader) {
   for (const char* name : {"test_cube_binary.x", "test_cube_compressed.x", "empty.x"}) {
     XFileScene scene;
-    testing::internal::CaptureStderr();
+    StderrCapture captured;
     EXPECT_FALSE(ParseXFile(DataModel(name), scene)) << name;
-    std::string message = testing::internal::GetCapturedStderr();
+    std::string message = captured.Take();
     EXPECT_NE(message.find(name), std::string::npos) << message;
     EXPECT_TRUE(scene.frames.empty() && scene.meshes.empty());
   }

@@ -4,6 +4,7 @@
 #include <type_traits>
 
 #include "ModelFiles.h"
+#include "support/StderrCapture.h"
 
 namespace xfile_test {
 namespace {
@@ -44,15 +45,20 @@ TEST(ReducedShape, RealFilesGiveTheirMeshes) {
   ASSERT_EQ(cube.size(), 1u);
   EXPECT_EQ(cube[0].materials.size(), 3u);
   SetModelEcho(true);
-  testing::internal::CaptureStderr();
+  StderrCapture captured;
   EXPECT_FALSE(ParseXFile(DataModel("test_cube_binary.x"), meshes));
-  testing::internal::GetCapturedStderr();
+  captured.Take();
 }
 
-TEST(ReducedShape, RegistryHoldsMeshLists) {
-  g_ModelRegistry[L"prop.x"].emplace_back();
-  EXPECT_EQ(g_ModelRegistry.at(L"prop.x").size(), 1u);
-  g_ModelRegistry.erase(L"prop.x");
+TEST(ReducedShape, TheRegistryHoldsEachFilesMeshList) {
+  ModelFile file(kHeader + "Frame F { Mesh a { 0; 0; } Mesh b { 0; 0; } }\n");
+  SetModelEcho(false);
+  ASSERT_TRUE(ParseXFile(file.WidePath(), g_ModelRegistry[file.WidePath()]));
+  SetModelEcho(true);
+  const std::vector<XMesh>& meshes = g_ModelRegistry.at(file.WidePath());
+  ASSERT_EQ(meshes.size(), 2u);
+  EXPECT_EQ(meshes[1].name, L"b");
+  g_ModelRegistry.erase(file.WidePath());
 }
 
 }  // namespace

@@ -76,11 +76,11 @@ TEST(TokenSplitting, AQuotedBraceOrKeywordIsNeither) {
 }
 
 TEST(TokenSplitting, AQuoteOpenAtTheEndOfItsLineEndsThereWithAWarning) {
-  BeginParseWarnings();
   EXPECT_EQ(ReadAll("\"my tex.png;\nnext }\n").words, (Words{L"my tex.png;", L"next", L"}"}));
-  ASSERT_EQ(LastParseWarnings().size(), 1u);
-  EXPECT_EQ(LastParseWarnings()[0].kind, ParseWarningKind::QuoteUnclosed);
-  EXPECT_NE(LastParseWarnings()[0].first.find(L"at line 1"), std::wstring::npos);
+  QuietParse parse = ParseTextQuietly("Mesh m { 0; 0; }\n\"open {\n");
+  ASSERT_EQ(parse.warnings.size(), 1u);
+  EXPECT_EQ(parse.warnings[0].kind, ParseWarningKind::QuoteUnclosed);
+  EXPECT_NE(parse.warnings[0].message.find(L"at line 3"), std::wstring::npos) << Narrow(parse.warnings[0].message);
 }
 
 TEST(TokenSplitting, TabAndCarriageReturnBelongToWords) {

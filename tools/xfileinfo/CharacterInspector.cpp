@@ -77,7 +77,8 @@ void WriteAnimationSets(JsonWriter& json, const XFileScene& scene, bool full) {
 int InspectCharacter(const std::wstring& path, bool full) {
   XFileScene scene;
   SetModelEcho(false);
-  if (!ParseXFile(path, scene)) return 1;
+  std::vector<ParseWarning> warnings;
+  if (!ParseXFile(path, scene, &warnings)) return 1;
   JsonWriter json;
   json.BeginObject();
   json.Key("ticksPerSecond");
@@ -86,7 +87,7 @@ int InspectCharacter(const std::wstring& path, bool full) {
   WriteFrames(json, scene, indices);
   WriteMeshes(json, scene.meshes, full, indices);
   WriteAnimationSets(json, scene, full);
-  WriteWarnings(json);
+  WriteWarnings(json, warnings);
   json.EndObject();
   return Print(json);
 }

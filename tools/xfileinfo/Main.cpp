@@ -10,22 +10,9 @@
 #include <tuple>
 
 #include "Inspectors.h"
+#include "platform/TextConversion.h"
 
 namespace {
-
-// Command-line arguments are UTF-8; file names are wide strings.
-std::wstring FromUtf8(const char* text) {
-  std::wstring out;
-  const auto* p = reinterpret_cast<const unsigned char*>(text);
-  while (*p) {
-    std::uint32_t c = *p++;
-    int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
-    if (extra) c &= 0x3F >> extra;
-    for (; extra > 0 && (*p & 0xC0) == 0x80; --extra) c = (c << 6) | (*p++ & 0x3F);
-    out += static_cast<wchar_t>(extra ? 0xFFFD : c);
-  }
-  return out;
-}
 
 int Usage() {
   std::fputs("usage: xfileinfo [--reduced] [--full] FILE.x\n"

@@ -149,10 +149,10 @@ inline void WriteMeshes(JsonWriter& json, const std::vector<XMesh>& meshes, bool
 
 // What the last parse could not take as written, one entry per kind; the
 // same messages went to standard error as the file was read.
-inline void WriteWarnings(JsonWriter& json) {
+inline void WriteWarnings(JsonWriter& json, const std::vector<ParseWarning>& warnings) {
   json.Key("warnings");
   json.BeginArray();
-  for (const ParseWarning& warning : LastParseWarnings()) {
+  for (const ParseWarning& warning : warnings) {
     json.BeginObject();
     json.Key("kind");
     json.String(ParseWarningName(warning.kind));

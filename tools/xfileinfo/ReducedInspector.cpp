@@ -8,11 +8,12 @@ namespace xfileinfo {
 int InspectReduced(const std::wstring& path, bool full) {
   std::vector<XMesh> meshes;
   SetModelEcho(false);
-  if (!ParseXFile(path, meshes)) return 1;
+  std::vector<ParseWarning> warnings;
+  if (!ParseXFile(path, meshes, &warnings)) return 1;
   JsonWriter json;
   json.BeginObject();
   WriteMeshes(json, meshes, full);
-  WriteWarnings(json);
+  WriteWarnings(json, warnings);
   json.EndObject();
   return Print(json);
 }

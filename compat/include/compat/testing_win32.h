@@ -1,6 +1,7 @@
 // Test hooks of the Win32 part of the layer.
 #pragma once
 
+#include <SDL.h>
 #include <windows.h>
 
 #include <string>
@@ -18,5 +19,14 @@ struct ShownMessageBox {
 
 // The message boxes shown since the last call, oldest first.
 std::vector<ShownMessageBox> TakeMessageBoxes();
+
+// Takes the SDL events waiting now into the windows' message queue, as the
+// message loop does before it looks for a message, so that a test that runs
+// frames by hand sees its scripted input.
+void PumpWindowEvents();
+
+// The SDL window behind a window handle, for tests that script SDL input
+// aimed at it; null for a handle the layer does not know.
+SDL_Window* SdlWindowOf(HWND window);
 
 }  // namespace compat::testing

@@ -1,5 +1,10 @@
 // DirectInput8Create and the IDirectInput8W object: device creation and the
-// enumeration of attached devices.
+// enumeration of attached devices: the system keyboard and mouse, and each
+// SDL joystick as a game controller. DirectInput8Create takes exactly
+// DIRECTINPUT_VERSION and IID_IDirectInput8W; the instance handle must be
+// non-null but is otherwise unused. EnumDevices refuses flags other than
+// DIEDFL_ATTACHEDONLY (every listed device is attached), and
+// DI8DEVCLASS_DEVICE lists nothing.
 #include <SDL.h>
 #include <dinput.h>
 
@@ -125,8 +130,8 @@ HRESULT WINAPI DirectInput8Create(HINSTANCE instance, DWORD version, REFIID riid
   if (!out) return DIERR_INVALIDPARAM;
   *out = nullptr;
   if (!instance) return DIERR_INVALIDPARAM;
-  if (version < 0x0800) return DIERR_OLDDIRECTINPUTVERSION;
-  if (version > 0x0800) return DIERR_BETADIRECTINPUTVERSION;
+  if (version < DIRECTINPUT_VERSION) return DIERR_OLDDIRECTINPUTVERSION;
+  if (version > DIRECTINPUT_VERSION) return DIERR_BETADIRECTINPUTVERSION;
   if (outer) return DIERR_NOAGGREGATION;
   if (riid != IID_IDirectInput8W) return DIERR_NOINTERFACE;
   compat::trace::Record("DirectInput8Create", version);

@@ -74,7 +74,7 @@ using compat::win32::State;
 BOOL AllocConsole() {
   auto& state = State();
   if (state.allocated) {
-    SetLastError(5);  // ERROR_ACCESS_DENIED: the process already has a console
+    SetLastError(ERROR_ACCESS_DENIED);  // the process already has a console
     return FALSE;
   }
   if (state.savedOutput < 0) state.savedOutput = ::dup(STDOUT_FILENO);
@@ -94,7 +94,7 @@ HANDLE GetStdHandle(DWORD stdHandle) {
   auto& state = State();
   int fd = stdHandle == STD_OUTPUT_HANDLE ? 1 : stdHandle == STD_INPUT_HANDLE ? 0 : stdHandle == STD_ERROR_HANDLE ? 2 : -1;
   if (fd < 0) {
-    SetLastError(6);  // ERROR_INVALID_HANDLE
+    SetLastError(ERROR_INVALID_HANDLE);
     return INVALID_HANDLE_VALUE;
   }
   // A GUI program has no standard input or output until it has a console.

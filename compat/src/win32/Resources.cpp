@@ -1,5 +1,9 @@
 // Stock resources (the application icon, the arrow cursor, stock brushes) and
-// the message box.
+// the message box. LoadImageW knows only the shared IDI_APPLICATION and
+// IDC_ARROW (size and flags ignored); its handles and GetStockObject's are
+// tokens that nothing draws with. MessageBoxW reads only the icon bits (error,
+// warning, otherwise information), shows an OK box and returns IDOK whatever
+// buttons were asked for.
 #include <SDL.h>
 #include <windows.h>
 
@@ -37,7 +41,7 @@ HANDLE LoadImageW(HINSTANCE instance, LPCWSTR name, UINT type, int, int, UINT) {
   auto id = static_cast<UINT>(reinterpret_cast<ULONG_PTR>(name));
   if ((type == IMAGE_ICON && id == 32512) || (type == IMAGE_CURSOR && id == 32512))
     return reinterpret_cast<HANDLE>(static_cast<intptr_t>(0x10000 * (type + 1) + id));
-  SetLastError(1813);  // ERROR_RESOURCE_TYPE_NOT_FOUND
+  SetLastError(ERROR_RESOURCE_TYPE_NOT_FOUND);
   return nullptr;
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "compat/display.h"
+#include "compat/testing_win32.h"
 #include "win32/CommandLine.h"
 
 namespace compat::win32 {
@@ -151,3 +152,11 @@ void NotifyObservers(const SDL_Event& event) {
 }
 
 }  // namespace compat::win32
+
+namespace compat::testing {
+
+void PumpWindowEvents() { win32::PumpEvents(); }
+
+SDL_Window* SdlWindowOf(HWND window) { return win32::SdlWindowOf(window); }
+
+}  // namespace compat::testing

@@ -1,6 +1,12 @@
 // Windows: creation with the message sequence Windows sends, destruction,
 // showing, placement and window data. Each window is a real SDL window whose
 // client area is the outer size less the frame of its style.
+// Accepted but ignored: the answers to WM_GETMINMAXINFO and WM_NCCALCSIZE, a
+// parent beyond the handle (a child is its own SDL window and is not
+// destroyed with its parent), the menu after creation, SetWindowPos's
+// z-order and flags other than SWP_NOMOVE and SWP_NOSIZE, the activation part
+// of ShowWindow's commands. Styles set by SetWindowLongPtrW are stored, not
+// applied to the SDL window. UpdateWindow sends no WM_PAINT.
 #include <windows.h>
 
 #include <cstdio>
@@ -27,8 +33,8 @@ HWND Fail(DWORD error) {
 HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, int x, int y, int width,
                      int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
   const WNDCLASSEXW* windowClass = FindWindowClass(className);
-  if (!windowClass) return Fail(1407);  // ERROR_CANNOT_FIND_WND_CLASS
-  if (parent && !IsWindow(parent)) return Fail(1400);  // ERROR_INVALID_WINDOW_HANDLE
+  if (!windowClass) return Fail(ERROR_CANNOT_FIND_WND_CLASS);
+  if (parent && !IsWindow(parent)) return Fail(ERROR_INVALID_WINDOW_HANDLE);
   if (!EnsureVideo()) return Fail(ERROR_DEVICE_NOT_CONNECTED);  // no display: EnsureVideo said why
 
   if (width == CW_USEDEFAULT) width = kDefaultOuterWidth, height = kDefaultOuterHeight;
@@ -47,7 +53,7 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
   SDL_Window* sdlWindow = SDL_CreateWindow(title.c_str(), sdlX, sdlY, clientWidth, clientHeight, flags);
   if (!sdlWindow) {
     std::fprintf(stderr, "CreateWindowExW: SDL could not open a window: %s\n", SDL_GetError());
-    return Fail(1400);
+    return Fail(ERROR_INVALID_WINDOW_HANDLE);
   }
 
   WindowRecord record;
@@ -79,15 +85,15 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
   SendMessageW(hwnd, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&minMax));
   if (!SendMessageW(hwnd, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&create))) {
     DestroyWindow(hwnd);
-    return Fail(1400);
+    return Fail(ERROR_INVALID_WINDOW_HANDLE);
   }
   RECT client = {0, 0, width, height};
   SendMessageW(hwnd, WM_NCCALCSIZE, FALSE, reinterpret_cast<LPARAM>(&client));
   if (SendMessageW(hwnd, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create)) == -1) {
     DestroyWindow(hwnd);
-    return Fail(1400);
+    return Fail(ERROR_INVALID_WINDOW_HANDLE);
   }
-  if (!IsWindow(hwnd)) return Fail(1400);
+  if (!IsWindow(hwnd)) return Fail(ERROR_INVALID_WINDOW_HANDLE);
   if (style & WS_VISIBLE) ShowWindow(hwnd, SW_SHOW);
   return hwnd;
 }
@@ -200,7 +206,7 @@ HWND GetFocus() { return GetForegroundWindow(); }
 LONG_PTR GetWindowLongPtrW(HWND hwnd, int index) {
   WindowRecord* record = FindWindow(hwnd);
   if (!record) {
-    SetLastError(1400);  // ERROR_INVALID_WINDOW_HANDLE
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return 0;
   }
   switch (index) {
@@ -211,7 +217,7 @@ LONG_PTR GetWindowLongPtrW(HWND hwnd, int index) {
     case GWL_EXSTYLE:
       return static_cast<LONG_PTR>(record->exStyle);
     default:
-      SetLastError(1413);  // ERROR_INVALID_INDEX
+      SetLastError(ERROR_INVALID_INDEX);
       return 0;
   }
 }
@@ -219,7 +225,7 @@ LONG_PTR GetWindowLongPtrW(HWND hwnd, int index) {
 LONG_PTR SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR value) {
   WindowRecord* record = FindWindow(hwnd);
   if (!record) {
-    SetLastError(1400);  // ERROR_INVALID_WINDOW_HANDLE
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return 0;
   }
   LONG_PTR previous = GetWindowLongPtrW(hwnd, index);
@@ -234,7 +240,7 @@ LONG_PTR SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR value) {
       record->exStyle = static_cast<DWORD>(value);
       break;
     default:
-      SetLastError(1413);
+      SetLastError(ERROR_INVALID_INDEX);
       return 0;
   }
   return previous;

@@ -1,0 +1,28 @@
+// Every line the two programs write on standard error, listed once with its
+// format (the usage text is their help, not a message); the enum and the
+// formats are made from the one list.
+#pragma once
+
+#include <cstddef>
+
+#define XVIEW_PROGRAM_MESSAGES(X)                                                                  \
+  /* the program, the system's words for the error */                                              \
+  X(WindowNotCreated, "%s: the application window could not be created: %s")                      \
+  /* the program, what is wrong with its command line */                                           \
+  X(CommandLineMistake, "%s: %s")                                                                   \
+  /* the screenshot's file, and ": no Direct3D device" where there was none */                     \
+  X(ScreenshotNotWritten, "cannot write the screenshot \"%s\"%s")                                  \
+  /* the model file, its number of sets, "s" for several, the set asked for */                     \
+  X(AnimationSetMissing, "actorviewer: model file \"%s\" has %zu animation set%s; set %u does not exist, so set 0 plays")
+
+enum class ProgramMessage {
+#define XVIEW_MESSAGE_NAME(name, format) name,
+  XVIEW_PROGRAM_MESSAGES(XVIEW_MESSAGE_NAME)
+#undef XVIEW_MESSAGE_NAME
+};
+#define XVIEW_COUNT_MESSAGE(...) +1
+inline constexpr std::size_t kProgramMessages = 0 XVIEW_PROGRAM_MESSAGES(XVIEW_COUNT_MESSAGE);
+#undef XVIEW_COUNT_MESSAGE
+
+// Writes `message` with its arguments and a line feed on standard error.
+void Report(ProgramMessage message, ...);
