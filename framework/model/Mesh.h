@@ -17,7 +17,8 @@
 
 XFILE_SHAPE_BEGIN
 
-// Bone indices in the skin stream are one byte wide.
+// Bone indices in the skin stream are one byte wide: a mesh of more bones is
+// drawn unskinned.
 inline constexpr std::size_t kMaxSkinBones = 256;
 
 class Mesh : public Object3D, public Stream {
@@ -50,6 +51,7 @@ class Mesh : public Object3D, public Stream {
 #if !defined(XVIEW_REDUCED_MODEL)
   D3DXMATRIX frameMatrix;          // mesh space to world space, written before every draw
   std::vector<D3DXMATRIX> palette;  // one matrix per bone of the record
+  bool paletteRefused = false;      // more bones than the skinning effect holds; said once
 
 #endif
 };
