@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -159,6 +160,46 @@ TEST_F(ViewersTest, EveryModelOfOtherToolsRunsInBothViewers) {
     ++files;
   }
   EXPECT_GE(files, 10);
+}
+
+// Binary and compressed files draw as their text twins in both programs, and
+// propviewer's console says that a binary file is binary, with its size.
+TEST_F(ViewersTest, BinaryAndCompressedModelsDrawAsTheirTextTwins) {
+  const fs::path models = fs::path(XVIEW_TEST_DATA) / "models";
+  for (const std::string program : {"actorviewer", "propviewer"}) {
+    std::vector<Image> shots;
+    for (const char* name : {"test_cube_text.x", "test_cube_binary.x", "test_cube_compressed.x"}) {
+      fs::path shot = scratch_ / (program + "-" + name + ".png");
+      e2e::Outcome run =
+          RunViewer(program, {"--frames", "1", "--screenshot", shot.string(), (models / name).string()}, scratch_);
+      ASSERT_EQ(run.exitCode, 0) << program << " " << name << "\n" << run.output;
+      if (program == "propviewer" && std::string(name) == "test_cube_binary.x") {
+        EXPECT_NE(run.output.find("binary model file (format bin, 32-bit floats), 2816 bytes\n"), std::string::npos)
+            << run.output;
+      }
+      shots.push_back(Load(shot));
+      ASSERT_FALSE(shots.back().rgb.empty()) << program << " " << name;
+    }
+    for (std::size_t k = 1; k < shots.size(); ++k) {
+      int differ = 0;
+      for (std::size_t i = 0; i < shots[0].rgb.size(); ++i) differ += std::abs(shots[0].rgb[i] - shots[k].rgb[i]) > 2;
+      EXPECT_EQ(differ, 0) << program << ": twin " << k << " draws otherwise";
+    }
+  }
+  // The older binary version draws its model over the grid.
+  fs::path shot = scratch_ / "truespace.png";
+  e2e::Outcome run = RunViewer(
+      "propviewer", {"--frames", "1", "--screenshot", shot.string(), (models / "fromtruespace_bin32.x").string()},
+      scratch_);
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  Image image = Load(shot);
+  int coloured = 0;
+  for (int y = 0; y < image.height; ++y)
+    for (int x = 0; x < image.width; ++x) {
+      std::array<int, 3> p = image.At(x, y);
+      coloured += p[0] > 60 && p[1] > 60 && p[2] < p[0] - 30;  // the model's yellow-green material
+    }
+  EXPECT_GT(coloured, 200);
 }
 
 // A mesh with more bones than the skinning effect's palette holds is drawn

@@ -286,6 +286,24 @@ TEST(DamagedBinaryFiles, TokenFaultsSayTheirOffsetAndKeepWhatCameBefore) {
   }
 }
 
+TEST(DamagedBinaryFiles, CountsBeyondTheDataReserveNothingFromThem) {
+  // Two billion vertices declared, a few given: the reader reserves what the
+  // bytes decompressed so far could hold, never what the count says.
+  const std::string body = "Mesh m { 2000000000; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; }";
+  QuietParse text = ParseTextQuietly(body);
+  ASSERT_EQ(text.Meshes().size(), 1u);
+  for (const char* format : {"bin", "bzip", "tzip"}) {
+    ModelFile file(xfilepack::Twin(kHeader + body, format));
+    QuietParse parse = ParseQuietly(file.WidePath());
+    ASSERT_TRUE(parse.accepted) << format;
+    ASSERT_EQ(parse.Meshes().size(), 1u) << format;
+    // The numbers after the vertices are read as vertices, as in text.
+    EXPECT_EQ(parse.Meshes()[0].vertices.size(), text.Meshes()[0].vertices.size()) << format;
+    EXPECT_LT(parse.Meshes()[0].vertices.size(), 6u) << format;
+    EXPECT_TRUE(parse.Warned(ParseWarningKind::ListShort)) << format << parse.standardError;
+  }
+}
+
 TEST(DamagedBinaryFiles, ContainerFaultsSayTheirOffsetAndBlock) {
   const std::string text = kHeader + FrameAndMesh(400);
   const std::string compressed = xfilepack::Twin(text, "bzip", false, 2000);
