@@ -121,6 +121,30 @@ bool LoadModelFile(IDirect3DDevice9* device, const std::wstring& fileName) {
   return true;
 }
 
+namespace {
+
+std::set<std::wstring> TexturesOf(const XModelContent& content) {
+  std::set<std::wstring> names;
+  for (const XMesh& mesh : MeshesOf(content))
+    for (const XMaterial& material : mesh.materials)
+      for (const std::wstring& texture : material.textureFiles)
+        if (!texture.empty()) names.insert(texture);
+  return names;
+}
+
+}  // namespace
+
+void ReleaseModelFile(const std::wstring& fileName) {
+  auto found = g_ModelRegistry.find(fileName);
+  if (found == g_ModelRegistry.end()) return;
+  std::set<std::wstring> stillNamed;
+  for (const auto& [name, content] : g_ModelRegistry)
+    if (name != fileName) stillNamed.merge(TexturesOf(content));
+  for (const std::wstring& texture : TexturesOf(found->second))
+    if (!stillNamed.count(texture)) g_TextureMap.erase(texture);
+  g_ModelRegistry.erase(found);
+}
+
 XModelContent* FindModelFile(const std::wstring& fileName) {
   auto found = g_ModelRegistry.find(fileName);
   return found == g_ModelRegistry.end() ? nullptr : &found->second;

@@ -1,5 +1,6 @@
 // The message queue of the program's one thread, fed by posted messages and
-// by SDL events (close box, focus, minimise and restore, mouse and keys).
+// by SDL events (close box, focus, minimise and restore, mouse and keys,
+// dropped files).
 #include "win32/MessageQueue.h"
 
 #include <deque>
@@ -122,6 +123,12 @@ void Translate(const SDL_Event& event) {
         if (WPARAM key = VirtualKeyOf(event.key.keysym.sym))
           Post(hwnd, event.type == SDL_KEYDOWN ? WM_KEYDOWN : WM_KEYUP, key,
                static_cast<LPARAM>(event.key.keysym.scancode) << 16);
+      break;
+    case SDL_DROPBEGIN:
+    case SDL_DROPFILE:
+    case SDL_DROPTEXT:
+    case SDL_DROPCOMPLETE:
+      TranslateDropEvent(event);
       break;
     default:
       break;

@@ -190,6 +190,16 @@ BOOL SetWindowPos(HWND hwnd, HWND, int x, int y, int cx, int cy, UINT flags) {
   return TRUE;
 }
 
+BOOL SetWindowTextW(HWND hwnd, LPCWSTR text) {
+  WindowRecord* record = FindWindow(hwnd);
+  if (!record) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  SDL_SetWindowTitle(record->sdlWindow, compat::ToUtf8(text ? text : L"").c_str());
+  return TRUE;
+}
+
 HWND GetForegroundWindow() {
   SDL_Window* focus = SDL_GetKeyboardFocus();
   return focus ? WindowOfSdlId(SDL_GetWindowID(focus)) : nullptr;
