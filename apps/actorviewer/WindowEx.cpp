@@ -50,7 +50,10 @@ PlaybackClip WindowEx::Clip() const {
     // Compared as unsigned numbers, as the key times are.
     clip.lastKeyTime =
         static_cast<double>(static_cast<std::uint32_t>(scene->animationSets[character.animationSet].lastKeyTime));
-    clip.keyTimes = character.KeyTimes(character.animationSet);
+    // A key written with a negative time lies past the last key time, where
+    // nothing is sampled: steps skip it.
+    for (std::uint32_t time : character.KeyTimes(character.animationSet))
+      if (static_cast<double>(time) <= clip.lastKeyTime) clip.keyTimes.push_back(time);
   }
   return clip;
 }

@@ -41,7 +41,8 @@ int Playback::StepsFor(InputState state, double seconds) {
   }
   if (state != InputState::Held) return 0;
   stepHeld_ += seconds;
-  return stepHeld_ >= kStepRepeatDelay ? 1 : 0;
+  // Frame times add up with rounding: a hold of 4 x 0.1 s counts as 0.4 s.
+  return stepHeld_ >= kStepRepeatDelay - 1e-9 ? 1 : 0;
 }
 
 // A rate that --speed put outside the keys' range stays where it is rather

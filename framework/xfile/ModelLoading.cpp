@@ -6,6 +6,7 @@
 #include "platform/FilePaths.h"
 #include "platform/Messages.h"
 #include "platform/TextConversion.h"
+#include "render/Effect.h"
 #include "render/Texture.h"
 #include "xfile/DocumentParser.h"
 #include "xfile/ModelRegistry.h"
@@ -134,9 +135,26 @@ std::set<std::wstring> TexturesOf(const XModelContent& content) {
 
 }  // namespace
 
+// The effects and the device keep a reference to the last texture drawn
+// with, as Direct3D does; they let go of it here so that a released model's
+// texture really goes.
+void UnbindDrawnTextures() {
+  constexpr DWORD kTextureStages = 8;  // more than the effects' samplers
+  for (auto& [name, effect] : g_EffectMap) {
+    if (!effect.effect) continue;
+    if (D3DXHANDLE texture = effect.ParameterHandle(L"g_ColorTex")) effect.effect->SetTexture(texture, nullptr);
+    IDirect3DDevice9* device = nullptr;
+    if (SUCCEEDED(effect.effect->GetDevice(&device)) && device) {
+      for (DWORD stage = 0; stage < kTextureStages; ++stage) device->SetTexture(stage, nullptr);
+      device->Release();
+    }
+  }
+}
+
 void ReleaseModelFile(const std::wstring& fileName) {
   auto found = g_ModelRegistry.find(fileName);
   if (found == g_ModelRegistry.end()) return;
+  UnbindDrawnTextures();
   std::set<std::wstring> stillNamed;
   for (const auto& [name, content] : g_ModelRegistry)
     if (name != fileName) stillNamed.merge(TexturesOf(content));
