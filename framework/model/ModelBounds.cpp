@@ -64,7 +64,9 @@ WorldBounds PosedModelBounds(Model& model) {
     const Mesh& mesh = model.meshes[i];
     if (!mesh.record) continue;
     const D3DXMATRIX placement = model.MeshWorldMatrix(i);
-    if (!mesh.IsSkinned() || mesh.record->vertices.size() > kPosedBoundsVertexLimit) {
+    // Skinned as drawing skins it, whether or not its device objects exist.
+    const std::size_t bones = mesh.record->bones.size();
+    if (bones == 0 || bones > kMaxSkinBones || mesh.record->vertices.size() > kPosedBoundsVertexLimit) {
       AddMeshBounds(mesh, placement, bounds);
       continue;
     }
