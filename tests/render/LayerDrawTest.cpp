@@ -119,6 +119,24 @@ class LayerDrawTest : public ::testing::Test {
   std::filesystem::path folder_;
 };
 
+// The back buffer has no alpha channel: a picture saved from it is opaque,
+// even where the drawing wrote an alpha below one.
+TEST_F(LayerDrawTest, ABackBufferWithoutAlphaSavesOpaque) {
+  RenderDevice device(16, 16);
+  device.device()->Clear(0, nullptr, D3DCLEAR_TARGET, 0x40FF0000, 1.0f, 0);
+  IDirect3DSurface9* backBuffer = nullptr;
+  ASSERT_EQ(device.device()->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer), D3D_OK);
+  std::filesystem::path saved = folder_ / "back.png";
+  EXPECT_EQ(D3DXSaveSurfaceToFileW(saved.wstring().c_str(), D3DXIFF_PNG, backBuffer, nullptr, nullptr), D3D_OK);
+  backBuffer->Release();
+  int w = 0, h = 0, channels = 0;
+  stbi_uc* back = stbi_load(saved.string().c_str(), &w, &h, &channels, 4);
+  ASSERT_NE(back, nullptr);
+  EXPECT_EQ(back[0], 255);
+  EXPECT_EQ(back[3], 255);
+  stbi_image_free(back);
+}
+
 TEST_F(LayerDrawTest, ATexturedQuadShowsTheImagesTopLeftAtTheTopLeft) {
   RenderDevice device(64, 64);
   std::vector<Rgba> pixels = {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}, {255, 255, 255, 255}};

@@ -1,6 +1,7 @@
 // The code pages that MultiByteToWideChar and WideCharToMultiByte take here:
 // UTF-8 (also the process's ANSI page), Shift-JIS as Windows has it (932) and
-// Windows-1252. Wide text is one code point per wchar_t.
+// Windows-1252. Wide text is one code point per wchar_t. Other pages (CP_OEMCP,
+// CP_THREAD_ACP, 437...) are unknown, and the conversions refuse them.
 #pragma once
 
 #include <string>

@@ -1,5 +1,7 @@
 // Reference counting for the layer's interface objects, and the count of
 // live objects that tests read to prove that everything was released.
+// RefCounted's QueryInterface answers IID_IUnknown only; an interface that
+// must answer its own IID adds it.
 #pragma once
 
 #include <windows.h>

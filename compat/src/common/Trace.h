@@ -1,6 +1,7 @@
 // The call trace: when a test switches it on, layer calls record themselves
 // as one line each ("SetRenderState 22 3"), so tests can check call order on
-// the real path.
+// the real path. A test hook (compat/testing.h), no Windows call; off unless
+// a test starts it.
 #pragma once
 
 #include <sstream>

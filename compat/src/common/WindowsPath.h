@@ -1,6 +1,8 @@
 // Windows path rules for the layer's file functions: a backslash separates
 // like a slash, repeated separators count once, and a name that does not
-// exist as written is matched case-insensitively in its folder.
+// exist as written is matched case-insensitively in its folder (the first
+// entry that matches wins). Drive letters, UNC names and the trailing dots
+// and spaces that Windows strips are not handled.
 #pragma once
 
 #include <string>

@@ -1,7 +1,9 @@
 // _wtol and _wtof with C-locale rules. Model files are mostly numbers, so the
 // common decimal forms convert without leaving this file; everything else
 // (long mantissas, large exponents, hexadecimal, infinity, NaN) goes to the
-// host's strtod in the C locale.
+// host's strtod in the C locale. The current locale is ignored (the decimal
+// point is always '.'); _wtol and _wtoi saturate at the 32-bit range of a
+// Windows long and set ERANGE; a non-ASCII character ends the number.
 #include <locale.h>
 
 #include <cstdint>

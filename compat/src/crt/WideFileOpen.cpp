@@ -1,4 +1,9 @@
-// _wfopen and the stream reopening of the Microsoft C runtime.
+// _wfopen, _wfopen_s, freopen_s and _wfreopen_s of the Microsoft C runtime,
+// with paths by Windows rules and the console's "CONOUT$" and "CONIN$".
+// Only a read-only text mode ("r", "rt") drops the CR of CR LF; text written
+// or updated keeps LF as is, and a reopened stream is always byte mode. The
+// mode letters c, n, N, S, R, T and D are accepted and ignored; a ", ccs="
+// encoding is refused (EINVAL).
 #include <fcntl.h>
 #include <unistd.h>
 

@@ -1,6 +1,9 @@
 // IDirect3DVertexBuffer9 and IDirect3DIndexBuffer9 in the managed pool: the
 // bytes live in memory (Lock hands them out) and in a GL buffer that the last
 // Unlock refreshes.
+// Accepted but ignored: Lock flags (DISCARD, NOOVERWRITE, READONLY) and the
+// locked range (the whole buffer is uploaded again), usage and FVF (kept for
+// GetDesc), the D3DPOOL_DEFAULT pool (handled as managed).
 #pragma once
 
 #include <d3d9.h>

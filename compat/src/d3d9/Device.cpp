@@ -1,3 +1,6 @@
+// Device: creation of the GL context and back buffer, Present, Clear, the
+// viewport and the render states (what is mapped and ignored: Device.h and
+// ApplyRenderState below).
 #include "d3d9/Device.h"
 
 #include <cstdio>
@@ -376,9 +379,17 @@ void Device::ApplyStencilState() {
               StencilOperation(renderStates_[D3DRS_STENCILPASS]));
 }
 
-// States that have no GL counterpart (clipping is always on, lighting belongs
-// to the fixed-function pipeline the effects replace) are kept for
-// GetRenderState only.
+// Mapped to GL: ZENABLE (D3DZB_USEW counts as TRUE), ZWRITEENABLE, ZFUNC,
+// CULLMODE, FILLMODE, STENCILENABLE, STENCILFUNC, STENCILREF, STENCILMASK,
+// STENCILFAIL, STENCILZFAIL, STENCILPASS, STENCILWRITEMASK, ALPHABLENDENABLE,
+// SRCBLEND and DESTBLEND (factors past INVDESTCOLOR, such as SRCALPHASAT and
+// BLENDFACTOR, become GL_ONE), COLORWRITEENABLE.
+// Every other state is stored for GetRenderState only and has no effect:
+// among them BLENDOP (always add), SEPARATEALPHABLENDENABLE, SRCBLENDALPHA,
+// DESTBLENDALPHA, ALPHATESTENABLE, ALPHAREF and ALPHAFUNC (core GL has no
+// alpha test; a pixel shader must discard), SHADEMODE, CLIPPING (always on),
+// LIGHTING, FOG*, SCISSORTESTENABLE, DEPTHBIAS, SLOPESCALEDEPTHBIAS,
+// TWOSIDEDSTENCILMODE and the CCW_STENCIL* states, MULTISAMPLEANTIALIAS.
 void Device::ApplyRenderState(D3DRENDERSTATETYPE state) {
   DWORD value = renderStates_[state];
   switch (state) {

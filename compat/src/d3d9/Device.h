@@ -6,6 +6,14 @@
 // top, as Direct3D surfaces lie in memory). Vertex shaders output clip y
 // negated, so Direct3D's clockwise front faces are GL's counter-clockwise
 // ones, and viewport and clear rectangles keep Direct3D's top-left origin.
+//
+// Present blits the back buffer over the window and swaps (SDL_GL_SwapWindow);
+// Clear is glClear under a scissor per rectangle, cut to the viewport.
+// Accepted but ignored: the back buffer and depth formats (GL holds RGBA8 and
+// D24S8 whatever is asked), multisampling, intervals other than IMMEDIATE
+// (all wait for vertical sync), Present's rectangles (allowed with
+// D3DSWAPEFFECT_COPY, the whole buffer is shown) and dirty region,
+// GetBackBuffer's type. Draws outside BeginScene/EndScene are not refused.
 #pragma once
 
 #include <SDL.h>

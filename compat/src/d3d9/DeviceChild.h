@@ -1,6 +1,7 @@
 // The part of every resource that ties it to its device: resources do not
 // keep the device alive (as in Direct3D 9, the application holds the device),
 // so a device that goes away first deletes their GL objects and detaches them.
+// A detached resource answers GetDevice with D3DERR_INVALIDCALL.
 #pragma once
 
 #include <d3d9.h>

@@ -1,5 +1,16 @@
 // Device: input assembly (declaration, streams, indices), textures and
 // sampler states, and the draw calls.
+//
+// Textures bind as GL_TEXTURE_2D on the unit of their stage (0 to 15); each
+// stage's sampler states become a GL sampler object at the next draw:
+// MINFILTER, MAGFILTER and MIPFILTER (ANISOTROPIC filters as LINEAR),
+// ADDRESSU and ADDRESSV (MIRRORONCE wraps), BORDERCOLOR. Accepted but
+// ignored: ADDRESSW, MAXANISOTROPY, MIPMAPLODBIAS, MAXMIPLEVEL, SRGBTEXTURE,
+// ELEMENTINDEX, DMAPOFFSET.
+// Draws need a vertex declaration and an open effect pass (there is no
+// fixed-function pipeline). DrawIndexedPrimitive ignores MinVertexIndex and
+// NumVertices and finds the vertex range from the indices; DrawPrimitiveUP
+// feeds only the declaration's stream 0 elements.
 #include <cstdio>
 #include <cstring>
 #include <vector>

@@ -1,4 +1,7 @@
 // Device: creation of vertex declarations, vertex and index buffers, textures.
+// D3DPOOL_DEFAULT and D3DPOOL_MANAGED behave alike (memory plus a GL object);
+// other pools, shared handles, render-target and depth-stencil textures are
+// refused. Usage flags and the FVF are kept for GetDesc only.
 #include <cstdio>
 
 #include "common/Trace.h"

@@ -3,6 +3,13 @@
 // is; the reference device asks for a software-rendered GL context; the
 // pluggable software device is not registered on this platform and fails, as
 // on Direct3D 9 without RegisterSoftwareDevice.
+//
+// One adapter; its display mode is SDL's desktop mode, always reported as
+// D3DFMT_X8R8G8B8, and its capabilities are a fixed table. CreateDevice
+// offers windowed devices only, checks that the behaviour flags name exactly
+// one vertex-processing mode and ignores the other flags (PUREDEVICE,
+// MULTITHREADED, FPU_PRESERVE...); the focus window serves only where
+// hDeviceWindow is null. Direct3DCreate9 ignores the SDK version's debug bit.
 #include <SDL.h>
 #include <d3d9.h>
 

@@ -1,5 +1,7 @@
 // The texture formats the layer stores, their memory sizes, and their
 // conversion to 8-bit BGRA rows (the memory order of D3DFMT_A8R8G8B8) for GL.
+// Stored: A8R8G8B8, X8R8G8B8, DXT1, DXT3, DXT5; CreateTexture refuses every
+// other format. DXT blocks are decoded here, not handed to GL compressed.
 #pragma once
 
 #include <d3d9.h>

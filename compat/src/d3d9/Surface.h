@@ -1,5 +1,8 @@
 // The device's default surfaces: the back buffer and the automatic
 // depth-stencil buffer. Each holds a reference on its device.
+// LockRect always fails; only the back buffer's pixels can be read, by
+// D3DXSaveSurfaceToFileW. GetDesc reports the present parameters' formats
+// and multisample type, whatever GL holds (RGBA8, D24S8, one sample).
 #pragma once
 
 #include <d3d9.h>

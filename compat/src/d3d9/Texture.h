@@ -1,6 +1,10 @@
 // IDirect3DTexture9 in the managed pool: each level's memory (top row first,
 // as Direct3D lays out surfaces) plus a GL texture that UnlockRect refreshes.
 // GL row 0 is memory row 0, so texture coordinate v = 0 samples the top.
+// Every format reaches GL as RGBA8 (DXT levels are decoded on the CPU; the
+// alpha of X8R8G8B8 reads as 1). Accepted but ignored: LockRect flags (a
+// rectangle only offsets the pointer; the whole level is uploaded again),
+// usage (D3DUSAGE_AUTOGENMIPMAP included) and pool, kept for GetLevelDesc.
 #pragma once
 
 #include <d3d9.h>

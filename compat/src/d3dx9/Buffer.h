@@ -1,4 +1,6 @@
-// ID3DXBuffer: a reference-counted block of bytes.
+// ID3DXBuffer: a reference-counted block of bytes, made by D3DXCreateBuffer
+// (zero-filled; a size of 0 gives a null GetBufferPointer) and by the layer
+// for compiler messages.
 #pragma once
 
 #include <d3dx9.h>

@@ -1,6 +1,9 @@
 // Decoding image files into the levels of a texture: JPEG through
 // libjpeg-turbo, BMP, PNG and TGA through stb_image, DDS (uncompressed and
-// DXT1/3/5) by hand. Needs no GL.
+// DXT1/3/5) by hand. Needs no GL. stb_image also takes GIF (first frame),
+// PSD, PNM, PIC and HDR (brought down to 8 bits). Cube and volume DDS files
+// and other DDS FourCCs are refused. The missing mip levels are made by a
+// 2 x 2 box filter. Colour profiles, gamma and EXIF orientation are ignored.
 #pragma once
 
 #include <d3d9.h>

@@ -1,3 +1,11 @@
+// The D3DX math functions that are not inline in the header: matrix
+// transpose, determinant, inverse, scaling, translation, rotations, LookAtLH,
+// PerspectiveFovLH, OrthoLH; quaternion product, normalisation, from matrix
+// and axis, slerp; vector normalisation and transforms. D3DX conventions:
+// row vectors on the left, left-handed space, clip depth 0 to 1. A null
+// pointer argument gives null (a determinant of 0); D3DXMatrixInverse fails
+// only on a determinant of exactly zero; a zero-length vector or quaternion
+// normalises to zero.
 #include <d3dx9.h>
 
 #include <cmath>

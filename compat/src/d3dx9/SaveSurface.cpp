@@ -1,4 +1,8 @@
-// D3DXSaveSurfaceToFileW: writes a readable surface as PNG, BMP or TGA.
+// D3DXSaveSurfaceToFileW: writes a readable surface (the back buffer or a
+// texture level) as 32-bit PNG, BMP or TGA with its alpha channel; other
+// D3DXIFF formats and the depth-stencil surface are refused. The palette is
+// ignored. A surface whose format has no alpha (a D3DFMT_X8R8G8B8 back
+// buffer) is written opaque, whatever alpha the drawing left in it.
 #include <d3dx9.h>
 #include <stb_image_write.h>
 
@@ -18,6 +22,11 @@ HRESULT WINAPI D3DXSaveSurfaceToFileW(LPCWSTR destFile, D3DXIMAGE_FILEFORMAT des
   std::vector<std::uint8_t> rgba;
   UINT width = 0, height = 0;
   if (!readable || !readable->ReadRgba(rgba, width, height)) return D3DERR_INVALIDCALL;
+  D3DSURFACE_DESC description{};
+  if (SUCCEEDED(srcSurface->GetDesc(&description)) &&
+      (description.Format == D3DFMT_X8R8G8B8 || description.Format == D3DFMT_R5G6B5 ||
+       description.Format == D3DFMT_X1R5G5B5))
+    for (std::size_t i = 3; i < rgba.size(); i += 4) rgba[i] = 255;
 
   int left = 0, top = 0, w = static_cast<int>(width), h = static_cast<int>(height);
   if (srcRect) {

@@ -2,6 +2,9 @@
 // full mip chain, row 0 at the top. A file that cannot be read answers
 // D3DERR_NOTFOUND and one that is not an image D3DXERR_INVALIDDATA, without
 // a word: the caller knows which model asked for it and says so.
+// Unlike D3DX's defaults, the texture keeps the file's size (no rounding up to
+// powers of two), its format follows the file (A8R8G8B8, X8R8G8B8 or a DDS
+// file's DXTn), and the missing mip levels are box-filtered.
 #include <d3dx9.h>
 
 #include <cstring>

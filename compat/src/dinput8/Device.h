@@ -1,5 +1,11 @@
 // The device half of DirectInput: what keyboard, mouse and game controllers
 // share (data format, cooperative level, acquisition and its loss).
+// A foreground device is lost when its window loses the SDL keyboard focus.
+// Accepted but ignored: DISCL_NOWINKEY, and DISCL_EXCLUSIVE beyond its checks
+// (nothing is taken from other programs; the pointer is neither grabbed nor
+// hidden). DIPROP_RANGE is the only property; others answer
+// DIERR_UNSUPPORTED. Poll has nothing to do (state is read on demand);
+// buffered input (GetDeviceData) is not offered.
 #pragma once
 
 #include <SDL.h>

@@ -1,5 +1,10 @@
 // DirectInput8Create and the IDirectInput8W object: device creation and the
-// enumeration of attached devices.
+// enumeration of attached devices: the system keyboard and mouse, and each
+// SDL joystick as a game controller. DirectInput8Create takes exactly
+// DIRECTINPUT_VERSION and IID_IDirectInput8W; the instance handle must be
+// non-null but is otherwise unused. EnumDevices refuses flags other than
+// DIEDFL_ATTACHEDONLY (every listed device is attached), and
+// DI8DEVCLASS_DEVICE lists nothing.
 #include <SDL.h>
 #include <dinput.h>
 

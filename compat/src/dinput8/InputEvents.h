@@ -1,6 +1,8 @@
 // What the input devices read: key, button and focus state and mouse motion,
 // tracked from the SDL events that the message pump takes. Pushed events do
 // not reach SDL's own keyboard state, so the events are the only source.
+// Events of every window of the program count. Losing the focus releases
+// every key; mouse buttons stay as the events left them.
 #pragma once
 
 #include <SDL.h>

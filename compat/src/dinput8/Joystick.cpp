@@ -1,3 +1,9 @@
+// A game controller over an SDL joystick, read as DIJOYSTATE or DIJOYSTATE2:
+// SDL's first eight axes become X, Y, Z, Rx, Ry, Rz and two sliders, scaled
+// to each axis's DIPROP_RANGE (0 to 65535 until set, by device or by offset;
+// read back by offset only); four hats become POV values; up to 128 buttons
+// (32 in DIJOYSTATE). Not offered: velocity, acceleration and force fields
+// (left zero), dead zone and saturation properties, force feedback.
 #include <array>
 #include <cmath>
 #include <cstring>

@@ -1,3 +1,5 @@
+// GUID_SysKeyboard with c_dfDIKeyboard: 256 bytes by DIK_ code, 0x80 while
+// down, from SDL key events (KeyMap.cpp). Keys with no DIK_ code are ignored.
 #include <cstring>
 
 #include "dinput8/Device.h"

@@ -1,3 +1,7 @@
+// GUID_SysMouse with c_dfDIMouse or c_dfDIMouse2: relative X and Y from SDL
+// motion, Z from the vertical wheel at 120 per notch, 4 or 8 buttons. Not
+// offered: absolute axis mode (DIPROP_AXISMODE answers DIERR_UNSUPPORTED),
+// the horizontal wheel.
 #include <cstring>
 #include <limits>
 

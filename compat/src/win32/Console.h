@@ -1,6 +1,13 @@
 // The console state of the process: a program started through the layer's
 // WinMain entry is a GUI program whose standard output goes nowhere until it
 // allocates a console.
+//
+// AllocConsole makes the names "CONOUT$" and "CONIN$" open the terminal (or
+// the standard streams the program was started with) and redirects nothing:
+// as on Windows, the program reopens stdout on "CONOUT$". FreeConsole only
+// forgets the console; reopened streams stay. GetStdHandle's handles are
+// tokens that the layer writes nothing through; standard output and input
+// are null while a GUI program has no console.
 #pragma once
 
 namespace compat::win32 {

@@ -1,8 +1,11 @@
 // Files dropped on a window: SDL reports a drop as SDL_DROPBEGIN, one
 // SDL_DROPFILE per file and SDL_DROPCOMPLETE; the layer gathers them into one
 // HDROP and posts WM_DROPFILES with it to the window, if the window accepts
-// files (DragAcceptFiles). Dropped text (SDL_DROPTEXT) is ignored, as a
-// window that takes only files ignores it on Windows.
+// files (DragAcceptFiles).
+// Accepted but ignored: dropped text (SDL_DROPTEXT), as a window that takes
+// only files ignores it on Windows; the drop point (DragQueryPoint is not
+// made). A drop whose window is destroyed before its message is handled is
+// freed only at exit.
 #include <shellapi.h>
 #include <windows.h>
 

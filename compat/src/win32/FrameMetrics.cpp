@@ -1,7 +1,9 @@
 // Window frame metrics at 96 DPI as Windows 10 reports them through
 // AdjustWindowRectEx: a sizing frame of 8 pixels (4 border + 4 padding), a
 // fixed dialog frame of 3, a thin border of 1, a caption of 23 and a menu bar
-// of 20 pixels, and 2 for a client edge.
+// of 20 pixels, and 2 for a client edge. Other extended styles (tool window,
+// window edge, dialog modal frame) and the display's scale are ignored; a
+// menu adds nothing to a WS_CHILD window.
 #include <windows.h>
 
 #include "win32/WindowTable.h"

@@ -1,5 +1,11 @@
 // kernel32 and shell32: the module handle, the debugger output (standard
-// error on this platform), the last error, the command line, time.
+// error on this platform), the last error, the command line, time, and the
+// code-page conversions (pages: common/CodePages.h).
+// Accepted but ignored: WideCharToMultiByte's flags, MultiByteToWideChar's
+// flags other than MB_ERR_INVALID_CHARS, FormatMessageA's language and
+// arguments (it knows only FORMAT_MESSAGE_FROM_SYSTEM and the codes in its
+// table; FORMAT_MESSAGE_ALLOCATE_BUFFER is not supported). GetModuleHandleW
+// knows only the program itself; GetTickCount and Sleep are SDL's.
 #include <SDL.h>
 #include <windows.h>
 

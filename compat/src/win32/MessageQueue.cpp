@@ -1,6 +1,12 @@
 // The message queue of the program's one thread, fed by posted messages and
 // by SDL events (close box, focus, minimise and restore, mouse and keys,
-// dropped files).
+// dropped files: FileDrop.cpp).
+// Not made: WM_PAINT, WM_CHAR (TranslateMessage translates nothing), X button
+// and horizontal wheel messages, key messages for keys outside VirtualKeyOf's
+// list. Key lParam carries the SDL scancode without repeat count or flags;
+// mouse messages carry no MK_ flags, WM_MOUSEWHEEL no position.
+// DefWindowProcW answers WM_NCCREATE and destroys on WM_CLOSE; every other
+// message gets 0.
 #include "win32/MessageQueue.h"
 
 #include <deque>

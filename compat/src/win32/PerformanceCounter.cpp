@@ -1,6 +1,7 @@
 // QueryPerformanceCounter and QueryPerformanceFrequency over SDL's
 // high-resolution counter; tests replace the clock with one they move by hand
 // (compat/testing_win32.h), so that timing runs without sleeping.
+// Accepted but ignored: nothing; a null pointer answers FALSE.
 #include <SDL.h>
 #include <windows.h>
 

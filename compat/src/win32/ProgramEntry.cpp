@@ -1,7 +1,8 @@
 // The entry of a Windows GUI program on this platform: main records the
 // command line, sets standard output aside as Windows does for a program
 // without a console, lets Ctrl+C and SIGTERM close the program's windows,
-// and calls WinMain.
+// and calls WinMain with a null previous instance, an empty command line
+// (GetCommandLineW holds it) and SW_SHOWDEFAULT.
 #include <SDL.h>
 #include <windows.h>
 

@@ -1,5 +1,9 @@
 // Stock resources (the application icon, the arrow cursor, stock brushes) and
-// the message box.
+// the message box. LoadImageW knows only the shared IDI_APPLICATION and
+// IDC_ARROW (size and flags ignored); its handles and GetStockObject's are
+// tokens that nothing draws with. MessageBoxW reads only the icon bits (error,
+// warning, otherwise information), shows an OK box and returns IDOK whatever
+// buttons were asked for.
 #include <SDL.h>
 #include <windows.h>
 

@@ -1,5 +1,8 @@
 // The layer's table of windows (handle to SDL window and Win32 state), the
 // thread's message queue, and the pump that turns SDL events into messages.
+// Video starts on the driver SDL_VIDEODRIVER names, else on X11 or Wayland as
+// DISPLAY and WAYLAND_DISPLAY say, and offscreen only where the program
+// allowed it (compat::SetNoDisplayFallback).
 #pragma once
 
 #include <SDL.h>

@@ -1,6 +1,13 @@
 // Windows: creation with the message sequence Windows sends, destruction,
-// showing, placement and window data. Each window is a real SDL window whose
-// client area is the outer size less the frame of its style.
+// showing, placement, window data and the title (SetWindowTextW). Each window
+// is a real SDL window whose client area is the outer size less the frame of
+// its style.
+// Accepted but ignored: the answers to WM_GETMINMAXINFO and WM_NCCALCSIZE, a
+// parent beyond the handle (a child is its own SDL window and is not
+// destroyed with its parent), the menu after creation, SetWindowPos's
+// z-order and flags other than SWP_NOMOVE and SWP_NOSIZE, the activation part
+// of ShowWindow's commands. Styles set by SetWindowLongPtrW are stored, not
+// applied to the SDL window. UpdateWindow sends no WM_PAINT.
 #include <windows.h>
 
 #include <cstdio>
