@@ -5,7 +5,7 @@
 // Accepted but ignored: dropped text (SDL_DROPTEXT), as a window that takes
 // only files ignores it on Windows; the drop point (DragQueryPoint is not
 // made). A drop whose window is destroyed before its message is handled is
-// freed only at exit.
+// finished by the queue (MessageQueue.cpp).
 #include <shellapi.h>
 #include <windows.h>
 

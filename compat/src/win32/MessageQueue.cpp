@@ -9,6 +9,8 @@
 // message gets 0.
 #include "win32/MessageQueue.h"
 
+#include <shellapi.h>
+
 #include <deque>
 
 #include "win32/TerminalSignals.h"
@@ -154,7 +156,15 @@ void PumpEvents() {
 
 void DropMessagesFor(HWND hwnd) {
   auto& messages = TheQueue().messages;
-  for (auto it = messages.begin(); it != messages.end();) it = it->hwnd == hwnd ? messages.erase(it) : it + 1;
+  for (auto it = messages.begin(); it != messages.end();) {
+    if (it->hwnd != hwnd) {
+      ++it;
+      continue;
+    }
+    // Nobody will finish a drop that never reaches its window.
+    if (it->message == WM_DROPFILES) DragFinish(reinterpret_cast<HDROP>(it->wParam));
+    it = messages.erase(it);
+  }
 }
 
 }  // namespace compat::win32
