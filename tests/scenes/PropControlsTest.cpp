@@ -1,5 +1,7 @@
 // The static viewer's keys and dropped files: framing, the title, and a
 // dropped model in place of the shown one.
+#include <stb_image.h>
+
 #include <fstream>
 
 #include "SceneControls.h"
@@ -30,6 +32,31 @@ TEST_F(PropControlsTest, FramingFollowsTheModelWhereverItWalked) {
   D3DXVECTOR3 centre = Bounds(scene).Centre();
   EXPECT_NEAR(scene.camera.lookAt.x, centre.x, 1e-3f);
   EXPECT_NEAR(scene.camera.lookAt.y, centre.y, 1e-3f);
+}
+
+TEST_F(PropControlsTest, WireframeShowsTheSquareAsLinesWithTheFloorBehindIt) {
+  std::filesystem::path folder = std::filesystem::temp_directory_path() / ("wire-" + std::to_string(getpid()));
+  std::filesystem::create_directories(folder);
+  Start(L"squarepolygon.x");
+  TapKey(SDL_SCANCODE_F);
+  auto shot = [&](const char* name) {
+    std::filesystem::current_path(folder);
+    TapKey(SDL_SCANCODE_F12);
+    std::filesystem::current_path(previous_);
+    std::filesystem::rename(folder / "propviewer-0001.png", folder / name);
+    int width = 0, height = 0, channels = 0;
+    unsigned char* rgb = stbi_load((folder / name).string().c_str(), &width, &height, &channels, 3);
+    EXPECT_NE(rgb, nullptr);
+    // Inside the framed square, off its diagonal, the axes and the grid.
+    const unsigned char* p = rgb ? rgb + (200 * width + 250) * 3 : nullptr;
+    int sum = p ? p[0] + p[1] + p[2] : -1;
+    stbi_image_free(rgb);
+    return sum;
+  };
+  EXPECT_GT(shot("solid.png"), 100);  // the texture
+  TapKey(SDL_SCANCODE_X);
+  EXPECT_EQ(shot("wire.png"), 0);     // the black background through the square
+  std::filesystem::remove_all(folder);
 }
 
 class TinyPropTest : public SceneFixture<WindowEx> {
