@@ -23,14 +23,9 @@ bool Mesh::Setup(const XMesh* meshRecord, IDirect3DDevice9* device) {
 #if !defined(XVIEW_REDUCED_MODEL)
   if (record->flags & HasSkin) {
     palette.assign(record->bones.size(), D3DXMATRIX(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0));
-    if (record->bones.size() <= kMaxSkinBones) {
-      flags |= STREAM_SKIN;
-    } else {
-      std::fprintf(stderr,
-                   "mesh %s: %zu bones are more than the %zu that one-byte bone indices address; "
-                   "it is drawn unskinned in its bind pose\n",
-                   ToUtf8(ShownName(record->name)).c_str(), record->bones.size(), kMaxSkinBones);
-    }
+    // A mesh with more bones than the stream addresses is drawn rigid; the
+    // drawing says so, with the capacity of the effect's palette.
+    if (record->bones.size() <= kMaxSkinBones) flags |= STREAM_SKIN;
   }
 #endif
   Build(device, record, flags);

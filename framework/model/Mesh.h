@@ -50,6 +50,7 @@ class Mesh : public Object3D, public Stream {
 #if !defined(XVIEW_REDUCED_MODEL)
   D3DXMATRIX frameMatrix;          // mesh space to world space, written before every draw
   std::vector<D3DXMATRIX> palette;  // one matrix per bone of the record
+  bool paletteRefused = false;      // more bones than the skinning effect holds; said once
 
 #endif
 };

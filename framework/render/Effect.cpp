@@ -77,6 +77,13 @@ bool Effect::Load(IDirect3DDevice9* device, const wchar_t* name) {
   if (errors) errors->Release();
   BuildCaches();
   fileName = name;
+  // Not a compile error for D3DX: the effect loads, but nothing draws with it.
+  D3DXHANDLE technique = TechniqueHandle(kTechniqueName);
+  D3DXTECHNIQUE_DESC description{};
+  if (!technique)
+    OutputDebugStringW((fileName + L": the effect has no technique \"T0\"; nothing is drawn with it\n").c_str());
+  else if (SUCCEEDED(effect->GetTechniqueDesc(technique, &description)) && description.Passes == 0)
+    OutputDebugStringW((fileName + L": technique \"T0\" has no pass; nothing is drawn with it\n").c_str());
   return true;
 }
 
@@ -120,6 +127,13 @@ bool Effect::SetVector(const std::wstring& name, const D3DXVECTOR4& vector) {
 bool Effect::SetFinalTransforms(const D3DXMATRIX* matrices, UINT count) {
   D3DXHANDLE handle = ParameterHandle(kFinalTransformsName);
   return effect && SUCCEEDED(effect->SetMatrixArray(handle, matrices, count));
+}
+
+UINT Effect::PaletteCapacity() {
+  D3DXHANDLE handle = ParameterHandle(kFinalTransformsName);
+  D3DXPARAMETER_DESC description{};
+  if (!effect || !handle || FAILED(effect->GetParameterDesc(handle, &description))) return 0;
+  return description.Elements == 0 ? 1 : description.Elements;
 }
 
 bool Effect::SelectPass(std::uint32_t newPass) {

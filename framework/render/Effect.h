@@ -24,6 +24,9 @@ class Effect {
   bool SetMatrix(const std::wstring& name, const D3DXMATRIX& matrix);
   bool SetVector(const std::wstring& name, const D3DXVECTOR4& vector);
   bool SetFinalTransforms(const D3DXMATRIX* matrices, UINT count);
+  // How many matrices "g_mFinalTransforms" holds, as the effect declares it
+  // (its element count; 1 when it is not an array); 0 without it.
+  UINT PaletteCapacity();
 
   // Makes technique "T0" current and remembers the pass BeginPass opens.
   bool SelectPass(std::uint32_t pass);

@@ -1,10 +1,15 @@
 #include "render/MeshDrawing.h"
 
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/TextConversion.h"
 #include "render/Effect.h"
 #include "render/Texture.h"
 #include "render/ViewMatrices.h"
 #if !defined(XVIEW_REDUCED_MODEL)
 #include "model/Model.h"
+#include "xfile/ParseMessages.h"
 #endif
 
 XFILE_SHAPE_BEGIN
@@ -101,7 +106,21 @@ bool DrawMesh(Mesh& mesh) {
 #if !defined(XVIEW_REDUCED_MODEL)
 bool DrawSkinnedMesh(Mesh& mesh) {
   Effect* effect = LoadedEffect(L"skinmesh.cfx");
-  return effect && Draw(mesh, *effect, &mesh.palette);
+  if (!effect) return false;
+  // The effect says how many bones its palette holds; a mesh with more is
+  // drawn whole in its bind pose rather than partly animated.
+  // The skin stream addresses at most kMaxSkinBones bones, whatever the effect holds.
+  auto capacity = static_cast<UINT>(std::min<std::size_t>(effect->PaletteCapacity(), kMaxSkinBones));
+  if (mesh.palette.size() > capacity || !mesh.IsSkinned()) {
+    if (!mesh.paletteRefused)
+      std::fprintf(stderr,
+                   "mesh %s: %zu bones are more than the %u the palette of skinmesh.cfx holds; "
+                   "it is drawn unskinned in its bind pose\n",
+                   ToUtf8(ShownName(mesh.record->name)).c_str(), mesh.palette.size(), capacity);
+    mesh.paletteRefused = true;
+    return DrawMesh(mesh);
+  }
+  return Draw(mesh, *effect, &mesh.palette);
 }
 
 bool Model::Draw() {
@@ -117,6 +136,8 @@ bool Model::Draw() {
     if (mesh.IsSkinned()) {
       UpdatePalette(i);
       DrawSkinnedMesh(mesh);
+    } else if (!mesh.palette.empty()) {
+      DrawSkinnedMesh(mesh);  // too many bones for the skin stream: drawn rigid, said once
     } else {
       DrawMesh(mesh);
     }

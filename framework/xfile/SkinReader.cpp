@@ -14,8 +14,8 @@ namespace {
 
 // Room reserved per vertex is a hint only; a header cannot make it large.
 constexpr std::uint32_t kMostReservedInfluences = 8;
-// An influence names its bone in eight bits.
-constexpr std::uint32_t kMostBones = 256;
+// An influence names its bone in sixteen bits.
+constexpr std::uint32_t kMostBones = 65536;
 
 }  // namespace
 
@@ -65,7 +65,7 @@ void ReadSkinWeights(XMesh& mesh, std::size_t n) {
       });
       continue;
     }
-    mesh.vertices[vertex].influences.push_back(XSkinInfluence{weight, static_cast<std::uint8_t>(n)});
+    mesh.vertices[vertex].influences.push_back(XSkinInfluence{weight, static_cast<std::uint16_t>(n)});
   }
   D3DXMATRIX offset;
   ReadMatrix(offset);

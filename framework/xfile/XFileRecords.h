@@ -41,7 +41,9 @@ struct XColorRGBA {
 #if !defined(XVIEW_REDUCED_MODEL)
 struct XSkinInfluence {
   float weight = 0;
-  std::uint8_t bone = 0;
+  // Sixteen bits, so that every SkinWeights record of a mesh keeps its
+  // influences; the skin stream narrows it for meshes the palette holds.
+  std::uint16_t bone = 0;
 };
 #endif
 

@@ -161,6 +161,20 @@ TEST_F(ViewersTest, EveryModelOfOtherToolsRunsInBothViewers) {
   EXPECT_GE(files, 10);
 }
 
+// A mesh with more bones than the skinning effect's palette holds is drawn
+// whole in its bind pose, and the program says so once, not every frame.
+TEST_F(ViewersTest, AMeshWithMoreBonesThanThePaletteIsNamedOnce) {
+  fs::path model = fs::path(XVIEW_TEST_DATA) / "models" / "bones300.x";
+  e2e::Outcome run = RunViewer("actorviewer", {"--frames", "5", model.string()}, scratch_);
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  const std::string line =
+      "mesh \"crowd\": 300 bones are more than the 256 the palette of skinmesh.cfx holds; it is drawn "
+      "unskinned in its bind pose\n";
+  std::size_t first = run.output.find(line);
+  ASSERT_NE(first, std::string::npos) << run.output;
+  EXPECT_EQ(run.output.find(line, first + 1), std::string::npos) << run.output;
+}
+
 TEST_F(ViewersTest, AModelFromAnotherMachineFindsItsTextureBesideIt) {
   std::vector<unsigned char> green(4 * 4 * 3);
   for (std::size_t i = 1; i < green.size(); i += 3) green[i] = 255;

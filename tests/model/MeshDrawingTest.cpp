@@ -216,12 +216,53 @@ TEST_F(MeshDrawingTest, AMeshOfMoreBonesThanOneByteAddressesIsDrawnRigidInItsBin
   Model model;
   StderrCapture captured;
   model.Setup(device_.device(), &scene);
+  std::vector<std::string> trace = Traced([&] { return model.Draw(); });
   std::string output = captured.Take();
   EXPECT_NE(output.find("mesh \"crowd\": 300 bones"), std::string::npos) << output;
   EXPECT_NE(output.find("drawn unskinned in its bind pose"), std::string::npos);
-  std::vector<std::string> trace = Traced([&] { return model.Draw(); });
   EXPECT_TRUE(Only(trace, {"ID3DXEffect::SetMatrixArray"}).empty());
   EXPECT_EQ(Only(trace, {"DrawIndexedPrimitive"}).size(), 1u);
+}
+
+// The palette's size is the skinning effect's: a mesh with more bones than
+// "g_mFinalTransforms" holds is drawn rigid, with one line naming the mesh,
+// its bones and the capacity.
+TEST_F(MeshDrawingTest, ThePaletteCapacityIsReadFromTheSkinningEffect) {
+  std::filesystem::create_directories(scratch_);
+  std::filesystem::path file = scratch_ / "small_palette.cfx";
+  std::ofstream(file) << "float4x4 g_mWorld; float4x4 g_mView; float4x4 g_mProj;\n"
+                         "float4x3 g_mFinalTransforms[4];\n"
+                         "float4 VS(float3 p : POSITION, float4 i : BLENDINDICES) : POSITION {\n"
+                         "  return mul(float4(mul(float4(p, 1), g_mFinalTransforms[(int)i.x]), 1), g_mWorld); }\n"
+                         "float4 PS() : COLOR0 { return 1; }\n"
+                         "technique T0 {\n"
+                         "  pass P0 { VertexShader = compile vs_3_0 VS(); PixelShader = compile ps_3_0 PS(); }\n"
+                         "  pass P1 { VertexShader = compile vs_3_0 VS(); PixelShader = compile ps_3_0 PS(); } }\n";
+  g_EffectMap.erase(L"skinmesh.cfx");
+  ASSERT_TRUE(g_EffectMap[L"skinmesh.cfx"].Load(device_.device(), file.wstring().c_str()));
+  EXPECT_EQ(g_EffectMap[L"skinmesh.cfx"].PaletteCapacity(), 4u);
+  for (std::size_t bones : {4u, 5u}) {
+    XFileScene scene;
+    scene.meshes.push_back(FanMesh(1));
+    scene.meshes.back().name = L"crowd";
+    scene.meshes.back().flags |= HasSkin;
+    scene.meshes.back().bones.resize(bones);
+    Model model;
+    model.Setup(device_.device(), &scene);
+    StderrCapture captured;
+    std::vector<std::string> trace = Traced([&] { return model.Draw(); });
+    Traced([&] { return model.Draw(); });  // the line comes once
+    std::string output = captured.Take();
+    if (bones == 4) {
+      EXPECT_EQ(output, "");
+      EXPECT_EQ(Only(trace, {"ID3DXEffect::SetMatrixArray"}).size(), 1u);
+    } else {
+      EXPECT_EQ(output,
+                "mesh \"crowd\": 5 bones are more than the 4 the palette of skinmesh.cfx holds; it is drawn "
+                "unskinned in its bind pose\n");
+      EXPECT_TRUE(Only(trace, {"ID3DXEffect::SetMatrixArray"}).empty());
+    }
+  }
 }
 
 }  // namespace

@@ -66,12 +66,12 @@ TEST_F(EffectTest, FailedLoadEffectLeavesNoEntryAndSaysWhereTheErrorIs) {
   EXPECT_EQ(g_EffectMap.size(), 1u);
 }
 
-TEST_F(EffectTest, GlslErrorsCarryTheLineOfTheEffectFile) {
-  std::wstring file = TestData("glsl_error.cfx");
+TEST_F(EffectTest, HlslErrorsCarryTheLineOfTheEffectFile) {
+  std::wstring file = TestData("hlsl_error.cfx");
   StderrCapture captured;
   EXPECT_FALSE(LoadEffect(device_.device(), file.c_str()));
   std::string output = captured.Take();
-  EXPECT_NE(output.find("glsl_error.cfx(9): "), std::string::npos) << output;
+  EXPECT_NE(output.find("hlsl_error.cfx(6): error: "), std::string::npos) << output;
   EXPECT_NE(output.find("undeclaredMatrix"), std::string::npos) << output;
   EXPECT_EQ(g_EffectMap.count(file), 0u);
 }
@@ -176,10 +176,15 @@ TEST_F(EffectTest, SelectPassWithoutT0FailsAndKeepsThePass) {
   Effect effect;
   std::filesystem::path file = rendertest::ScratchFolder() / "no_t0.cfx";
   std::ofstream(file)
-      << "vertexshader VS { in vec3 inPosition; void main() { gl_Position = vec4(inPosition, 1.0); } }\n"
-         "pixelshader PS { out vec4 c; void main() { c = vec4(1.0); } }\n"
-         "technique Only { pass { vertexshader = VS; pixelshader = PS; } }\n";
+      << "float4 VS(float3 p : POSITION) : POSITION { return float4(p, 1.0); }\n"
+         "float4 PS() : COLOR0 { return 1.0; }\n"
+         "technique Only { pass { VertexShader = compile vs_3_0 VS(); PixelShader = compile ps_3_0 PS(); } }\n";
+  StderrCapture captured;
   ASSERT_TRUE(effect.Load(device_.device(), file.wstring().c_str()));
+  std::string output = captured.Take();
+  EXPECT_NE(output.find("no_t0.cfx: the effect has no technique \"T0\"; nothing is drawn with it\n"),
+            std::string::npos)
+      << output;
   effect.pass = 7;
   EXPECT_FALSE(effect.SelectPass(0));
   EXPECT_EQ(effect.pass, 7u);
@@ -223,10 +228,9 @@ TEST_F(EffectTest, NamesOfAnyLengthAreKeptWhole) {
   std::filesystem::path file = rendertest::ScratchFolder() / "long.cfx";
   std::ofstream(file)
       << "float4 " << longName << ";\n"
-      << "vertexshader VS { in vec3 inPosition; void main() { gl_Position = vec4(inPosition, 1.0) + "
-      << longName << "; } }\n"
-      << "pixelshader PS { out vec4 c; void main() { c = vec4(1.0); } }\n"
-      << "technique T0 { pass { vertexshader = VS; pixelshader = PS; } }\n";
+      << "float4 VS(float3 p : POSITION) : POSITION { return float4(p, 1.0) + " << longName << "; }\n"
+      << "float4 PS() : COLOR0 { return 1.0; }\n"
+      << "technique T0 { pass { VertexShader = compile vs_3_0 VS(); PixelShader = compile ps_3_0 PS(); } }\n";
   Effect effect;
   ASSERT_TRUE(effect.Load(device_.device(), file.wstring().c_str()));
   std::wstring wide(longName.begin(), longName.end());
@@ -254,6 +258,21 @@ TEST_F(EffectTest, FinalTransformsTakeExactlyTheGivenCount) {
   EXPECT_TRUE(Contains(trace, "ID3DXEffect::SetMatrixArray g_mFinalTransforms 30"));
   std::vector<D3DXMATRIX> tooMany(1000, Filled(0.0f));
   EXPECT_FALSE(effect.SetFinalTransforms(tooMany.data(), 1000));
+  // The palette is a float4x3 array of the layer's size: a 4x4 matrix keeps
+  // its first three columns, as D3DX writes it.
+  D3DXPARAMETER_DESC description{};
+  ASSERT_EQ(effect.effect->GetParameterDesc("g_mFinalTransforms", &description), D3D_OK);
+  EXPECT_EQ(description.Elements, 256u);
+  EXPECT_EQ(description.Rows, 4u);
+  EXPECT_EQ(description.Columns, 3u);
+  EXPECT_EQ(description.Class, D3DXPC_MATRIX_COLUMNS);
+  EXPECT_EQ(effect.PaletteCapacity(), 256u);
+  D3DXMATRIX back;
+  ASSERT_EQ(effect.effect->GetMatrixArray("g_mFinalTransforms", &back, 1), D3D_OK);
+  EXPECT_EQ(back.m[2][2], 3.0f);
+  EXPECT_EQ(back.m[3][0], 3.0f);
+  EXPECT_EQ(back.m[0][3], 0.0f);
+  EXPECT_EQ(back.m[3][3], 0.0f);
 }
 
 }  // namespace

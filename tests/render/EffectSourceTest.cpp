@@ -1,20 +1,31 @@
-// The .cfx reader and the GLSL text it produces; no GL needed.
+// The effect reader (after glslang's preprocessor) and the translation of
+// its shader functions to GLSL; no GL needed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "d3dx9/EffectProgram.h"
 #include "d3dx9/EffectSource.h"
+#include "d3dx9/HlslFrontEnd.h"
+#include "d3dx9/HlslTranslator.h"
 
 namespace {
 
 using compat::d3dx9::EffectSource;
 using compat::d3dx9::ParameterType;
+using compat::d3dx9::ShaderStage;
 
-std::string Parse(const std::string& text, EffectSource& out) {
+using Defines = std::vector<std::pair<std::string, std::string>>;
+
+// Preprocesses and reads `text` as the file "test.cfx"; "" or the error.
+std::string Parse(const std::string& text, EffectSource& out, const Defines& defines = {}) {
+  compat::d3dx9::PreprocessedEffect preprocessed;
   std::string error;
-  bool ok = compat::d3dx9::ParseEffectSource(text, "test.cfx", out, error);
+  if (!compat::d3dx9::PreprocessEffect(text, "test.cfx", "", defines, preprocessed, error)) return error;
+  bool ok = compat::d3dx9::ParseEffectSource(preprocessed.text, "test.cfx", out, error);
   return ok ? "" : error;
 }
 
@@ -25,142 +36,231 @@ std::string ReadAsset(const char* name) {
   return text.str();
 }
 
-const char* kMinimal =
-    "vertexshader VS { void main() { gl_Position = vec4(0.0); } }\n"
-    "pixelshader PS { out vec4 c; void main() { c = vec4(1.0); } }\n";
+const compat::d3dx9::ParameterDecl* Find(const EffectSource& source, const std::string& name) {
+  for (const auto& p : source.parameters)
+    if (p.name == name) return &p;
+  return nullptr;
+}
+
+const char* kShaders =
+    "float4 VS(float3 p : POSITION) : POSITION { return float4(p, 1.0); }\n"
+    "float4 PS() : COLOR0 { return 1.0; }\n";
+const char* kTechnique =
+    "technique T0 { pass P0 { VertexShader = compile vs_3_0 VS(); PixelShader = compile ps_3_0 PS(); } }\n";
 
 TEST(EffectSource, ReadsTheShippedEffectFiles) {
   for (const char* name : {"geometory.cfx", "mesh.cfx", "skinmesh.cfx"}) {
     EffectSource source;
-    ASSERT_EQ(Parse(ReadAsset(name), source), "") << name;
+    ASSERT_EQ(Parse(ReadAsset(name), source, {{"CFX_PALETTE_SIZE", "256"}}), "") << name;
     ASSERT_EQ(source.techniques.size(), 1u) << name;
     EXPECT_EQ(source.techniques[0].name, "T0");
     EXPECT_EQ(source.techniques[0].passes.size(), 2u) << name;
-    std::vector<std::string> names;
-    for (const auto& p : source.parameters) names.push_back(p.name);
     for (const char* wanted : {"g_mWorld", "g_mView", "g_mProj"})
-      EXPECT_NE(std::find(names.begin(), names.end(), wanted), names.end()) << name << " lacks " << wanted;
+      EXPECT_NE(Find(source, wanted), nullptr) << name << " lacks " << wanted;
   }
-  EffectSource skin;
-  ASSERT_EQ(Parse(ReadAsset("skinmesh.cfx"), skin), "");
-  auto palette = std::find_if(skin.parameters.begin(), skin.parameters.end(),
-                              [](const auto& p) { return p.name == "g_mFinalTransforms"; });
-  ASSERT_NE(palette, skin.parameters.end());
-  EXPECT_EQ(palette->type, ParameterType::Float4x4);
-  EXPECT_GE(palette->elements, 30u);
+  // The palette: Shader Model 3's size by default, the layer's when predefined.
+  for (auto [defines, elements] : {std::pair{Defines{}, 75u}, std::pair{Defines{{"CFX_PALETTE_SIZE", "256"}}, 256u}}) {
+    EffectSource skin;
+    ASSERT_EQ(Parse(ReadAsset("skinmesh.cfx"), skin, defines), "");
+    const auto* palette = Find(skin, "g_mFinalTransforms");
+    ASSERT_NE(palette, nullptr);
+    EXPECT_EQ(palette->type, ParameterType::Float4x3);
+    EXPECT_EQ(palette->elements, elements);
+    const auto* sampler = Find(skin, "ColorSampler");
+    ASSERT_NE(sampler, nullptr);
+    EXPECT_EQ(sampler->texture, "g_ColorTex");
+  }
 }
 
-TEST(EffectSource, ParametersKeepTypeArraySemanticAndLine) {
+TEST(EffectSource, ParametersKeepTypeArraySemanticAnnotationsAndInitialValues) {
   EffectSource source;
-  ASSERT_EQ(Parse(std::string("float4x4 a[12];\n\nfloat4 b : DIFFUSE;\ntexture t;\n") + kMinimal +
-                      "technique T { pass { vertexshader = VS; pixelshader = PS; } }",
+  ASSERT_EQ(Parse(std::string("float4x4 a[12];\n\nfloat4 b : DIFFUSE < string UIName = \"b\"; float x = 1; > = "
+                              "{1, -2, 3.5, 4};\ntexture t;\nrow_major float4x3 r;\nstatic const float k = 2;\n") +
+                      kShaders + kTechnique,
                   source),
             "");
-  ASSERT_EQ(source.parameters.size(), 3u);
+  ASSERT_EQ(source.parameters.size(), 4u);
   EXPECT_EQ(source.parameters[0].elements, 12u);
-  EXPECT_EQ(compat::d3dx9::ParameterFloatCount(source.parameters[0]), 192u);
+  EXPECT_EQ(source.parameters[0].type, ParameterType::Float4x4);
   EXPECT_EQ(source.parameters[1].semantic, "DIFFUSE");
-  EXPECT_EQ(source.parameters[1].line, 3);
+  EXPECT_EQ(source.parameters[1].annotations, 2u);
+  EXPECT_EQ(source.parameters[1].initialValue, (std::vector<float>{1, -2, 3.5f, 4}));
+  EXPECT_EQ(source.parameters[1].place.line, 3);
   EXPECT_EQ(source.parameters[2].type, ParameterType::Texture);
-  EXPECT_EQ(source.techniques[0].passes[0].name, "");
+  EXPECT_TRUE(source.parameters[3].rowMajor);
+  EXPECT_EQ(compat::d3dx9::ParameterRegisters(source.parameters[3]), 4u);
+  // What only the effect framework reads is blanked, line for line.
+  EXPECT_EQ(source.hlsl.find("technique"), std::string::npos);
+  EXPECT_EQ(source.hlsl.find("UIName"), std::string::npos);
+  EXPECT_EQ(source.hlsl.find("texture t"), std::string::npos);
+  EXPECT_EQ(source.hlsl.find("3.5"), std::string::npos);
+  EXPECT_NE(source.hlsl.find("static const float k = 2;"), std::string::npos);
 }
 
-TEST(EffectSource, TexturesMayCarrySamplerStates) {
+TEST(EffectSource, SamplerStatesAreReadAndCheckedCaseInsensitively) {
   EffectSource source;
-  ASSERT_EQ(Parse(std::string("texture t { MinFilter = Linear; AddressV = Clamp; };\n") + kMinimal +
-                      "technique T0 { pass { vertexshader = VS; pixelshader = PS; } }",
+  ASSERT_EQ(Parse(std::string("texture t;\nsampler s = sampler_state { texture = <t>; MINFILTER = point; "
+                              "AddressU = Clamp; };\n") +
+                      kShaders + kTechnique,
                   source),
             "");
-  ASSERT_EQ(source.parameters[0].samplerStates.size(), 2u);
-  EXPECT_EQ(source.parameters[0].samplerStates[0].state, 6u);  // D3DSAMP_MINFILTER
-  EXPECT_EQ(source.parameters[0].samplerStates[0].value, 2u);  // D3DTEXF_LINEAR
-  EXPECT_EQ(source.parameters[0].samplerStates[1].state, 2u);  // D3DSAMP_ADDRESSV
-  EXPECT_EQ(source.parameters[0].samplerStates[1].value, 3u);  // D3DTADDRESS_CLAMP
-
-  EXPECT_EQ(
-      Parse("texture t {\n Blur = Linear; };", source).rfind("test.cfx(2): expected a sampler state", 0), 0u);
-  EXPECT_EQ(Parse("texture t { MinFilter = Clamp; };", source),
-            "test.cfx(1): 'Clamp' is not a value of MinFilter");
-  EXPECT_EQ(Parse("float4 v { MinFilter = Linear; };", source).rfind("test.cfx(1): expected ';'", 0), 0u);
+  const auto* sampler = Find(source, "s");
+  ASSERT_NE(sampler, nullptr);
+  EXPECT_EQ(sampler->type, ParameterType::Sampler);
+  EXPECT_EQ(sampler->texture, "t");
+  ASSERT_EQ(sampler->samplerStates.size(), 2u);
+  EXPECT_EQ(sampler->samplerStates[0].state, 6u);  // D3DSAMP_MINFILTER
+  EXPECT_EQ(sampler->samplerStates[0].value, 1u);  // D3DTEXF_POINT
+  EXPECT_EQ(sampler->samplerStates[1].value, 3u);  // D3DTADDRESS_CLAMP
 }
 
-TEST(EffectSource, ShaderBodiesAreRawAndBracesInCommentsDoNotCount) {
-  EffectSource source;
-  ASSERT_EQ(Parse("vertexshader VS {\n  // } not the end\n  /* { */ void main() { }\n}\n"
-                  "pixelshader PS { void main() { } }\n"
-                  "technique T0 { pass P0 { vertexshader = VS; pixelshader = PS; } }",
-                  source),
-            "");
-  EXPECT_EQ(source.shaders[0].bodyLine, 1);
-  EXPECT_NE(source.shaders[0].body.find("void main() { }"), std::string::npos);
-}
-
-TEST(EffectSource, ErrorsNameTheFileAndLine) {
-  struct Case {
-    std::string text;
-    std::string expected;  // prefix of the message
+// Each refusal names the file and the line of the construct.
+TEST(EffectSource, RefusalsNameTheLine) {
+  std::string deep = "float4 Deep() : COLOR0 { return " + std::string(300, '(') + "1" + std::string(300, ')') + "; }\n";
+  const std::pair<std::string, std::string> cases[] = {
+      {"float4x4 a;\n\nfloat4 b\n" + std::string(kShaders), "test.cfx(4): expected ';' after parameter 'b'"},
+      {"float4 a[0];\n", "test.cfx(1): array size must be"},
+      {"float4 a[99999];\n", "test.cfx(1): array size must be"},
+      {"float4 a;\nfloat4x4 a;\n", "test.cfx(2): 'a' is declared twice"},
+      {"int n;\n", "test.cfx(1): parameters of type 'int' are not supported"},
+      {"Texture2D t;\n", "test.cfx(1): 'Texture2D' is a Direct3D 10 object"},
+      {"float4 P(float4 x : SV_Position) : COLOR0 { return x; }\n", "test.cfx(1): 'SV_Position' is a Direct3D 10"},
+      {"float4 P(float4 x : COLOR0) : COLOR0 {\n int i = 3;\n return x * (i & 1); }\n",
+       "test.cfx(3): the operator '&' needs integer bit operations"},
+      {"float4 P(float4 x : COLOR0) : COLOR0 { return x; }\nfloat4 Q() : COLOR0 {\n return 1 << 2; }\n",
+       "test.cfx(3): the operator '<<'"},
+      {deep, "test.cfx(1): brackets nested deeper than 256"},
+      {std::string(kShaders) + "technique T0 { pass P0 {\n ZEnable = true; } }\n",
+       "test.cfx(4): the pass state 'ZEnable' is not supported"},
+      {std::string(kShaders) +
+           "technique T0 { pass P0 {\n VertexShader = compile vs_3_0 VS(true); PixelShader = compile ps_3_0 PS(); } }\n",
+       "test.cfx(4): literal arguments to 'VS' are not supported"},
+      {std::string(kShaders) + "technique T0 { pass P0 {\n VertexShader = compile vs_3_0 VS(); } }\n",
+       "test.cfx(3): pass 'P0' of technique 'T0' is a fixed-function pass"},
+      {std::string(kShaders) + "technique T0 { pass P0 {\n VertexShader = compile vs_4_0 VS(); } }\n",
+       "test.cfx(4): 'vs_4_0' is not a vertex shader profile"},
+      {std::string(kShaders) +
+           "technique T0 { pass P0 { VertexShader = compile vs_3_0 VS();\n PixelShader = compile ps_3_0 Nope(); } }\n",
+       "test.cfx(4): unknown shader function 'Nope'"},
+      {std::string(kShaders) + kTechnique + kTechnique, "test.cfx(4): technique 'T0' is declared twice"},
+      {"float4 c : register(c0);\n", "test.cfx(1): 'register' bindings are not supported"},
+      {"texture t;\nsampler s = sampler_state { Texture = <t>;\n MaxAnisotropy = 4; };\n",
+       "test.cfx(3): the sampler state 'MaxAnisotropy' is not supported"},
+      {"texture t;\nsampler s = sampler_state { MinFilter = Clamp; };\n",
+       "test.cfx(2): 'Clamp' is not a value of MinFilter"},
+      {"float4 P(float4 x : COLOR0,\n out float2 y [: TEXCOORD0) : COLOR0 { return x; }\n",
+       "test.cfx(2): an array parameter's size must be a number"},
+      {"float4 P(float4 x : COLOR0) : COLOR0 {\n return x[0); }\n", "test.cfx(2): ')' does not close the '[' of line 2"},
+      {"float F() { return 1; }\nfloat4 P() : COLOR0 {\n return F() ++ 1; }\n", "test.cfx(3): '++' applies to a variable only"},
+      {"float4 P(float4 x : COLOR0,\n float : TEXCOORD2) : COLOR0 { return x; }\n",
+       "test.cfx(2): a parameter of 'P' has no name"},
   };
-  std::string technique = "technique T0 { pass { vertexshader = VS; pixelshader = PS; } }\n";
-  const Case cases[] = {
-      {std::string("float4x4 a;\n\nfloat4 b\n") + kMinimal + technique, "test.cfx(4): expected ';'"},
-      {std::string("float4x4 a;\nmatrix b;\n"), "test.cfx(2): unknown declaration 'matrix'"},
-      {std::string("float4 a[0];\n"), "test.cfx(1): array size must be"},
-      {std::string("float4 a[99999];\n"), "test.cfx(1): array size must be"},
-      {std::string("float4 a[x];\n"), "test.cfx(1): array size must be"},
-      {std::string("float4 a;\nfloat4x4 a;\n"), "test.cfx(2): 'a' is declared twice"},
-      {std::string("\nvertexshader VS {\n void main() {\n"), "test.cfx(2): unterminated block"},
-      {std::string("/* never closed\n"), "test.cfx(1): unterminated comment"},
-      {kMinimal, "test.cfx(3): the effect declares no technique"},
-      {std::string(kMinimal) + "technique T0 {\n pass { vertexshader = Nope; pixelshader = PS; } }",
-       "test.cfx(4): unknown shader 'Nope'"},
-      {std::string(kMinimal) + "technique T0 {\n pass { vertexshader = PS; pixelshader = PS; } }",
-       "test.cfx(4): 'PS' is not a vertex shader"},
-      {std::string(kMinimal) + "technique T0 {\n pass { vertexshader = VS; } }",
-       "test.cfx(4): a pass must name both"},
-      {std::string(kMinimal) + technique + technique, "test.cfx(4): technique 'T0' is declared twice"},
-  };
-  for (const Case& c : cases) {
+  for (const auto& [text, expected] : cases) {
     EffectSource source;
-    std::string error = Parse(c.text, source);
-    EXPECT_EQ(error.rfind(c.expected, 0), 0u) << "got: " << error << "\nfor:\n" << c.text;
+    std::string error = Parse(text, source);
+    EXPECT_EQ(error.rfind(expected, 0), 0u) << "effect:\n" << text << "\nerror: " << error;
     EXPECT_TRUE(source.parameters.empty() && source.techniques.empty());
   }
 }
 
-TEST(EffectSource, TooManyTexturesAreRefused) {
-  std::string text;
-  for (int i = 0; i < 17; ++i) text += "texture t" + std::to_string(i) + ";\n";
+// Messages of the preprocessor and of glslang carry the file's own lines.
+TEST(EffectSource, PreprocessorAndCompilerMessagesCarryTheFileLine) {
   EffectSource source;
-  EXPECT_EQ(Parse(text + kMinimal + "technique T0 { pass { vertexshader = VS; pixelshader = PS; } }", source)
-                .rfind("test.cfx(17): more than 16 textures", 0),
-            0u);
-}
+  std::string preprocessor = Parse("float4 a;\n#error stop here\n", source);
+  EXPECT_EQ(preprocessor.rfind("test.cfx(2): error: ", 0), 0u) << preprocessor;
 
-TEST(EffectSource, ShaderTextMapsLinesAndNegatesClipY) {
-  EffectSource source;
-  ASSERT_EQ(Parse(std::string("\nfloat4x4 m[4];\nfloat3 v[2];\n") + kMinimal +
-                      "technique T0 { pass { vertexshader = VS; pixelshader = PS; } }",
+  ASSERT_EQ(Parse(std::string("float4 a;\n\n") + kShaders +
+                      "float4 Bad() : COLOR0 {\n  return undeclared;\n}\n" +
+                      "technique T0 { pass { VertexShader = compile vs_3_0 VS(); PixelShader = compile ps_3_0 Bad(); "
+                      "} }\n",
                   source),
             "");
-  std::string vertex = compat::d3dx9::ShaderText(source, source.shaders[0]);
-  EXPECT_EQ(vertex.rfind("#version 330 core\n", 0), 0u);
-  // Matrix and float4 arrays live in uniform blocks; other parameters are plain uniforms.
-  EXPECT_NE(vertex.find("#line 2\nlayout(std140, row_major) uniform cfx_block_m { mat4 m[4]; };"),
-            std::string::npos);
-  EXPECT_NE(vertex.find("#line 3\nuniform vec3 v[2];"), std::string::npos);
-  EXPECT_NE(vertex.find("#line 4\n"), std::string::npos);
-  EXPECT_NE(vertex.find("gl_Position.y = -gl_Position.y;"), std::string::npos);
-  std::string pixel = compat::d3dx9::ShaderText(source, source.shaders[1]);
-  EXPECT_EQ(pixel.find("gl_Position"), std::string::npos);
+  std::string glsl, error;
+  compat::d3dx9::ShaderRequest request{ShaderStage::Pixel, "Bad", {"test.cfx", 8}, false};
+  EXPECT_FALSE(compat::d3dx9::TranslateShader(source, source, "test.cfx", request, glsl, error));
+  EXPECT_EQ(error.rfind("test.cfx(6): error: 'undeclared'", 0), 0u) << error;
 }
 
-TEST(EffectSource, CompilerLogsBecomeFileLineMessages) {
-  std::string log =
-      "0:14(7): error: `colour' undeclared\n0(9) : error C1008: undefined variable\nsomething else\n\n";
-  EXPECT_EQ(compat::d3dx9::TranslateInfoLog(log, "mesh.cfx", 3),
-            "mesh.cfx(14): error: `colour' undeclared\n"
-            "mesh.cfx(9): error C1008: undefined variable\n"
-            "mesh.cfx(3): something else\n");
+// Inputs that once crashed glslang (found by the effect fuzzer) end in a
+// message before glslang sees them.
+TEST(EffectSource, InputsThatOnceBrokeGlslangAreRefused) {
+  namespace fs = std::filesystem;
+  int files = 0;
+  for (const auto& entry : fs::directory_iterator(fs::path(XVIEW_TEST_DATA) / "effect-regressions")) {
+    std::ifstream file(entry.path(), std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    EffectSource source;
+    std::string error = Parse(text.str(), source, {{"CFX_PALETTE_SIZE", "256"}});
+    if (error.empty()) {
+      compat::d3dx9::EffectTexts texts;
+      compat::d3dx9::TranslatePasses(source, source, "test.cfx", false, texts, error);
+    }
+    EXPECT_NE(error, "") << entry.path();
+    ++files;
+  }
+  EXPECT_GE(files, 1);
+}
+
+std::string Translate(const std::string& effect, ShaderStage stage, const std::string& entry, std::string& error,
+                      const Defines& defines = {}) {
+  EffectSource source;
+  error = Parse(effect, source, defines);
+  if (!error.empty()) return "";
+  std::string glsl;
+  compat::d3dx9::ShaderRequest request{stage, entry, {"test.cfx", 1}, false};
+  compat::d3dx9::TranslateShader(source, source, "test.cfx", request, glsl, error);
+  return glsl;
+}
+
+// Interface variables are named after their semantics, whatever the HLSL
+// calls them and in whatever order they come.
+TEST(HlslTranslator, InterfaceVariablesAreNamedAfterTheirSemantics) {
+  const std::string effect =
+      "struct V { float4 p : POSITION; float2 uv : TEXCOORD0; float3 n : TEXCOORD3; };\n"
+      "V VS(float3 p : POSITION, float3 n : NORMAL, float2 uv : TEXCOORD) { V v; v.p = float4(p, 1); v.uv = uv; "
+      "v.n = n; return v; }\n"
+      "float4 PS(float3 normal : TEXCOORD3, float2 coord : TEXCOORD0) : COLOR { return float4(normal, coord.x); }\n"
+      "technique T0 { pass { VertexShader = compile vs_3_0 VS(); PixelShader = compile ps_3_0 PS(); } }\n";
+  std::string error;
+  std::string vertex = Translate(effect, ShaderStage::Vertex, "VS", error);
+  ASSERT_EQ(error, "");
+  for (const char* wanted : {"layout(location = 0) in vec3 cfx_in_POSITION0", "layout(location = 3) in vec3 cfx_in_NORMAL0",
+                             "layout(location = 7) in vec2 cfx_in_TEXCOORD0", "out vec2 cfx_TEXCOORD0;",
+                             "out vec3 cfx_TEXCOORD3;", "gl_Position"})
+    EXPECT_NE(vertex.find(wanted), std::string::npos) << wanted << " in\n" << vertex;
+  std::string pixel = Translate(effect, ShaderStage::Pixel, "PS", error);
+  ASSERT_EQ(error, "");
+  for (const char* wanted : {"in vec3 cfx_TEXCOORD3;", "in vec2 cfx_TEXCOORD0;", "layout(location = 0) out vec4 cfx_out_COLOR0"})
+    EXPECT_NE(pixel.find(wanted), std::string::npos) << wanted << " in\n" << pixel;
+}
+
+TEST(HlslTranslator, RefusesWhatShaderModel3Lacks) {
+  const std::string ps = "float4 PS() : COLOR0 { return 1.0; }\n";
+  auto technique = [](const char* vs) {
+    return std::string("technique T0 { pass { VertexShader = compile vs_3_0 ") + vs +
+           "(); PixelShader = compile ps_3_0 PS(); } }\n";
+  };
+  std::string error;
+  // 65 float4x4 take 260 registers; as float4x3, 195 fit.
+  Translate("float4x4 m[65];\nfloat4 VS(float3 p : POSITION) : POSITION { return mul(float4(p, 1), m[64]); }\n" +
+                ps + technique("VS"),
+            ShaderStage::Vertex, "VS", error);
+  EXPECT_NE(error.find("uses 260 constant registers; a vertex shader of Shader Model 3 has 256"), std::string::npos)
+      << error;
+  Translate("float4x3 m[65];\nfloat4 VS(float3 p : POSITION) : POSITION { return float4(mul(float4(p, 1), m[64]), 1); }\n" +
+                ps + technique("VS"),
+            ShaderStage::Vertex, "VS", error);
+  EXPECT_EQ(error, "");
+  Translate("float4 VS(float3 p : POSITION, float4 w : PSIZE) : POSITION { return float4(p, 1) + w; }\n" + ps +
+                technique("VS"),
+            ShaderStage::Vertex, "VS", error);
+  EXPECT_NE(error.find("the vertex input semantic 'PSIZE0' is not one the layer feeds"), std::string::npos) << error;
+  std::string many = "struct V { float4 p : POSITION;";
+  for (int i = 0; i < 11; ++i) many += " float4 t" + std::to_string(i) + " : TEXCOORD" + std::to_string(i) + ";";
+  many += " };\nV VS(float3 p : POSITION) { V v = (V)0; v.p = float4(p, 1); return v; }\n";
+  Translate(many + ps + technique("VS"), ShaderStage::Vertex, "VS", error);
+  EXPECT_NE(error.find("uses 11 interpolated values; Shader Model 3 has 10"), std::string::npos) << error;
 }
 
 }  // namespace

@@ -209,8 +209,11 @@ TEST(Counts, ASkinHeaderKeepsItsBonesUpToWhatAnInfluenceCanName) {
   QuietParse parse = ParseTextQuietly("Mesh { 1; 0;0;0;; 0;; XSkinMeshHeader { 1; 1; 30; } }");
   EXPECT_EQ(parse.content.meshes.at(0).bones.size(), 30u);
   EXPECT_TRUE(parse.warnings.empty());
-  QuietParse many = ParseTextQuietly("Mesh { 1; 0;0;0;; 0;; XSkinMeshHeader { 1; 1; 1000; } }");
-  EXPECT_EQ(many.content.meshes.at(0).bones.size(), 256u);
+  QuietParse beyondOneByte = ParseTextQuietly("Mesh { 1; 0;0;0;; 0;; XSkinMeshHeader { 1; 1; 1000; } }");
+  EXPECT_EQ(beyondOneByte.content.meshes.at(0).bones.size(), 1000u);
+  EXPECT_TRUE(beyondOneByte.warnings.empty());
+  QuietParse many = ParseTextQuietly("Mesh { 1; 0;0;0;; 0;; XSkinMeshHeader { 1; 1; 70000; } }");
+  EXPECT_EQ(many.content.meshes.at(0).bones.size(), 65536u);
   EXPECT_TRUE(many.Warned(ParseWarningKind::CountBounded));
 }
 

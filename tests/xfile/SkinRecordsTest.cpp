@@ -84,15 +84,17 @@ TEST(SkinWeights, ASecondHeaderKeepsTheBonesThatInfluencesName) {
   EXPECT_EQ(mesh.vertices[0].influences.size(), 1u);
 }
 
-TEST(SkinWeights, BoneIndicesStopAtTheEightBitRange) {
+// Every record the header declares is kept: bone indices have sixteen bits,
+// so a mesh with more than 256 bones animates whole or not at all.
+TEST(SkinWeights, EverySkinWeightsRecordIsKeptBeyondTheEightBitRange) {
   std::string skin;
-  for (int bone = 0; bone < 258; ++bone) skin += SkinWeights("B" + std::to_string(bone), "0", "1", 1);
+  for (int bone = 0; bone < 300; ++bone) skin += SkinWeights("B" + std::to_string(bone), "0", "1", 1);
   XFileScene scene = Parse("Mesh { 1; 0;0;0;; 0;; XSkinMeshHeader { 1; 1; 300; }\n" + skin + "}\n");
   const XMesh& mesh = scene.meshes.at(0);
-  ASSERT_EQ(mesh.vertices[0].influences.size(), 256u);
-  EXPECT_EQ(mesh.vertices[0].influences[255].bone, 255);
-  EXPECT_EQ(mesh.bones[255].name, L"B255");
-  EXPECT_EQ(mesh.bones.size(), 256u);  // the header's 300 are held to what an influence can name
+  ASSERT_EQ(mesh.vertices[0].influences.size(), 300u);
+  EXPECT_EQ(mesh.vertices[0].influences[299].bone, 299);
+  EXPECT_EQ(mesh.bones[299].name, L"B299");
+  EXPECT_EQ(mesh.bones.size(), 300u);
 }
 
 }  // namespace

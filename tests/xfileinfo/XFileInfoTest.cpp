@@ -46,6 +46,18 @@ TEST(XFileInfo, PrintsTheSceneOfACharacterFile) {
   EXPECT_FALSE(Has(run.output, "vertexData"));
 }
 
+// Every SkinWeights record is a bone, however many there are.
+TEST(XFileInfo, ReportsEveryBoneOfAMeshWithMoreThan256) {
+  ToolRun run = RunInspector(Model("bones300.x"));
+  ASSERT_EQ(run.exitCode, 0);
+  std::size_t bones = 0;
+  for (std::size_t at = run.output.find("\"offset\":"); at != std::string::npos;
+       at = run.output.find("\"offset\":", at + 1))
+    ++bones;
+  EXPECT_EQ(bones, 300u);
+  EXPECT_TRUE(Has(run.output, "\"name\":\"B299\""));
+}
+
 TEST(XFileInfo, FullOutputHasVerticesFacesAndKeys) {
   ToolRun run = RunInspector("--full " + Model("test_cube_text.x"));
   ASSERT_EQ(run.exitCode, 0);

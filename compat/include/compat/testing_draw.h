@@ -20,3 +20,13 @@ namespace compat::testing {
 std::uint64_t EffectBytesUploaded();
 
 }  // namespace compat::testing
+
+namespace compat::testing {
+
+// Shader functions translated through glslang and SPIRV-Cross so far; an
+// effect found in the on-disk cache adds none.
+std::uint64_t EffectShadersTranslated();
+// Whether glslang has been initialised in this process.
+bool GlslangInitialised();
+
+}  // namespace compat::testing

@@ -5,6 +5,8 @@
 #include <d3d9.h>
 #include <epoxy/gl.h>
 
+#include <string_view>
+
 namespace compat::d3d9 {
 
 class Device;
@@ -25,12 +27,14 @@ bool ClipControlAvailable();
 // case draws fail (there is no fixed-function pipeline to fall back on).
 void UseProgram(Device& device, GLuint program);
 
-// Vertex attribute locations by declaration usage, shared by the effect
-// compiler (which binds the shader inputs) and the draws (which feed them).
-// Returns -1 for a usage and index that have no input.
+// Vertex attribute locations by declaration usage and index, shared by the
+// effect compiler (which places each shader input by its semantic) and the
+// draws (which feed them): POSITION, BLENDWEIGHT, BLENDINDICES, NORMAL,
+// COLOR0-1, TANGENT, TEXCOORD0-7. Returns -1 for a usage and index that no
+// shader input can have.
 int AttributeLocation(BYTE usage, BYTE usageIndex);
-// The shader input name of a location ("inPosition", "inTexCoord1"...).
-const char* AttributeName(int location);
-inline constexpr int kAttributeLocations = 16;
+// The same location for a semantic as HLSL writes it ("TEXCOORD1", "normal").
+int SemanticAttributeLocation(std::string_view semantic);
+inline constexpr int kAttributeLocations = 15;
 
 }  // namespace compat::d3d9

@@ -1,8 +1,15 @@
 // ID3DXEffect over GL programs: parameter values live in the effect and go to
 // the pass's program when the pass begins and on every CommitChanges.
+// Implemented: parameters (float to float4, float4x4, float4x3, arrays of
+// them, texture, sampler2D) by handle and by name, techniques and passes,
+// Begin/BeginPass/CommitChanges/EndPass/End, CloneEffect. Begin saves the
+// textures of the stages the effect's samplers use and End restores them
+// (unless D3DXFX_DONOTSAVESTATE or D3DXFX_DONOTSAVESAMPLERSTATE); the
+// effect's passes set no other device state. Effect pools are ignored.
 #include <d3dx9.h>
 
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -15,8 +22,8 @@
 #include "d3d9/DeviceGL.h"
 #include "d3dx9/Buffer.h"
 #include "d3dx9/EffectProgram.h"
+#include "d3dx9/EffectCompiler.h"
 #include "d3dx9/EffectSource.h"
-#include "d3dx9/FileBytes.h"
 
 namespace compat::d3dx9 {
 
@@ -28,9 +35,9 @@ std::uint64_t g_uploadedBytes = 0;
 class Effect final : public RefCounted<ID3DXEffect> {
  public:
   // Compiles `source` for `device`; null with `error` set on failure.
-  static Effect* Create(IDirect3DDevice9* device, std::shared_ptr<const EffectSource> source,
+  static Effect* Create(IDirect3DDevice9* device, std::shared_ptr<const CompiledEffect> source,
                         const std::string& fileName, std::string& error) {
-    d3d9::Device* layerDevice = d3d9::LayerDevice(device);
+    compat::d3d9::Device* layerDevice = compat::d3d9::LayerDevice(device);
     if (!layerDevice) {
       error = fileName + ": the device is not a device of this layer";
       return nullptr;
@@ -40,7 +47,7 @@ class Effect final : public RefCounted<ID3DXEffect> {
       return nullptr;
     }
     std::vector<std::vector<PassProgram>> programs;
-    if (!BuildPassPrograms(*source, fileName, programs, error)) return nullptr;
+    if (!BuildPassPrograms(source->source, source->texts, fileName, programs, error)) return nullptr;
     return new Effect(device, std::move(source), fileName, std::move(programs));
   }
 
@@ -49,20 +56,16 @@ class Effect final : public RefCounted<ID3DXEffect> {
       if (p.texture) p.texture->Release();
     if (begun_) d3d9::UseProgram(*layerDevice_, 0);
     // Without a context the programs and buffers go with it.
-    if (d3d9::MakeCurrent(*layerDevice_)) {
-      DeletePassPrograms(programs_);
-      for (Parameter& p : parameters_)
-        if (p.blockBuffer) glDeleteBuffers(1, &p.blockBuffer);
-    }
+    if (d3d9::MakeCurrent(*layerDevice_)) DeletePassPrograms(programs_);
     device_->Release();
   }
 
   HRESULT GetDesc(D3DXEFFECT_DESC* desc) override {
     if (!desc) return D3DERR_INVALIDCALL;
-    desc->Creator = "compat cfx compiler";
+    desc->Creator = "compat HLSL effect compiler (glslang, SPIRV-Cross)";
     desc->Parameters = static_cast<UINT>(parameters_.size());
-    desc->Techniques = static_cast<UINT>(source_->techniques.size());
-    desc->Functions = static_cast<UINT>(source_->shaders.size());
+    desc->Techniques = static_cast<UINT>(Techniques().size());
+    desc->Functions = static_cast<UINT>(source_->source.functions.size());
     return D3D_OK;
   }
 
@@ -74,6 +77,9 @@ class Effect final : public RefCounted<ID3DXEffect> {
     desc->Name = d.name.c_str();
     desc->Semantic = d.semantic.empty() ? nullptr : d.semantic.c_str();
     desc->Elements = d.elements;
+    desc->Annotations = d.annotations;
+    // HLSL matrices are column-major unless declared row_major.
+    D3DXPARAMETER_CLASS matrixClass = d.rowMajor ? D3DXPC_MATRIX_ROWS : D3DXPC_MATRIX_COLUMNS;
     switch (d.type) {
       case ParameterType::Float:
         desc->Class = D3DXPC_SCALAR, desc->Type = D3DXPT_FLOAT, desc->Rows = 1, desc->Columns = 1;
@@ -85,21 +91,25 @@ class Effect final : public RefCounted<ID3DXEffect> {
         desc->Columns = d.type == ParameterType::Float2 ? 2 : d.type == ParameterType::Float3 ? 3 : 4;
         break;
       case ParameterType::Float4x4:
-        desc->Class = D3DXPC_MATRIX_ROWS, desc->Type = D3DXPT_FLOAT, desc->Rows = 4, desc->Columns = 4;
+        desc->Class = matrixClass, desc->Type = D3DXPT_FLOAT, desc->Rows = 4, desc->Columns = 4;
+        break;
+      case ParameterType::Float4x3:
+        desc->Class = matrixClass, desc->Type = D3DXPT_FLOAT, desc->Rows = 4, desc->Columns = 3;
         break;
       case ParameterType::Texture: desc->Class = D3DXPC_OBJECT, desc->Type = D3DXPT_TEXTURE; break;
+      case ParameterType::Sampler: desc->Class = D3DXPC_OBJECT, desc->Type = D3DXPT_SAMPLER2D; break;
     }
-    desc->Bytes = d.type == ParameterType::Texture ? sizeof(void*) : ParameterFloatCount(d) * 4;
+    desc->Bytes = IsObject(d) ? sizeof(void*) : ParameterFloatCount(d) * 4;
     return D3D_OK;
   }
 
   HRESULT GetTechniqueDesc(D3DXHANDLE handle, D3DXTECHNIQUE_DESC* desc) override {
     int t = FindTechnique(handle);
     if (t < 0 || !desc) return D3DERR_INVALIDCALL;
-    const TechniqueDecl& technique = source_->techniques[static_cast<std::size_t>(t)];
+    const TechniqueDecl& technique = Techniques()[static_cast<std::size_t>(t)];
     desc->Name = technique.name.c_str();
     desc->Passes = static_cast<UINT>(technique.passes.size());
-    desc->Annotations = 0;
+    desc->Annotations = technique.annotations;
     return D3D_OK;
   }
 
@@ -108,6 +118,7 @@ class Effect final : public RefCounted<ID3DXEffect> {
     if (!pass || !desc) return D3DERR_INVALIDCALL;
     *desc = {};
     desc->Name = pass->name.c_str();
+    desc->Annotations = pass->annotations;
     return D3D_OK;
   }
 
@@ -127,57 +138,54 @@ class Effect final : public RefCounted<ID3DXEffect> {
   D3DXHANDLE GetParameterElement(D3DXHANDLE, UINT) override { return nullptr; }
 
   D3DXHANDLE GetTechnique(UINT index) override {
-    return index < source_->techniques.size() ? source_->techniques[index].name.c_str() : nullptr;
+    return index < Techniques().size() ? Techniques()[index].name.c_str() : nullptr;
   }
 
   D3DXHANDLE GetTechniqueByName(const char* name) override {
     if (!name) return nullptr;
-    for (const TechniqueDecl& t : source_->techniques)
+    for (const TechniqueDecl& t : Techniques())
       if (t.name == name) return t.name.c_str();
     return nullptr;
   }
 
   D3DXHANDLE GetPass(D3DXHANDLE technique, UINT index) override {
     int t = FindTechnique(technique);
-    if (t < 0 || index >= source_->techniques[static_cast<std::size_t>(t)].passes.size()) return nullptr;
-    return source_->techniques[static_cast<std::size_t>(t)].passes[index].name.c_str();
+    if (t < 0 || index >= Techniques()[static_cast<std::size_t>(t)].passes.size()) return nullptr;
+    return Techniques()[static_cast<std::size_t>(t)].passes[index].name.c_str();
   }
 
   D3DXHANDLE GetPassByName(D3DXHANDLE technique, const char* name) override {
     int t = FindTechnique(technique);
     if (t < 0 || !name) return nullptr;
-    for (const PassDecl& pass : source_->techniques[static_cast<std::size_t>(t)].passes)
+    for (const PassDecl& pass : Techniques()[static_cast<std::size_t>(t)].passes)
       if (pass.name == name) return pass.name.c_str();
     return nullptr;
   }
 
   HRESULT SetValue(D3DXHANDLE handle, const void* data, UINT bytes) override {
     Parameter* p = FindParameter(handle);
-    if (!p || !data || p->decl.type == ParameterType::Texture || bytes > p->values.size() * 4)
-      return D3DERR_INVALIDCALL;
+    if (!p || !data || IsObject(p->decl) || bytes > p->values.size() * 4) return D3DERR_INVALIDCALL;
     Store(*p, data, bytes);
     return D3D_OK;
   }
 
   HRESULT GetValue(D3DXHANDLE handle, void* data, UINT bytes) override {
     Parameter* p = FindParameter(handle);
-    if (!p || !data || p->decl.type == ParameterType::Texture || bytes > p->values.size() * 4)
-      return D3DERR_INVALIDCALL;
+    if (!p || !data || IsObject(p->decl) || bytes > p->values.size() * 4) return D3DERR_INVALIDCALL;
     std::memcpy(data, p->values.data(), bytes);
     return D3D_OK;
   }
 
   HRESULT SetFloat(D3DXHANDLE handle, FLOAT value) override {
     Parameter* p = FindParameter(handle);
-    if (!p || p->decl.type == ParameterType::Texture || p->decl.type == ParameterType::Float4x4)
-      return D3DERR_INVALIDCALL;
+    if (!p || IsObject(p->decl) || IsMatrix(p->decl)) return D3DERR_INVALIDCALL;
     Store(*p, &value, 4);
     return D3D_OK;
   }
 
   HRESULT GetFloat(D3DXHANDLE handle, FLOAT* value) override {
     Parameter* p = FindParameter(handle);
-    if (!p || !value || p->decl.type == ParameterType::Texture) return D3DERR_INVALIDCALL;
+    if (!p || !value || IsObject(p->decl)) return D3DERR_INVALIDCALL;
     *value = p->values[0];
     return D3D_OK;
   }
@@ -186,8 +194,7 @@ class Effect final : public RefCounted<ID3DXEffect> {
   HRESULT SetVector(D3DXHANDLE handle, const D3DXVECTOR4* vector) override {
     trace::Record("ID3DXEffect::SetVector", HandleName(handle));
     Parameter* p = FindParameter(handle);
-    if (!p || !vector || p->decl.type == ParameterType::Texture || p->decl.type == ParameterType::Float4x4)
-      return D3DERR_INVALIDCALL;
+    if (!p || !vector || IsObject(p->decl) || IsMatrix(p->decl)) return D3DERR_INVALIDCALL;
     std::size_t count = std::min<std::size_t>(4, ParameterFloatCount(p->decl));
     Store(*p, vector, count * 4);
     return D3D_OK;
@@ -195,8 +202,7 @@ class Effect final : public RefCounted<ID3DXEffect> {
 
   HRESULT GetVector(D3DXHANDLE handle, D3DXVECTOR4* vector) override {
     Parameter* p = FindParameter(handle);
-    if (!p || !vector || p->decl.type == ParameterType::Texture || p->decl.type == ParameterType::Float4x4)
-      return D3DERR_INVALIDCALL;
+    if (!p || !vector || IsObject(p->decl) || IsMatrix(p->decl)) return D3DERR_INVALIDCALL;
     float out[4] = {0, 0, 0, 0};
     std::memcpy(out, p->values.data(), std::min<std::size_t>(4, p->values.size()) * 4);
     std::memcpy(reinterpret_cast<float*>(vector), out, sizeof out);
@@ -252,13 +258,15 @@ class Effect final : public RefCounted<ID3DXEffect> {
   }
 
   D3DXHANDLE GetCurrentTechnique() override {
-    return source_->techniques[static_cast<std::size_t>(currentTechnique_)].name.c_str();
+    return Techniques()[static_cast<std::size_t>(currentTechnique_)].name.c_str();
   }
 
   HRESULT Begin(UINT* passes, DWORD flags) override {
     trace::Record("ID3DXEffect::Begin", flags);
     if (begun_) return D3DERR_INVALIDCALL;
     begun_ = true;
+    saveState_ = !(flags & (D3DXFX_DONOTSAVESTATE | D3DXFX_DONOTSAVESAMPLERSTATE));
+    if (saveState_) SaveStageTextures();
     if (passes) *passes = static_cast<UINT>(CurrentPasses().size());
     return D3D_OK;
   }
@@ -289,12 +297,14 @@ class Effect final : public RefCounted<ID3DXEffect> {
     return D3D_OK;
   }
 
-  // Restores what Begin found: no program is selected afterwards.
+  // Restores what Begin found: no program is selected afterwards, and the
+  // stages the samplers used hold their textures again.
   HRESULT End() override {
     trace::Record("ID3DXEffect::End");
     if (!begun_) return D3DERR_INVALIDCALL;
     begun_ = passOpen_ = false;
     d3d9::UseProgram(*layerDevice_, 0);
+    if (saveState_) RestoreStageTextures();
     return D3D_OK;
   }
 
@@ -323,8 +333,6 @@ class Effect final : public RefCounted<ID3DXEffect> {
       Parameter& copy = clone->parameters_[i];
       copy.values = parameters_[i].values;
       ++copy.version;
-      copy.dirtyBegin = 0;
-      copy.dirtyEnd = copy.values.size();
       if (parameters_[i].texture) clone->SetTexture(Handle(clone->parameters_[i]), parameters_[i].texture);
     }
     clone->currentTechnique_ = currentTechnique_;
@@ -335,18 +343,14 @@ class Effect final : public RefCounted<ID3DXEffect> {
  private:
   struct Parameter {
     ParameterDecl decl;
-    std::vector<float> values;
+    std::vector<float> values;  // matrices row by row, as D3DX gives them
     std::uint64_t version = 1;  // grows with every change of `values`
     IDirect3DBaseTexture9* texture = nullptr;  // one reference
-    int textureUnit = -1;
-    // Arrays in a uniform block: the buffer behind it, its binding point, and
-    // the floats changed since the buffer was last written.
-    GLuint blockBuffer = 0;
-    GLuint blockBinding = 0;
-    std::size_t dirtyBegin = 0, dirtyEnd = 0;
+    int samplerUnit = -1;       // samplers: the stage they sample
+    int textureParameter = -1;  // samplers: the texture parameter their block names
   };
 
-  Effect(IDirect3DDevice9* device, std::shared_ptr<const EffectSource> source, std::string fileName,
+  Effect(IDirect3DDevice9* device, std::shared_ptr<const CompiledEffect> source, std::string fileName,
          std::vector<std::vector<PassProgram>> programs)
       : device_(device),
         layerDevice_(d3d9::LayerDevice(device)),
@@ -354,45 +358,62 @@ class Effect final : public RefCounted<ID3DXEffect> {
         fileName_(std::move(fileName)),
         programs_(std::move(programs)) {
     device_->AddRef();
-    int unit = 0;
-    GLuint binding = 0;
-    parameters_.reserve(source_->parameters.size());
-    for (const ParameterDecl& decl : source_->parameters) {
+    const std::vector<ParameterDecl>& decls = source_->source.parameters;
+    std::vector<int> units = SamplerUnits(source_->source);
+    parameters_.reserve(decls.size());
+    for (std::size_t i = 0; i < decls.size(); ++i) {
       Parameter p;
-      p.decl = decl;
-      p.values.assign(ParameterFloatCount(decl), 0.0f);
-      if (decl.type == ParameterType::Texture) p.textureUnit = unit++;
-      if (InUniformBlock(decl)) {
-        // Created by Create with the context current, zeroed as plain uniforms start.
-        glGenBuffers(1, &p.blockBuffer);
-        glBindBuffer(GL_UNIFORM_BUFFER, p.blockBuffer);
-        glBufferData(GL_UNIFORM_BUFFER, static_cast<GLsizeiptr>(p.values.size() * 4), p.values.data(),
-                     GL_DYNAMIC_DRAW);
-        glBindBuffer(GL_UNIFORM_BUFFER, 0);
-        p.blockBinding = binding++;
-      }
+      p.decl = decls[i];
+      p.values.assign(ParameterFloatCount(p.decl), 0.0f);
+      std::copy_n(p.decl.initialValue.begin(), std::min(p.values.size(), p.decl.initialValue.size()),
+                  p.values.begin());
+      p.samplerUnit = units[i];
+      for (std::size_t t = 0; t < decls.size(); ++t)
+        if (decls[t].type == ParameterType::Texture && decls[t].name == p.decl.texture)
+          p.textureParameter = static_cast<int>(t);
       parameters_.push_back(std::move(p));
     }
   }
 
-  // Copies a new value into the start of the parameter. Only floats that
-  // differ count as a change, so setting the same value again uploads nothing.
+  static bool IsObject(const ParameterDecl& d) {
+    return d.type == ParameterType::Texture || d.type == ParameterType::Sampler;
+  }
+  static bool IsMatrix(const ParameterDecl& d) {
+    return d.type == ParameterType::Float4x4 || d.type == ParameterType::Float4x3;
+  }
+
+  const std::vector<TechniqueDecl>& Techniques() const { return source_->source.techniques; }
+
+  // Copies a new value into the start of the parameter. Only a change of
+  // some float counts, so setting the same value again uploads nothing.
   static void Store(Parameter& p, const void* data, std::size_t bytes) {
-    const auto* incoming = static_cast<const std::uint8_t*>(data);
-    auto* stored = reinterpret_cast<std::uint8_t*>(p.values.data());
-    std::size_t first = SIZE_MAX, last = 0;
-    for (std::size_t offset = 0; offset < bytes; offset += 4) {
-      std::size_t length = std::min<std::size_t>(4, bytes - offset);
-      if (std::memcmp(stored + offset, incoming + offset, length) == 0) continue;
-      std::memcpy(stored + offset, incoming + offset, length);
-      if (first == SIZE_MAX) first = offset / 4;
-      last = offset / 4 + 1;
-    }
-    if (first == SIZE_MAX) return;
+    bytes = std::min(bytes, p.values.size() * 4);
+    if (std::memcmp(p.values.data(), data, bytes) == 0) return;
+    std::memcpy(p.values.data(), data, bytes);
     ++p.version;
-    bool clean = p.dirtyBegin == p.dirtyEnd;
-    p.dirtyBegin = clean ? first : std::min(p.dirtyBegin, first);
-    p.dirtyEnd = clean ? last : std::max(p.dirtyEnd, last);
+  }
+
+  void SaveStageTextures() {
+    for (Parameter& p : parameters_) {
+      if (p.samplerUnit < 0) continue;
+      auto stage = static_cast<std::size_t>(p.samplerUnit);
+      if (saved_.size() <= stage) saved_.resize(stage + 1, nullptr);
+      if (saved_[stage]) saved_[stage]->Release();
+      saved_[stage] = nullptr;
+      device_->GetTexture(static_cast<DWORD>(stage), &saved_[stage]);
+    }
+  }
+
+  void RestoreStageTextures() {
+    for (Parameter& p : parameters_) {
+      if (p.samplerUnit < 0) continue;
+      auto stage = static_cast<std::size_t>(p.samplerUnit);
+      device_->SetTexture(static_cast<DWORD>(stage), saved_[stage]);
+    }
+    for (IDirect3DBaseTexture9*& texture : saved_) {
+      if (texture) texture->Release();
+      texture = nullptr;
+    }
   }
 
   static D3DXHANDLE Handle(const Parameter& p) { return p.decl.name.c_str(); }
@@ -409,7 +430,7 @@ class Effect final : public RefCounted<ID3DXEffect> {
 
   int FindTechnique(D3DXHANDLE handle) const {
     if (!handle) return -1;
-    const auto& techniques = source_->techniques;
+    const auto& techniques = Techniques();
     for (std::size_t i = 0; i < techniques.size(); ++i)
       if (techniques[i].name.c_str() == handle) return static_cast<int>(i);
     for (std::size_t i = 0; i < techniques.size(); ++i)
@@ -419,7 +440,7 @@ class Effect final : public RefCounted<ID3DXEffect> {
 
   const PassDecl* FindPass(D3DXHANDLE handle) const {
     if (!handle) return nullptr;
-    for (const TechniqueDecl& t : source_->techniques)
+    for (const TechniqueDecl& t : Techniques())
       for (const PassDecl& pass : t.passes)
         if (pass.name.c_str() == handle) return &pass;
     return nullptr;
@@ -430,7 +451,7 @@ class Effect final : public RefCounted<ID3DXEffect> {
     if (!handle) return "null";
     for (const Parameter& p : parameters_)
       if (Handle(p) == handle) return p.decl.name;
-    for (const TechniqueDecl& t : source_->techniques)
+    for (const TechniqueDecl& t : Techniques())
       if (t.name.c_str() == handle) return t.name;
     return handle;
   }
@@ -439,72 +460,79 @@ class Effect final : public RefCounted<ID3DXEffect> {
     return programs_[static_cast<std::size_t>(currentTechnique_)];
   }
 
+  // A float4x3 keeps the first three columns of each 4x4 matrix, as D3DX
+  // writes a 4x4 matrix into a float4x3 array.
   HRESULT SetMatrices(D3DXHANDLE handle, const D3DXMATRIX* matrices, UINT count) {
     Parameter* p = FindParameter(handle);
-    if (!p || !matrices || p->decl.type != ParameterType::Float4x4 ||
-        count > std::max<std::uint32_t>(1, p->decl.elements))
+    if (!p || !matrices || !IsMatrix(p->decl) || count > std::max<std::uint32_t>(1, p->decl.elements))
       return D3DERR_INVALIDCALL;
-    Store(*p, matrices, std::size_t{count} * 64);
+    const auto* floats = reinterpret_cast<const float*>(matrices);
+    if (p->decl.type == ParameterType::Float4x4) {
+      Store(*p, floats, std::size_t{count} * 64);
+      return D3D_OK;
+    }
+    std::vector<float> packed(std::size_t{count} * 12);
+    for (std::size_t m = 0; m < count; ++m)
+      for (std::size_t r = 0; r < 4; ++r)
+        for (std::size_t c = 0; c < 3; ++c) packed[m * 12 + r * 3 + c] = floats[m * 16 + r * 4 + c];
+    Store(*p, packed.data(), packed.size() * 4);
     return D3D_OK;
   }
 
   HRESULT GetMatrices(D3DXHANDLE handle, D3DXMATRIX* matrices, UINT count) {
     Parameter* p = FindParameter(handle);
-    if (!p || !matrices || p->decl.type != ParameterType::Float4x4 ||
-        count > std::max<std::uint32_t>(1, p->decl.elements))
+    if (!p || !matrices || !IsMatrix(p->decl) || count > std::max<std::uint32_t>(1, p->decl.elements))
       return D3DERR_INVALIDCALL;
-    std::memcpy(reinterpret_cast<float*>(matrices), p->values.data(), std::size_t{count} * 64);
+    auto* floats = reinterpret_cast<float*>(matrices);
+    if (p->decl.type == ParameterType::Float4x4) {
+      std::memcpy(floats, p->values.data(), std::size_t{count} * 64);
+      return D3D_OK;
+    }
+    for (std::size_t m = 0; m < count; ++m)
+      for (std::size_t r = 0; r < 4; ++r)
+        for (std::size_t c = 0; c < 4; ++c)
+          floats[m * 16 + r * 4 + c] = c < 3 ? p->values[m * 12 + r * 3 + c] : 0.0f;
     return D3D_OK;
   }
 
-  // Matrices are uploaded transposed: the GLSL mat4 then equals the D3DX
-  // matrix, and shaders multiply row vectors on the left (v * M).
-  // Sends only what changed since this pass's program last received it;
-  // uniform blocks are shared by the effect's programs and written once per change.
+  // Lays what changed since this pass's program last received it into the
+  // program's block of constants and sends the changed bytes; binds the
+  // samplers' textures and states.
   void Upload() {
     PassProgram& pass = programs_[static_cast<std::size_t>(currentTechnique_)][openPass_];
     glUseProgram(pass.program);
+    std::size_t begin = SIZE_MAX, end = 0;
     for (std::size_t i = 0; i < parameters_.size(); ++i) {
       Parameter& p = parameters_[i];
-      if (p.decl.type == ParameterType::Texture) {
-        auto stage = static_cast<DWORD>(p.textureUnit);
-        device_->SetTexture(stage, p.texture);
+      if (p.samplerUnit >= 0) {
+        auto stage = static_cast<DWORD>(p.samplerUnit);
+        // A sampler without a Texture state samples whatever the stage holds.
+        if (p.textureParameter >= 0)
+          device_->SetTexture(stage, parameters_[static_cast<std::size_t>(p.textureParameter)].texture);
         for (const SamplerStateDecl& s : p.decl.samplerStates)
           device_->SetSamplerState(stage, static_cast<D3DSAMPLERSTATETYPE>(s.state), s.value);
         continue;
       }
-      if (p.blockBuffer) {
-        if (p.dirtyEnd > p.dirtyBegin) {
-          glBindBuffer(GL_UNIFORM_BUFFER, p.blockBuffer);
-          glBufferSubData(GL_UNIFORM_BUFFER, static_cast<GLintptr>(p.dirtyBegin * 4),
-                          static_cast<GLsizeiptr>((p.dirtyEnd - p.dirtyBegin) * 4), p.values.data() + p.dirtyBegin);
-          glBindBuffer(GL_UNIFORM_BUFFER, 0);
-          g_uploadedBytes += (p.dirtyEnd - p.dirtyBegin) * 4;
-          p.dirtyBegin = p.dirtyEnd = 0;
-        }
-        glBindBufferBase(GL_UNIFORM_BUFFER, p.blockBinding, p.blockBuffer);
-        continue;
-      }
-      GLint location = pass.locations[i];
-      if (location < 0 || pass.uploaded[i] == p.version) continue;
+      if (!pass.members[i].present || pass.uploaded[i] == p.version) continue;
       pass.uploaded[i] = p.version;
-      g_uploadedBytes += p.values.size() * 4;
-      auto count = static_cast<GLsizei>(p.decl.elements == 0 ? 1 : p.decl.elements);
-      const float* v = p.values.data();
-      switch (p.decl.type) {
-        case ParameterType::Float: glUniform1fv(location, count, v); break;
-        case ParameterType::Float2: glUniform2fv(location, count, v); break;
-        case ParameterType::Float3: glUniform3fv(location, count, v); break;
-        case ParameterType::Float4: glUniform4fv(location, count, v); break;
-        case ParameterType::Float4x4: glUniformMatrix4fv(location, count, GL_TRUE, v); break;
-        case ParameterType::Texture: break;
+      PackParameter(p.decl, p.values.data(), pass.members[i], pass.image, begin, end);
+    }
+    if (pass.constants) {
+      glBindBuffer(GL_UNIFORM_BUFFER, pass.constants);
+      if (!pass.sent) begin = 0, end = pass.image.size(), pass.sent = true;
+      if (end > begin) {
+        glBufferSubData(GL_UNIFORM_BUFFER, static_cast<GLintptr>(begin), static_cast<GLsizeiptr>(end - begin),
+                        pass.image.data() + begin);
+        g_uploadedBytes += end - begin;
       }
+      glBindBuffer(GL_UNIFORM_BUFFER, 0);
+      glBindBufferBase(GL_UNIFORM_BUFFER, 0, pass.constants);
     }
   }
 
   IDirect3DDevice9* device_;  // one reference
   d3d9::Device* layerDevice_;
-  std::shared_ptr<const EffectSource> source_;
+  std::shared_ptr<const CompiledEffect> source_;
   std::string fileName_;
   std::vector<std::vector<PassProgram>> programs_;  // [technique][pass]
   std::vector<Parameter> parameters_;
@@ -512,6 +540,8 @@ class Effect final : public RefCounted<ID3DXEffect> {
   bool begun_ = false;
   bool passOpen_ = false;
   UINT openPass_ = 0;
+  bool saveState_ = false;
+  std::vector<IDirect3DBaseTexture9*> saved_;  // per stage, one reference each, between Begin and End
 };
 
 }  // namespace
@@ -538,13 +568,15 @@ HRESULT WINAPI D3DXCreateEffectFromFileExW(IDirect3DDevice9* device, LPCWSTR src
     if (compilationErrors) *compilationErrors = CreateTextBuffer(message);
     return E_FAIL;
   };
-  std::vector<std::uint8_t> bytes;
+  std::vector<std::pair<std::string, std::string>> macros;
+  for (const D3DXMACRO* m = defines; m && m->Name; ++m) macros.emplace_back(m->Name, m->Definition ? m->Definition : "");
+  compat::d3d9::Device* layerDevice = compat::d3d9::LayerDevice(device);
+  if (!layerDevice || !compat::d3d9::MakeCurrent(*layerDevice)) return fail(fileName + ": the device cannot draw");
+  auto compiled = std::make_shared<CompiledEffect>();
   std::string error;
-  if (!ReadFileBytes(srcFile, bytes, error)) return fail(fileName + ": " + error);
-  auto source = std::make_shared<EffectSource>();
-  std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-  if (!ParseEffectSource(text, fileName, *source, error)) return fail(error);
-  Effect* created = Effect::Create(device, std::move(source), fileName, error);
+  if (!CompileEffectFile(srcFile, macros, !compat::d3d9::ClipControlAvailable(), *compiled, error))
+    return fail(error);
+  Effect* created = Effect::Create(device, std::move(compiled), fileName, error);
   if (!created) return fail(error);
   *effect = created;
   return D3D_OK;

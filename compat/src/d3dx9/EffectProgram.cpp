@@ -1,188 +1,203 @@
 #include "d3dx9/EffectProgram.h"
 
+#include <algorithm>
+#include <cstring>
 #include <map>
-#include <regex>
 #include <sstream>
 
-#include "d3d9/DeviceGL.h"
+#include "d3dx9/HlslTranslator.h"
 
 namespace compat::d3dx9 {
 
 namespace {
 
-const char* GlslType(ParameterType type) {
-  switch (type) {
-    case ParameterType::Float: return "float";
-    case ParameterType::Float2: return "vec2";
-    case ParameterType::Float3: return "vec3";
-    case ParameterType::Float4: return "vec4";
-    case ParameterType::Float4x4: return "mat4";
-    case ParameterType::Texture: return "sampler2D";
-  }
-  return "float";
-}
+constexpr const char* kBlockName = "cfx_globals";
+constexpr GLuint kBlockBinding = 0;
 
 std::string InfoLog(GLuint object, bool program) {
   GLint length = 0;
-  program ? glGetProgramiv(object, GL_INFO_LOG_LENGTH, &length)
-          : glGetShaderiv(object, GL_INFO_LOG_LENGTH, &length);
+  program ? glGetProgramiv(object, GL_INFO_LOG_LENGTH, &length) : glGetShaderiv(object, GL_INFO_LOG_LENGTH, &length);
   if (length <= 0) return {};
   std::string log(static_cast<std::size_t>(length), '\0');
   program ? glGetProgramInfoLog(object, length, nullptr, log.data())
           : glGetShaderInfoLog(object, length, nullptr, log.data());
-  log.resize(log.find('\0') == std::string::npos ? log.size() : log.find('\0'));
+  log.resize(std::min(log.size(), log.find('\0')));
   return log;
 }
 
-GLuint CompileShader(const EffectSource& source, const ShaderDecl& shader, const std::string& fileName,
-                     std::string& error) {
-  std::string text = ShaderText(source, shader, !compat::d3d9::ClipControlAvailable());
-  GLuint object = glCreateShader(shader.stage == ShaderStage::Vertex ? GL_VERTEX_SHADER : GL_FRAGMENT_SHADER);
+GLuint CompileShader(GLenum kind, const std::string& text, std::string& log) {
+  GLuint object = glCreateShader(kind);
   const char* pointer = text.c_str();
   glShaderSource(object, 1, &pointer, nullptr);
   glCompileShader(object);
   GLint compiled = GL_FALSE;
   glGetShaderiv(object, GL_COMPILE_STATUS, &compiled);
-  if (!compiled) {
-    std::string log = InfoLog(object, false);
-    if (log.empty()) log = "shader '" + shader.name + "' does not compile";
-    error += TranslateInfoLog(log, fileName, shader.bodyLine);
-    glDeleteShader(object);
-    return 0;
+  if (compiled) return object;
+  log = InfoLog(object, false);
+  glDeleteShader(object);
+  return 0;
+}
+
+MemberLayout Reflect(GLuint program, const std::string& name) {
+  MemberLayout layout;
+  for (std::string full : {std::string(kBlockName) + "." + name, std::string(kBlockName) + "." + name + "[0]"}) {
+    const char* names[] = {full.c_str()};
+    GLuint index = GL_INVALID_INDEX;
+    glGetUniformIndices(program, 1, names, &index);
+    if (index == GL_INVALID_INDEX) continue;
+    GLint value = 0;
+    glGetActiveUniformsiv(program, 1, &index, GL_UNIFORM_OFFSET, &layout.offset);
+    glGetActiveUniformsiv(program, 1, &index, GL_UNIFORM_ARRAY_STRIDE, &layout.arrayStride);
+    glGetActiveUniformsiv(program, 1, &index, GL_UNIFORM_MATRIX_STRIDE, &layout.matrixStride);
+    glGetActiveUniformsiv(program, 1, &index, GL_UNIFORM_IS_ROW_MAJOR, &value);
+    layout.rowMajor = value != 0;
+    layout.present = layout.offset >= 0;
+    return layout;
   }
-  return object;
+  return layout;
 }
 
 }  // namespace
 
-std::string UniformBlockName(const ParameterDecl& parameter) { return "cfx_block_" + parameter.name; }
-
-std::string ShaderText(const EffectSource& source, const ShaderDecl& shader, bool mapDepth) {
-  std::ostringstream text;
-  text << "#version 330 core\n";
-  for (const ParameterDecl& p : source.parameters) {
-    text << "#line " << p.line << '\n';
-    // row_major: the block holds D3DX matrices as they lie in memory, and the
-    // GLSL mat4 is then the same matrix, as for the transposed plain uploads.
-    if (InUniformBlock(p))
-      text << "layout(std140, row_major) uniform " << UniformBlockName(p) << " { ";
-    else
-      text << "uniform ";
-    text << GlslType(p.type) << ' ' << p.name;
-    if (p.elements) text << '[' << p.elements << ']';
-    text << (InUniformBlock(p) ? "; };\n" : ";\n");
-  }
-  for (const CommonBlock& block : source.commonBlocks)
-    text << "#line " << block.bodyLine << '\n' << block.body << '\n';
-  bool vertex = shader.stage == ShaderStage::Vertex;
-  if (vertex) text << "#define main cfx_shader_main\n";
-  text << "#line " << shader.bodyLine << '\n' << shader.body << '\n';
-  if (vertex) {
-    text << "#undef main\nvoid main() {\n  cfx_shader_main();\n  gl_Position.y = -gl_Position.y;\n";
-    if (mapDepth) text << "  gl_Position.z = 2.0 * gl_Position.z - gl_Position.w;\n";
-    text << "}\n";
-  }
-  return text.str();
+std::vector<int> SamplerUnits(const EffectSource& source) {
+  std::vector<int> units;
+  int next = 0;
+  for (const ParameterDecl& p : source.parameters) units.push_back(p.type == ParameterType::Sampler ? next++ : -1);
+  return units;
 }
 
-std::string TranslateInfoLog(const std::string& log, const std::string& fileName, int fallbackLine) {
-  // Mesa writes "0:12(5): error: ...", other drivers "0(12) : error ...".
-  static const std::regex mesa(R"(^\s*\d+:(\d+)\(\d+\):\s*(.*)$)");
-  static const std::regex other(R"(^\s*\d+\((\d+)\)\s*:\s*(.*)$)");
-  std::ostringstream out;
-  std::istringstream lines(log);
-  std::string line;
-  while (std::getline(lines, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.find_first_not_of(" \t") == std::string::npos) continue;
-    std::smatch match;
-    if (std::regex_match(line, match, mesa) || std::regex_match(line, match, other))
-      out << fileName << '(' << match[1] << "): " << match[2] << '\n';
-    else
-      out << fileName << '(' << fallbackLine << "): " << line << '\n';
-  }
-  return out.str();
+void PackParameter(const ParameterDecl& parameter, const float* values, const MemberLayout& layout,
+                   std::vector<std::uint8_t>& image, std::size_t& begin, std::size_t& end) {
+  std::uint32_t rows = 0, columns = 0;
+  ParameterShape(parameter.type, rows, columns);
+  std::uint32_t elements = std::max<std::uint32_t>(1, parameter.elements);
+  bool matrix = rows > 1;
+  for (std::uint32_t e = 0; e < elements; ++e)
+    for (std::uint32_t r = 0; r < rows; ++r)
+      for (std::uint32_t c = 0; c < columns; ++c) {
+        // glslang turns HLSL row r into GLSL column r, so mul(v, M) becomes
+        // M * v: element (r, c) lies in GLSL column r, row c.
+        std::size_t offset = static_cast<std::size_t>(layout.offset) + std::size_t{e} * static_cast<std::size_t>(layout.arrayStride);
+        if (matrix)
+          offset += layout.rowMajor ? std::size_t{c} * static_cast<std::size_t>(layout.matrixStride) + r * 4
+                                    : std::size_t{r} * static_cast<std::size_t>(layout.matrixStride) + c * 4;
+        else
+          offset += std::size_t{c} * 4;
+        const float* value = values + (std::size_t{e} * rows + r) * columns + c;
+        if (offset + 4 > image.size() || std::memcmp(image.data() + offset, value, 4) == 0) continue;
+        std::memcpy(image.data() + offset, value, 4);
+        begin = std::min(begin, offset);
+        end = std::max(end, offset + 4);
+      }
 }
 
-bool BuildPassPrograms(const EffectSource& source, const std::string& fileName,
+bool TranslatePasses(const EffectSource& source, const EffectSource& limits, const std::string& fileName,
+                     bool mapDepth, EffectTexts& texts, std::string& error) {
+  texts.clear();
+  std::map<std::pair<int, std::string>, std::string> translated;  // (stage, entry) -> GLSL
+  bool ok = true;
+  for (const TechniqueDecl& technique : source.techniques) {
+    texts.emplace_back();
+    for (const PassDecl& pass : technique.passes) {
+      PassText text;
+      for (ShaderStage stage : {ShaderStage::Vertex, ShaderStage::Pixel}) {
+        const ShaderCompileDecl& shader = stage == ShaderStage::Vertex ? pass.vertexShader : pass.pixelShader;
+        auto key = std::make_pair(static_cast<int>(stage), shader.entry);
+        auto found = translated.find(key);
+        if (found == translated.end()) {
+          std::string glsl;
+          ShaderRequest request{stage, shader.entry, shader.place, mapDepth};
+          if (!TranslateShader(source, limits, fileName, request, glsl, error)) ok = false;
+          found = translated.emplace(key, std::move(glsl)).first;
+        }
+        (stage == ShaderStage::Vertex ? text.vertex : text.pixel) = found->second;
+      }
+      texts.back().push_back(std::move(text));
+    }
+  }
+  if (!ok) texts.clear();
+  return ok;
+}
+
+bool BuildPassPrograms(const EffectSource& source, const EffectTexts& texts, const std::string& fileName,
                        std::vector<std::vector<PassProgram>>& programs, std::string& error) {
   programs.clear();
-  GLint largestBlock = 0;
-  glGetIntegerv(GL_MAX_UNIFORM_BLOCK_SIZE, &largestBlock);
-  for (const ParameterDecl& parameter : source.parameters) {
-    std::uint64_t bytes = std::uint64_t{ParameterFloatCount(parameter)} * 4;
-    if (InUniformBlock(parameter) && bytes > static_cast<std::uint64_t>(largestBlock)) {
-      std::ostringstream message;
-      message << fileName << '(' << parameter.line << "): the array '" << parameter.name << "' needs " << bytes
-              << " bytes, more than the " << largestBlock << " bytes a uniform block may hold here\n";
-      error += message.str();
-      return false;
-    }
-  }
-  std::map<int, GLuint> shaders;  // shader index -> compiled object
+  std::vector<int> units = SamplerUnits(source);
+  std::map<std::pair<GLenum, std::string>, GLuint> shaders;  // GLSL text -> compiled object
   bool ok = true;
-  for (const TechniqueDecl& technique : source.techniques)
-    for (const PassDecl& pass : technique.passes)
-      for (int index : {pass.vertexShader, pass.pixelShader}) {
-        if (shaders.count(index)) continue;
-        GLuint object =
-            CompileShader(source, source.shaders[static_cast<std::size_t>(index)], fileName, error);
-        shaders[index] = object;
-        if (!object) ok = false;
-      }
-
-  if (ok) {
-    for (const TechniqueDecl& technique : source.techniques) {
-      programs.emplace_back();
-      for (std::size_t p = 0; p < technique.passes.size(); ++p) {
-        const PassDecl& pass = technique.passes[p];
-        GLuint program = glCreateProgram();
-        glAttachShader(program, shaders[pass.vertexShader]);
-        glAttachShader(program, shaders[pass.pixelShader]);
-        for (int location = 0; location < compat::d3d9::kAttributeLocations; ++location)
-          glBindAttribLocation(program, static_cast<GLuint>(location), compat::d3d9::AttributeName(location));
-        glLinkProgram(program);
-        GLint linked = GL_FALSE;
-        glGetProgramiv(program, GL_LINK_STATUS, &linked);
-        if (!linked) {
-          std::string log = InfoLog(program, true);
-          std::ostringstream message;
-          message << fileName << '(' << pass.line << "): technique '" << technique.name << "' pass " << p
-                  << " does not link: " << (log.empty() ? "no reason given" : log);
-          error += message.str();
-          if (error.back() != '\n') error += '\n';
-          glDeleteProgram(program);
-          ok = false;
-          break;
-        }
-        PassProgram built;
-        built.program = program;
-        glUseProgram(program);
-        int unit = 0;
-        GLuint binding = 0;
-        for (const ParameterDecl& parameter : source.parameters) {
-          if (InUniformBlock(parameter)) {
-            GLuint block = glGetUniformBlockIndex(program, UniformBlockName(parameter).c_str());
-            if (block != GL_INVALID_INDEX) glUniformBlockBinding(program, block, binding);
-            ++binding;
-            built.locations.push_back(-1);
-            continue;
+  for (std::size_t t = 0; t < texts.size() && ok; ++t) {
+    const TechniqueDecl& technique = source.techniques[t];
+    programs.emplace_back();
+    for (std::size_t p = 0; p < texts[t].size() && ok; ++p) {
+      const PassDecl& pass = technique.passes[p];
+      GLuint objects[2] = {0, 0};
+      for (int s = 0; s < 2; ++s) {
+        GLenum kind = s == 0 ? GL_VERTEX_SHADER : GL_FRAGMENT_SHADER;
+        const std::string& text = s == 0 ? texts[t][p].vertex : texts[t][p].pixel;
+        auto found = shaders.find({kind, text});
+        if (found == shaders.end()) {
+          std::string log;
+          GLuint object = CompileShader(kind, text, log);
+          if (!object) {
+            const ShaderCompileDecl& decl = s == 0 ? pass.vertexShader : pass.pixelShader;
+            error += decl.place.file + "(" + std::to_string(decl.place.line) + "): the GLSL translated from '" +
+                     decl.entry + "' does not compile: " + log + "\n";
+            ok = false;
           }
-          GLint location = glGetUniformLocation(program, parameter.name.c_str());
-          built.locations.push_back(location);
-          if (parameter.type == ParameterType::Texture) {
-            if (location >= 0) glUniform1i(location, unit);
-            ++unit;
-          }
+          found = shaders.emplace(std::make_pair(kind, text), object).first;
         }
-        built.uploaded.assign(source.parameters.size(), 0);
-        glUseProgram(0);
-        programs.back().push_back(std::move(built));
+        objects[s] = found->second;
       }
       if (!ok) break;
+      GLuint program = glCreateProgram();
+      glAttachShader(program, objects[0]);
+      glAttachShader(program, objects[1]);
+      glLinkProgram(program);
+      GLint linked = GL_FALSE;
+      glGetProgramiv(program, GL_LINK_STATUS, &linked);
+      if (!linked) {
+        std::string log = InfoLog(program, true);
+        std::ostringstream message;
+        message << pass.place.file << '(' << pass.place.line << "): technique '" << technique.name << "' pass "
+                << p << " of " << fileName << " does not link (do the pixel inputs match vertex outputs by semantic?): "
+                << (log.empty() ? "no reason given" : log) << '\n';
+        error += message.str();
+        glDeleteProgram(program);
+        ok = false;
+        break;
+      }
+      PassProgram built;
+      built.program = program;
+      glUseProgram(program);
+      GLuint block = glGetUniformBlockIndex(program, kBlockName);
+      if (block != GL_INVALID_INDEX) {
+        glUniformBlockBinding(program, block, kBlockBinding);
+        GLint size = 0;
+        glGetActiveUniformBlockiv(program, block, GL_UNIFORM_BLOCK_DATA_SIZE, &size);
+        built.image.assign(static_cast<std::size_t>(std::max(size, 0)), 0);
+        glGenBuffers(1, &built.constants);
+        glBindBuffer(GL_UNIFORM_BUFFER, built.constants);
+        glBufferData(GL_UNIFORM_BUFFER, static_cast<GLsizeiptr>(built.image.size()), built.image.data(),
+                     GL_DYNAMIC_DRAW);
+        glBindBuffer(GL_UNIFORM_BUFFER, 0);
+      }
+      for (std::size_t i = 0; i < source.parameters.size(); ++i) {
+        const ParameterDecl& parameter = source.parameters[i];
+        MemberLayout layout;
+        if (parameter.type == ParameterType::Sampler) {
+          GLint location = glGetUniformLocation(program, parameter.name.c_str());
+          if (location >= 0) glUniform1i(location, units[i]);
+        } else if (parameter.type != ParameterType::Texture && block != GL_INVALID_INDEX) {
+          layout = Reflect(program, parameter.name);
+        }
+        built.members.push_back(layout);
+      }
+      built.uploaded.assign(source.parameters.size(), 0);
+      glUseProgram(0);
+      programs.back().push_back(std::move(built));
     }
   }
-  for (auto& [index, object] : shaders)
+  for (auto& [key, object] : shaders)
     if (object) glDeleteShader(object);
   if (!ok) DeletePassPrograms(programs);
   return ok;
@@ -190,8 +205,10 @@ bool BuildPassPrograms(const EffectSource& source, const std::string& fileName,
 
 void DeletePassPrograms(std::vector<std::vector<PassProgram>>& programs) {
   for (auto& technique : programs)
-    for (PassProgram& pass : technique)
+    for (PassProgram& pass : technique) {
       if (pass.program) glDeleteProgram(pass.program);
+      if (pass.constants) glDeleteBuffers(1, &pass.constants);
+    }
   programs.clear();
 }
 

@@ -1,4 +1,7 @@
-// Building the GL programs of an effect's passes from its parsed source.
+// The GL programs of an effect's passes: the GLSL of each pass translated
+// from the effect's HLSL, then compiled, linked and reflected so that the
+// effect's parameter values can be laid into each program's block of
+// constants.
 #pragma once
 
 #include <epoxy/gl.h>
@@ -11,35 +14,52 @@
 
 namespace compat::d3dx9 {
 
-struct PassProgram {
-  GLuint program = 0;
-  std::vector<GLint> locations;  // uniform location per parameter, -1 where unused or in a block
-  // Per parameter, the value version this program last received, so that an
-  // upload sends only what changed since.
-  std::vector<std::uint64_t> uploaded;
+// The GLSL of one pass.
+struct PassText {
+  std::string vertex;
+  std::string pixel;
+};
+using EffectTexts = std::vector<std::vector<PassText>>;  // [technique][pass]
+
+// Where a numeric parameter lies in a program's block of constants.
+struct MemberLayout {
+  bool present = false;
+  GLint offset = 0;
+  GLint arrayStride = 0;
+  GLint matrixStride = 0;
+  bool rowMajor = false;
 };
 
-// The name of the uniform block that holds an array parameter. An effect's
-// blocks are bound at points 0, 1, ... in the order of their parameters.
-std::string UniformBlockName(const ParameterDecl& parameter);
+struct PassProgram {
+  GLuint program = 0;
+  GLuint constants = 0;                  // the uniform buffer behind the block; 0 when it has none
+  std::vector<std::uint8_t> image;       // the block's bytes as last sent
+  std::vector<MemberLayout> members;     // per parameter
+  std::vector<std::uint64_t> uploaded;   // per parameter, the value version last laid into `image`
+  bool sent = false;                     // whether the whole image has gone to the buffer once
+};
 
-// The GLSL text of one shader: the version line, a uniform per parameter, the
-// file's shared blocks, then the body, with #line directives so that the
-// compiler's line numbers are lines of the .cfx file. A vertex shader's main
-// is wrapped so that clip-space y is negated: the back buffer stores its top
-// row first. With `mapDepth` (a context without glClipControl) the wrapper
-// also maps Direct3D's clip depth 0...w to GL's -w...w.
-std::string ShaderText(const EffectSource& source, const ShaderDecl& shader, bool mapDepth = false);
+// Translates every pass of every technique (glslang and SPIRV-Cross).
+// `limits` is the effect as D3DX sees it, for the Shader Model 3 limits. On
+// failure sets `error` to lines "file(line): message".
+bool TranslatePasses(const EffectSource& source, const EffectSource& limits, const std::string& fileName,
+                     bool mapDepth, EffectTexts& texts, std::string& error);
 
-// Compiles and links every pass of every technique (the GL context must be
-// current). On failure deletes what it made and sets `error` to lines
-// "fileName(line): message".
-bool BuildPassPrograms(const EffectSource& source, const std::string& fileName,
+// Compiles and links the programs of `texts` (the GL context must be
+// current). On failure deletes what it made and sets `error`.
+bool BuildPassPrograms(const EffectSource& source, const EffectTexts& texts, const std::string& fileName,
                        std::vector<std::vector<PassProgram>>& programs, std::string& error);
 
 void DeletePassPrograms(std::vector<std::vector<PassProgram>>& programs);
 
-// Turns a GL info log into "fileName(line): message" lines.
-std::string TranslateInfoLog(const std::string& log, const std::string& fileName, int fallbackLine);
+// The texture unit of each sampler parameter: samplers take units 0, 1, ...
+// in the order the effect declares them; -1 for other parameters.
+std::vector<int> SamplerUnits(const EffectSource& source);
+
+// Lays `values` (the effect's row-by-row floats of `parameter`) into a
+// block image at `layout`, as the GLSL that glslang made of the HLSL type
+// reads it. Widens [begin, end) to cover the bytes that changed.
+void PackParameter(const ParameterDecl& parameter, const float* values, const MemberLayout& layout,
+                   std::vector<std::uint8_t>& image, std::size_t& begin, std::size_t& end);
 
 }  // namespace compat::d3dx9

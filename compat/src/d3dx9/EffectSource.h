@@ -1,5 +1,8 @@
-// The parsed form of a .cfx effect file: top-level parameters, GLSL shader
-// functions and techniques of passes that name them. Parsing needs no GL.
+// The structure of a preprocessed HLSL effect file: its parameters,
+// techniques and passes, the shader functions' signatures and the structs
+// they use, and the HLSL text with the effect-only constructs (techniques,
+// annotations, texture declarations, sampler_state blocks, initial values)
+// blanked out line for line. Reading it needs neither GL nor glslang.
 #pragma once
 
 #include <cstdint>
@@ -9,76 +12,114 @@
 
 namespace compat::d3dx9 {
 
-enum class ParameterType { Float, Float2, Float3, Float4, Float4x4, Texture };
+enum class ParameterType { Float, Float2, Float3, Float4, Float4x4, Float4x3, Texture, Sampler };
 
-// A sampler state a texture parameter sets on its stage (D3DSAMP_ values).
+// A sampler state a sampler_state block sets on its stage (D3DSAMP_ values).
 struct SamplerStateDecl {
   std::uint32_t state = 0;
   std::uint32_t value = 0;
+};
+
+// Where a construct came from: the file named by the last #line, and its line.
+struct SourcePlace {
+  std::string file;
+  int line = 0;
 };
 
 struct ParameterDecl {
   std::string name;
   std::string semantic;
   ParameterType type = ParameterType::Float;
-  std::uint32_t elements = 0;                   // 0: not an array
-  std::vector<SamplerStateDecl> samplerStates;  // textures only
-  int line = 0;
+  std::uint32_t elements = 0;  // 0: not an array
+  bool rowMajor = false;       // declared row_major (a float4x3 then takes 4 registers)
+  std::vector<float> initialValue;  // as many floats as given, in declaration order
+  std::uint32_t annotations = 0;
+  std::string texture;                          // samplers: the texture their block names
+  std::vector<SamplerStateDecl> samplerStates;  // samplers
+  SourcePlace place;
 };
 
 enum class ShaderStage { Vertex, Pixel };
 
-struct ShaderDecl {
-  std::string name;
-  ShaderStage stage = ShaderStage::Vertex;
-  std::string body;  // GLSL text between the braces
-  int bodyLine = 0;  // line on which the body starts
+// A semantic as written, and where its text lies in EffectSource::hlsl.
+struct SemanticRef {
+  std::string name;  // upper case as written ("POSITION", "TEXCOORD1")
+  std::size_t offset = 0;
+  std::size_t length = 0;
 };
 
-// GLSL shared by every shader of the file (structs, helper functions).
-struct CommonBlock {
-  std::string body;
-  int bodyLine = 0;
+struct FunctionParameterDecl {
+  bool out = false;  // `out` or `inout`
+  std::string type;
+  SemanticRef semantic;  // empty name when none
+};
+
+struct FunctionDecl {
+  std::string name;
+  std::string returnType;
+  SemanticRef returnSemantic;
+  std::vector<FunctionParameterDecl> parameters;
+  SourcePlace place;
+};
+
+struct StructDecl {
+  std::string name;
+  std::vector<SemanticRef> memberSemantics;
+};
+
+struct ShaderCompileDecl {
+  std::string profile;  // "vs_3_0", "ps_3_0"...
+  std::string entry;    // the function's name; empty when the pass compiles no shader
+  SourcePlace place;
 };
 
 struct PassDecl {
   std::string name;
-  int vertexShader = -1;  // indices into EffectSource::shaders
-  int pixelShader = -1;
-  int line = 0;
+  ShaderCompileDecl vertexShader;
+  ShaderCompileDecl pixelShader;
+  std::uint32_t annotations = 0;
+  SourcePlace place;
 };
 
 struct TechniqueDecl {
   std::string name;
   std::vector<PassDecl> passes;
-  int line = 0;
+  std::uint32_t annotations = 0;
+  SourcePlace place;
 };
 
 struct EffectSource {
   std::vector<ParameterDecl> parameters;
-  std::vector<ShaderDecl> shaders;
-  std::vector<CommonBlock> commonBlocks;
   std::vector<TechniqueDecl> techniques;
+  std::vector<FunctionDecl> functions;
+  std::vector<StructDecl> structs;
+  std::string hlsl;  // the shader text glslang compiles; same lines as the preprocessed file
 };
 
 // Largest array a parameter may declare; keeps a hostile file from asking
 // for unbounded storage.
-inline constexpr std::uint32_t kMaxParameterElements = 1024;
-// One sampler stage per texture parameter.
-inline constexpr int kMaxTextures = 16;
+inline constexpr std::uint32_t kMaxParameterElements = 4096;
+// Deepest nesting of brackets the reader and glslang are given.
+inline constexpr int kMaxNesting = 256;
+// Largest effect file read; glslang is not given anything bigger.
+inline constexpr std::size_t kMaxEffectFileBytes = 1u << 20;
 
-// Parses `text`; on failure returns false with `error` set to
-// "fileName(line): message".
+// Reads the preprocessed text of an effect (with #line directives naming
+// files). On failure returns false with `error` set to "file(line): message".
 bool ParseEffectSource(std::string_view text, std::string_view fileName, EffectSource& out,
                        std::string& error);
 
-// Number of floats a parameter's value occupies (0 for textures).
+// Number of floats a parameter's value occupies in the effect (0 for
+// textures and samplers); matrices are kept row by row, as D3DX gives them.
 std::uint32_t ParameterFloatCount(const ParameterDecl& parameter);
 
-// Arrays of float4 and float4x4 live in a std140 uniform block of their own:
-// a plain uniform array of 256 matrices would need four times the 1,024
-// vertex uniform components that GL 3.3 guarantees, while a block may hold
-// 16 KiB. Their std140 layout is the tight layout of the effect's values.
-bool InUniformBlock(const ParameterDecl& parameter);
+// Rows and columns of one element of a numeric parameter.
+void ParameterShape(ParameterType type, std::uint32_t& rows, std::uint32_t& columns);
+
+// Constant registers one element of the parameter takes in Shader Model 3.
+std::uint32_t ParameterRegisters(const ParameterDecl& parameter);
+
+const FunctionDecl* FindFunction(const EffectSource& source, std::string_view name);
+const StructDecl* FindStruct(const EffectSource& source, std::string_view name);
 
 }  // namespace compat::d3dx9

@@ -1,0 +1,41 @@
+// glslang's part of compiling an effect: its preprocessor over the whole
+// file, and its HLSL front end (DX9 compatibility) from one shader function
+// to SPIR-V with the semantics recorded (SPV_GOOGLE_hlsl_functionality1).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "d3dx9/EffectSource.h"
+
+namespace compat::d3dx9 {
+
+struct PreprocessedEffect {
+  std::string text;  // with #line directives naming each file
+  // The files #included beside the effect, by the name the effect gives, with
+  // their contents, so that a cached translation can tell they changed.
+  std::vector<std::pair<std::string, std::string>> includes;
+};
+
+// Runs glslang's preprocessor over `text` (the file `fileName`, in the folder
+// `folder`) with `defines` set first. #include "name" reads the file beside
+// the including one. On failure returns false with `error` set to lines
+// "file(line): message".
+bool PreprocessEffect(const std::string& text, const std::string& fileName, const std::string& folder,
+                      const std::vector<std::pair<std::string, std::string>>& defines, PreprocessedEffect& out,
+                      std::string& error);
+
+// Compiles the function `entry` of `hlsl` (named `fileName` until its first
+// #line) for `stage` into SPIR-V words.
+bool CompileHlslToSpirv(const std::string& hlsl, const std::string& fileName, ShaderStage stage,
+                        const std::string& entry, std::vector<std::uint32_t>& spirv, std::string& error);
+
+// Turns glslang's "ERROR: file:12: message" lines into "file(12): error: message".
+std::string TranslateGlslangLog(const std::string& log, const std::string& fallbackPlace);
+
+// glslang's version, for the keys of cached translations.
+std::string GlslangVersion();
+
+}  // namespace compat::d3dx9
