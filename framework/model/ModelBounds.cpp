@@ -73,17 +73,17 @@ WorldBounds PosedModelBounds(Model& model) {
     model.UpdatePalette(i);
     for (const XVertex& v : mesh.record->vertices) {
       D3DXVECTOR3 skinned(0, 0, 0);
-      float total = 0.0f;
+      bool weighted = false;
       for (std::size_t j = 0; j < 4 && j < v.influences.size(); ++j) {
         const XSkinInfluence& influence = v.influences[j];
-        total += influence.weight;
+        weighted = weighted || influence.weight != 0.0f;
         if (influence.bone >= mesh.palette.size()) continue;
         D3DXVECTOR4 moved;
         D3DXVec3Transform(&moved, &v.position, &mesh.palette[influence.bone]);
         skinned += D3DXVECTOR3(moved.x, moved.y, moved.z) * influence.weight;
       }
       // A vertex that no bone moves stays in the bind pose, as in the shader.
-      if (total == 0.0f) skinned = v.position;
+      if (!weighted) skinned = v.position;
       bounds.Add(Placed(skinned, placement));
     }
   }
