@@ -17,7 +17,8 @@
 
 XFILE_SHAPE_BEGIN
 
-// Bone indices in the skin stream are one byte wide.
+// Bone indices in the skin stream are one byte wide: a mesh of more bones is
+// drawn unskinned.
 inline constexpr std::size_t kMaxSkinBones = 256;
 
 class Mesh : public Object3D, public Stream {

@@ -72,7 +72,8 @@ void WriteVertex(std::uint8_t* out, const XVertex& v, std::uint32_t kind) {
       std::uint8_t bones[4] = {0, 0, 0, 0};
       for (std::size_t j = 0; j < 4 && j < v.influences.size(); ++j) {
         weights[j] = v.influences[j].weight;
-        bones[j] = static_cast<std::uint8_t>(v.influences[j].bone);  // a skinned mesh has at most 256 bones
+        // Only a mesh of at most kMaxSkinBones bones gets a skin stream.
+        bones[j] = static_cast<std::uint8_t>(v.influences[j].bone);
       }
       std::memcpy(out, weights, 16);
       std::memcpy(out + 16, bones, 4);

@@ -13,9 +13,9 @@
   X(ModelFile, "model file \"%s\": %s")                                                          \
   /* the model file, the texture's name, the reason */                                           \
   X(TextureNotLoaded, "model file \"%s\": texture \"%s\" cannot be loaded: %s")                  \
-  /* the mesh's shown name, its bones, how many the skin stream addresses */                     \
-  X(MeshBeyondBoneIndices,                                                                        \
-    "mesh %s: %zu bones are more than the %zu that one-byte bone indices address; it is drawn "   \
+  /* the mesh's shown name, its bones, how many the palette of skinmesh.cfx holds */           \
+  X(MeshBeyondPalette,                                                                            \
+    "mesh %s: %zu bones are more than the %u the palette of skinmesh.cfx holds; it is drawn "     \
     "unskinned in its bind pose")
 
 enum class FrameworkMessage {

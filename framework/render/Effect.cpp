@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/AssetFolders.h"
+#include "platform/SafeRelease.h"
 
 std::map<std::wstring, Effect> g_EffectMap;
 
@@ -49,8 +50,7 @@ Effect::Effect(const Effect& source) : effect(nullptr), currentTechnique(nullptr
 Effect::~Effect() {
   techniques.clear();
   parameters.clear();
-  if (effect) effect->Release();
-  effect = nullptr;
+  SafeRelease(effect);
 }
 
 bool Effect::Load(IDirect3DDevice9* device, const wchar_t* name) {
@@ -64,7 +64,7 @@ bool Effect::Load(IDirect3DDevice9* device, const wchar_t* name) {
     effect = nullptr;
     if (errors) {
       OutputErrorBuffer(errors);
-      errors->Release();
+      SafeRelease(errors);
     } else {
       // The compiler gave no reason (a missing file, for one): name the file.
       wchar_t line[64];
@@ -74,7 +74,7 @@ bool Effect::Load(IDirect3DDevice9* device, const wchar_t* name) {
     }
     return false;
   }
-  if (errors) errors->Release();
+  SafeRelease(errors);
   BuildCaches();
   fileName = name;
   // Not a compile error for D3DX: the effect loads, but nothing draws with it.

@@ -1,8 +1,8 @@
 #include "render/MeshDrawing.h"
 
 #include <algorithm>
-#include <cstdio>
 
+#include "platform/Messages.h"
 #include "platform/TextConversion.h"
 #include "render/Effect.h"
 #include "render/Texture.h"
@@ -113,10 +113,8 @@ bool DrawSkinnedMesh(Mesh& mesh) {
   auto capacity = static_cast<UINT>(std::min<std::size_t>(effect->PaletteCapacity(), kMaxSkinBones));
   if (mesh.palette.size() > capacity || !mesh.IsSkinned()) {
     if (!mesh.paletteRefused)
-      std::fprintf(stderr,
-                   "mesh %s: %zu bones are more than the %u the palette of skinmesh.cfx holds; "
-                   "it is drawn unskinned in its bind pose\n",
-                   ToUtf8(ShownName(mesh.record->name)).c_str(), mesh.palette.size(), capacity);
+      Report(FrameworkMessage::MeshBeyondPalette, ToUtf8(ShownName(mesh.record->name)).c_str(), mesh.palette.size(),
+             capacity);
     mesh.paletteRefused = true;
     return DrawMesh(mesh);
   }

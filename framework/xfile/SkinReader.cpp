@@ -14,8 +14,7 @@ namespace {
 
 // Room reserved per vertex is a hint only; a header cannot make it large.
 constexpr std::uint32_t kMostReservedInfluences = 8;
-// An influence names its bone in sixteen bits.
-constexpr std::uint32_t kMostBones = 65536;
+constexpr auto kMostBones = static_cast<std::uint32_t>(kMostBonesPerMesh);
 
 }  // namespace
 

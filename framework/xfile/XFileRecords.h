@@ -39,6 +39,10 @@ struct XColorRGBA {
 };
 
 #if !defined(XVIEW_REDUCED_MODEL)
+// An influence names its bone in sixteen bits, so a mesh keeps at most this
+// many bones.
+inline constexpr std::size_t kMostBonesPerMesh = 65536;
+
 struct XSkinInfluence {
   float weight = 0;
   // Sixteen bits, so that every SkinWeights record of a mesh keeps its

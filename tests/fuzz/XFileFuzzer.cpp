@@ -42,7 +42,7 @@ void CheckMesh(const XMesh& mesh) {
 #endif
   }
 #if !defined(XVIEW_REDUCED_MODEL)
-  Require(mesh.bones.size() <= 256);
+  Require(mesh.bones.size() <= kMostBonesPerMesh);
 #endif
 }
 

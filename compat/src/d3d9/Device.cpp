@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "common/LayerMessages.h"
 #include "common/ProcessEnd.h"
 #include "common/Trace.h"
 #include "compat/testing_d3d9.h"
@@ -115,13 +116,11 @@ bool Device::Initialize() {
   if (type_ == D3DDEVTYPE_REF) SDL_GL_SetAttribute(SDL_GL_ACCELERATED_VISUAL, 0);
   context_ = SDL_GL_CreateContext(sdlWindow);
   if (!context_) {
-    std::fprintf(stderr, "CreateDevice: no OpenGL 3.3 core context for device type %u: %s\n",
-                 static_cast<unsigned>(type_), SDL_GetError());
+    compat::Report(compat::LayerMessage::NoGlContext, static_cast<unsigned>(type_), SDL_GetError());
     return false;
   }
   if (!MakeCurrent() || epoxy_gl_version() < 33) {
-    std::fprintf(stderr, "CreateDevice: OpenGL 3.3 is not available (found %d.%d)\n", epoxy_gl_version() / 10,
-                 epoxy_gl_version() % 10);
+    compat::Report(compat::LayerMessage::GlTooOld, epoxy_gl_version() / 10, epoxy_gl_version() % 10);
     return false;
   }
   SDL_GL_SetSwapInterval(parameters_.PresentationInterval == D3DPRESENT_INTERVAL_IMMEDIATE ? 0 : 1);
@@ -142,7 +141,7 @@ bool Device::Initialize() {
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, depthStencilBuffer_);
   }
   if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
-    std::fprintf(stderr, "CreateDevice: a %dx%d back buffer cannot be made\n", width, height);
+    compat::Report(compat::LayerMessage::NoBackBuffer, width, height);
     return false;
   }
 

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <vector>
 
+#include "common/LayerMessages.h"
 #include "common/Trace.h"
 #include "compat/testing_draw.h"
 #include "d3d9/Buffers.h"
@@ -195,11 +196,11 @@ HRESULT Device::SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD v
 HRESULT Device::PrepareDraw(const char* call, UINT firstVertex, UINT vertices, bool userStream) {
   DrawState& s = drawState;
   if (!s.program) {
-    std::fprintf(stderr, "%s: no effect pass is open, so there is no shader to draw with\n", call);
+    compat::Report(compat::LayerMessage::DrawWithoutPass, call);
     return D3DERR_INVALIDCALL;
   }
   if (!s.declaration) {
-    std::fprintf(stderr, "%s: no vertex declaration is set\n", call);
+    compat::Report(compat::LayerMessage::DrawWithoutDeclaration, call);
     return D3DERR_INVALIDCALL;
   }
   if (!MakeCurrent()) return D3DERR_DEVICELOST;
@@ -223,8 +224,7 @@ HRESULT Device::PrepareDraw(const char* call, UINT firstVertex, UINT vertices, b
     } else {
       const StreamBinding& stream = s.streams[e.Stream];
       if (!stream.buffer) {
-        std::fprintf(stderr, "%s: the declaration reads stream %u, which has no vertex buffer\n", call,
-                     e.Stream);
+        compat::Report(compat::LayerMessage::DrawStreamMissing, call, e.Stream);
         return D3DERR_INVALIDCALL;
       }
       buffer = stream.buffer->Name();
@@ -233,8 +233,8 @@ HRESULT Device::PrepareDraw(const char* call, UINT firstVertex, UINT vertices, b
       length = stream.buffer->Length();
     }
     if (!VertexRangeFits(e, format, offset, stride, length, firstVertex, vertices)) {
-      std::fprintf(stderr, "%s: vertices %u to %u lie beyond the end of stream %u\n", call, firstVertex,
-                   firstVertex + vertices - 1, e.Stream);
+      compat::Report(compat::LayerMessage::DrawBeyondStream, call, firstVertex,
+                      firstVertex + vertices - 1, e.Stream);
       return D3DERR_INVALIDCALL;
     }
     glBindBuffer(GL_ARRAY_BUFFER, buffer);
@@ -284,13 +284,12 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE primitiveType, INT baseVer
     return D3DERR_INVALIDCALL;
   IndexBuffer* indexBuffer = drawState.indices;
   if (!indexBuffer) {
-    std::fprintf(stderr, "DrawIndexedPrimitive: no index buffer is set\n");
+    compat::Report(compat::LayerMessage::DrawWithoutIndices);
     return D3DERR_INVALIDCALL;
   }
   UINT size = indexBuffer->IndexSize();
   if ((std::uint64_t{startIndex} + indices) * size > indexBuffer->Length()) {
-    std::fprintf(stderr, "DrawIndexedPrimitive: indices %u to %u lie beyond the end of the index buffer\n",
-                 startIndex, startIndex + indices - 1);
+    compat::Report(compat::LayerMessage::DrawBeyondIndices, startIndex, startIndex + indices - 1);
     return D3DERR_INVALIDCALL;
   }
   // The vertex range the indices reach, so that no stream is read beyond its
@@ -302,7 +301,7 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE primitiveType, INT baseVer
   if (lowest < 0 || !VerticesFit(static_cast<UINT>(lowest), static_cast<UINT>(highest - lowest + 1)))
     indexBuffer->IndexRange(startIndex, indices, baseVertexIndex, lowest, highest);
   if (lowest < 0) {
-    std::fprintf(stderr, "DrawIndexedPrimitive: an index reaches before the first vertex\n");
+    compat::Report(compat::LayerMessage::DrawBeforeFirstVertex);
     return D3DERR_INVALIDCALL;
   }
   HRESULT prepared = PrepareDraw("DrawIndexedPrimitive", static_cast<UINT>(lowest),

@@ -4,6 +4,7 @@
 // refused. Usage flags and the FVF are kept for GetDesc only.
 #include <cstdio>
 
+#include "common/LayerMessages.h"
 #include "common/Trace.h"
 #include "d3d9/Buffers.h"
 #include "d3d9/Device.h"
@@ -68,7 +69,7 @@ HRESULT Device::CreateVertexDeclaration(const D3DVERTEXELEMENT9* vertexElements,
   std::string error;
   VertexDeclaration* created = VertexDeclaration::Create(*this, vertexElements, error);
   if (!created) {
-    std::fprintf(stderr, "CreateVertexDeclaration: %s\n", error.c_str());
+    compat::Report(compat::LayerMessage::DeclarationRefused, error.c_str());
     return D3DERR_INVALIDCALL;
   }
   *declaration = created;

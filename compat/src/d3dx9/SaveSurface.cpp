@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "common/LayerMessages.h"
 #include "common/Unicode.h"
 #include "common/WindowsPath.h"
 #include "d3d9/ReadableSurface.h"
@@ -57,7 +58,7 @@ HRESULT WINAPI D3DXSaveSurfaceToFileW(LPCWSTR destFile, D3DXIMAGE_FILEFORMAT des
       return D3DERR_INVALIDCALL;
   }
   if (!written) {
-    std::fprintf(stderr, "D3DXSaveSurfaceToFileW: cannot write %s\n", path.c_str());
+    compat::Report(compat::LayerMessage::SurfaceNotSaved, path.c_str());
     return D3DERR_INVALIDCALL;
   }
   return D3D_OK;

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <vector>
 
+#include "common/LayerMessages.h"
 #include "common/LiveObjects.h"
 #include "common/Trace.h"
 #include "dinput8/Devices.h"
@@ -28,7 +29,7 @@ class DirectInput8 final : public RefCounted<IDirectInput8W> {
     // SDL would otherwise drop their changes while no window of ours is focused.
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
     joysticksReady_ = SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0;
-    if (!joysticksReady_) std::fprintf(stderr, "dinput8: no game controllers: %s\n", SDL_GetError());
+    if (!joysticksReady_) compat::Report(compat::LayerMessage::NoGameControllers, SDL_GetError());
     StartWatching();
   }
   ~DirectInput8() override {

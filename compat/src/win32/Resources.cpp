@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "common/LayerMessages.h"
 #include "common/Unicode.h"
 #include "compat/testing_win32.h"
 #include "win32/WindowTable.h"
@@ -63,6 +64,6 @@ int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type) {
   // Without a display the box is written to standard error instead.
   if (!CanShowDialogs() ||
       SDL_ShowSimpleMessageBox(flags, utf8Title.c_str(), utf8Body.c_str(), compat::win32::SdlWindowOf(owner)) != 0)
-    std::fprintf(stderr, "%s: %s\n", utf8Title.c_str(), utf8Body.c_str());
+    compat::Report(compat::LayerMessage::MessageBoxText, utf8Title.c_str(), utf8Body.c_str());
   return IDOK;
 }

@@ -5,6 +5,7 @@
 #include <map>
 #include <vector>
 
+#include "common/LayerMessages.h"
 #include "compat/display.h"
 #include "compat/testing_win32.h"
 #include "win32/CommandLine.h"
@@ -52,8 +53,7 @@ bool StartVideo() {
   const char* requested = SDL_GetHint(SDL_HINT_VIDEODRIVER);
   if (requested && *requested) {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0) return true;
-    std::fprintf(stderr, "%sthe video driver \"%s\" (SDL_VIDEODRIVER) cannot be started: %s\n",
-                 MessagePrefix().c_str(), requested, SDL_GetError());
+    compat::Report(compat::LayerMessage::VideoDriverNotStarted, MessagePrefix().c_str(), requested, SDL_GetError());
     return false;
   }
   const char* x11 = SDL_getenv("DISPLAY");
@@ -67,20 +67,17 @@ bool StartVideo() {
   if (drivers.empty() && Fallback().renderOffscreen) {
     SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0) return true;
-    std::fprintf(stderr, "%sthe offscreen video driver cannot be started: %s\n", MessagePrefix().c_str(),
-                 SDL_GetError());
+    compat::Report(compat::LayerMessage::OffscreenNotStarted, MessagePrefix().c_str(), SDL_GetError());
     return false;
   }
   if (drivers.empty()) {
     const std::string prefix = MessagePrefix();
-    std::fprintf(stderr, "%sno display was found (neither DISPLAY nor WAYLAND_DISPLAY is set).\n%s%s\n",
-                 prefix.c_str(), prefix.c_str(), Fallback().hint.c_str());
+    compat::Report(compat::LayerMessage::NoDisplay, prefix.c_str(), prefix.c_str(), Fallback().hint.c_str());
     return false;
   }
   SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
   if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) == 0) return true;
-  std::fprintf(stderr, "%sthe display (%s) cannot be opened: %s\n", MessagePrefix().c_str(), displays.c_str(),
-               SDL_GetError());
+  compat::Report(compat::LayerMessage::DisplayNotOpened, MessagePrefix().c_str(), displays.c_str(), SDL_GetError());
   return false;
 }
 

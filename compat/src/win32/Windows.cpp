@@ -12,6 +12,7 @@
 
 #include <cstdio>
 
+#include "common/LayerMessages.h"
 #include "common/Unicode.h"
 #include "win32/MessageQueue.h"
 #include "win32/WindowClasses.h"
@@ -53,7 +54,7 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
   std::string title = compat::ToUtf8(windowName ? windowName : L"");
   SDL_Window* sdlWindow = SDL_CreateWindow(title.c_str(), sdlX, sdlY, clientWidth, clientHeight, flags);
   if (!sdlWindow) {
-    std::fprintf(stderr, "CreateWindowExW: SDL could not open a window: %s\n", SDL_GetError());
+    compat::Report(compat::LayerMessage::WindowNotOpened, SDL_GetError());
     return Fail(ERROR_INVALID_WINDOW_HANDLE);
   }
 
