@@ -3,7 +3,6 @@
 #include <cstdarg>
 #include <cstdio>
 #include <iterator>
-#include <string>
 
 namespace compat {
 
@@ -19,17 +18,11 @@ static_assert(std::size(kFormats) == kLayerMessages, "every layer message has it
 }  // namespace
 
 void Report(LayerMessage message, ...) {
-  const char* format = kFormats[static_cast<std::size_t>(message)];
-  std::va_list arguments, again;
+  std::va_list arguments;
   va_start(arguments, message);
-  va_copy(again, arguments);
-  int length = std::vsnprintf(nullptr, 0, format, arguments);
+  std::vfprintf(stderr, kFormats[static_cast<std::size_t>(message)], arguments);
   va_end(arguments);
-  std::string line(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
-  if (length > 0) std::vsnprintf(line.data(), line.size() + 1, format, again);
-  va_end(again);
-  line += '\n';
-  std::fputs(line.c_str(), stderr);
+  std::fputc('\n', stderr);
 }
 
 }  // namespace compat

@@ -54,7 +54,7 @@ inline constexpr std::size_t kLayerMessages = 0 COMPAT_LAYER_MESSAGES(COMPAT_COU
 #undef COMPAT_COUNT_MESSAGE
 
 // Writes `message` with its arguments, as its format takes them, and a line
-// feed on standard error, in one write.
+// feed on standard error.
 void Report(LayerMessage message, ...);
 
 }  // namespace compat
