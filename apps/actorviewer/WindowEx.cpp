@@ -6,6 +6,7 @@
 #include "common/RunOptions.h"
 #include "platform/TextConversion.h"
 #include "render/Effect.h"
+#include "render/SkeletonDrawing.h"
 #include "xfile/ModelLoading.h"
 #include "xfile/ParseMessages.h"
 
@@ -20,7 +21,10 @@ void WindowEx::CreateModel() {
     character.animationSet = 0;
     character.animationTick = 0;
   }
+  playback.SetRealTime(g_RunOptions.RealTime());
   PlayChosenSet();
+  const float scale = g_RunOptions.Scale();  // 10 unless the command line chose another
+  character.scale = D3DXVECTOR3(scale, scale, scale);  // before framing at start
 }
 
 // The set named by --set, where the file has it; otherwise set 0 plays.
@@ -36,16 +40,95 @@ void WindowEx::PlayChosenSet() {
          chosen);
 }
 
-void WindowEx::AdvanceModel() {
-  const float scale = g_RunOptions.Scale();  // 10 unless the command line chose another
-  character.scale = D3DXVECTOR3(scale, scale, scale);
-
-  // One key tick per frame; after the set's last key time the animation
-  // starts again (times compared as unsigned numbers, as the keys are).
-  ++character.animationTick;
+PlaybackClip WindowEx::Clip() const {
+  PlaybackClip clip;
   const XFileScene* scene = character.sceneData;
-  if (scene && character.animationSet < scene->animationSets.size() &&
-      character.animationTick >
-          static_cast<std::uint32_t>(scene->animationSets[character.animationSet].lastKeyTime))
-    character.animationTick = 0;
+  if (!scene) return clip;
+  clip.ticksPerSecond = scene->ticksPerSecond;
+  if (character.animationSet < scene->animationSets.size()) {
+    clip.hasSet = true;
+    // Compared as unsigned numbers, as the key times are.
+    clip.lastKeyTime =
+        static_cast<double>(static_cast<std::uint32_t>(scene->animationSets[character.animationSet].lastKeyTime));
+    // A key written with a negative time lies past the last key time, where
+    // nothing is sampled: steps skip it.
+    for (std::uint32_t time : character.KeyTimes(character.animationSet))
+      if (static_cast<double>(time) <= clip.lastKeyTime) clip.keyTimes.push_back(time);
+  }
+  return clip;
+}
+
+void WindowEx::SwitchSet(int direction) {
+  const std::size_t sets = character.sceneData ? character.sceneData->animationSets.size() : 0;
+  if (sets == 0) return;
+  std::size_t set = (character.animationSet + sets + static_cast<std::size_t>(direction > 0 ? 1 : sets - 1)) % sets;
+  character.PlaySet(static_cast<std::uint32_t>(set));
+}
+
+void WindowEx::HandleProgramKeys(double seconds) {
+  auto pressed = [this](int key) { return input.GetKey(key) == InputState::Pressed; };
+  if (pressed(DIK_SPACE)) playback.TogglePause();
+  if (pressed(DIK_NEXT)) SwitchSet(+1);
+  if (pressed(DIK_PRIOR)) SwitchSet(-1);
+  if (pressed(DIK_EQUALS) || pressed(DIK_ADD)) playback.Faster();
+  if (pressed(DIK_MINUS) || pressed(DIK_SUBTRACT)) playback.Slower();
+  if (pressed(DIK_T)) playback.ToggleRealTime();
+  if (pressed(DIK_B)) skeleton = !skeleton;
+  // Right wins over Left, as W wins over S.
+  const InputState right = input.GetKey(DIK_RIGHT), left = input.GetKey(DIK_LEFT);
+  const bool stepping = right == InputState::Pressed || right == InputState::Held;
+  const int direction = stepping ? +1 : (left == InputState::Pressed || left == InputState::Held) ? -1 : 0;
+  const int steps = direction ? playback.StepsFor(stepping ? right : left, seconds) : 0;
+  if (steps && playback.Paused()) {
+    const PlaybackClip clip = Clip();
+    for (int i = 0; i < steps; ++i) character.animationTick = Playback::Step(character.animationTick, direction, clip);
+  }
+}
+
+void WindowEx::AdvanceModel(double seconds) {
+  const float scale = g_RunOptions.Scale();
+  character.scale = D3DXVECTOR3(scale, scale, scale);
+  // One key tick per frame unless the keys or options chose otherwise; after
+  // the set's last key time the animation starts again.
+  character.animationTick = playback.Advance(character.animationTick, seconds, Clip());
+}
+
+void WindowEx::DrawOverlays() {
+  if (skeleton) DrawSkeleton(character);
+}
+
+bool WindowEx::OpenModel(const std::wstring& file) {
+  if (file == g_ModelFileName) {
+    character.PlaySet(0);
+    return true;
+  }
+  if (!LoadModelFile(direct3d9.device, file) || !FindModelFile(file)) return false;
+  const std::wstring previous = g_ModelFileName;
+  g_ModelFileName = file;
+  // The meshes of the old model go with Setup; then its records and textures.
+  character.Setup(direct3d9.device, FindModelFile(file));
+  ReleaseModelFile(previous);
+  character.PlaySet(0);
+  return true;
+}
+
+std::wstring WindowEx::TitleDetails() const {
+  const XFileScene* scene = character.sceneData;
+  const std::size_t sets = scene ? scene->animationSets.size() : 0;
+  wchar_t number[64];
+  std::wstring details;
+  if (character.animationSet < sets) {
+    const XAnimationSet& set = scene->animationSets[character.animationSet];
+    std::swprintf(number, 64, L"set %u", character.animationSet);
+    details = number;
+    if (!set.name.empty()) details += L" \"" + Escaped(set.name) + L"\"";
+    std::swprintf(number, 64, L" of %zu - tick %.1f of %u - ", sets, character.animationTick,
+                  static_cast<std::uint32_t>(set.lastKeyTime));
+  } else {
+    std::swprintf(number, 64, L"no animation - tick %.0f - ", character.animationTick);
+  }
+  details += number;
+  details += playback.RateText();
+  if (playback.Paused()) details += L" - paused";
+  return details;
 }

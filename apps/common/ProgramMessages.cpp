@@ -22,3 +22,19 @@ void Report(ProgramMessage message, ...) {
   WriteMessageLine(kFormats[static_cast<std::size_t>(message)], arguments);
   va_end(arguments);
 }
+
+void Say(std::FILE* stream, ProgramMessage message, ...) {
+  if (stream == stderr) {
+    std::va_list arguments;
+    va_start(arguments, message);
+    WriteMessageLine(kFormats[static_cast<std::size_t>(message)], arguments);
+    va_end(arguments);
+    return;
+  }
+  std::va_list arguments;
+  va_start(arguments, message);
+  std::vfprintf(stream, kFormats[static_cast<std::size_t>(message)], arguments);
+  va_end(arguments);
+  std::fputc('\n', stream);
+  std::fflush(stream);
+}

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 
 #define XVIEW_PROGRAM_MESSAGES(X)                                                                  \
   /* the program, the system's words for the error */                                              \
@@ -13,7 +14,17 @@
   /* the screenshot's file, and ": no Direct3D device" where there was none */                     \
   X(ScreenshotNotWritten, "cannot write the screenshot \"%s\"%s")                                  \
   /* the model file, its number of sets, "s" for several, the set asked for */                     \
-  X(AnimationSetMissing, "actorviewer: model file \"%s\" has %zu animation set%s; set %u does not exist, so set 0 plays")
+  X(AnimationSetMissing, "actorviewer: model file \"%s\" has %zu animation set%s; set %u does not exist, so set 0 plays") \
+  /* the program, the screenshot's file (F12) */                                                   \
+  X(ScreenshotSaved, "%s: screenshot saved as \"%s\"")                                             \
+  /* the program: every numbered screenshot name is taken */                                        \
+  X(ScreenshotNamesUsed, "%s: no free screenshot name left (%s-0001.png to %s-9999.png exist)")    \
+  /* the program, meshes over the limit, "es" for several, the limit */                             \
+  X(FramedByBindPose, "%s: %zu mesh%s of more than %zu vertices framed by the bind pose")          \
+  /* the program, the number of files ignored, "s" for several */                                  \
+  X(DroppedFilesIgnored, "%s: %u more dropped file%s ignored; only the first is opened")           \
+  /* the program, the dropped file */                                                              \
+  X(DroppedFileNotOpened, "%s: dropped file \"%s\" is not a model that can be shown; the current model stays")
 
 enum class ProgramMessage {
 #define XVIEW_MESSAGE_NAME(name, format) name,
@@ -26,3 +37,6 @@ inline constexpr std::size_t kProgramMessages = 0 XVIEW_PROGRAM_MESSAGES(XVIEW_C
 
 // Writes `message` with its arguments and a line feed on standard error.
 void Report(ProgramMessage message, ...);
+// The same on `stream`: what the user asked for goes where the program talks
+// to the user (propviewer's console is its standard output).
+void Say(std::FILE* stream, ProgramMessage message, ...);

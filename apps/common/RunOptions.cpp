@@ -10,6 +10,7 @@
 #include <string>
 
 #include "common/ProgramMessages.h"
+#include "common/Screenshots.h"
 #include "platform/TextConversion.h"
 
 RunOptions g_RunOptions;
@@ -24,18 +25,24 @@ void PrintUsage(const ProgramTraits& program) {
   std::fprintf(stderr, "  MODEL.x                the model to show (default \"%s\" in this folder)\n",
                program.playsAnimation ? "miko.x" : "squarepolygon.x");
   if (program.playsAnimation)
-    std::fprintf(stderr, "  --set N                play animation set N of the model (default 0)\n");
+    std::fprintf(stderr,
+                 "  --set N                play animation set N of the model (default 0)\n"
+                 "  --speed R              play R times as fast: R key ticks per frame (default 1)\n"
+                 "  --realtime             play at the file's ticks per second, whatever the frame rate\n"
+                 "  --skeleton             show the skeleton over the model\n");
   std::fprintf(stderr,
                "  --scale S              draw the model S times its size (default %g)\n"
+               "  --fit                  frame the model in view at start\n"
+               "  --wireframe            draw the model as wireframe\n"
                "  --frames N             close the window after N frames\n"
                "  --screenshot FILE.png  write the last frame's back buffer as PNG\n"
                "  --help                 show this text\n"
                "Without a display (on Linux: neither DISPLAY nor WAYLAND_DISPLAY set), a run with\n"
                "--frames and --screenshot renders offscreen; any other run needs\n"
                "SDL_VIDEODRIVER=offscreen to render headless. Ctrl+C closes the window.\n"
-               "Controls: right mouse button orbits, middle button pans, the wheel zooms;\n"
-               "W, A, S, D walk the model relative to the camera.\n",
+               "Drop a model file on the window to open it in place of the one shown.\n",
                static_cast<double>(program.defaultScale));
+  PrintControls(stderr, program);
 }
 
 bool ParseWhole(const wchar_t* text, unsigned long& value) {
@@ -46,6 +53,12 @@ bool ParseWhole(const wchar_t* text, unsigned long& value) {
   return end && !*end && errno != ERANGE;
 }
 
+bool ParseSpeed(const wchar_t* text, double& value) {
+  wchar_t* end = nullptr;
+  value = std::wcstod(text, &end);
+  return end && end != text && !*end && std::isfinite(value) && value > 0.0;
+}
+
 bool ParseScale(const wchar_t* text, float& value) {
   wchar_t* end = nullptr;
   value = std::wcstof(text, &end);
@@ -54,7 +67,37 @@ bool ParseScale(const wchar_t* text, float& value) {
 
 }  // namespace
 
-void RunOptions::Reset(const ProgramTraits& program) { *this = RunOptions(), scale_ = program.defaultScale; }
+void PrintControls(std::FILE* stream, const ProgramTraits& program) {
+  // Keys are named by their place on a US keyboard, as DirectInput reads them.
+  std::fprintf(stream,
+               "Controls (keys by their position on a US keyboard):\n"
+               "  right mouse button + move      orbit the camera\n"
+               "  middle mouse button + move     pan the camera\n"
+               "  mouse wheel                    zoom\n"
+               "  W / A / S / D                  walk the model relative to the camera\n");
+  if (program.playsAnimation)
+    std::fprintf(stream,
+                 "  Space                          pause / resume the animation\n"
+                 "  Left / Right                   while paused, previous / next key time (hold to repeat)\n"
+                 "  Page Down / Page Up            next / previous animation set\n"
+                 "  = or keypad + / - or keypad -  play twice / half as fast\n"
+                 "  T                              real time on / off (the file's ticks per second)\n"
+                 "  B                              skeleton on / off\n");
+  std::fprintf(stream,
+               "  F                              frame the model in view\n"
+               "  X                              wireframe on / off\n"
+               "  F12                            save a screenshot as %s-0001.png (the next free number)\n"
+               "  H or F1                        show these controls\n"
+               "  Escape                         close the window\n",
+               ToUtf8(program.name).c_str());
+  std::fflush(stream);
+}
+
+void RunOptions::Reset(const ProgramTraits& program) {
+  *this = RunOptions();
+  scale_ = program.defaultScale;
+  program_ = program;
+}
 
 bool RunOptions::Parse(const ProgramTraits& program) {
   Reset(program);
@@ -68,12 +111,22 @@ bool RunOptions::Parse(const ProgramTraits& program) {
     unsigned long whole = 0;
     if (argument == L"--help" || argument == L"-h") {
       help = true;
+    } else if (argument == L"--realtime" || argument == L"--skeleton") {
+      if (!program.playsAnimation) mistake = L"unknown option \"" + argument + L"\"";
+      (argument == L"--realtime" ? realTime_ : skeleton_) = true;
+    } else if (argument == L"--fit") {
+      fit_ = true;
+    } else if (argument == L"--wireframe") {
+      wireframe_ = true;
     } else if (argument == L"--frames" || argument == L"--set" || argument == L"--scale" ||
-               argument == L"--screenshot") {
-      if (argument == L"--set" && !program.playsAnimation) {
-        mistake = L"unknown option \"--set\"";
+               argument == L"--screenshot" || argument == L"--speed") {
+      if ((argument == L"--set" || argument == L"--speed") && !program.playsAnimation) {
+        mistake = L"unknown option \"" + argument + L"\"";
       } else if (!value) {
         mistake = argument + L" needs a value";
+      } else if (argument == L"--speed") {
+        if (!ParseSpeed(value, speed_))
+          mistake = L"--speed needs a positive number, not \"" + std::wstring(value) + L"\"";
       } else if (argument == L"--frames") {
         if (!ParseWhole(value, whole) || whole == 0)
           mistake = L"--frames needs a positive whole number, not \"" + std::wstring(value) + L"\"";
@@ -115,13 +168,7 @@ bool RunOptions::Parse(const ProgramTraits& program) {
 
 void RunOptions::BeforePresent(IDirect3DDevice9* device) {
   if (frameLimit_ == 0 || framesDone_ + 1 != frameLimit_ || screenshot_.empty()) return;
-  IDirect3DSurface9* backBuffer = nullptr;
-  if (device && SUCCEEDED(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer)) &&
-      SUCCEEDED(D3DXSaveSurfaceToFileW(screenshot_.c_str(), D3DXIFF_PNG, backBuffer, nullptr, nullptr))) {
-    backBuffer->Release();
-    return;
-  }
-  if (backBuffer) backBuffer->Release();
+  if (SaveBackBuffer(device, screenshot_)) return;
   Report(ProgramMessage::ScreenshotNotWritten, ToUtf8(screenshot_).c_str(), device ? "" : ": no Direct3D device");
   exitCode_ = 1;
 }

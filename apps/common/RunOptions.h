@@ -1,5 +1,6 @@
 // Command-line options of the viewers: an optional model file, the animation
-// set and the model's scale, and for scripts and tests --frames N (close
+// set and the model's scale, the playback and view the keys also change
+// (speed, real time, framing, skeleton, wireframe), and for scripts and tests --frames N (close
 // after N frames, as if the user had closed the window) and --screenshot
 // FILE.png (write the back buffer of the last frame). Without arguments the
 // programs show their own model until closed.
@@ -9,6 +10,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 // What differs between the two programs' options.
@@ -16,7 +18,11 @@ struct ProgramTraits {
   const wchar_t* name;      // "actorviewer"
   bool playsAnimation;      // offers --set
   float defaultScale;       // the model's scale without --scale
+  bool talksOnConsole = false;  // says what the user asked for on its console (standard output)
 };
+
+// The keys of the program, as a table of key and action, on `stream`.
+void PrintControls(std::FILE* stream, const ProgramTraits& program);
 
 class RunOptions {
  public:
@@ -38,6 +44,14 @@ class RunOptions {
   const std::wstring& ModelFile() const { return modelFile_; }
   std::uint32_t AnimationSet() const { return animationSet_; }
   float Scale() const { return scale_; }
+  // Ticks per frame (or the factor on the clock in real time); 1 by default.
+  double Speed() const { return speed_; }
+  bool RealTime() const { return realTime_; }
+  // Frame the model once at start.
+  bool Fit() const { return fit_; }
+  bool Skeleton() const { return skeleton_; }
+  bool Wireframe() const { return wireframe_; }
+  const ProgramTraits& Program() const { return program_; }
   // A run that ends by itself with a screenshot: needs no display to show on.
   bool EndsWithScreenshot() const { return frameLimit_ != 0 && !screenshot_.empty(); }
 
@@ -48,6 +62,12 @@ class RunOptions {
   std::wstring modelFile_;
   std::uint32_t animationSet_ = 0;
   float scale_ = 1.0f;
+  double speed_ = 1.0;
+  bool realTime_ = false;
+  bool fit_ = false;
+  bool skeleton_ = false;
+  bool wireframe_ = false;
+  ProgramTraits program_ = {L"viewer", false, 1.0f};
   int exitCode_ = 0;
 };
 

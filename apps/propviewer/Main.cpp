@@ -7,7 +7,7 @@
 #include "propviewer/WindowEx.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  if (!StartProgram({L"propviewer", false, 1.0f})) return g_RunOptions.ExitCode();
+  if (!StartProgram({L"propviewer", false, 1.0f, true})) return g_RunOptions.ExitCode();
   // The console comes before the window and goes after it.
   Console console;
   return RunViewerWindow<WindowEx>("propviewer");

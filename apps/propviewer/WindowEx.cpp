@@ -9,8 +9,14 @@ void WindowEx::LoadEffects() { LoadEffect(direct3d9.device, L"mesh.cfx"); }
 
 void WindowEx::CreateModel() {
   LoadModel(direct3d9.device);
-  // Only the first mesh of the file is shown.
-  const std::vector<XMesh>* meshes = FindModel();
+  BuildFirstMesh(FindModel());
+  // The model keeps its file size unless the command line chose another scale.
+  const float scale = g_RunOptions.Scale();
+  mesh.scale = D3DXVECTOR3(scale, scale, scale);
+}
+
+// Only the first mesh of the file is shown.
+void WindowEx::BuildFirstMesh(const std::vector<XMesh>* meshes) {
   if (meshes && !meshes->empty()) {
     const XMesh& first = meshes->front();
     if ((first.flags & HasPositions) && (first.flags & HasNormals)) mesh.flags |= STREAM_POSITION_NORMAL;
@@ -18,9 +24,27 @@ void WindowEx::CreateModel() {
     mesh.Build(direct3d9.device, &first, mesh.flags);
     mesh.record = &first;
   }
-  // The model keeps its file size unless the command line chose another scale.
-  const float scale = g_RunOptions.Scale();
-  mesh.scale = D3DXVECTOR3(scale, scale, scale);
 }
 
 void WindowEx::DrawModel() { DrawMesh(mesh); }
+
+WorldBounds WindowEx::ModelBounds() {
+  WorldBounds bounds;
+  mesh.UpdateWorldMatrix();
+  AddMeshBounds(mesh, mesh.world, bounds);
+  return bounds;
+}
+
+bool WindowEx::OpenModel(const std::wstring& file) {
+  if (file == g_ModelFileName) return true;
+  if (!LoadModelFile(direct3d9.device, file) || !FindModelFile(file)) return false;
+  const std::wstring previous = g_ModelFileName;
+  g_ModelFileName = file;
+  // The drawable keeps where it stands and takes the new file's first mesh.
+  mesh.ReleaseAll();
+  mesh.record = nullptr;
+  mesh.flags = 0;
+  BuildFirstMesh(FindModelFile(file));
+  ReleaseModelFile(previous);
+  return true;
+}

@@ -14,4 +14,8 @@ class WindowEx : public ViewerWindow {
   void CreateModel() override;
   Object3D& Walker() override { return mesh; }
   void DrawModel() override;
+  WorldBounds ModelBounds() override;
+  bool OpenModel(const std::wstring& file) override;
+  // Builds the mesh from the first mesh record of `meshes`, if there is one.
+  void BuildFirstMesh(const std::vector<XMesh>* meshes);
 };

@@ -13,18 +13,21 @@ namespace {
 // than the tick, the previous key the one before it. False when the tick lies
 // before the first key or at or after the last one; the caller then takes
 // the last key.
+// Key times are whole ticks, so the pair around a fractional tick is the pair
+// around its whole part; at a whole tick t is what whole numbers give.
 template <class Value>
-bool KeyPair(const std::map<std::uint32_t, Value>& keys, std::uint32_t tick, KeyCursor<Value>& cursor, float& t) {
-  cursor.Seek(keys, tick);
+bool KeyPair(const std::map<std::uint32_t, Value>& keys, double tick, KeyCursor<Value>& cursor, float& t) {
+  cursor.Seek(keys, static_cast<std::uint32_t>(tick));
   auto previous = cursor.Previous(), next = cursor.Next();
   if (next == keys.end() || previous == keys.end()) return false;
-  t = static_cast<float>(tick - previous->first) / static_cast<float>(next->first - previous->first);
+  t = static_cast<float>(tick - static_cast<double>(previous->first)) /
+      static_cast<float>(next->first - previous->first);
   return true;
 }
 
 inline float Mix(float a, float b, float t) { return (1.0f - t) * a + t * b; }
 
-D3DXVECTOR3 SampleVector(const std::map<std::uint32_t, D3DXVECTOR3>& keys, std::uint32_t tick,
+D3DXVECTOR3 SampleVector(const std::map<std::uint32_t, D3DXVECTOR3>& keys, double tick,
                          KeyCursor<D3DXVECTOR3>& cursor, const D3DXVECTOR3& neutral) {
   if (keys.empty()) return neutral;
   float t = 0.0f;
@@ -34,7 +37,7 @@ D3DXVECTOR3 SampleVector(const std::map<std::uint32_t, D3DXVECTOR3>& keys, std::
   return D3DXVECTOR3(Mix(a.x, b.x, t), Mix(a.y, b.y, t), Mix(a.z, b.z, t));
 }
 
-D3DXQUATERNION SampleRotation(const std::map<std::uint32_t, D3DXQUATERNION>& keys, std::uint32_t tick,
+D3DXQUATERNION SampleRotation(const std::map<std::uint32_t, D3DXQUATERNION>& keys, double tick,
                               KeyCursor<D3DXQUATERNION>& cursor) {
   if (keys.empty()) return D3DXQUATERNION(0.0f, 0.0f, 0.0f, 1.0f);
   float t = 0.0f;
@@ -45,11 +48,12 @@ D3DXQUATERNION SampleRotation(const std::map<std::uint32_t, D3DXQUATERNION>& key
 }
 
 // A key at the tick itself is taken as it is, without blending.
-D3DXMATRIX SampleMatrix(const std::map<std::uint32_t, D3DXMATRIX>& keys, std::uint32_t tick,
+D3DXMATRIX SampleMatrix(const std::map<std::uint32_t, D3DXMATRIX>& keys, double tick,
                         KeyCursor<D3DXMATRIX>& cursor) {
   float t = 0.0f;
   bool between = KeyPair(keys, tick, cursor, t);
-  if (cursor.Previous() != keys.end() && cursor.Previous()->first == tick) return cursor.Previous()->second;
+  if (cursor.Previous() != keys.end() && static_cast<double>(cursor.Previous()->first) == tick)
+    return cursor.Previous()->second;
   if (!between) return keys.rbegin()->second;
   return BlendMatrices(t, cursor.Previous()->second, cursor.Next()->second);
 }
@@ -57,7 +61,7 @@ D3DXMATRIX SampleMatrix(const std::map<std::uint32_t, D3DXMATRIX>& keys, std::ui
 // The local matrix of one animation: its matrix keys when it has any, else
 // scale x rotation x translation from the three channels. The rotation key's
 // w is negated before the conversion, as the file's quaternions expect.
-D3DXMATRIX SampleLocalMatrix(const XAnimation& animation, std::uint32_t tick, AnimationCursors& cursors) {
+D3DXMATRIX SampleLocalMatrix(const XAnimation& animation, double tick, AnimationCursors& cursors) {
   if (!animation.matrixKeys.empty()) return SampleMatrix(animation.matrixKeys, tick, cursors.matrix);
   D3DXQUATERNION q = SampleRotation(animation.rotationKeys, tick, cursors.rotation);
   q.w = -q.w;
@@ -110,7 +114,10 @@ D3DXMATRIX BlendMatrices(float t, const D3DXMATRIX& a, const D3DXMATRIX& b) {
 void Model::SampleAnimation() {
   if (!sceneData || animationSet >= sceneData->animationSets.size() || animationSet >= animated_.size()) return;
   const XAnimationSet& set = sceneData->animationSets[animationSet];
-  if (animationTick > static_cast<std::uint32_t>(set.lastKeyTime)) return;
+  // Ticks outside the unsigned 32-bit range of the key times match no key.
+  if (!(animationTick >= 0.0) || animationTick >= 4294967296.0 ||
+      animationTick > static_cast<double>(static_cast<std::uint32_t>(set.lastKeyTime)))
+    return;
   std::vector<AnimatedFrame>& targets = animated_[animationSet];
   for (std::size_t i = 0; i < set.animations.size() && i < targets.size(); ++i)
     if (targets[i].frame)

@@ -5,7 +5,7 @@
 
 XFILE_SHAPE_BEGIN
 
-Model::Model() : sceneData(nullptr), animationSet(0), animationTick(0) {}
+Model::Model() : sceneData(nullptr), animationSet(0), animationTick(0.0) {}
 
 Model::~Model() {
   frameMatrices.clear();
@@ -60,7 +60,13 @@ void Model::OrderFrames(const FrameLinks& links) {
   D3DXMatrixIdentity(&identity);
   frameMatrices.assign(frames.size(), identity);
   poseOrder_.clear();
-  for (std::size_t i = 0; i < frames.size(); ++i) poseOrder_.push_back({&frames[i], i, links.Of(frames[i].parent)});
+  frameParents_.clear();
+  fileTransforms_.clear();
+  for (std::size_t i = 0; i < frames.size(); ++i) {
+    poseOrder_.push_back({&frames[i], i, links.Of(frames[i].parent)});
+    frameParents_.push_back(poseOrder_.back().parent);
+    fileTransforms_.push_back(frames[i].transform);
+  }
 
   std::vector<std::size_t> depth(frames.size(), 0);
   for (std::size_t i = 0; i < frames.size(); ++i) {
@@ -107,6 +113,40 @@ void Model::UpdatePose() {
       combined = step.frame->transform;
     }
   }
+}
+
+void Model::PlaySet(std::uint32_t set) {
+  if (!sceneData) return;
+  for (std::size_t i = 0; i < sceneData->frames.size() && i < fileTransforms_.size(); ++i)
+    sceneData->frames[i].transform = fileTransforms_[i];
+  animationSet = set;
+  animationTick = 0.0;
+}
+
+std::vector<std::uint32_t> Model::KeyTimes(std::uint32_t set) const {
+  std::vector<std::uint32_t> times;
+  if (!sceneData || set >= sceneData->animationSets.size()) return times;
+  auto add = [&times](const auto& keys) {
+    for (const auto& key : keys) times.push_back(key.first);
+  };
+  for (const XAnimation& animation : sceneData->animationSets[set].animations) {
+    add(animation.rotationKeys);
+    add(animation.scaleKeys);
+    add(animation.positionKeys);
+    add(animation.matrixKeys);
+  }
+  std::sort(times.begin(), times.end());
+  times.erase(std::unique(times.begin(), times.end()), times.end());
+  return times;
+}
+
+D3DXMATRIX Model::MeshWorldMatrix(std::size_t i) const {
+  if (i >= meshes.size() || i >= meshFrames_.size() || !meshes[i].record || !meshes[i].record->bones.empty() ||
+      meshFrames_[i] < 0)
+    return world;
+  D3DXMATRIX placed;
+  D3DXMatrixMultiply(&placed, &frameMatrices[static_cast<std::size_t>(meshFrames_[i])], &world);
+  return placed;
 }
 
 void Model::UpdatePalette(std::size_t i) {

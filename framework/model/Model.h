@@ -42,6 +42,25 @@ class Model : public Object3D {
   // be null: the meshes then have no device objects, but posing works.
   bool Setup(IDirect3DDevice9* device, XFileScene* scene);
 
+  // Plays animation set `set` from tick 0. Every frame first goes back to the
+  // local matrix its file gave it, so a frame that the new set does not
+  // animate leaves the pose the old set gave it. Nothing happens without
+  // scene data.
+  void PlaySet(std::uint32_t set);
+
+  // The distinct key times of animation set `set` over all its animations
+  // and channels, ascending; empty for a set the scene does not have.
+  std::vector<std::uint32_t> KeyTimes(std::uint32_t set) const;
+
+  // The entry of frameMatrices of each frame's parent, by frame index; -1 at
+  // the top.
+  const std::vector<std::int32_t>& FrameParents() const { return frameParents_; }
+
+  // The matrix that places mesh `i` in the world, as Draw uses it: `world`
+  // for a skinned mesh or one outside every frame, else its frame's combined
+  // matrix times `world`. Reads frameMatrices as the last UpdatePose left it.
+  D3DXMATRIX MeshWorldMatrix(std::size_t i) const;
+
   // Brings `world`, the animated frames' local matrices (at animationTick of
   // animationSet) and every entry of frameMatrices up to date: each frame's
   // combined matrix is its local matrix times its parent's combined matrix,
@@ -70,7 +89,9 @@ class Model : public Object3D {
   std::vector<Mesh> meshes;
   std::vector<D3DXMATRIX> frameMatrices;  // [frame index in sceneData->frames]
   std::uint32_t animationSet;
-  std::uint32_t animationTick;
+  // In key ticks; a tick between two keys is sampled between them, so a
+  // slowed playback moves smoothly.
+  double animationTick;
 
  private:
   struct FrameLinks;
@@ -86,6 +107,8 @@ class Model : public Object3D {
     std::int32_t parent;  // the parent's entry, or -1 at the top
   };
   std::vector<PoseStep> poseOrder_;  // every frame once, parents before children
+  std::vector<std::int32_t> frameParents_;    // [frame index]: the parent's index, or -1
+  std::vector<D3DXMATRIX> fileTransforms_;    // [frame index]: the local matrix the file gave
   struct AnimatedFrame {
     XFrame* frame;  // null: the file does not define the frame
     AnimationCursors cursors;

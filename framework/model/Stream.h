@@ -60,7 +60,7 @@ class Stream {
   IDirect3DIndexBuffer9* indexBuffer;
   std::vector<std::uint32_t> strides;
 
- private:
+  // Releases the device objects; the stream is then empty, as before Build.
   void ReleaseAll();
 };
 

@@ -9,3 +9,6 @@ inline std::wstring FolderOf(const std::wstring& path) {
   std::size_t cut = path.find_last_of(L"\\/");
   return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut + 1);
 }
+
+// The name part of `path`, after its last separator.
+inline std::wstring FileNameOf(const std::wstring& path) { return path.substr(FolderOf(path).size()); }

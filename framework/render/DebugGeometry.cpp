@@ -21,14 +21,16 @@ constexpr UINT kGeometryPass = 1;
 
 void ReleaseColorDecl() { SafeRelease(g_ColorDecl); }
 
-// Hands the lines to the device inside pass 1 of the geometry effect.
-bool DrawLines(const ColorVertex* vertices, UINT lineCount) {
+// Hands the lines to the device inside pass 1 of the geometry effect, placed
+// by `world` (the identity for the grid and the axes).
+bool DrawLines(const ColorVertex* vertices, UINT lineCount, const D3DXMATRIX* world = nullptr) {
   if (!g_GeometryEffect.effect) return false;
   IDirect3DDevice9* device = nullptr;
   g_GeometryEffect.effect->GetDevice(&device);
   if (!device) return false;
   g_GeometryEffect.SelectPass(kGeometryPass);
   SetGeometryMatrices();
+  if (world) g_GeometryEffect.SetMatrix(L"g_mWorld", *world);
   g_GeometryEffect.BeginPass();
   bool drawn = SUCCEEDED(device->SetVertexDeclaration(g_ColorDecl)) &&
                SUCCEEDED(device->DrawPrimitiveUP(D3DPT_LINELIST, lineCount, vertices, sizeof(ColorVertex)));
@@ -86,4 +88,18 @@ bool DrawAxes(float length) {
       {0.0f, half, 0.0f, kYAxisColor},  {0.0f, 0.0f, -half, kZAxisColor}, {0.0f, 0.0f, half, kZAxisColor},
   };
   return DrawLines(vertices, 3);
+}
+
+bool DrawOverlayLines(const std::vector<ColorVertex>& vertices, const D3DXMATRIX& world) {
+  if (!g_GeometryEffect.effect || vertices.size() < 2) return false;
+  IDirect3DDevice9* device = nullptr;
+  g_GeometryEffect.effect->GetDevice(&device);
+  if (!device) return false;
+  DWORD depthTest = D3DZB_TRUE;
+  device->GetRenderState(D3DRS_ZENABLE, &depthTest);
+  device->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+  bool drawn = DrawLines(vertices.data(), static_cast<UINT>(vertices.size() / 2), &world);
+  device->SetRenderState(D3DRS_ZENABLE, depthTest);
+  device->Release();
+  return drawn;
 }

@@ -4,6 +4,9 @@
 
 #include <windows.h>
 #include <d3d9.h>
+#include <d3dx9.h>
+
+#include <vector>
 
 #include "render/Effect.h"
 
@@ -23,3 +26,7 @@ bool SetGeometryMatrices();
 bool DrawGrid(float size);
 // Red X, green Y and blue Z axes of `length`, centred on the origin.
 bool DrawAxes(float length);
+// Lines between vertex pairs placed by `world`, drawn over everything already
+// drawn (without the depth test, which is restored after); false for fewer
+// than two vertices or without the effect.
+bool DrawOverlayLines(const std::vector<ColorVertex>& vertices, const D3DXMATRIX& world);

@@ -130,11 +130,7 @@ bool Model::Draw() {
     // A skinned mesh's palette already carries its vertices to model space,
     // so only the model's world places it; its frame's matrix would apply a
     // second time.
-    if (!mesh.record->bones.empty() || meshFrames_[i] < 0) {
-      mesh.frameMatrix = world;
-    } else {
-      D3DXMatrixMultiply(&mesh.frameMatrix, &frameMatrices[static_cast<std::size_t>(meshFrames_[i])], &world);
-    }
+    mesh.frameMatrix = MeshWorldMatrix(i);
     if (mesh.IsSkinned()) {
       UpdatePalette(i);
       DrawSkinnedMesh(mesh);

@@ -61,6 +61,9 @@ LRESULT Window::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_CLOSE:
       OnClose(window);
       return 0;
+    case WM_DROPFILES:
+      OnDropFiles(window, reinterpret_cast<HDROP>(wParam));
+      return 0;
     default:
       return DefWindowProcW(window, message, wParam, lParam);
   }
@@ -70,6 +73,7 @@ int Window::OnCreate(HWND, CREATESTRUCTW*) { return 1; }
 void Window::OnClose(HWND window) { DestroyWindow(window); }
 void Window::OnDestroy(HWND) { PostQuitMessage(0); }
 void Window::OnFrame() {}
+void Window::OnDropFiles(HWND, HDROP drop) { DragFinish(drop); }
 
 // The object is stored with the window as pointer-sized window data, which
 // survives a 64-bit build.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 class Window {
  public:
@@ -18,6 +19,9 @@ class Window {
   virtual void OnClose(HWND hwnd);
   virtual void OnDestroy(HWND hwnd);
   virtual void OnFrame();
+  // Files dropped on a window that accepts them (DragAcceptFiles). The
+  // handler owns `drop`; the base releases it with DragFinish.
+  virtual void OnDropFiles(HWND hwnd, HDROP drop);
 
   HWND GetHandle() const { return hwnd; }
 

@@ -6,6 +6,7 @@
 #include "platform/FilePaths.h"
 #include "platform/Messages.h"
 #include "platform/TextConversion.h"
+#include "render/Effect.h"
 #include "render/Texture.h"
 #include "xfile/DocumentParser.h"
 #include "xfile/ModelRegistry.h"
@@ -119,6 +120,47 @@ bool LoadModelFile(IDirect3DDevice9* device, const std::wstring& fileName) {
         if (!texture.empty() && loaded.insert(texture).second) LoadModelTexture(device, fileName, texture, search);
       }
   return true;
+}
+
+namespace {
+
+std::set<std::wstring> TexturesOf(const XModelContent& content) {
+  std::set<std::wstring> names;
+  for (const XMesh& mesh : MeshesOf(content))
+    for (const XMaterial& material : mesh.materials)
+      for (const std::wstring& texture : material.textureFiles)
+        if (!texture.empty()) names.insert(texture);
+  return names;
+}
+
+}  // namespace
+
+// The effects and the device keep a reference to the last texture drawn
+// with, as Direct3D does; they let go of it here so that a released model's
+// texture really goes.
+void UnbindDrawnTextures() {
+  constexpr DWORD kTextureStages = 8;  // more than the effects' samplers
+  for (auto& [name, effect] : g_EffectMap) {
+    if (!effect.effect) continue;
+    if (D3DXHANDLE texture = effect.ParameterHandle(L"g_ColorTex")) effect.effect->SetTexture(texture, nullptr);
+    IDirect3DDevice9* device = nullptr;
+    if (SUCCEEDED(effect.effect->GetDevice(&device)) && device) {
+      for (DWORD stage = 0; stage < kTextureStages; ++stage) device->SetTexture(stage, nullptr);
+      device->Release();
+    }
+  }
+}
+
+void ReleaseModelFile(const std::wstring& fileName) {
+  auto found = g_ModelRegistry.find(fileName);
+  if (found == g_ModelRegistry.end()) return;
+  UnbindDrawnTextures();
+  std::set<std::wstring> stillNamed;
+  for (const auto& [name, content] : g_ModelRegistry)
+    if (name != fileName) stillNamed.merge(TexturesOf(content));
+  for (const std::wstring& texture : TexturesOf(found->second))
+    if (!stillNamed.count(texture)) g_TextureMap.erase(texture);
+  g_ModelRegistry.erase(found);
 }
 
 XModelContent* FindModelFile(const std::wstring& fileName) {

@@ -33,4 +33,9 @@ XModelContent* FindModel();
 bool LoadModelFile(IDirect3DDevice9* device, const std::wstring& fileName);
 XModelContent* FindModelFile(const std::wstring& fileName);
 
+// Forgets a loaded model file and releases the textures its materials name
+// that no other loaded model names. Nothing may point into its records any
+// more. A file that is not loaded changes nothing.
+void ReleaseModelFile(const std::wstring& fileName);
+
 XFILE_SHAPE_END

@@ -83,6 +83,32 @@ TEST_P(Programs, HelpAndMistakenOptions) {
   EXPECT_TRUE(ReleasedEverything(wrong)) << wrong.output;
 }
 
+TEST_P(Programs, ViewOptionsRunAndTheHelpListsThemWithTheControls) {
+  Outcome help = e2e::Run(Offscreen({"--help"}));
+  for (const char* listed : {"--fit", "--wireframe", "F12", "Escape", "frame the model"})
+    EXPECT_TRUE(Contains(help, listed)) << listed << "\n" << help.output;
+  const bool animated = program() == "actorviewer";
+  for (const char* listed : {"--speed", "--realtime", "--skeleton", "Page Down"})
+    EXPECT_EQ(Contains(help, listed), animated) << listed << "\n" << help.output;
+  std::string shot = TempPng(program() + "-options");
+  std::vector<std::string> options = {"--fit", "--wireframe", "--frames", "3", "--screenshot", shot};
+  if (animated) options.insert(options.end(), {"--speed", "0.25", "--realtime", "--skeleton"});
+  Outcome run = e2e::Run(Offscreen(options));
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_TRUE(ReleasedEverything(run)) << run.output;
+  EXPECT_TRUE(std::filesystem::exists(shot));
+  std::remove(shot.c_str());
+  if (animated) {
+    Outcome slow = e2e::Run(Offscreen({"--speed", "0", "--frames", "1"}));
+    EXPECT_EQ(slow.exitCode, 2);
+    EXPECT_TRUE(Contains(slow, "--speed needs a positive number, not \"0\"")) << slow.output;
+  } else {
+    Outcome refused = e2e::Run(Offscreen({"--skeleton", "--frames", "1"}));
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_TRUE(Contains(refused, "unknown option \"--skeleton\"")) << refused.output;
+  }
+}
+
 TEST_P(Programs, AnUnwritableScreenshotIsAFailure) {
   Outcome run = e2e::Run(Offscreen({"--frames", "1", "--screenshot", "/nonexistent-folder/shot.png"}));
   EXPECT_EQ(run.exitCode, 1);

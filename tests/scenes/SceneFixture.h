@@ -26,6 +26,7 @@ class SceneFixture : public ::testing::Test {
   explicit SceneFixture(const ProgramTraits& program) { g_RunOptions.Reset(program); }
 
   ~SceneFixture() override {
+    compat::testing::UseSystemPerformanceCounter();
     // The scene's window goes first, as closing it does in the programs.
     for (auto [handle, window] : g_WindowMap)
       if (window == scene_.get()) DestroyWindow(handle);
@@ -54,8 +55,21 @@ class SceneFixture : public ::testing::Test {
   }
 
   void Frames(int count) {
-    for (int i = 0; i < count; ++i) scene_->OnFrame();
+    for (int i = 0; i < count; ++i) {
+      compat::testing::AdvancePerformanceCounter(frameCounts_);
+      scene_->OnFrame();
+    }
   }
+
+  // From here on the performance counter is the test's, and each frame moves
+  // it by `seconds`; call before Start.
+  void UseFrameTime(double seconds) {
+    compat::testing::UseManualPerformanceCounter(1000);
+    frameCounts_ = static_cast<LONGLONG>(seconds * 1000.0);
+  }
+
+  // A key down for one frame (read as Pressed), then up for one.
+  void TapKey(SDL_Scancode key) { HoldKey(key, 1); }
 
   // Holds a key for `frames` frames, then lets it go.
   void HoldKey(SDL_Scancode key, int frames) {
@@ -65,6 +79,7 @@ class SceneFixture : public ::testing::Test {
     Frames(1);
   }
 
+  LONGLONG frameCounts_ = 0;
   std::filesystem::path previous_ = std::filesystem::current_path();
   std::unique_ptr<Scene> scene_;
 };

@@ -29,4 +29,12 @@ void PumpWindowEvents();
 // aimed at it; null for a handle the layer does not know.
 SDL_Window* SdlWindowOf(HWND window);
 
+// QueryPerformanceCounter reads a clock that only the test moves: it starts
+// at 0 with `frequency` counts per second (QueryPerformanceFrequency) and
+// moves by AdvancePerformanceCounter. UseSystemPerformanceCounter goes back
+// to the real clock.
+void UseManualPerformanceCounter(LONGLONG frequency);
+void AdvancePerformanceCounter(LONGLONG counts);
+void UseSystemPerformanceCounter();
+
 }  // namespace compat::testing

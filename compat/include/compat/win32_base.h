@@ -53,6 +53,15 @@ typedef DWORD* LPDWORD;
 typedef LONG* LPLONG;
 typedef BOOL* LPBOOL;
 
+// The 64-bit count of the performance counter (only the whole value is used).
+union LARGE_INTEGER {
+  struct {
+    DWORD LowPart;
+    LONG HighPart;
+  } u;
+  LONGLONG QuadPart;
+};
+
 #ifndef TRUE
 #define TRUE 1
 #endif

@@ -152,6 +152,7 @@ struct WINDOWPLACEMENT {
 #define WM_MBUTTONDOWN 0x0207
 #define WM_MBUTTONUP 0x0208
 #define WM_MOUSEWHEEL 0x020A
+#define WM_DROPFILES 0x0233
 #define WM_USER 0x0400
 
 #define WHEEL_DELTA 120
@@ -220,6 +221,8 @@ BOOL GetWindowPlacement(HWND hwnd, WINDOWPLACEMENT* placement);
 BOOL GetClientRect(HWND hwnd, LPRECT rect);
 BOOL GetWindowRect(HWND hwnd, LPRECT rect);
 BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
+// The title bar's text (the SDL window's title).
+BOOL SetWindowTextW(HWND hwnd, LPCWSTR text);
 HWND GetForegroundWindow();
 HWND GetFocus();
 LONG GetWindowLongW(HWND hwnd, int index);

@@ -1,5 +1,6 @@
 // The message queue of the program's one thread, fed by posted messages and
-// by SDL events (close box, focus, minimise and restore, mouse and keys).
+// by SDL events (close box, focus, minimise and restore, mouse and keys,
+// dropped files: FileDrop.cpp).
 // Not made: WM_PAINT, WM_CHAR (TranslateMessage translates nothing), X button
 // and horizontal wheel messages, key messages for keys outside VirtualKeyOf's
 // list. Key lParam carries the SDL scancode without repeat count or flags;
@@ -7,6 +8,8 @@
 // DefWindowProcW answers WM_NCCREATE and destroys on WM_CLOSE; every other
 // message gets 0.
 #include "win32/MessageQueue.h"
+
+#include <shellapi.h>
 
 #include <deque>
 
@@ -129,6 +132,12 @@ void Translate(const SDL_Event& event) {
           Post(hwnd, event.type == SDL_KEYDOWN ? WM_KEYDOWN : WM_KEYUP, key,
                static_cast<LPARAM>(event.key.keysym.scancode) << 16);
       break;
+    case SDL_DROPBEGIN:
+    case SDL_DROPFILE:
+    case SDL_DROPTEXT:
+    case SDL_DROPCOMPLETE:
+      TranslateDropEvent(event);
+      break;
     default:
       break;
   }
@@ -147,7 +156,15 @@ void PumpEvents() {
 
 void DropMessagesFor(HWND hwnd) {
   auto& messages = TheQueue().messages;
-  for (auto it = messages.begin(); it != messages.end();) it = it->hwnd == hwnd ? messages.erase(it) : it + 1;
+  for (auto it = messages.begin(); it != messages.end();) {
+    if (it->hwnd != hwnd) {
+      ++it;
+      continue;
+    }
+    // Nobody will finish a drop that never reaches its window.
+    if (it->message == WM_DROPFILES) DragFinish(reinterpret_cast<HDROP>(it->wParam));
+    it = messages.erase(it);
+  }
 }
 
 }  // namespace compat::win32

@@ -23,6 +23,7 @@ struct WindowRecord {
   HWND parent = nullptr;
   LONG_PTR userData = 0;
   UINT showCmd = SW_HIDE;
+  bool acceptsFiles = false;  // DragAcceptFiles
   bool destroying = false;
 };
 
@@ -47,6 +48,10 @@ void AddEventObserver(EventObserver observer);
 void RemoveEventObserver(EventObserver observer);
 // Hands one event to every observer (the pump calls it for each event).
 void NotifyObservers(const SDL_Event& event);
+
+// Gathers the files of one SDL drop (SDL_DROPBEGIN ... SDL_DROPCOMPLETE) and
+// posts them as one WM_DROPFILES to a window that accepts files.
+void TranslateDropEvent(const SDL_Event& event);
 
 // Moves waiting SDL events into the thread's message queue.
 void PumpEvents();

@@ -1,6 +1,7 @@
 // Windows: creation with the message sequence Windows sends, destruction,
-// showing, placement and window data. Each window is a real SDL window whose
-// client area is the outer size less the frame of its style.
+// showing, placement, window data and the title (SetWindowTextW). Each window
+// is a real SDL window whose client area is the outer size less the frame of
+// its style.
 // Accepted but ignored: the answers to WM_GETMINMAXINFO and WM_NCCALCSIZE, a
 // parent beyond the handle (a child is its own SDL window and is not
 // destroyed with its parent), the menu after creation, SetWindowPos's
@@ -194,6 +195,16 @@ BOOL SetWindowPos(HWND hwnd, HWND, int x, int y, int cx, int cy, UINT flags) {
     int w = cx - frame.left - frame.right, h = cy - frame.top - frame.bottom;
     SDL_SetWindowSize(record->sdlWindow, w < 1 ? 1 : w, h < 1 ? 1 : h);
   }
+  return TRUE;
+}
+
+BOOL SetWindowTextW(HWND hwnd, LPCWSTR text) {
+  WindowRecord* record = FindWindow(hwnd);
+  if (!record) {
+    SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  SDL_SetWindowTitle(record->sdlWindow, compat::ToUtf8(text ? text : L"").c_str());
   return TRUE;
 }
 

@@ -1,8 +1,10 @@
 target_sources(compat PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/Console.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FileDrop.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FrameMetrics.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Kernel.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MessageQueue.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/PerformanceCounter.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Resources.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TerminalSignals.cpp
   ${CMAKE_CURRENT_LIST_DIR}/WindowClasses.cpp
