@@ -22,9 +22,9 @@ namespace {
 // 100 units in front of it and 30 above.
 const D3DXVECTOR3 kCameraTarget(0.0f, 5.0f, 0.0f);
 const D3DXVECTOR3 kCameraEye(0.0f, 30.0f, -100.0f);
-constexpr float kOrbitSpeed = 0.02f;  // radians per mouse count
+constexpr float kZoomSpeed = 0.02f;   // units per wheel unit (120 a notch)
 constexpr float kPanSpeed = 0.2f;     // units per mouse count
-constexpr float kZoomSpeed = 1.0f;    // units per wheel step
+constexpr float kOrbitSpeed = 1.0f;   // degrees per mouse count
 constexpr float kFieldOfView = D3DX_PI / 4;
 constexpr float kNearPlane = 0.1f;
 constexpr float kFarPlane = 1000.0f;
@@ -171,7 +171,7 @@ void ViewerWindow::OnDropFiles(HWND, HDROP drop) {
 void ViewerWindow::OnFrame() {
   const double seconds = clock_.Lap();
   input.Update();
-  camera.Update(input, kOrbitSpeed, kPanSpeed, kZoomSpeed);
+  camera.Update(input, kZoomSpeed, kPanSpeed, kOrbitSpeed);
   g_ViewMatrix = camera.view;
   HandleSharedKeys();
   HandleProgramKeys(seconds);
