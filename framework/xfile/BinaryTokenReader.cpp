@@ -15,6 +15,7 @@
 
 #include "xfile/ModelBytes.h"
 #include "xfile/ParseWarnings.h"
+#include "xfile/TextDecoding.h"
 #include "xfile/TokenReader.h"
 
 XFILE_SHAPE_BEGIN
@@ -122,20 +123,6 @@ bool TakeBytes(std::uint32_t count, std::string& raw) {
   return true;
 }
 
-void DecodeInto(const std::string& raw, std::wstring& text) {
-  text.clear();
-  bool ascii = true;
-  for (char c : raw) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-  if (ascii) {
-    text.assign(raw.begin(), raw.end());
-    return;
-  }
-  int length = MultiByteToWideChar(g_ModelCodePage, 0, raw.data(), static_cast<int>(raw.size()), nullptr, 0);
-  if (length <= 0) return;
-  text.resize(static_cast<std::size_t>(length));
-  MultiByteToWideChar(g_ModelCodePage, 0, raw.data(), static_cast<int>(raw.size()), text.data(), length);
-}
-
 // The next item of the list being handed out.
 bool TakeListItem() {
   BinaryReader& r = g_Binary;
@@ -211,7 +198,7 @@ bool ReadOne() {
           // An empty string is no token, as in text.
           if (r.raw.empty()) continue;
         }
-        DecodeInto(r.raw, g_Token);
+        DecodeText(g_ModelCodePage, r.raw.data(), r.raw.size(), g_Token);
         g_TokenFlags.quoted = token == kString;
         return true;
       }
@@ -273,19 +260,12 @@ void Restart(unsigned floatBytes) {
   if (r.bufferOffset < kModelHeaderBytes) r.dataDone = true;
 }
 
-// Whether `raw` decodes in `codePage` without an undefined sequence.
-bool ValidIn(unsigned codePage, const std::string& raw) {
-  return MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, raw.data(), static_cast<int>(raw.size()), nullptr, 0) >
-         0;
-}
-
 // The names and strings of the whole data choose the code page: UTF-8 where
 // all are valid UTF-8, else Shift-JIS where all are valid as that, else
 // Windows-1252. Lists are passed over without being read.
 unsigned ChooseCodePage() {
   BinaryReader& r = g_Binary;
-  bool utf8 = true, shiftJis = true;
-  std::uint64_t nonAscii = 0;
+  CodePageChoice choice;
   for (;;) {
     if (r.listLeft > 0) {
       std::uint64_t bytes = std::uint64_t{r.listLeft} * (r.listKind == kIntegerList ? 4 : r.floatBytes);
@@ -298,15 +278,10 @@ unsigned ChooseCodePage() {
     }
     if (!ReadOne()) break;
     if (g_TokenFlags.number != kNoNumber || g_Token.empty()) continue;
-    bool ascii = true;
-    for (char c : r.raw) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-    if (ascii || r.raw.empty()) continue;
-    ++nonAscii;
-    utf8 = utf8 && ValidIn(CP_UTF8, r.raw);
-    shiftJis = shiftJis && ValidIn(932, r.raw);
-    if (!utf8 && !shiftJis) break;
+    choice.See(r.raw.data(), r.raw.size());
+    if (choice.Settled()) break;
   }
-  return utf8 ? CP_UTF8 : shiftJis ? 932 : 1252;
+  return choice.CodePage();
 }
 
 }  // namespace

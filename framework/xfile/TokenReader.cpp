@@ -11,6 +11,7 @@
 #include "xfile/BinaryTokenReader.h"
 #include "xfile/ModelBytes.h"
 #include "xfile/ParseWarnings.h"
+#include "xfile/TextDecoding.h"
 
 XFILE_SHAPE_BEGIN
 
@@ -134,12 +135,6 @@ std::size_t CutOf(const std::vector<char>& raw, bool fileDone) {
   return raw.back() == '\r' ? raw.size() - 1 : raw.size();
 }
 
-bool IsAscii(const char* bytes, std::size_t size) {
-  unsigned char any = 0;
-  for (std::size_t i = 0; i < size; ++i) any |= static_cast<unsigned char>(bytes[i]);
-  return any < 0x80;
-}
-
 bool StartsWithByteOrderMark(const std::vector<char>& raw) {
   return raw.size() >= 3 && std::memcmp(raw.data(), "\xEF\xBB\xBF", 3) == 0;
 }
@@ -168,16 +163,7 @@ void Decode(const char* bytes, std::size_t cut, std::wstring& text) {
   kept.reserve(cut);
   for (std::size_t i = 0; i < cut; ++i)
     if (bytes[i] != '\r' || i + 1 >= cut || bytes[i + 1] != '\n') kept.push_back(bytes[i]);
-  text.clear();
-  if (kept.empty()) return;
-  if (IsAscii(kept.data(), kept.size())) {
-    text.assign(kept.begin(), kept.end());
-    return;
-  }
-  int length = MultiByteToWideChar(g_ModelCodePage, 0, kept.data(), static_cast<int>(kept.size()), nullptr, 0);
-  if (length <= 0) return;
-  text.resize(static_cast<std::size_t>(length));
-  MultiByteToWideChar(g_ModelCodePage, 0, kept.data(), static_cast<int>(kept.size()), text.data(), length);
+  DecodeText(g_ModelCodePage, kept.data(), kept.size(), text);
 }
 
 // Decodes the next block into `text`; false once the file has nothing more.
@@ -200,28 +186,19 @@ bool Refill() {
   }
 }
 
-// Whether `bytes` decode in `codePage` without an undefined sequence.
-bool ValidIn(unsigned codePage, const char* bytes, std::size_t size) {
-  return MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes, static_cast<int>(size), nullptr, 0) > 0;
-}
-
 // One pass over the whole file before the first token: UTF-8 where all of it
 // is valid UTF-8, else Shift-JIS where all of it is valid as that, else
 // Windows-1252, which decodes every byte. A file that fits one block stays
 // in memory for the tokens; a longer one is read again from its start.
 unsigned ChooseCodePage() {
   TextSource& source = g_Source;
-  bool utf8 = true, shiftJis = true;
+  CodePageChoice choice;
   ReadBlock();
   source.preloaded = source.fileDone;
   for (;;) {
     std::size_t cut = CutOf(source.raw, source.fileDone);
-    const char* bytes = source.raw.data();
-    if (!IsAscii(bytes, cut)) {
-      utf8 = utf8 && ValidIn(CP_UTF8, bytes, cut);
-      shiftJis = shiftJis && ValidIn(932, bytes, cut);
-    }
-    if (source.fileDone || !(utf8 || shiftJis)) break;
+    choice.See(source.raw.data(), cut);
+    if (source.fileDone || choice.Settled()) break;
     source.raw.erase(source.raw.begin(), source.raw.begin() + static_cast<std::ptrdiff_t>(cut));
     source.carried = source.raw.size();
     ReadBlock();
@@ -232,7 +209,7 @@ unsigned ChooseCodePage() {
     source.fileDone = false;
   }
   source.carried = source.raw.size();
-  return utf8 ? CP_UTF8 : shiftJis ? 932 : 1252;
+  return choice.CodePage();
 }
 
 inline wint_t NextChar() {

@@ -11,6 +11,7 @@ set(XVIEW_XFILE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/ParseWarnings.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RecordReading.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SkinReader.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TextDecoding.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TokenReader.cpp)
 # Model loading also loads textures, so it goes into the framework libraries
 # (next to the renderer) rather than into the reader's own.
