@@ -3,8 +3,9 @@
 // formats are made from the one list.
 #pragma once
 
-#include <cstddef>
 #include <cstdio>
+
+#include "platform/Messages.h"
 
 #define XVIEW_PROGRAM_MESSAGES(X)                                                                  \
   /* the program, the system's words for the error */                                              \
@@ -26,14 +27,7 @@
   /* the program, the dropped file */                                                              \
   X(DroppedFileNotOpened, "%s: dropped file \"%s\" is not a model that can be shown; the current model stays")
 
-enum class ProgramMessage {
-#define XVIEW_MESSAGE_NAME(name, format) name,
-  XVIEW_PROGRAM_MESSAGES(XVIEW_MESSAGE_NAME)
-#undef XVIEW_MESSAGE_NAME
-};
-#define XVIEW_COUNT_MESSAGE(...) +1
-inline constexpr std::size_t kProgramMessages = 0 XVIEW_PROGRAM_MESSAGES(XVIEW_COUNT_MESSAGE);
-#undef XVIEW_COUNT_MESSAGE
+XVIEW_DECLARE_MESSAGES(ProgramMessage, XVIEW_PROGRAM_MESSAGES)
 
 // Writes `message` with its arguments and a line feed on standard error.
 void Report(ProgramMessage message, ...);

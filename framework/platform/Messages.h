@@ -7,6 +7,19 @@
 
 #include <cstdarg>
 #include <cstddef>
+#include <cstdio>
+#include <iterator>
+
+// Declares, from a message list, `enum class Enum` with one name per entry
+// and `k<Enum>Formats` with their formats in the same order; the lists of
+// the framework and the programs are declared this way.
+#define XVIEW_MESSAGE_NAME(name, format) name,
+#define XVIEW_MESSAGE_FORMAT(name, format) format,
+#define XVIEW_COUNT_MESSAGE(...) +1
+#define XVIEW_DECLARE_MESSAGES(Enum, LIST)                                  \
+  enum class Enum { LIST(XVIEW_MESSAGE_NAME) };                             \
+  inline constexpr const char* k##Enum##Formats[] = {LIST(XVIEW_MESSAGE_FORMAT)}; \
+  static_assert(std::size(k##Enum##Formats) == 0 LIST(XVIEW_COUNT_MESSAGE), "every message has its format");
 
 #define XVIEW_FRAMEWORK_MESSAGES(X)                                                               \
   /* the model file, then why it was refused or what it held that could not be used */          \
@@ -18,18 +31,12 @@
     "mesh %s: %zu bones are more than the %u the palette of skinmesh.cfx holds; it is drawn "     \
     "unskinned in its bind pose")
 
-enum class FrameworkMessage {
-#define XVIEW_MESSAGE_NAME(name, format) name,
-  XVIEW_FRAMEWORK_MESSAGES(XVIEW_MESSAGE_NAME)
-#undef XVIEW_MESSAGE_NAME
-};
-#define XVIEW_COUNT_MESSAGE(...) +1
-inline constexpr std::size_t kFrameworkMessages = 0 XVIEW_FRAMEWORK_MESSAGES(XVIEW_COUNT_MESSAGE);
-#undef XVIEW_COUNT_MESSAGE
+XVIEW_DECLARE_MESSAGES(FrameworkMessage, XVIEW_FRAMEWORK_MESSAGES)
 
 // Writes `message` with its arguments, as its format takes them, and a line
 // feed on standard error, in one write.
 void Report(FrameworkMessage message, ...);
 
-// The same for a format of another list (the programs have theirs).
-void WriteMessageLine(const char* format, std::va_list arguments);
+// Writes `format` with its arguments and a line feed on `stream` in one
+// write, and flushes it: the one way every list's lines go out.
+void WriteMessageLine(std::FILE* stream, const char* format, std::va_list arguments);
