@@ -67,7 +67,7 @@ std::wstring ShownName(std::wstring_view name) {
 std::wstring ShownToken() {
   if (g_TokenFlags.number == kIntegerNumber) return std::to_wstring(g_TokenInteger);
   if (g_TokenFlags.number == kFloatNumber) return std::to_wstring(g_TokenFloat);
-  return ShownName(g_Token);
+  return ShownName(TokenText());
 }
 
 XFILE_SHAPE_END

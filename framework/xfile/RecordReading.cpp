@@ -16,7 +16,7 @@ constexpr std::uint64_t kDeclaredAllowance = 65536;
 std::uint64_t g_DeclaredAllowance = kDeclaredAllowance;
 
 void TakeNumberToken() {
-  ReadToken();
+  ReadNumberToken();
   if (TokenIsBrace()) UnreadToken();
 }
 
@@ -33,13 +33,20 @@ std::int32_t FloatAsInteger(float value) {
 }  // namespace
 
 std::int32_t TokenInt() {
-  if (g_TokenFlags.number == kNoNumber) return static_cast<std::int32_t>(_wtol(g_Token.c_str()));
-  return g_TokenFlags.number == kIntegerNumber ? g_TokenInteger : FloatAsInteger(g_TokenFloat);
+  switch (g_TokenFlags.number) {
+    case kNoNumber: return static_cast<std::int32_t>(_wtol(g_Token.c_str()));
+    case kFloatNumber: return FloatAsInteger(g_TokenFloat);
+    default: return g_TokenInteger;
+  }
 }
 
 float TokenFloat() {
-  if (g_TokenFlags.number == kNoNumber) return static_cast<float>(_wtof(g_Token.c_str()));
-  return g_TokenFlags.number == kFloatNumber ? g_TokenFloat : static_cast<float>(g_TokenInteger);
+  switch (g_TokenFlags.number) {
+    case kNoNumber: return static_cast<float>(_wtof(g_Token.c_str()));
+    case kTextNumber: return static_cast<float>(g_TokenReal);
+    case kIntegerNumber: return static_cast<float>(g_TokenInteger);
+    default: return g_TokenFloat;
+  }
 }
 
 std::uint32_t TokenCount() {
@@ -77,7 +84,7 @@ std::size_t ExpectedRecords(std::size_t held, std::size_t minimumBytes) {
 }
 
 bool ReadItemToken(std::uint32_t index, std::uint32_t count, const wchar_t* items) {
-  if (!ReadToken() && g_Token.empty()) return false;  // the end of the file
+  if (!ReadNumberToken() && g_Token.empty()) return false;  // the end of the file
   if (!TokenIsBrace()) return true;
   UnreadToken();
   Warn(ParseWarningKind::ListShort,

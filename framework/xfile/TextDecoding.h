@@ -17,6 +17,10 @@ bool IsAscii(const char* bytes, std::size_t size);
 // widened directly.
 void DecodeText(unsigned codePage, const char* bytes, std::size_t size, std::wstring& text);
 
+// `bytes` decoded in `codePage` and written as UTF-8 into `text` (which they
+// replace).
+void ConvertToUtf8(unsigned codePage, const char* bytes, std::size_t size, std::string& text);
+
 // The code page of a file, seen piece by piece: UTF-8 where all of its text
 // is valid UTF-8, else Shift-JIS (932) where all of it is valid as that, else
 // Windows-1252, which decodes every byte.

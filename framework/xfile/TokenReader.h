@@ -36,9 +36,14 @@ enum TokenNumber : std::uint8_t {
   kNoNumber = 0,       // a word, a string or a brace: g_Token holds it
   kIntegerNumber = 1,  // g_TokenInteger holds it; g_Token is empty
   kFloatNumber = 2,    // g_TokenFloat holds it; g_Token is empty
+  // A plain decimal of a text file, read where a number was expected:
+  // g_TokenInteger holds its integer reading and g_TokenReal its real one;
+  // g_Token is empty until TokenText asks for it.
+  kTextNumber = 3,
 };
 extern std::int32_t g_TokenInteger;
 extern float g_TokenFloat;
+extern double g_TokenReal;
 
 // The states that list readers test for every item, kept apart so that
 // AtEndOfModel compiles inline.
@@ -76,6 +81,14 @@ bool ReadToken();
 
 // True once the reader has met the end of the file (or a read error).
 inline bool AtEndOfModel() { return g_TokenFlags.atEnd && g_TokenFlags.pending == 0; }
+
+// Reads the next token where a number is expected. A plain decimal of a text
+// file is read in the same pass that finds it, as a kTextNumber; everything
+// else comes as from ReadToken.
+bool ReadNumberToken();
+
+// The current token's text, also for a number that was read where it stood.
+const std::wstring& TokenText();
 
 // Hands the current token out again on the next ReadToken, so that a reader
 // which expected a number leaves a record's brace to the reader of the
