@@ -54,29 +54,19 @@ void Triangulate(XMesh& mesh) {
 
   std::vector<XFace> result;
   result.reserve(triangles);
-  for (XFace& face : mesh.faces) {
+  for (const XFace& face : mesh.faces) {
     const std::size_t corners = face.corners.size();
     if (corners < 3) {
       Warn(ParseWarningKind::FaceTooSmall, [&] { return std::to_wstring(corners) + L" corners"; });
       continue;
     }
+    // A fan from the first corner. A corner that names no vertex takes out
+    // the fan triangles that use it, no more.
     const bool damaged = ReportBadCorners(face, vertexCount);
-    // The fan's first triangle is the polygon's first three corners: it keeps
-    // the polygon's own list, so a quad costs one new list, not two. A corner
-    // that names no vertex takes out the fan triangles that use it, no more.
-    const std::vector<std::int32_t>& c = face.corners;
-    auto usable = [&](std::size_t k) {
-      return !damaged ||
-             (IndexIn(c[0], vertexCount) && IndexIn(c[k], vertexCount) && IndexIn(c[k + 1], vertexCount));
-    };
-    const std::size_t first = result.size();
-    const bool keepFirst = usable(1);
-    for (std::size_t k = 2; k + 1 < corners; ++k)
-      if (usable(k)) result.push_back(XFace{face.material, {c[0], c[k], c[k + 1]}});
-    if (keepFirst) {
-      face.corners.resize(3);
-      result.insert(result.begin() + static_cast<std::ptrdiff_t>(first), std::move(face));
-    }
+    const XCorners& c = face.corners;
+    for (std::size_t k = 1; k + 1 < corners; ++k)
+      if (!damaged || (IndexIn(c[0], vertexCount) && IndexIn(c[k], vertexCount) && IndexIn(c[k + 1], vertexCount)))
+        result.push_back(XFace{face.material, {c[0], c[k], c[k + 1]}});
   }
   mesh.faces = std::move(result);
 }
@@ -131,10 +121,28 @@ void ComputeTangents(XMesh& mesh) {
   }
 }
 
-void BuildSubsets(XMesh& mesh) {
+// Faces are sorted by material, keeping their order within each: counted
+// into place where every material is one of the mesh's, else merge-sorted.
+void SortFacesByMaterial(XMesh& mesh) {
   auto byMaterial = [](const XFace& a, const XFace& b) { return a.material < b.material; };
-  if (!std::is_sorted(mesh.faces.begin(), mesh.faces.end(), byMaterial))
+  if (std::is_sorted(mesh.faces.begin(), mesh.faces.end(), byMaterial)) return;
+  const std::size_t kinds = mesh.materials.size();
+  const bool counted = std::all_of(mesh.faces.begin(), mesh.faces.end(),
+                                   [&](const XFace& face) { return IndexIn(face.material, kinds); });
+  if (!counted) {
     std::stable_sort(mesh.faces.begin(), mesh.faces.end(), byMaterial);
+    return;
+  }
+  std::vector<std::size_t> next(kinds + 1, 0);
+  for (const XFace& face : mesh.faces) ++next[static_cast<std::size_t>(face.material) + 1];
+  for (std::size_t m = 1; m <= kinds; ++m) next[m] += next[m - 1];
+  std::vector<XFace> sorted(mesh.faces.size());
+  for (XFace& face : mesh.faces) sorted[next[static_cast<std::size_t>(face.material)]++] = std::move(face);
+  mesh.faces = std::move(sorted);
+}
+
+void BuildSubsets(XMesh& mesh) {
+  SortFacesByMaterial(mesh);
   mesh.subsets.clear();
   for (std::size_t i = 0; i < mesh.faces.size(); ++i) {
     std::int32_t material = mesh.faces[i].material;

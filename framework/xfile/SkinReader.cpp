@@ -12,8 +12,6 @@ XFILE_SHAPE_BEGIN
 
 namespace {
 
-// Room reserved per vertex is a hint only; a header cannot make it large.
-constexpr std::uint32_t kMostReservedInfluences = 8;
 constexpr auto kMostBones = static_cast<std::uint32_t>(kMostBonesPerMesh);
 
 }  // namespace
@@ -21,8 +19,9 @@ constexpr auto kMostBones = static_cast<std::uint32_t>(kMostBonesPerMesh);
 void ReadSkinHeader(XMesh& mesh) {
   RecordScope scope(L"XSkinMeshHeader");
   ReadOpeningBrace();
-  std::uint32_t weightsPerVertex = std::min(ReadCount(), kMostReservedInfluences);
-  for (XVertex& vertex : mesh.vertices) vertex.influences.reserve(weightsPerVertex);
+  // The most influences of a vertex and of a face: each vertex's list grows
+  // as its influences come.
+  ReadCount();
   ReadToken();
   // A second header never takes away bones that influences already name.
   std::uint32_t declared = ReadCount();

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "xfile/InlineList.h"
 #include "xfile/XFileShape.h"
 
 XFILE_SHAPE_BEGIN
@@ -58,13 +59,16 @@ struct XVertex {
   D3DXVECTOR2 texCoord = D3DXVECTOR2(0, 0);
   XColorRGBA color;
 #if !defined(XVIEW_REDUCED_MODEL)
-  std::vector<XSkinInfluence> influences;
+  InlineList<XSkinInfluence, 4> influences;
 #endif
 };
 
+// A face's corners are held in place up to a quad.
+using XCorners = InlineList<std::int32_t, 4>;
+
 struct XFace {
   std::int32_t material = 0;
-  std::vector<std::int32_t> corners;
+  XCorners corners;
 };
 
 struct XSubset {

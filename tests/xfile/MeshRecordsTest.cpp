@@ -33,7 +33,7 @@ void ExpectVector(const D3DXVECTOR3& v, float x, float y, float z) {
   EXPECT_NEAR(v.z, z, 1e-6f);
 }
 
-std::vector<std::int32_t> Corners(std::int32_t a, std::int32_t b, std::int32_t c) { return {a, b, c}; }
+XCorners Corners(std::int32_t a, std::int32_t b, std::int32_t c) { return {a, b, c}; }
 
 TEST(MeshFaces, PolygonsBecomeFansAroundTheirFirstCorner) {
   XMesh mesh = OneMesh(

@@ -112,8 +112,8 @@ TEST(Polygons, ACornerOutsideTheVertexListTakesOutOnlyTheFanTrianglesThatUseIt) 
       " 2; 6;0,1,2,3,9,4;, 4;9,1,2,3;; }\n");
   const XMesh& mesh = OneMesh(parse);
   ASSERT_EQ(mesh.faces.size(), 2u);
-  EXPECT_EQ(mesh.faces[0].corners, (std::vector<std::int32_t>{0, 1, 2}));
-  EXPECT_EQ(mesh.faces[1].corners, (std::vector<std::int32_t>{0, 2, 3}));
+  EXPECT_EQ(mesh.faces[0].corners, (XCorners{0, 1, 2}));
+  EXPECT_EQ(mesh.faces[1].corners, (XCorners{0, 2, 3}));
   EXPECT_EQ(Only(parse, ParseWarningKind::CornerOutOfRange).count, 2u);  // a 9 in each face
 }
 
