@@ -8,6 +8,8 @@
 // _wtof themselves, so both readings are always theirs.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 
@@ -32,39 +34,25 @@ inline const char* ScanDecimal(const char* begin, const char* end, DecimalReadin
   const bool negative = *p == '-';
   if (*p == '-' || *p == '+') ++p;
 
-  // The integer part: the integer reading saturates, the real one keeps its
-  // first 19 significant digits.
-  const std::int64_t limit = negative ? -static_cast<std::int64_t>(std::numeric_limits<std::int32_t>::min())
-                                      : std::numeric_limits<std::int32_t>::max();
-  std::int64_t integer = 0;
+  // Leading zeros add nothing; the digits after them make the mantissa, 19
+  // at most, so that it cannot overflow; the integer part alone is the
+  // integer reading.
+  const char* const digitsBegin = p;
+  while (p < end && *p == '0') ++p;
+  const char* const significant = p;
   std::uint64_t mantissa = 0;
-  int digits = 0, exponent = 0;
-  bool anyDigit = false;
-  for (; p < end && IsDecimalDigit(*p); ++p) {
-    anyDigit = true;
-    const int digit = *p - '0';
-    if (integer <= limit) integer = integer * 10 + digit;
-    if (digits < 19) {
-      mantissa = mantissa * 10 + static_cast<std::uint64_t>(digit);
-      if (mantissa != 0) ++digits;
-    } else {
-      ++exponent;
-      if (digit != 0) return nullptr;
-    }
-  }
+  for (; p < end && IsDecimalDigit(*p); ++p) mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
+  const std::ptrdiff_t integerDigits = p - significant;
+  bool anyDigit = p != digitsBegin;
+  const std::uint64_t integerPart = mantissa;
+  int exponent = 0;
   if (p < end && *p == '.') {
-    for (++p; p < end && IsDecimalDigit(*p); ++p) {
-      anyDigit = true;
-      if (digits < 19) {
-        mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
-        if (mantissa != 0) ++digits;
-        --exponent;
-      } else if (*p != '0') {
-        return nullptr;
-      }
-    }
+    const char* const fraction = ++p;
+    for (; p < end && IsDecimalDigit(*p); ++p) mantissa = mantissa * 10 + static_cast<std::uint64_t>(*p - '0');
+    exponent = -static_cast<int>(p - fraction);
+    anyDigit = anyDigit || p != fraction;
   }
-  if (!anyDigit) return nullptr;
+  if (!anyDigit || integerDigits - exponent > 19) return nullptr;
   if (p < end && (*p == 'e' || *p == 'E')) {
     const char* q = p + 1;
     const bool negativeExponent = q < end && *q == '-';
@@ -78,7 +66,9 @@ inline const char* ScanDecimal(const char* begin, const char* end, DecimalReadin
   }
   if (mantissa > (std::uint64_t{1} << 53) || exponent < -22 || exponent > 22) return nullptr;
 
-  if (integer > limit) integer = limit;
+  const std::int64_t limit = negative ? -static_cast<std::int64_t>(std::numeric_limits<std::int32_t>::min())
+                                      : std::numeric_limits<std::int32_t>::max();
+  const auto integer = static_cast<std::int64_t>(std::min<std::uint64_t>(integerPart, static_cast<std::uint64_t>(limit)));
   readings.integer = static_cast<std::int32_t>(negative ? -integer : integer);
   double value = static_cast<double>(mantissa);
   value = exponent < 0 ? value / kExactPowers[-exponent] : value * kExactPowers[exponent];
