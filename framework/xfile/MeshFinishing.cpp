@@ -86,11 +86,17 @@ void ComputeNormals(XMesh& mesh) {
   for (XVertex& vertex : mesh.vertices) D3DXVec3Normalize(&vertex.normal, &vertex.normal);
 }
 
+// A vertex keeps the tangent of the last triangle that gives one, so the
+// triangles are taken last first and a triangle whose corners all have
+// theirs already is passed over: only about half of them need working out.
 void ComputeTangents(XMesh& mesh) {
-  for (const XFace& face : mesh.faces) {
-    XVertex& v0 = mesh.vertices[face.corners[0]];
-    XVertex& v1 = mesh.vertices[face.corners[1]];
-    XVertex& v2 = mesh.vertices[face.corners[2]];
+  std::vector<bool> done(mesh.vertices.size(), false);
+  for (auto face = mesh.faces.rbegin(); face != mesh.faces.rend(); ++face) {
+    const std::int32_t i0 = face->corners[0], i1 = face->corners[1], i2 = face->corners[2];
+    if (done[i0] && done[i1] && done[i2]) continue;
+    XVertex& v0 = mesh.vertices[i0];
+    XVertex& v1 = mesh.vertices[i1];
+    XVertex& v2 = mesh.vertices[i2];
     D3DXVECTOR3 edge1 = Subtract(v1.position, v0.position);
     D3DXVECTOR3 edge2 = Subtract(v2.position, v0.position);
     D3DXVECTOR3 normal = Cross(edge1, edge2);
@@ -115,9 +121,11 @@ void ComputeTangents(XMesh& mesh) {
 
     float w = Dot(Cross(normal, tangent), bitangent) >= 0.0f ? 1.0f : -1.0f;
     D3DXVECTOR4 result(tangent.x, tangent.y, tangent.z, w);
-    v0.tangent = result;
-    v1.tangent = result;
-    v2.tangent = result;
+    for (std::int32_t corner : {i0, i1, i2}) {
+      if (done[corner]) continue;
+      done[corner] = true;
+      mesh.vertices[corner].tangent = result;
+    }
   }
 }
 
