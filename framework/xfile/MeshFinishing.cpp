@@ -83,7 +83,7 @@ void ComputeNormals(XMesh& mesh) {
       vertex->normal.z += normal.z;
     }
   }
-  for (XVertex& vertex : mesh.vertices) D3DXVec3Normalize(&vertex.normal, &vertex.normal);
+  for (XVertex& vertex : mesh.vertices) Normalize(vertex.normal);
 }
 
 // A vertex keeps the tangent of the last triangle that gives one, so the
@@ -100,12 +100,12 @@ void ComputeTangents(XMesh& mesh) {
     D3DXVECTOR3 edge1 = Subtract(v1.position, v0.position);
     D3DXVECTOR3 edge2 = Subtract(v2.position, v0.position);
     D3DXVECTOR3 normal = Cross(edge1, edge2);
-    D3DXVec3Normalize(&edge1, &edge1);
-    D3DXVec3Normalize(&edge2, &edge2);
+    Normalize(edge1);
+    Normalize(edge2);
     D3DXVECTOR2 uv1(v1.texCoord.x - v0.texCoord.x, v1.texCoord.y - v0.texCoord.y);
     D3DXVECTOR2 uv2(v2.texCoord.x - v0.texCoord.x, v2.texCoord.y - v0.texCoord.y);
-    D3DXVec2Normalize(&uv1, &uv1);
-    D3DXVec2Normalize(&uv2, &uv2);
+    Normalize(uv1);
+    Normalize(uv2);
 
     float determinant = uv1.x * uv2.y - uv2.x * uv1.y;
     if (determinant == 0.0f || !std::isfinite(determinant)) continue;
@@ -115,8 +115,8 @@ void ComputeTangents(XMesh& mesh) {
     D3DXVECTOR3 bitangent(r * (uv1.x * edge2.x - uv2.x * edge1.x), r * (uv1.x * edge2.y - uv2.x * edge1.y),
                           r * (uv1.x * edge2.z - uv2.x * edge1.z));
     if (!IsFinite(tangent) || !IsFinite(bitangent) || !IsFinite(normal)) continue;
-    D3DXVec3Normalize(&tangent, &tangent);
-    D3DXVec3Normalize(&bitangent, &bitangent);
+    Normalize(tangent);
+    Normalize(bitangent);
     if (!IsFinite(tangent) || !IsFinite(bitangent)) continue;
 
     float w = Dot(Cross(normal, tangent), bitangent) >= 0.0f ? 1.0f : -1.0f;

@@ -161,7 +161,7 @@ void ReadMeshNormals(XMesh& mesh) {
   }
   ReadClosingBrace();
   if (apply)
-    for (XVertex& vertex : mesh.vertices) D3DXVec3Normalize(&vertex.normal, &vertex.normal);
+    for (XVertex& vertex : mesh.vertices) Normalize(vertex.normal);
 }
 
 void ReadTextureCoords(XMesh& mesh) {

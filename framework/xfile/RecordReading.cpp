@@ -15,11 +15,6 @@ namespace {
 constexpr std::uint64_t kDeclaredAllowance = 65536;
 std::uint64_t g_DeclaredAllowance = kDeclaredAllowance;
 
-void TakeNumberToken() {
-  ReadNumberToken();
-  if (TokenIsBrace()) UnreadToken();
-}
-
 // A float where an integer belongs, truncated toward zero; beyond the range
 // of an integer it holds at the nearest end, and NaN reads as 0.
 std::int32_t FloatAsInteger(float value) {
@@ -32,7 +27,7 @@ std::int32_t FloatAsInteger(float value) {
 
 }  // namespace
 
-std::int32_t TokenInt() {
+std::int32_t OtherTokenInt() {
   switch (g_TokenFlags.number) {
     case kNoNumber: return static_cast<std::int32_t>(_wtol(g_Token.c_str()));
     case kFloatNumber: return FloatAsInteger(g_TokenFloat);
@@ -40,7 +35,7 @@ std::int32_t TokenInt() {
   }
 }
 
-float TokenFloat() {
+float OtherTokenFloat() {
   switch (g_TokenFlags.number) {
     case kNoNumber: return static_cast<float>(_wtof(g_Token.c_str()));
     case kTextNumber: return static_cast<float>(g_TokenReal);
@@ -52,16 +47,6 @@ float TokenFloat() {
 std::uint32_t TokenCount() {
   std::int32_t count = TokenInt();
   return count > 0 ? static_cast<std::uint32_t>(count) : 0;
-}
-
-std::int32_t ReadInt() {
-  TakeNumberToken();
-  return TokenInt();
-}
-
-float ReadFloat() {
-  TakeNumberToken();
-  return TokenFloat();
 }
 
 std::uint32_t ReadCount() {
@@ -83,8 +68,8 @@ std::size_t ExpectedRecords(std::size_t held, std::size_t minimumBytes) {
   return static_cast<std::size_t>(std::min<std::uint64_t>(expected, held + remaining / minimumBytes + 1));
 }
 
-bool ReadItemToken(std::uint32_t index, std::uint32_t count, const wchar_t* items) {
-  if (!ReadNumberToken() && g_Token.empty()) return false;  // the end of the file
+bool TakeItemWord(bool read, std::uint32_t index, std::uint32_t count, const wchar_t* items) {
+  if (!read && g_Token.empty()) return false;  // the end of the file
   if (!TokenIsBrace()) return true;
   UnreadToken();
   Warn(ParseWarningKind::ListShort,

@@ -19,13 +19,30 @@ XFILE_SHAPE_BEGIN
 // A brace where a number belongs is no number: it reads as 0 and is left for
 // the reader of the enclosing record, so a short list cannot swallow the
 // braces that end its record.
-std::int32_t ReadInt();
-float ReadFloat();
-
-// The current token as a number, a float or a count.
-std::int32_t TokenInt();
-float TokenFloat();
+// The current token as a number, a float or a count. A plain decimal of a
+// text file, nearly every number a model holds, is read inline; the other
+// kinds of token out of line.
+std::int32_t OtherTokenInt();
+float OtherTokenFloat();
+inline std::int32_t TokenInt() { return g_TokenFlags.number == kTextNumber ? g_TokenInteger : OtherTokenInt(); }
+inline float TokenFloat() {
+  return g_TokenFlags.number == kTextNumber ? static_cast<float>(g_TokenReal) : OtherTokenFloat();
+}
 std::uint32_t TokenCount();
+
+// The next token where a number belongs; a brace is left for the record.
+inline void TakeNumberToken() {
+  ReadNumberToken();
+  if (TokenIsBrace()) UnreadToken();
+}
+inline std::int32_t ReadInt() {
+  TakeNumberToken();
+  return TokenInt();
+}
+inline float ReadFloat() {
+  TakeNumberToken();
+  return TokenFloat();
+}
 
 // Whether an index from the file names one of `size` items.
 inline bool IndexIn(std::int32_t index, std::size_t size) {
@@ -51,15 +68,19 @@ void MakeRoomForRecord(std::vector<Record>& list, std::size_t minimumBytes) {
   if (list.size() == list.capacity()) list.reserve(ExpectedRecords(list.size(), minimumBytes));
 }
 
+// Whether the word just read (`read`: before the end of the file) is item
+// `index` rather than the record's brace or nothing.
+bool TakeItemWord(bool read, std::uint32_t index, std::uint32_t count, const wchar_t* items);
 // Reads the first token of item `index` of a list of `count` items
 // ("vertices"), which the reader then takes with TokenInt, TokenFloat or
 // TokenCount and follows with the item's other numbers. False, with nothing
 // read, once the count is reached and at the end of the file; false too when
 // the record's brace comes in the item's place: the brace is left to the
 // record, and the list is reported as shorter than its count.
-bool ReadItemToken(std::uint32_t index, std::uint32_t count, const wchar_t* items);
 inline bool NextItem(std::uint32_t index, std::uint32_t count, const wchar_t* items) {
-  return index < count && !AtEndOfModel() && ReadItemToken(index, count, items);
+  if (index >= count || AtEndOfModel()) return false;
+  const bool read = ReadNumberToken();
+  return (read && g_TokenFlags.number != kNoNumber) || TakeItemWord(read, index, count, items);
 }
 
 // Reports a per-face or per-vertex list whose `count` of `items` is not the
