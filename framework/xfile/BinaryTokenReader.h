@@ -22,6 +22,10 @@ void EndBinaryTokens();
 // offset, and reading ends there.
 bool ReadBinaryToken();
 
+// The same where a number is expected: the next item of a list being read
+// is taken straight from the buffer.
+bool ReadBinaryNumberToken();
+
 // The offset of the current token in the data (the header counted), or of
 // where the data ended.
 std::uint64_t BinaryTokenOffset();

@@ -19,14 +19,21 @@ XFILE_SHAPE_BEGIN
 // A brace where a number belongs is no number: it reads as 0 and is left for
 // the reader of the enclosing record, so a short list cannot swallow the
 // braces that end its record.
-// The current token as a number, a float or a count. A plain decimal of a
-// text file, nearly every number a model holds, is read inline; the other
+// The current token as a number, a float or a count. Numbers that need no
+// conversion, nearly every number a model holds, are read inline; the other
 // kinds of token out of line.
 std::int32_t OtherTokenInt();
 float OtherTokenFloat();
-inline std::int32_t TokenInt() { return g_TokenFlags.number == kTextNumber ? g_TokenInteger : OtherTokenInt(); }
+inline std::int32_t TokenInt() {
+  const std::uint8_t kind = g_TokenFlags.number;
+  return kind == kTextNumber || kind == kIntegerNumber ? g_TokenInteger : OtherTokenInt();
+}
 inline float TokenFloat() {
-  return g_TokenFlags.number == kTextNumber ? static_cast<float>(g_TokenReal) : OtherTokenFloat();
+  switch (g_TokenFlags.number) {
+    case kTextNumber: return static_cast<float>(g_TokenReal);
+    case kFloatNumber: return g_TokenFloat;
+    default: return OtherTokenFloat();
+  }
 }
 std::uint32_t TokenCount();
 

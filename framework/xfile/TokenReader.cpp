@@ -453,6 +453,11 @@ bool ReadToken() {
 }
 
 bool ReadNumberToken() {
+  if (g_Reader.binary && g_TokenFlags.pending == 0) {
+    g_TokenFlags.quoted = false;
+    g_TokenFlags.number = kNoNumber;
+    return ReadBinaryNumberToken();
+  }
   if (g_Reader.binary || g_Reader.echo || g_TokenFlags.pending || g_Reader.quoteOpen || g_Reader.inComment)
     return ReadToken();
   // The separators and line feeds before the number, within the block.
