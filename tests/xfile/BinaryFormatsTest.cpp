@@ -218,6 +218,26 @@ TEST(BinaryFormats, ABinaryFileEchoesOneLineWithItsSize) {
   EXPECT_EQ(echoed, "xof 0303tzip0032\n" + body);
 }
 
+// A file of ASCII chooses its code page only where its first other byte
+// comes, far into the file: the text is read ahead from there and read again
+// up to where the reader stood, plain or decompressed.
+TEST(BinaryFormats, ALateByteOutsideAsciiChoosesTheCodePageOfTheWholeFile) {
+  std::string text = kHeader;
+  constexpr int kAsciiFrames = 50000;  // about 800 KB: several blocks of the reader
+  for (int i = 0; i < kAsciiFrames; ++i) text += "Frame F" + std::to_string(i) + " { }\n";
+  text += "Frame \x96\xd8 { }\nFrame \x83\x5c { }\n";  // Shift-JIS, and not UTF-8
+  for (const std::string& file : {text, xfilepack::Twin(text, "tzip", false, 4096)}) {
+    ModelFile model(file);
+    XFileScene scene;
+    ASSERT_TRUE(ParseXFile(model.WidePath(), scene));
+    EXPECT_EQ(g_ModelCodePage, 932u);
+    ASSERT_EQ(scene.frames.size(), kAsciiFrames + 2u);
+    EXPECT_EQ(scene.frames[kAsciiFrames - 1].name, L"F" + std::to_wstring(kAsciiFrames - 1));
+    EXPECT_EQ(scene.frames[kAsciiFrames].name, L"\u6728");
+    EXPECT_EQ(scene.frames[kAsciiFrames + 1].name, L"\u30bd");
+  }
+}
+
 // A frame, then a mesh of `vertices` vertices in a fan of triangles.
 std::string FrameAndMesh(int vertices) {
   std::string text = "Frame F { }\nMesh m {\n" + std::to_string(vertices) + ";\n";
