@@ -63,7 +63,8 @@ class InlineList {
   const T& back() const { return data()[size_ - 1]; }
 
   void clear() { size_ = 0; }
-  void push_back(const T& value) {
+  // By value: a value of this very list stays good while the list grows.
+  void push_back(T value) {
     if (size_ == capacity_) Grow(static_cast<std::size_t>(capacity_) * 2);
     data()[size_++] = value;
   }
