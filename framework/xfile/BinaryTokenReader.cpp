@@ -67,6 +67,8 @@ struct BinaryReader {
   std::uint64_t tokenOffset = 0;
   bool ended = false;
   std::string raw;  // a name's or a string's bytes
+  bool codePageChosen = false;
+  bool scanning = false;  // reading ahead for the code page: no warnings, no braces taken
 };
 BinaryReader g_Binary;
 
@@ -103,6 +105,7 @@ bool Fail(const std::wstring& what) {
   g_Binary.ended = true;
   g_TokenFlags.atEnd = true;
   g_Token.clear();
+  if (g_Binary.scanning) return false;
   NoteModelBytesDamage();
   if (ModelBytesDamage().empty()) Warn(ParseWarningKind::BinaryDamaged, [&] { return what; });
   return false;
@@ -146,6 +149,8 @@ bool TakeListItem() {
   return true;
 }
 
+void ChooseCodePage();
+
 // A GUID reads as the text writes it: <xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx>.
 void GuidToken() {
   const auto* bytes = reinterpret_cast<const unsigned char*>(g_Binary.buffer.data() + g_Binary.position);
@@ -175,7 +180,7 @@ bool ReadOne() {
       r.ended = true;
       g_TokenFlags.atEnd = true;
       g_Token.clear();
-      NoteModelBytesDamage();
+      if (!r.scanning) NoteModelBytesDamage();
       return false;
     }
     const std::uint16_t token = Take<std::uint16_t>();
@@ -192,12 +197,13 @@ bool ReadOne() {
           if (Have(2) && (r.buffer[r.position] == kSemicolon || r.buffer[r.position] == kComma) &&
               r.buffer[r.position + 1] == 0) {
             r.position += 2;
-          } else {
+          } else if (!r.scanning) {
             Warn(ParseWarningKind::StringUnterminated, [&] { return L"at " + PlaceText(after); });
           }
           // An empty string is no token, as in text.
           if (r.raw.empty()) continue;
         }
+        if (!r.codePageChosen && !IsAscii(r.raw.data(), r.raw.size())) ChooseCodePage();
         DecodeText(g_ModelCodePage, r.raw.data(), r.raw.size(), g_Token);
         g_TokenFlags.quoted = token == kString;
         return true;
@@ -225,7 +231,7 @@ bool ReadOne() {
       case kOpenBrace:
       case kCloseBrace:
         g_Token.assign(1, token == kOpenBrace ? L'{' : L'}');
-        TakeBinaryBrace(g_Token[0], r.tokenOffset);
+        if (!r.scanning) TakeBinaryBrace(g_Token[0], r.tokenOffset);
         return true;
       case kTemplate:
         g_Token = L"template";
@@ -262,11 +268,21 @@ void Restart(unsigned floatBytes) {
 
 // The names and strings of the whole data choose the code page: UTF-8 where
 // all are valid UTF-8, else Shift-JIS where all are valid as that, else
-// Windows-1252. Lists are passed over without being read.
-unsigned ChooseCodePage() {
+// Windows-1252. The choice is made when the first name or string outside
+// ASCII comes, the current one: all before it were ASCII, valid in each, so
+// the data is read ahead from there to its end (lists passed over unread),
+// then read again from its start up to where the reader stood.
+void ChooseCodePage() {
   BinaryReader& r = g_Binary;
+  r.codePageChosen = true;
   CodePageChoice choice;
-  for (;;) {
+  choice.See(r.raw.data(), r.raw.size());
+  const std::uint64_t resume = Offset();
+  const std::uint64_t tokenOffset = r.tokenOffset;
+  const std::string current = r.raw;
+  const TokenReaderFlags flags = g_TokenFlags;
+  r.scanning = true;
+  while (!choice.Settled()) {
     if (r.listLeft > 0) {
       std::uint64_t bytes = std::uint64_t{r.listLeft} * (r.listKind == kIntegerList ? 4 : r.floatBytes);
       while (bytes > 0 && Have(1)) {
@@ -279,24 +295,25 @@ unsigned ChooseCodePage() {
     if (!ReadOne()) break;
     if (g_TokenFlags.number != kNoNumber || g_Token.empty()) continue;
     choice.See(r.raw.data(), r.raw.size());
-    if (choice.Settled()) break;
   }
-  return choice.CodePage();
+  r.scanning = false;
+  g_ModelCodePage = choice.CodePage();
+
+  RestartModelBytes();
+  Restart(r.floatBytes);
+  while (Offset() < resume && Have(1)) {
+    r.position += static_cast<std::size_t>(std::min<std::uint64_t>(resume - Offset(), r.end - r.position));
+  }
+  r.tokenOffset = tokenOffset;
+  r.raw = current;
+  g_TokenFlags = flags;
 }
 
 }  // namespace
 
-unsigned BeginBinaryTokens(unsigned floatBytes) {
+void BeginBinaryTokens(unsigned floatBytes) {
+  g_Binary.codePageChosen = false;
   Restart(floatBytes);
-  // Tokens of names are cleared as they are read, so the pass leaves no trace
-  // but the code page; warnings it raises are raised again by the real pass.
-  g_ModelCodePage = CP_UTF8;
-  unsigned codePage = ChooseCodePage();
-  RestartModelBytes();
-  Restart(floatBytes);
-  g_Token.clear();
-  g_TokenFlags = TokenReaderFlags{};
-  return codePage;
 }
 
 void EndBinaryTokens() { g_Binary = BinaryReader{}; }

@@ -10,10 +10,10 @@
 XFILE_SHAPE_BEGIN
 
 // Starts reading the binary data after the 16-byte header, with `floatBytes`
-// (4 or 8) to a float. One pass over the whole data first chooses the code
-// page of its names and strings, as the bytes of a text file choose it;
-// returns it.
-unsigned BeginBinaryTokens(unsigned floatBytes);
+// (4 or 8) to a float. The names and strings of the data choose its code
+// page (g_ModelCodePage), as the bytes of a text file choose it; it is UTF-8
+// until the first of them outside ASCII comes.
+void BeginBinaryTokens(unsigned floatBytes);
 void EndBinaryTokens();
 
 // Reads the next token into g_Token or, for a number, into g_TokenInteger or

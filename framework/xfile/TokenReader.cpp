@@ -415,14 +415,8 @@ void BeginTokens(FILE* file, bool echo, ModelFormat format, unsigned floatBytes)
   g_Source = TextSource{};
   BeginModelBytes(file, format == ModelFormat::CompressedText || format == ModelFormat::CompressedBinary);
   g_Reader.binary = format == ModelFormat::Binary || format == ModelFormat::CompressedBinary;
-  if (g_Reader.binary) {
-    g_ModelCodePage = BeginBinaryTokens(floatBytes);
-    // The pass that chose the code page took the braces once already.
-    g_Reader.openBraces = 0;
-    g_OpenBraceLines.clear();
-  } else {
-    g_ModelCodePage = CP_UTF8;
-  }
+  g_ModelCodePage = CP_UTF8;
+  if (g_Reader.binary) BeginBinaryTokens(floatBytes);
 }
 
 void EndTokens() {

@@ -219,15 +219,16 @@ TEST(BinaryFormats, ABinaryFileEchoesOneLineWithItsSize) {
 }
 
 // A file of ASCII chooses its code page only where its first other byte
-// comes, far into the file: the text is read ahead from there and read again
-// up to where the reader stood, plain or decompressed.
+// comes, far into the file: the file is read ahead from there and read again
+// up to where the reader stood, text or binary, plain or decompressed.
 TEST(BinaryFormats, ALateByteOutsideAsciiChoosesTheCodePageOfTheWholeFile) {
   std::string text = kHeader;
   constexpr int kAsciiFrames = 50000;  // about 800 KB on each side: several blocks of the reader
   for (int i = 0; i < kAsciiFrames; ++i) text += "Frame F" + std::to_string(i) + " { }\n";
   text += "Frame \x96\xd8 { }\nFrame \x83\x5c { }\n";  // Shift-JIS, and not UTF-8
   for (int i = 0; i < kAsciiFrames; ++i) text += "Frame G" + std::to_string(i) + " { }\n";
-  for (const std::string& file : {text, xfilepack::Twin(text, "tzip", false, 4096)}) {
+  for (const std::string& file : {text, xfilepack::Twin(text, "tzip", false, 4096), xfilepack::Twin(text, "bin"),
+                                   xfilepack::Twin(text, "bzip", false, 4096)}) {
     ModelFile model(file);
     XFileScene scene;
     ASSERT_TRUE(ParseXFile(model.WidePath(), scene));
