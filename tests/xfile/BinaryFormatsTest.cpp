@@ -223,21 +223,22 @@ TEST(BinaryFormats, ABinaryFileEchoesOneLineWithItsSize) {
 // up to where the reader stood, text or binary, plain or decompressed.
 TEST(BinaryFormats, ALateByteOutsideAsciiChoosesTheCodePageOfTheWholeFile) {
   std::string text = kHeader;
-  constexpr int kAsciiFrames = 50000;  // about 800 KB on each side: several blocks of the reader
-  for (int i = 0; i < kAsciiFrames; ++i) text += "Frame F" + std::to_string(i) + " { }\n";
-  text += "Frame \x96\xd8 { }\nFrame \x83\x5c { }\n";  // Shift-JIS, and not UTF-8
-  for (int i = 0; i < kAsciiFrames; ++i) text += "Frame G" + std::to_string(i) + " { }\n";
+  constexpr int kAsciiMeshes = 40000;  // about 800 KB on each side: several blocks of the reader
+  for (int i = 0; i < kAsciiMeshes; ++i) text += "Mesh F" + std::to_string(i) + " { 0; 0; }\n";
+  text += "Mesh \x96\xd8 { 0; 0; }\nMesh \x83\x5c { 0; 0; }\n";  // Shift-JIS, and not UTF-8
+  for (int i = 0; i < kAsciiMeshes; ++i) text += "Mesh G" + std::to_string(i) + " { 0; 0; }\n";
   for (const std::string& file : {text, xfilepack::Twin(text, "tzip", false, 4096), xfilepack::Twin(text, "bin"),
                                    xfilepack::Twin(text, "bzip", false, 4096)}) {
     ModelFile model(file);
-    XFileScene scene;
-    ASSERT_TRUE(ParseXFile(model.WidePath(), scene));
+    const QuietParse parse = ParseQuietly(model.WidePath());
+    ASSERT_TRUE(parse.accepted);
     EXPECT_EQ(g_ModelCodePage, 932u);
-    ASSERT_EQ(scene.frames.size(), 2 * kAsciiFrames + 2u);
-    EXPECT_EQ(scene.frames[kAsciiFrames - 1].name, L"F" + std::to_wstring(kAsciiFrames - 1));
-    EXPECT_EQ(scene.frames[kAsciiFrames].name, L"\u6728");
-    EXPECT_EQ(scene.frames[kAsciiFrames + 1].name, L"\u30bd");
-    EXPECT_EQ(scene.frames.back().name, L"G" + std::to_wstring(kAsciiFrames - 1));
+    const std::vector<XMesh>& meshes = parse.Meshes();
+    ASSERT_EQ(meshes.size(), 2 * kAsciiMeshes + 2u);
+    EXPECT_EQ(meshes[kAsciiMeshes - 1].name, L"F" + std::to_wstring(kAsciiMeshes - 1));
+    EXPECT_EQ(meshes[kAsciiMeshes].name, L"\u6728");
+    EXPECT_EQ(meshes[kAsciiMeshes + 1].name, L"\u30bd");
+    EXPECT_EQ(meshes.back().name, L"G" + std::to_wstring(kAsciiMeshes - 1));
   }
 }
 
