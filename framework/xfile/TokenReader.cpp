@@ -150,20 +150,15 @@ inline void EchoByte(unsigned char c) {
   if constexpr (kEcho) PutCharacter(static_cast<wchar_t>(c), stdout);
 }
 
-// Reads up to `size` bytes into `out`, counting what the file gave.
-std::size_t ReadSome(char* out, std::size_t size) {
-  std::size_t got = ReadModelBytes(out, size);
-  g_Source.given += got;
-  return got;
-}
-
-// Reads more of the file after the bytes already at the front of `raw`.
-void ReadBlock(std::vector<char>& raw, bool& fileDone) {
+// Reads more of the file after the bytes already at the front of `raw`;
+// returns how many bytes came.
+std::size_t ReadBlock(std::vector<char>& raw, bool& fileDone) {
   const std::size_t carried = raw.size();
   raw.resize(carried + kBlockBytes);
   std::size_t got = ReadModelBytes(raw.data() + carried, kBlockBytes);
   raw.resize(carried + got);
   if (got < kBlockBytes) fileDone = true;
+  return got;
 }
 
 // Where the undecoded bytes of `raw` are cut: after the last line feed, else
@@ -246,13 +241,7 @@ bool Refill() {
     source.base += source.size;
     source.raw.erase(source.raw.begin(), source.raw.begin() + static_cast<std::ptrdiff_t>(source.blockBytes));
     source.blockBytes = source.size = source.position = 0;
-    if (!source.fileDone) {
-      const std::size_t carried = source.raw.size();
-      source.raw.resize(carried + kBlockBytes);
-      std::size_t got = ReadSome(source.raw.data() + carried, kBlockBytes);
-      source.raw.resize(carried + got);
-      if (got < kBlockBytes) source.fileDone = true;
-    }
+    if (!source.fileDone) source.given += ReadBlock(source.raw, source.fileDone);
     if (source.raw.empty()) return false;
     std::size_t cut = CutOf(source.raw, source.fileDone);
     if (!source.codePageChosen && !IsAscii(source.raw.data(), cut)) ChooseCodePage();
