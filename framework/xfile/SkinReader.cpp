@@ -52,10 +52,17 @@ void ReadSkinWeights(XMesh& mesh, std::size_t n) {
   std::uint32_t count = ReadCount();
   indices.reserve(Affordable(count, 2));
   for (std::uint32_t i = 0; NextItem(i, count, L"skin vertex indices"); ++i) indices.push_back(TokenInt());
-  const auto weights = static_cast<std::uint32_t>(indices.size());
-  for (std::uint32_t i = 0; NextItem(i, weights, L"skin weights"); ++i) {
-    float weight = TokenFloat();
-    std::int32_t vertex = indices[i];
+  // The weights are read first and handed to their vertices after, in a
+  // loop of their own: a bone's vertices lie all over the mesh, and a tight
+  // loop lets the processor wait for many of them at once.
+  static std::vector<float> weights;
+  weights.clear();
+  weights.reserve(indices.size());
+  for (std::uint32_t i = 0; NextItem(i, static_cast<std::uint32_t>(indices.size()), L"skin weights"); ++i)
+    weights.push_back(TokenFloat());
+  for (std::size_t i = 0; i < weights.size(); ++i) {
+    const float weight = weights[i];
+    const std::int32_t vertex = indices[i];
     if (!keep) continue;
     if (!IndexIn(vertex, mesh.vertices.size())) {
       Warn(ParseWarningKind::SkinIndexOutOfRange, [&] {
