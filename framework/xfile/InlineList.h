@@ -25,6 +25,7 @@ class InlineList {
   using iterator = T*;
   using const_iterator = const T*;
   using size_type = std::size_t;
+  static constexpr std::uint32_t kInPlace = N;  // values held without the heap
 
   InlineList() : heap_(nullptr) {}
   InlineList(std::initializer_list<T> values) : heap_(nullptr) {

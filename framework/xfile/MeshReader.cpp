@@ -36,7 +36,7 @@ void ReadFaces(XMesh& mesh) {
   for (std::uint32_t i = 0; NextItem(i, count, L"faces"); ++i) {
     XFace& face = mesh.faces.emplace_back();
     std::uint32_t corners = TokenCount();
-    face.corners.reserve(Affordable(corners, kMinimumNumberBytes));
+    if (corners > XCorners::kInPlace) face.corners.reserve(Affordable(corners, kMinimumNumberBytes));
     for (std::uint32_t k = 0; NextItem(k, corners, L"corners of a face"); ++k)
       face.corners.push_back(TokenInt());
   }
