@@ -292,6 +292,9 @@ void ChooseCodePage() {
       }
       r.listLeft = 0;
     }
+    // Only the token reader clears the kind of number before a token; this
+    // pass reads tokens itself, so a name after a number is a name.
+    g_TokenFlags.number = kNoNumber;
     if (!ReadOne()) break;
     if (g_TokenFlags.number != kNoNumber || g_Token.empty()) continue;
     choice.See(r.raw.data(), r.raw.size());

@@ -242,6 +242,22 @@ TEST(BinaryFormats, ALateByteOutsideAsciiChoosesTheCodePageOfTheWholeFile) {
   }
 }
 
+// Every name and string of a binary file has its say, those after numbers
+// too: a UTF-8 name first, a 1252 name after a mesh's numbers.
+TEST(BinaryFormats, EveryNameOfABinaryFileChoosesItsCodePage) {
+  const std::string text = kHeader + "Mesh \xe6\x9c\xa8 { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; }\n" +
+                           "Mesh m { 1; 0.5;0;0;; 0; }\nMesh \xe9t\xe9 { 0; 0; }\n";
+  for (const char* format : {"bin", "bzip"}) {
+    ModelFile model(xfilepack::Twin(text, format));
+    const QuietParse parse = ParseQuietly(model.WidePath());
+    ASSERT_TRUE(parse.accepted);
+    EXPECT_EQ(g_ModelCodePage, 1252u) << format;
+    ASSERT_EQ(parse.Meshes().size(), 3u);
+    EXPECT_EQ(parse.Meshes()[0].name, L"\u00e6\u0153\u00a8");
+    EXPECT_EQ(parse.Meshes()[2].name, L"\u00e9t\u00e9");
+  }
+}
+
 // A frame, then a mesh of `vertices` vertices in a fan of triangles.
 std::string FrameAndMesh(int vertices) {
   std::string text = "Frame F { }\nMesh m {\n" + std::to_string(vertices) + ";\n";
