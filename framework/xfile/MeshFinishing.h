@@ -18,22 +18,35 @@ inline void Normalize(D3DXVECTOR2& v) {
   v = length == 0.0f ? D3DXVECTOR2(0, 0) : D3DXVECTOR2(v.x / length, v.y / length);
 }
 
-// Replaces the faces by triangles: a polygon becomes a fan around its first
-// corner. A face with fewer than three corners yields nothing; a corner
-// outside the vertex list takes out the fan triangles that use it. Both are
-// reported as warnings of the parse.
-void Triangulate(XMesh& mesh);
+// Reports the faces that cannot be drawn as written: those with fewer than
+// three corners, and each corner that names no vertex.
+void ReportBadFaces(const XMesh& mesh);
 
-// Area-weighted vertex normals: the unnormalised face normal of every
-// triangle is added to its corners, then every normal is made unit length.
+// Whether any face gives a triangle (see Triangulate).
+bool HasTriangles(const XMesh& mesh);
+
+// Reports each triangle (see Triangulate) whose material the mesh lacks.
+void ReportBadMaterials(const XMesh& mesh);
+
+// Area-weighted vertex normals: the unnormalised normal of every triangle
+// (see Triangulate) is added to its corners, then every normal is made unit
+// length. Works on the faces as read, before Triangulate.
 void ComputeNormals(XMesh& mesh);
 
 // Per-triangle tangents with handedness in w; a vertex keeps the tangent of
-// the last triangle that uses it. A triangle whose texture coordinates give
-// no tangent direction contributes nothing.
+// the last triangle (see Triangulate, whose file order counts) that uses it.
+// A triangle whose texture coordinates give no tangent direction contributes
+// nothing. Works on the faces as read, before Triangulate.
 void ComputeTangents(XMesh& mesh);
 
-// Sorts the faces stably by material index and emits one subset per run.
+// Replaces the faces by triangles, sorted stably by material: a polygon
+// becomes a fan around its first corner; a face with fewer than three
+// corners yields nothing, and a corner outside the vertex list takes out the
+// fan triangles that use it (ReportBadFaces says so).
+void Triangulate(XMesh& mesh);
+
+// Emits one subset per run of a material, sorting the faces stably by
+// material first where they are not.
 void BuildSubsets(XMesh& mesh);
 
 XFILE_SHAPE_END

@@ -29,7 +29,7 @@ void ReadVertices(XMesh& mesh) {
 }
 
 // Faces are kept as the file gives them, out-of-range corners included, so
-// that the per-face sub-records line up with them; Triangulate drops them.
+// that the per-face sub-records line up with them; finishing leaves them out.
 void ReadFaces(XMesh& mesh) {
   std::uint32_t count = ReadCount();
   mesh.faces.reserve(Affordable(count, kMinimumFaceBytes));
@@ -96,7 +96,9 @@ bool ReadMesh(XMesh& mesh) {
     ReadToken();
   }
 
-  Triangulate(mesh);
+  // Normals and tangents are worked out from the faces as read, so that the
+  // triangles are made once, straight into their material order.
+  ReportBadFaces(mesh);
   if (!(mesh.flags & HasNormals)) {
     mesh.flags |= HasNormals;
     ComputeNormals(mesh);
@@ -106,14 +108,10 @@ bool ReadMesh(XMesh& mesh) {
     ComputeTangents(mesh);
   }
   // Without a material list every face uses material 0, a default material;
-  // a mesh without faces draws nothing and needs none.
-  if (mesh.materials.empty() && !mesh.faces.empty()) mesh.materials.emplace_back();
-  for (const XFace& face : mesh.faces)
-    if (!IndexIn(face.material, mesh.materials.size()))
-      Warn(ParseWarningKind::MaterialIndexOutOfRange, [&] {
-        return std::to_wstring(face.material) + L", of " + std::to_wstring(mesh.materials.size()) +
-               L" materials";
-      });
+  // a mesh without triangles draws nothing and needs none.
+  if (mesh.materials.empty() && HasTriangles(mesh)) mesh.materials.emplace_back();
+  ReportBadMaterials(mesh);
+  Triangulate(mesh);
   BuildSubsets(mesh);
   return true;
 }
@@ -151,7 +149,7 @@ void ReadMeshNormals(XMesh& mesh) {
         continue;
       }
       std::int32_t corner = face->corners[k];
-      if (!IndexIn(corner, mesh.vertices.size())) continue;  // Triangulate reports the corner
+      if (!IndexIn(corner, mesh.vertices.size())) continue;  // ReportBadFaces says so
       D3DXVECTOR3& sum = mesh.vertices[corner].normal;
       const D3DXVECTOR3& add = normals[normalIndex];
       sum.x += add.x;
