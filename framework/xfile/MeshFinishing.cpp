@@ -99,13 +99,9 @@ void ReportBadFaces(const XMesh& mesh) {
 }
 
 bool HasTriangles(const XMesh& mesh) {
-  const std::size_t vertexCount = mesh.vertices.size();
-  for (const XFace& face : mesh.faces) {
-    const XCorners& c = face.corners;
-    for (std::size_t k = 1; k + 1 < c.size(); ++k)
-      if (IndexIn(c[0], vertexCount) && IndexIn(c[k], vertexCount) && IndexIn(c[k + 1], vertexCount)) return true;
-  }
-  return false;
+  bool any = false;
+  ForEachTriangle(mesh, [&](const XFace&, std::int32_t, std::int32_t, std::int32_t) { any = true; });
+  return any;
 }
 
 void ReportBadMaterials(const XMesh& mesh) {

@@ -14,11 +14,6 @@
 
 XFILE_SHAPE_BEGIN
 
-// The next token as a 32-bit signed integer or as a float (C-locale rules; a
-// token without leading digits, or an empty one at the end of the file, is 0).
-// A brace where a number belongs is no number: it reads as 0 and is left for
-// the reader of the enclosing record, so a short list cannot swallow the
-// braces that end its record.
 // The current token as a number, a float or a count. Numbers that need no
 // conversion, nearly every number a model holds, are read inline; the other
 // kinds of token out of line.
@@ -37,11 +32,16 @@ inline float TokenFloat() {
 }
 std::uint32_t TokenCount();
 
-// The next token where a number belongs; a brace is left for the record.
+// The next token where a number belongs. A brace there is no number: it is
+// left for the reader of the enclosing record, so a short list cannot
+// swallow the braces that end its record.
 inline void TakeNumberToken() {
   ReadNumberToken();
   if (TokenIsBrace()) UnreadToken();
 }
+// The next token as a 32-bit signed integer or as a float (C-locale rules; a
+// token without leading digits, a brace, or an empty one at the end of the
+// file, is 0).
 inline std::int32_t ReadInt() {
   TakeNumberToken();
   return TokenInt();

@@ -52,26 +52,24 @@ void ReadSkinWeights(XMesh& mesh, std::size_t n) {
   std::uint32_t count = ReadCount();
   indices.reserve(Affordable(count, 2));
   for (std::uint32_t i = 0; NextItem(i, count, L"skin vertex indices"); ++i) indices.push_back(TokenInt());
-  // The weights are read first and handed to their vertices after, in a
-  // loop of their own: a bone's vertices lie all over the mesh, and a tight
-  // loop lets the processor wait for many of them at once.
+  // The weights are read (and their vertices checked) first and handed to
+  // their vertices after, in a loop of their own: a bone's vertices lie all
+  // over the mesh, and a tight loop lets the processor wait for many of them
+  // at once.
   static std::vector<float> weights;
   weights.clear();
   weights.reserve(indices.size());
-  for (std::uint32_t i = 0; NextItem(i, static_cast<std::uint32_t>(indices.size()), L"skin weights"); ++i)
+  const std::size_t vertexCount = mesh.vertices.size();
+  for (std::uint32_t i = 0; NextItem(i, static_cast<std::uint32_t>(indices.size()), L"skin weights"); ++i) {
     weights.push_back(TokenFloat());
-  for (std::size_t i = 0; i < weights.size(); ++i) {
-    const float weight = weights[i];
-    const std::int32_t vertex = indices[i];
-    if (!keep) continue;
-    if (!IndexIn(vertex, mesh.vertices.size())) {
-      Warn(ParseWarningKind::SkinIndexOutOfRange, [&] {
-        return std::to_wstring(vertex) + L", of " + std::to_wstring(mesh.vertices.size()) + L" vertices";
-      });
-      continue;
-    }
-    mesh.vertices[vertex].influences.push_back(XSkinInfluence{weight, static_cast<std::uint16_t>(n)});
+    if (keep && !IndexIn(indices[i], vertexCount))
+      Warn(ParseWarningKind::SkinIndexOutOfRange,
+           [&] { return std::to_wstring(indices[i]) + L", of " + std::to_wstring(vertexCount) + L" vertices"; });
   }
+  if (keep)
+    for (std::size_t i = 0; i < weights.size(); ++i)
+      if (IndexIn(indices[i], vertexCount))
+        mesh.vertices[indices[i]].influences.push_back(XSkinInfluence{weights[i], static_cast<std::uint16_t>(n)});
   D3DXMATRIX offset;
   ReadMatrix(offset);
   if (keep) mesh.bones[n].offset = offset;
