@@ -1,7 +1,7 @@
-// How the reader turns a model file's bytes into wide text, in the text and
-// the binary formats alike: one code page for the whole file, chosen from
-// all of its text before the first token, and decoding through the
-// platform's MultiByteToWideChar.
+// How the reader turns a model file's bytes into text, in the text and the
+// binary formats alike: one code page for the whole file, chosen from all of
+// its text, and decoding through the platform's MultiByteToWideChar (and,
+// for the text reader's blocks, WideCharToMultiByte to UTF-8).
 #pragma once
 
 #include <cstddef>

@@ -1,9 +1,10 @@
 // The token reader: splits the open model file into words, quoted strings and
 // braces, and echoes the text it takes to standard output when somebody can
-// see it. The file is read in large blocks and decoded to wide characters
-// with the code page chosen for the whole file before the first token. A
-// binary file gives the same tokens: braces, names and strings in g_Token,
-// and each number of its lists as one token carrying its typed value.
+// see it. The file is read in large blocks and tokens are taken from its
+// bytes as UTF-8, converted from the code page chosen for the whole file
+// where it is another; tokens are wide characters. A binary file gives the
+// same tokens: braces, names and strings in g_Token, and each number of its
+// lists as one token carrying its typed value.
 #pragma once
 
 #include <cstdint>
@@ -60,8 +61,9 @@ struct TokenReaderFlags {
 extern TokenReaderFlags g_TokenFlags;
 
 // Starts reading `file` (opened in binary mode) from its beginning: no
-// pending brace, outside any comment. One pass over the whole file chooses
-// its code page first; a UTF-8 byte-order mark is dropped. `echo` decides for
+// pending brace, outside any comment. The whole file chooses its code page
+// when its first byte outside ASCII comes (until then ASCII reads the same in
+// each); a UTF-8 byte-order mark is dropped. `echo` decides for
 // the whole file whether the characters it takes are echoed (as decoded,
 // without comments and without the carriage returns of CR LF pairs).
 // A binary file (`format` Binary or CompressedBinary) is read from after its
