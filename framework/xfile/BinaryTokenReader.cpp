@@ -323,22 +323,9 @@ void EndBinaryTokens() { g_Binary = BinaryReader{}; }
 
 bool ReadBinaryToken() { return ReadOne(); }
 
+// The next item of a list being read needs no token of its own.
 bool ReadBinaryNumberToken() {
-  BinaryReader& r = g_Binary;
-  const bool integers = r.listKind == kIntegerList;
-  const std::size_t size = integers ? 4 : r.floatBytes;
-  if (r.listLeft == 0 || r.ended || r.end - r.position < size) return ReadOne();
-  r.tokenOffset = Offset();
-  --r.listLeft;
-  if (integers) {
-    g_TokenInteger = static_cast<std::int32_t>(Take<std::uint32_t>());
-    g_TokenFlags.number = kIntegerNumber;
-  } else {
-    g_TokenFloat = size == 4 ? Take<float>() : static_cast<float>(Take<double>());
-    g_TokenFlags.number = kFloatNumber;
-  }
-  g_Token.clear();
-  return true;
+  return g_Binary.listLeft > 0 && !g_Binary.ended ? TakeListItem() : ReadOne();
 }
 
 std::uint64_t BinaryTokenOffset() { return g_Binary.ended ? Offset() : g_Binary.tokenOffset; }
