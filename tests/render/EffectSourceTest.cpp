@@ -182,7 +182,7 @@ TEST(EffectSource, PreprocessorAndCompilerMessagesCarryTheFileLine) {
 }
 
 // Inputs that once crashed glslang (found by the effect fuzzer) end in a
-// message before glslang sees them.
+// message, never a crash.
 TEST(EffectSource, InputsThatOnceBrokeGlslangAreRefused) {
   namespace fs = std::filesystem;
   int files = 0;
@@ -211,6 +211,25 @@ std::string Translate(const std::string& effect, ShaderStage stage, const std::s
   compat::d3dx9::ShaderRequest request{stage, entry, {"test.cfx", 1}, false};
   compat::d3dx9::TranslateShader(source, source, "test.cfx", request, glsl, error);
   return glsl;
+}
+
+// '++' and '--' on variables translate. After a name that is no variable in
+// scope, where the result is an argument or a returned value, they once
+// crashed glslang; now they end in its message for the name.
+TEST(HlslTranslator, StepsApplyToVariablesInScopeOnly) {
+  auto effect = [](const std::string& argument) {
+    return "struct S { float member; };\nfloat Twice(float t) { return t * 2; }\n"
+           "float4 VS(float3 p : POSITION) : POSITION {\n float k = 1;\n"
+           " for (int i = 0; i < 3; i++) k += Twice(" + argument + ");\n return float4(p, --k); }\n"
+           "float4 PS() : COLOR0 { return 1.0; }\n" + kTechnique;
+  };
+  std::string error;
+  EXPECT_NE(Translate(effect("k--"), ShaderStage::Vertex, "VS", error), "");
+  EXPECT_EQ(error, "");
+  for (const char* argument : {"undeclared--", "1 + undeclared++", "Twice--", "member++", "t--"}) {
+    EXPECT_EQ(Translate(effect(argument), ShaderStage::Vertex, "VS", error), "") << argument;
+    EXPECT_EQ(error.rfind("test.cfx(5): error: ", 0), 0u) << argument << ": " << error;
+  }
 }
 
 // Interface variables are named after their semantics, whatever the HLSL

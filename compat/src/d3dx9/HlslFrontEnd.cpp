@@ -75,6 +75,50 @@ void SetUp(glslang::TShader& shader, ShaderStage stage) {
   shader.setEnvTargetHlslFunctionality1();
 }
 
+// Whether `hlsl` holds a '++' or '--' anywhere.
+bool HasSteps(const std::string& hlsl) { return hlsl.find("++") != std::string::npos || hlsl.find("--") != std::string::npos; }
+
+// `hlsl` with every '++' and '--' blanked, except in directive lines (a
+// #line names a file, which may hold them). glslang's HLSL front end crashes
+// on a step after a name that is no variable in scope (an undeclared name, a
+// function, a member's name) where the result is an argument or a returned
+// value; without the steps such a name is a plain error, and a text that is
+// right with its steps is right without them.
+std::string WithoutSteps(std::string hlsl) {
+  bool lineStart = true, directive = false;
+  for (std::size_t i = 0; i < hlsl.size(); ++i) {
+    char c = hlsl[i];
+    if (c == '\n') {
+      lineStart = true;
+      directive = false;
+      continue;
+    }
+    if (lineStart && c == '#') directive = true;
+    if (c != ' ' && c != '\t') lineStart = false;
+    if (!directive && (c == '+' || c == '-') && i + 1 < hlsl.size() && hlsl[i + 1] == c) {
+      hlsl[i] = hlsl[i + 1] = ' ';
+      ++i;
+    }
+  }
+  return hlsl;
+}
+
+// Parses the function `entry` of `hlsl` into `shader`; on failure adds
+// glslang's messages to `error`.
+bool ParseHlsl(glslang::TShader& shader, const std::string& hlsl, const std::string& fileName, ShaderStage stage,
+               const std::string& entry, std::string& error) {
+  SetUp(shader, stage);
+  const char* strings[] = {hlsl.c_str()};
+  const int lengths[] = {static_cast<int>(hlsl.size())};
+  const char* names[] = {fileName.c_str()};
+  shader.setStringsWithLengthsAndNames(strings, lengths, names, 1);
+  shader.setEntryPoint(entry.c_str());
+  shader.setSourceEntryPoint(entry.c_str());
+  if (shader.parse(GetDefaultResources(), 100, false, kMessages)) return true;
+  error += TranslateGlslangLog(shader.getInfoLog(), fileName);
+  return false;
+}
+
 }  // namespace
 
 std::string TranslateGlslangLog(const std::string& log, const std::string& fallbackPlace) {
@@ -123,18 +167,12 @@ bool PreprocessEffect(const std::string& text, const std::string& fileName, cons
 bool CompileHlslToSpirv(const std::string& hlsl, const std::string& fileName, ShaderStage stage,
                         const std::string& entry, std::vector<std::uint32_t>& spirv, std::string& error) {
   InitializeGlslang();
-  auto shader = std::make_unique<glslang::TShader>(Language(stage));
-  SetUp(*shader, stage);
-  const char* strings[] = {hlsl.c_str()};
-  const int lengths[] = {static_cast<int>(hlsl.size())};
-  const char* names[] = {fileName.c_str()};
-  shader->setStringsWithLengthsAndNames(strings, lengths, names, 1);
-  shader->setEntryPoint(entry.c_str());
-  shader->setSourceEntryPoint(entry.c_str());
-  if (!shader->parse(GetDefaultResources(), 100, false, kMessages)) {
-    error += TranslateGlslangLog(shader->getInfoLog(), fileName);
-    return false;
+  if (HasSteps(hlsl)) {
+    glslang::TShader plain(Language(stage));
+    if (!ParseHlsl(plain, WithoutSteps(hlsl), fileName, stage, entry, error)) return false;
   }
+  auto shader = std::make_unique<glslang::TShader>(Language(stage));
+  if (!ParseHlsl(*shader, hlsl, fileName, stage, entry, error)) return false;
   glslang::TProgram program;
   program.addShader(shader.get());
   if (!program.link(kMessages)) {
