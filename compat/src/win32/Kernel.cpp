@@ -5,11 +5,13 @@
 // flags other than MB_ERR_INVALID_CHARS, FormatMessageA's language and
 // arguments (it knows only FORMAT_MESSAGE_FROM_SYSTEM and the codes in its
 // table; FORMAT_MESSAGE_ALLOCATE_BUFFER is not supported). GetModuleHandleW
-// knows only the program itself; GetTickCount and Sleep are SDL's.
-#include <SDL.h>
+// knows only the program itself. GetTickCount counts the milliseconds of the
+// system's steady clock, which does not need SDL: a program that only reads
+// files never loads the windowing library.
 #include <windows.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,6 +19,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "common/CodePages.h"
@@ -257,5 +260,10 @@ HLOCAL LocalFree(HLOCAL memory) {
   return nullptr;
 }
 
-DWORD GetTickCount() { return SDL_GetTicks(); }
-void Sleep(DWORD milliseconds) { SDL_Delay(milliseconds); }
+// Wraps after 49.7 days, as on Windows.
+DWORD GetTickCount() {
+  auto since = std::chrono::steady_clock::now().time_since_epoch();
+  return static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(since).count());
+}
+
+void Sleep(DWORD milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }

@@ -37,7 +37,7 @@ void Post(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   msg.message = message;
   msg.wParam = wParam;
   msg.lParam = lParam;
-  msg.time = SDL_GetTicks();
+  msg.time = GetTickCount();
   TheQueue().messages.push_back(msg);
 }
 
@@ -222,7 +222,7 @@ BOOL PeekMessageW(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT rem
     *msg = {};
     msg->message = WM_QUIT;
     msg->wParam = static_cast<WPARAM>(queue.quitCode);
-    msg->time = SDL_GetTicks();
+    msg->time = GetTickCount();
     if (removeFlags & PM_REMOVE) queue.quitPending = false;
     return TRUE;
   }
