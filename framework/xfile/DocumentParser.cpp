@@ -245,6 +245,7 @@ void ReadFrame(XModelContent& content, FrameNesting& nesting, bool& tokenPending
 
 void ParseBody(XModelContent& content) {
   BeginContent(content);
+  MeshFinisher finisher;
   FrameNesting nesting;
   bool tokenPending = false;
   std::wstring unknownWord;
@@ -255,10 +256,12 @@ void ParseBody(XModelContent& content) {
     } else if (ReadAnimationRecord(content)) {
     } else if (TokenIs(L"Mesh")) {
       std::vector<XMesh>& meshes = MeshesOf(content);
+      // A list that grows moves its meshes: the one being finished first.
+      if (meshes.size() == meshes.capacity()) finisher.Wait();
       MakeRoomForRecord(meshes, kMinimumMeshBytes);
       XMesh& mesh = meshes.emplace_back();
-      ReadMesh(mesh);
       PlaceMesh(mesh, nesting);
+      ReadMesh(mesh, finisher);
     } else if (TokenIs(L"Frame")) {
       ReadFrame(content, nesting, tokenPending);
     } else if (TokenIs(L"Material")) {
@@ -273,6 +276,7 @@ void ParseBody(XModelContent& content) {
     }
     unknownWord.clear();
   }
+  finisher.Wait();
 }
 
 }  // namespace

@@ -205,6 +205,13 @@ void ComputeTangents(XMesh& mesh) {
   });
 }
 
+void FinishMesh(XMesh& mesh, bool computeNormals) {
+  if (computeNormals) ComputeNormals(mesh);
+  if (mesh.flags & HasTangents) ComputeTangents(mesh);
+  Triangulate(mesh);
+  BuildSubsets(mesh);
+}
+
 void BuildSubsets(XMesh& mesh) {
   SortFacesByMaterial(mesh);
   mesh.subsets.clear();

@@ -45,6 +45,11 @@ void ComputeTangents(XMesh& mesh);
 // fan triangles that use it (ReportBadFaces says so).
 void Triangulate(XMesh& mesh);
 
+// Everything above that raises no warning, in order: normals where
+// `computeNormals`, tangents where the mesh has texture coordinates
+// (HasTangents), then Triangulate and BuildSubsets.
+void FinishMesh(XMesh& mesh, bool computeNormals);
+
 // Emits one subset per run of a material, sorting the faces stably by
 // material first where they are not.
 void BuildSubsets(XMesh& mesh);

@@ -1,6 +1,7 @@
 #include "xfile/MeshReader.h"
 
 #include "xfile/MaterialReader.h"
+#include "xfile/MeshFinisher.h"
 #include "xfile/MeshFinishing.h"
 #include "xfile/ParseWarnings.h"
 #include "xfile/RecordReading.h"
@@ -55,7 +56,7 @@ bool IsUnusedMeshRecord() {
 
 }  // namespace
 
-bool ReadMesh(XMesh& mesh) {
+bool ReadMesh(XMesh& mesh, MeshFinisher& finisher) {
   RecordScope scope(L"Mesh");
   ReadToken();
   if (!TokenIsOpenBrace()) {
@@ -96,23 +97,17 @@ bool ReadMesh(XMesh& mesh) {
     ReadToken();
   }
 
-  // Normals and tangents are worked out from the faces as read, so that the
-  // triangles are made once, straight into their material order.
+  // What the faces hold that cannot be drawn is said here, in file order;
+  // the rest of finishing raises no warning, so it may run on another thread.
   ReportBadFaces(mesh);
-  if (!(mesh.flags & HasNormals)) {
-    mesh.flags |= HasNormals;
-    ComputeNormals(mesh);
-  }
-  if (mesh.flags & HasTexCoords) {
-    mesh.flags |= HasTangents;
-    ComputeTangents(mesh);
-  }
   // Without a material list every face uses material 0, a default material;
   // a mesh without triangles draws nothing and needs none.
   if (mesh.materials.empty() && HasTriangles(mesh)) mesh.materials.emplace_back();
   ReportBadMaterials(mesh);
-  Triangulate(mesh);
-  BuildSubsets(mesh);
+  const bool computeNormals = !(mesh.flags & HasNormals);
+  mesh.flags |= HasNormals;
+  if (mesh.flags & HasTexCoords) mesh.flags |= HasTangents;
+  finisher.Finish(mesh, computeNormals);
   return true;
 }
 

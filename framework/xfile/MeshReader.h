@@ -3,12 +3,14 @@
 // faces grouped by material into subsets.
 #pragma once
 
+#include "xfile/MeshFinisher.h"
 #include "xfile/XFileRecords.h"
 
 XFILE_SHAPE_BEGIN
 
-// Reads from the token after "Mesh" to the record's closing "}"; returns true.
-bool ReadMesh(XMesh& mesh);
+// Reads from the token after "Mesh" to the record's closing "}", says what
+// cannot be drawn, and hands the mesh to `finisher`; returns true.
+bool ReadMesh(XMesh& mesh, MeshFinisher& finisher);
 
 // Sub-record readers, each called right after its keyword.
 void ReadMeshNormals(XMesh& mesh);

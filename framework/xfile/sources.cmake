@@ -3,6 +3,7 @@ set(XVIEW_XFILE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/BinaryTokenReader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DocumentParser.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MaterialReader.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MeshFinisher.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MeshFinishing.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MeshReader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ModelBytes.cpp
