@@ -53,24 +53,6 @@ const wchar_t kPunctuation[] = L"{}()[]<>.";
 // Bytes are taken from a buffer that is refilled in large reads.
 constexpr std::size_t kBufferBytes = std::size_t{1} << 20;
 
-struct BinaryReader {
-  std::vector<char> buffer;
-  std::size_t position = 0;
-  std::size_t end = 0;
-  std::uint64_t bufferOffset = 0;  // offset in the data of buffer[0]
-  bool dataDone = false;
-  unsigned floatBytes = 4;
-  std::uint16_t listKind = 0;      // kIntegerList or kFloatList while a list is being handed out
-  std::uint32_t listLeft = 0;
-  std::uint32_t listCount = 0;
-  std::uint64_t listOffset = 0;
-  std::uint64_t tokenOffset = 0;
-  bool ended = false;
-  std::string raw;  // a name's or a string's bytes
-  bool codePageChosen = false;
-  bool scanning = false;  // reading ahead for the code page: no warnings, no braces taken
-};
-BinaryReader g_Binary;
 
 std::uint64_t Offset() { return g_Binary.bufferOffset + g_Binary.position; }
 
@@ -126,11 +108,12 @@ bool TakeBytes(std::uint32_t count, std::string& raw) {
   return true;
 }
 
-// The next item of the list being handed out.
+// The next item of the list being handed out, where TakeBinaryListItemInPlace
+// cannot take it.
 bool TakeListItem() {
   BinaryReader& r = g_Binary;
-  const bool integers = r.listKind == kIntegerList;
-  const std::size_t size = integers ? 4 : r.floatBytes;
+  const bool integers = r.listNumber == kIntegerNumber;
+  const std::size_t size = r.listItemBytes;
   r.tokenOffset = Offset();
   if (!Have(size)) {
     return Fail(std::wstring(L"the data ends inside ") + (integers ? L"an integer" : L"a float") + L" list of " +
@@ -221,7 +204,8 @@ bool ReadOne() {
       case kIntegerList:
       case kFloatList:
         if (!Have(4)) return Fail(L"the data ends in the count of a list" + At(r.tokenOffset));
-        r.listKind = token;
+        r.listNumber = token == kIntegerList ? kIntegerNumber : kFloatNumber;
+        r.listItemBytes = static_cast<std::uint8_t>(token == kIntegerList ? 4 : r.floatBytes);
         r.listCount = r.listLeft = Take<std::uint32_t>();
         r.listOffset = r.tokenOffset;
         continue;
@@ -257,7 +241,8 @@ void Restart(unsigned floatBytes) {
   r.bufferOffset = 0;
   r.dataDone = false;
   r.floatBytes = floatBytes;
-  r.listKind = 0;
+  r.listNumber = kNoNumber;
+  r.listItemBytes = 0;
   r.listLeft = r.listCount = 0;
   r.ended = false;
   // The header is no token.
@@ -284,7 +269,7 @@ void ChooseCodePage() {
   r.scanning = true;
   while (!choice.Settled()) {
     if (r.listLeft > 0) {
-      std::uint64_t bytes = std::uint64_t{r.listLeft} * (r.listKind == kIntegerList ? 4 : r.floatBytes);
+      std::uint64_t bytes = std::uint64_t{r.listLeft} * r.listItemBytes;
       while (bytes > 0 && Have(1)) {
         std::size_t step = static_cast<std::size_t>(std::min<std::uint64_t>(bytes, r.end - r.position));
         r.position += step;
@@ -313,6 +298,8 @@ void ChooseCodePage() {
 }
 
 }  // namespace
+
+BinaryReader g_Binary;
 
 void BeginBinaryTokens(unsigned floatBytes) {
   g_Binary.codePageChosen = false;

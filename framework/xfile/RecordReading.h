@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "xfile/BinaryTokenReader.h"
 #include "xfile/TokenReader.h"
 
 XFILE_SHAPE_BEGIN
@@ -36,6 +37,7 @@ std::uint32_t TokenCount();
 // left for the reader of the enclosing record, so a short list cannot
 // swallow the braces that end its record.
 inline void TakeNumberToken() {
+  if (TakeBinaryListItemInPlace()) return;
   ReadNumberToken();
   if (TokenIsBrace()) UnreadToken();
 }
@@ -86,7 +88,7 @@ bool TakeItemWord(bool read, std::uint32_t index, std::uint32_t count, const wch
 // record, and the list is reported as shorter than its count.
 inline bool NextItem(std::uint32_t index, std::uint32_t count, const wchar_t* items) {
   if (index >= count || AtEndOfModel()) return false;
-  const bool read = ReadNumberToken();
+  const bool read = TakeBinaryListItemInPlace() || ReadNumberToken();
   return (read && g_TokenFlags.number != kNoNumber) || TakeItemWord(read, index, count, items);
 }
 

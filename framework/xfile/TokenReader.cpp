@@ -392,6 +392,9 @@ bool ReadCharacters() {
 }  // namespace
 
 void BeginTokens(FILE* file, bool echo, ModelFormat format, unsigned floatBytes) {
+  // Nothing of a file whose reading was cut short stays, not even a list
+  // that the list readers would take items from.
+  EndBinaryTokens();
   bool enabled = g_Reader.echoEnabled;
   g_Reader = ReaderState{};
   g_TokenFlags = TokenReaderFlags{};
