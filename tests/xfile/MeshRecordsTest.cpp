@@ -176,6 +176,63 @@ TEST(MeshMaterials, FourTrianglesSortIntoTwoSubsetsStably) {
   EXPECT_EQ(mesh.subsets[1].material, 1);
 }
 
+// Large meshes are finished beside the reader while the next is read; each
+// comes out as the same records finished where they stand. Five meshes make
+// the mesh list grow while one of them is being finished.
+TEST(MeshFinishing, LargeMeshesFinishedBesideTheReaderMatchThoseFinishedInPlace) {
+  constexpr int kGrid = 70;  // 4,900 quads: enough for a thread of their own
+  std::vector<XMesh> expected;
+  std::string text;
+  for (int m = 0; m < 5; ++m) {
+    XMesh& mesh = expected.emplace_back();
+    mesh.flags = HasPositions | HasTexCoords | HasNormals | HasTangents;
+    mesh.materials.resize(2);
+    std::string positions, coords, faces, materials;
+    for (int j = 0; j <= kGrid; ++j)
+      for (int i = 0; i <= kGrid; ++i) {
+        // A bumpy sheet, so that normals and tangents differ from vertex to vertex.
+        const float x = i * 0.25f, y = j * 0.25f, z = static_cast<float>((i * 7 + j * 3 + m) % 5) * 0.125f;
+        XVertex& vertex = mesh.vertices.emplace_back();
+        vertex.position = D3DXVECTOR3(x, y, z);
+        vertex.texCoord = D3DXVECTOR2(i / 64.0f, j / 32.0f);
+        positions += std::to_string(x) + ";" + std::to_string(y) + ";" + std::to_string(z) + ";,";
+        coords += std::to_string(i / 64.0f) + ";" + std::to_string(j / 32.0f) + ";,";
+      }
+    for (int j = 0; j < kGrid; ++j)
+      for (int i = 0; i < kGrid; ++i) {
+        const std::int32_t a = j * (kGrid + 1) + i, b = a + kGrid + 1;
+        XFace& face = mesh.faces.emplace_back();
+        face.material = (i + j) % 3 == 0 ? 1 : 0;
+        face.corners = {a, b, b + 1, a + 1};
+        faces += "4;" + std::to_string(a) + "," + std::to_string(b) + "," + std::to_string(b + 1) + "," +
+                 std::to_string(a + 1) + ";,";
+        materials += std::to_string(face.material) + ",";
+      }
+    FinishMesh(mesh, true);
+    positions.back() = materials.back() = faces.back() = coords.back() = ';';
+    const std::string vertexCount = std::to_string((kGrid + 1) * (kGrid + 1)), faceCount = std::to_string(kGrid * kGrid);
+    text += "Mesh {\n" + vertexCount + ";\n" + positions + ";\n" + faceCount + ";\n" + faces +
+            ";\n MeshTextureCoords {\n" + vertexCount + ";\n" + coords + ";\n}\n MeshMaterialList { 2; " + faceCount +
+            ";\n" + materials + ";\n Material { 1;1;1;1;; 0; 0;0;0;; 0;0;0;; }\n Material { 1;0;0;1;; 0; 0;0;0;; 0;0;0;; }\n}\n}\n";
+  }
+  std::vector<XMesh> meshes = Meshes(text);
+  ASSERT_EQ(meshes.size(), expected.size());
+  for (std::size_t m = 0; m < meshes.size(); ++m) {
+    ASSERT_EQ(meshes[m].vertices.size(), expected[m].vertices.size()) << "mesh " << m;
+    for (std::size_t v = 0; v < meshes[m].vertices.size(); ++v) {
+      const XVertex &got = meshes[m].vertices[v], &want = expected[m].vertices[v];
+      ASSERT_TRUE(got.normal == want.normal && got.tangent == want.tangent) << "mesh " << m << ", vertex " << v;
+    }
+    ASSERT_EQ(meshes[m].faces.size(), expected[m].faces.size()) << "mesh " << m;
+    for (std::size_t f = 0; f < meshes[m].faces.size(); ++f)
+      ASSERT_TRUE(meshes[m].faces[f].corners == expected[m].faces[f].corners &&
+                  meshes[m].faces[f].material == expected[m].faces[f].material)
+          << "mesh " << m << ", face " << f;
+    ASSERT_EQ(meshes[m].subsets.size(), 2u);
+    EXPECT_EQ(meshes[m].subsets[1].firstFace, expected[m].subsets[1].firstFace);
+  }
+}
+
 // One index for a mesh of many faces is the format's shorthand for "all of
 // them"; any other short list is still said.
 TEST(MeshMaterials, OneIndexGivesEveryFaceItsMaterialWithoutAWarning) {
