@@ -53,7 +53,6 @@ const wchar_t kPunctuation[] = L"{}()[]<>.";
 // Bytes are taken from a buffer that is refilled in large reads.
 constexpr std::size_t kBufferBytes = std::size_t{1} << 20;
 
-
 std::uint64_t Offset() { return g_Binary.bufferOffset + g_Binary.position; }
 
 // Makes at least `count` bytes available at `position`; false when the data

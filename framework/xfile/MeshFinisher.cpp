@@ -1,5 +1,6 @@
 #include "xfile/MeshFinisher.h"
 
+#include <system_error>
 #include <utility>
 
 #include "xfile/MeshFinishing.h"
@@ -24,13 +25,18 @@ void MeshFinisher::Finish(XMesh& mesh, bool computeNormals) {
     FinishMesh(mesh, computeNormals);
     return;
   }
-  worker_ = std::thread([this, &mesh, computeNormals] {
-    try {
-      FinishMesh(mesh, computeNormals);
-    } catch (...) {
-      failure_ = std::current_exception();
-    }
-  });
+  try {
+    worker_ = std::thread([this, &mesh, computeNormals] {
+      try {
+        FinishMesh(mesh, computeNormals);
+      } catch (...) {
+        failure_ = std::current_exception();
+      }
+    });
+  } catch (const std::system_error&) {
+    // No thread to be had (a process at its limit): the mesh is finished here.
+    FinishMesh(mesh, computeNormals);
+  }
 }
 
 void MeshFinisher::Wait() {

@@ -21,8 +21,9 @@ class MeshFinisher {
   // that is going away has already failed.
   ~MeshFinisher();
 
-  // Finishes `mesh` after the mesh before it; until Wait, `mesh` must stay
-  // where it is and be left alone.
+  // Finishes `mesh` after the mesh before it, on the second thread where it
+  // is large and a thread can be had; until Wait, `mesh` must stay where it
+  // is and be left alone.
   void Finish(XMesh& mesh, bool computeNormals);
   // Until the mesh being finished is done; what finishing threw (memory
   // that could not be had) is thrown here.

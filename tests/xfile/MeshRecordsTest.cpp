@@ -210,10 +210,12 @@ TEST(MeshFinishing, LargeMeshesFinishedBesideTheReaderMatchThoseFinishedInPlace)
       }
     FinishMesh(mesh, true);
     positions.back() = materials.back() = faces.back() = coords.back() = ';';
-    const std::string vertexCount = std::to_string((kGrid + 1) * (kGrid + 1)), faceCount = std::to_string(kGrid * kGrid);
+    const std::string vertexCount = std::to_string((kGrid + 1) * (kGrid + 1));
+    const std::string faceCount = std::to_string(kGrid * kGrid);
+    const std::string material = " Material { 1;1;1;1;; 0; 0;0;0;; 0;0;0;; }\n";
     text += "Mesh {\n" + vertexCount + ";\n" + positions + ";\n" + faceCount + ";\n" + faces +
             ";\n MeshTextureCoords {\n" + vertexCount + ";\n" + coords + ";\n}\n MeshMaterialList { 2; " + faceCount +
-            ";\n" + materials + ";\n Material { 1;1;1;1;; 0; 0;0;0;; 0;0;0;; }\n Material { 1;0;0;1;; 0; 0;0;0;; 0;0;0;; }\n}\n}\n";
+            ";\n" + materials + ";\n" + material + material + "}\n}\n";
   }
   std::vector<XMesh> meshes = Meshes(text);
   ASSERT_EQ(meshes.size(), expected.size());

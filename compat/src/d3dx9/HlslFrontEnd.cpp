@@ -76,7 +76,9 @@ void SetUp(glslang::TShader& shader, ShaderStage stage) {
 }
 
 // Whether `hlsl` holds a '++' or '--' anywhere.
-bool HasSteps(const std::string& hlsl) { return hlsl.find("++") != std::string::npos || hlsl.find("--") != std::string::npos; }
+bool HasSteps(const std::string& hlsl) {
+  return hlsl.find("++") != std::string::npos || hlsl.find("--") != std::string::npos;
+}
 
 // `hlsl` with every '++' and '--' blanked, except in directive lines (a
 // #line names a file, which may hold them). glslang's HLSL front end crashes
