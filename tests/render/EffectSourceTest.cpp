@@ -213,22 +213,27 @@ std::string Translate(const std::string& effect, ShaderStage stage, const std::s
   return glsl;
 }
 
-// '++' and '--' on variables translate. After a name that is no variable in
-// scope, where the result is an argument or a returned value, they once
-// crashed glslang; now they end in its message for the name.
+// '++' and '--' on variables translate, before or after them. After an
+// operand that may not be changed (an undeclared name, a function, a member's
+// name, another function's parameter, a uniform, a constant), where the
+// result is used, they once crashed glslang; now they end in its message.
 TEST(HlslTranslator, StepsApplyToVariablesInScopeOnly) {
   auto effect = [](const std::string& argument) {
-    return "struct S { float member; };\nfloat Twice(float t) { return t * 2; }\n"
-           "float4 VS(float3 p : POSITION) : POSITION {\n float k = 1;\n"
+    return "struct S { float member; };\nfloat4 g_u;\nstatic const float kConst = 2;\n"
+           "float Twice(float t) { return t * 2; }\n"
+           "float4 VS(float3 p : POSITION) : POSITION {\n float k = 1; float2 v[2]; v[0] = 0; v[1] = 0;\n"
            " for (int i = 0; i < 3; i++) k += Twice(" + argument + ");\n return float4(p, --k); }\n"
            "float4 PS() : COLOR0 { return 1.0; }\n" + kTechnique;
   };
   std::string error;
-  EXPECT_NE(Translate(effect("k--"), ShaderStage::Vertex, "VS", error), "");
-  EXPECT_EQ(error, "");
-  for (const char* argument : {"undeclared--", "1 + undeclared++", "Twice--", "member++", "t--"}) {
+  for (const char* argument : {"k--", "k * v[i].y++", "--k + v [1] . x++"}) {
+    EXPECT_NE(Translate(effect(argument), ShaderStage::Vertex, "VS", error), "") << argument;
+    EXPECT_EQ(error, "") << argument;
+  }
+  for (const char* argument : {"undeclared--", "1 + undeclared++", "Twice--", "member++", "t--", "g_u.a++",
+                               "k * g_u.a++", "kConst-- * k"}) {
     EXPECT_EQ(Translate(effect(argument), ShaderStage::Vertex, "VS", error), "") << argument;
-    EXPECT_EQ(error.rfind("test.cfx(5): error: ", 0), 0u) << argument << ": " << error;
+    EXPECT_EQ(error.rfind("test.cfx(7): error: ", 0), 0u) << argument << ": " << error;
   }
 }
 

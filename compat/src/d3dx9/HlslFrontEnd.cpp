@@ -5,6 +5,7 @@
 #include <glslang/SPIRV/GlslangToSpv.h>
 #include <glslang/build_info.h>
 
+#include <cctype>
 #include <memory>
 #include <regex>
 #include <sstream>
@@ -80,29 +81,71 @@ bool HasSteps(const std::string& hlsl) {
   return hlsl.find("++") != std::string::npos || hlsl.find("--") != std::string::npos;
 }
 
-// `hlsl` with every '++' and '--' blanked, except in directive lines (a
-// #line names a file, which may hold them). glslang's HLSL front end crashes
-// on a step after a name that is no variable in scope (an undeclared name, a
-// function, a member's name) where the result is an argument or a returned
-// value; without the steps such a name is a plain error, and a text that is
-// right with its steps is right without them.
-std::string WithoutSteps(std::string hlsl) {
+bool IsNameCharacter(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+
+// Where the operand that ends at `end` of `text` begins: a name, then any
+// ".member" and "[index]" after it ("a.b[i].c"); `end` itself where none
+// does, or where the word there is a keyword an expression may follow.
+std::size_t OperandStart(const std::string& text, std::size_t end) {
+  auto skipSpaces = [&](std::size_t at) {
+    while (at > 0 && std::isspace(static_cast<unsigned char>(text[at - 1]))) --at;
+    return at;
+  };
+  std::size_t at = skipSpaces(end), start = end;
+  for (;;) {
+    while (at > 0 && text[at - 1] == ']') {  // indices, brackets balanced
+      int depth = 0;
+      do {
+        --at;
+        if (text[at] == ']') ++depth;
+        if (text[at] == '[') --depth;
+      } while (at > 0 && depth > 0);
+      if (depth > 0) return start;
+      at = skipSpaces(at);
+    }
+    std::size_t word = at;
+    while (word > 0 && IsNameCharacter(text[word - 1])) --word;
+    if (word == at) return start;
+    const std::string name = text.substr(word, at - word);
+    if (start == end && (name == "return" || name == "else" || name == "do" || name == "case")) return end;
+    start = word;
+    at = skipSpaces(word);
+    if (at == 0 || text[at - 1] != '.') return start;
+    at = skipSpaces(at - 1);
+  }
+}
+
+// `hlsl` with every '++' and '--' that follows its operand moved before it,
+// "a.b[i]++" read as "(++a.b[i])"; directive lines are left alone (a #line
+// names a file). glslang's HLSL front end crashes on a step after an operand
+// it may not change (an undeclared name, a function, a uniform, a constant)
+// where the result is used; before the operand, the same step is a plain
+// error. A text that is right with its steps after their operands is right
+// with them before, and every line stays where it was.
+std::string StepsBeforeOperands(const std::string& hlsl) {
+  std::string out;
+  out.reserve(hlsl.size() + 64);
   bool lineStart = true, directive = false;
   for (std::size_t i = 0; i < hlsl.size(); ++i) {
-    char c = hlsl[i];
+    const char c = hlsl[i];
     if (c == '\n') {
       lineStart = true;
       directive = false;
+    } else {
+      if (lineStart && c == '#') directive = true;
+      if (c != ' ' && c != '\t') lineStart = false;
+    }
+    const bool step = !directive && (c == '+' || c == '-') && i + 1 < hlsl.size() && hlsl[i + 1] == c;
+    const std::size_t operand = step ? OperandStart(out, out.size()) : out.size();
+    if (operand == out.size()) {
+      out.push_back(c);
       continue;
     }
-    if (lineStart && c == '#') directive = true;
-    if (c != ' ' && c != '\t') lineStart = false;
-    if (!directive && (c == '+' || c == '-') && i + 1 < hlsl.size() && hlsl[i + 1] == c) {
-      hlsl[i] = hlsl[i + 1] = ' ';
-      ++i;
-    }
+    out.insert(operand, std::string("(") + c + c);
+    out.push_back(')');
+    ++i;
   }
-  return hlsl;
+  return out;
 }
 
 // Parses the function `entry` of `hlsl` into `shader`; on failure adds
@@ -171,7 +214,7 @@ bool CompileHlslToSpirv(const std::string& hlsl, const std::string& fileName, Sh
   InitializeGlslang();
   if (HasSteps(hlsl)) {
     glslang::TShader plain(Language(stage));
-    if (!ParseHlsl(plain, WithoutSteps(hlsl), fileName, stage, entry, error)) return false;
+    if (!ParseHlsl(plain, StepsBeforeOperands(hlsl), fileName, stage, entry, error)) return false;
   }
   auto shader = std::make_unique<glslang::TShader>(Language(stage));
   if (!ParseHlsl(*shader, hlsl, fileName, stage, entry, error)) return false;
