@@ -237,6 +237,24 @@ TEST(HlslTranslator, StepsApplyToVariablesInScopeOnly) {
   }
 }
 
+// glslang crashes on some malformed HLSL that it should report (here an
+// undeclared name in a choice that is returned); the crash costs the shader
+// and says so, never the program.
+TEST(HlslTranslator, AShaderThatCrashesGlslangEndsInAMessage) {
+  const std::string effect =
+      "float4 VS(float3 p : POSITION) : POSITION { return float4(p, 1); }\n"
+      "float4 PS() : COLOR0 {\n bool red = true;\n return red ? float4(1, 0, 0, 1) : undeclared; }\n" +
+      std::string(kTechnique);
+  std::string error;
+  EXPECT_EQ(Translate(effect, ShaderStage::Pixel, "PS", error), "");
+  EXPECT_NE(error.find("test.cfx: glslang failed on the shader function 'PS' without a message (it was killed by"),
+            std::string::npos)
+      << error;
+  // The program goes on compiling.
+  EXPECT_NE(Translate(std::string(kShaders) + kTechnique, ShaderStage::Pixel, "PS", error), "");
+  EXPECT_EQ(error, "");
+}
+
 // Interface variables are named after their semantics, whatever the HLSL
 // calls them and in whatever order they come.
 TEST(HlslTranslator, InterfaceVariablesAreNamedAfterTheirSemantics) {

@@ -6,12 +6,14 @@
 #include <glslang/build_info.h>
 
 #include <cctype>
+#include <cstring>
 #include <memory>
 #include <regex>
 #include <sstream>
 
 #include "common/Unicode.h"
 #include "compat/testing_draw.h"
+#include "d3dx9/ChildProcess.h"
 #include "d3dx9/FileBytes.h"
 
 namespace compat::d3dx9 {
@@ -209,9 +211,11 @@ bool PreprocessEffect(const std::string& text, const std::string& fileName, cons
   return true;
 }
 
-bool CompileHlslToSpirv(const std::string& hlsl, const std::string& fileName, ShaderStage stage,
-                        const std::string& entry, std::vector<std::uint32_t>& spirv, std::string& error) {
-  InitializeGlslang();
+namespace {
+
+// The whole of glslang's part, in this process.
+bool CompileHere(const std::string& hlsl, const std::string& fileName, ShaderStage stage, const std::string& entry,
+                 std::vector<std::uint32_t>& spirv, std::string& error) {
   if (HasSteps(hlsl)) {
     glslang::TShader plain(Language(stage));
     if (!ParseHlsl(plain, StepsBeforeOperands(hlsl), fileName, stage, entry, error)) return false;
@@ -233,6 +237,61 @@ bool CompileHlslToSpirv(const std::string& hlsl, const std::string& fileName, Sh
     return false;
   }
   return true;
+}
+
+// glslang builds its tables of built-in functions on the first parse of a
+// stage. Building them here once, on a shader that cannot fail, lets every
+// child that compiles inherit them instead of building them again.
+void BuildBuiltInTables(ShaderStage stage) {
+  static bool built[2] = {false, false};
+  bool& done = built[stage == ShaderStage::Vertex ? 0 : 1];
+  if (done) return;
+  done = true;
+  const std::string trivial = stage == ShaderStage::Vertex ? "float4 main() : POSITION { return 0; }\n"
+                                                           : "float4 main() : COLOR0 { return 0; }\n";
+  glslang::TShader shader(Language(stage));
+  std::string ignored;
+  ParseHlsl(shader, trivial, "built-in", stage, "main", ignored);
+}
+
+}  // namespace
+
+// glslang's HLSL front end crashes on some malformed input that it should
+// report: a failed expression where a value is used. So it runs in a child
+// process, and a child that dies is a message, not the end of the program.
+bool CompileHlslToSpirv(const std::string& hlsl, const std::string& fileName, ShaderStage stage,
+                        const std::string& entry, std::vector<std::uint32_t>& spirv, std::string& error) {
+  InitializeGlslang();
+  BuildBuiltInTables(stage);
+  // The child hands back glslang's messages, then the SPIR-V words.
+  auto compile = [&](std::string& output) {
+    std::vector<std::uint32_t> words;
+    std::string messages;
+    const bool compiled = CompileHere(hlsl, fileName, stage, entry, words, messages);
+    const std::uint64_t length = messages.size();
+    output.assign(reinterpret_cast<const char*>(&length), sizeof length);
+    output += messages;
+    output.append(reinterpret_cast<const char*>(words.data()), words.size() * sizeof(std::uint32_t));
+    return compiled;
+  };
+  bool compiled = false;
+  std::string output, failure;
+  if (!RunInChildProcess(compile, compiled, output, failure)) {
+    error += fileName + ": glslang failed on the shader function '" + entry + "' without a message (" + failure +
+             "); the HLSL is malformed in a way it does not report\n";
+    return false;
+  }
+  std::uint64_t length = 0;
+  if (output.size() >= sizeof length) std::memcpy(&length, output.data(), sizeof length);
+  if (output.size() < sizeof length || output.size() - sizeof length < length) {
+    error += fileName + ": glslang's output for the shader function '" + entry + "' came back cut short\n";
+    return false;
+  }
+  const char* words = output.data() + sizeof length + length;
+  error.append(output.data() + sizeof length, static_cast<std::size_t>(length));
+  spirv.resize(static_cast<std::size_t>(output.data() + output.size() - words) / sizeof(std::uint32_t));
+  if (!spirv.empty()) std::memcpy(spirv.data(), words, spirv.size() * sizeof(std::uint32_t));
+  return compiled;
 }
 
 std::string GlslangVersion() {

@@ -2,7 +2,8 @@ target_sources(compat PRIVATE ${CMAKE_CURRENT_LIST_DIR}/SaveSurface.cpp)
 target_sources(compat PRIVATE ${CMAKE_CURRENT_LIST_DIR}/Math.cpp)
 # Effects, buffers and textures from files.
 target_sources(compat PRIVATE ${CMAKE_CURRENT_LIST_DIR}/Buffer.cpp ${CMAKE_CURRENT_LIST_DIR}/FileBytes.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/EffectParser.cpp ${CMAKE_CURRENT_LIST_DIR}/HlslFrontEnd.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/EffectParser.cpp ${CMAKE_CURRENT_LIST_DIR}/ChildProcess.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/HlslFrontEnd.cpp
   ${CMAKE_CURRENT_LIST_DIR}/HlslTranslator.cpp ${CMAKE_CURRENT_LIST_DIR}/EffectCompiler.cpp
   ${CMAKE_CURRENT_LIST_DIR}/EffectCache.cpp
   ${CMAKE_CURRENT_LIST_DIR}/EffectProgram.cpp

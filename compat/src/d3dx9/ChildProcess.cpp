@@ -1,0 +1,104 @@
+#include "d3dx9/ChildProcess.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+namespace compat::d3dx9 {
+
+namespace {
+
+// Writes all of `bytes`; false where the pipe closed first.
+bool WriteAll(int fd, const char* bytes, std::size_t size) {
+  while (size > 0) {
+    const ssize_t written = write(fd, bytes, size);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    bytes += written;
+    size -= static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+// Everything the child writes, up to its end of the pipe.
+std::string ReadAll(int fd) {
+  std::string bytes;
+  char block[1 << 16];
+  for (;;) {
+    const ssize_t got = read(fd, block, sizeof block);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return bytes;
+    bytes.append(block, static_cast<std::size_t>(got));
+  }
+}
+
+// What the child hands back: the length of its output, whether the work
+// succeeded, then the output; anything shorter is a child that did not finish.
+constexpr std::size_t kHeaderBytes = sizeof(std::uint64_t) + 1;
+
+std::string HowItEnded(pid_t child) {
+  int status = 0;
+  pid_t waited;
+  do {
+    waited = waitpid(child, &status, 0);
+  } while (waited < 0 && errno == EINTR);
+  if (waited < 0) return "it could not be waited for";
+  if (WIFSIGNALED(status)) return "it was killed by signal " + std::to_string(WTERMSIG(status));
+  if (WIFEXITED(status) && WEXITSTATUS(status) != 0)
+    return "it exited with status " + std::to_string(WEXITSTATUS(status));
+  return "";
+}
+
+}  // namespace
+
+bool RunInChildProcess(const std::function<bool(std::string& output)>& work, bool& succeeded, std::string& output,
+                       std::string& failure) {
+  output.clear();
+  int ends[2];
+  if (pipe(ends) != 0) {
+    succeeded = work(output);
+    return true;
+  }
+  const pid_t child = fork();
+  if (child < 0) {
+    close(ends[0]);
+    close(ends[1]);
+    succeeded = work(output);
+    return true;
+  }
+  if (child == 0) {
+    // The child: only the work and the pipe. A crash ends it quietly, with
+    // none of the program's crash handlers, and _exit leaves the program's
+    // buffers and exit handlers to the program.
+    for (int crash : {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT}) std::signal(crash, SIG_DFL);
+    close(ends[0]);
+    std::string bytes;
+    const bool done = work(bytes);
+    char header[kHeaderBytes];
+    const std::uint64_t size = bytes.size();
+    std::memcpy(header, &size, sizeof size);
+    header[sizeof size] = done ? 1 : 0;
+    const bool sent = WriteAll(ends[1], header, sizeof header) && WriteAll(ends[1], bytes.data(), bytes.size());
+    _exit(sent ? 0 : 1);
+  }
+  close(ends[1]);
+  std::string bytes = ReadAll(ends[0]);
+  close(ends[0]);
+  const std::string ending = HowItEnded(child);
+  std::uint64_t size = 0;
+  if (bytes.size() >= kHeaderBytes) std::memcpy(&size, bytes.data(), sizeof size);
+  if (!ending.empty() || bytes.size() < kHeaderBytes || bytes.size() - kHeaderBytes != size) {
+    failure = ending.empty() ? "it ended without handing back its output" : ending;
+    return false;
+  }
+  succeeded = bytes[sizeof size] != 0;
+  output = bytes.substr(kHeaderBytes);
+  return true;
+}
+
+}  // namespace compat::d3dx9
