@@ -119,14 +119,12 @@ bool TakeListItem() {
                 std::to_wstring(r.listCount) + L" items" + At(r.listOffset) + L", after " +
                 std::to_wstring(r.listCount - r.listLeft) + L" of them");
   }
+  // A 4-byte item now stands whole in the buffer; only 8-byte floats are
+  // taken here.
+  if (size == 4) return TakeBinaryListItemInPlace();
   --r.listLeft;
-  if (integers) {
-    g_TokenInteger = static_cast<std::int32_t>(Take<std::uint32_t>());
-    g_TokenFlags.number = kIntegerNumber;
-  } else {
-    g_TokenFloat = size == 4 ? Take<float>() : static_cast<float>(Take<double>());
-    g_TokenFlags.number = kFloatNumber;
-  }
+  g_TokenFloat = static_cast<float>(Take<double>());
+  g_TokenFlags.number = kFloatNumber;
   g_Token.clear();
   return true;
 }
