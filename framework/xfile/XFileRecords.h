@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "xfile/InlineList.h"
+#include "xfile/RecordMemory.h"
 #include "xfile/XFileShape.h"
 
 XFILE_SHAPE_BEGIN
@@ -105,8 +106,8 @@ struct XFrame {
 struct XMesh {
   std::wstring name;
   std::uint32_t flags = 0;
-  std::vector<XVertex> vertices;
-  std::vector<XFace> faces;
+  RecordList<XVertex> vertices;
+  RecordList<XFace> faces;
   std::vector<XSubset> subsets;
   std::vector<XMaterial> materials;
 #if !defined(XVIEW_REDUCED_MODEL)

@@ -10,6 +10,7 @@ set(XVIEW_XFILE_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/ModelRegistry.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ParseMessages.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ParseWarnings.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/RecordMemory.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RecordReading.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SkinReader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/TextDecoding.cpp
