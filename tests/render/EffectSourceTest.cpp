@@ -253,6 +253,32 @@ TEST(HlslTranslator, AShaderThatCrashesGlslangEndsInAMessage) {
   // The program goes on compiling.
   EXPECT_NE(Translate(std::string(kShaders) + kTechnique, ShaderStage::Pixel, "PS", error), "");
   EXPECT_EQ(error, "");
+
+  // An effect's functions are compiled together, in one child. glslang
+  // parses the whole effect for each of them, so the crash costs them all;
+  // an unknown function costs only itself.
+  std::vector<compat::d3dx9::ShaderRequest> requests;
+  for (const char* entry : {"VS", "Missing", "PS"})
+    requests.push_back({entry[0] == 'V' ? ShaderStage::Vertex : ShaderStage::Pixel, entry, {"test.cfx", 3}, false});
+  std::vector<std::string> glsl;
+  for (const std::string& text : {effect, std::string(kShaders) + kTechnique}) {
+    EffectSource source;
+    error = Parse(text, source);
+    ASSERT_EQ(error, "");
+    EXPECT_FALSE(compat::d3dx9::TranslateShaders(source, source, "test.cfx", requests, glsl, error));
+    ASSERT_EQ(glsl.size(), 3u);
+    const bool crashes = text == effect;
+    EXPECT_EQ(glsl[0].empty(), crashes) << glsl[0];
+    EXPECT_EQ(glsl[2].empty(), crashes) << glsl[2];
+    const std::string missing = "test.cfx(3): unknown shader function 'Missing'\n";
+    const std::string crashed = "test.cfx: glslang failed on the shader function 'PS' without a message";
+    EXPECT_EQ(error.find(crashed) != std::string::npos, crashes) << error;
+    EXPECT_NE(error.find(missing), std::string::npos) << error;
+    if (crashes) {
+      EXPECT_LT(error.find("'VS'"), error.find(missing)) << error;
+      EXPECT_LT(error.find(missing), error.find(crashed)) << error;
+    }
+  }
 }
 
 // Interface variables are named after their semantics, whatever the HLSL

@@ -94,29 +94,28 @@ void PackParameter(const ParameterDecl& parameter, const float* values, const Me
 bool TranslatePasses(const EffectSource& source, const EffectSource& limits, const std::string& fileName,
                      bool mapDepth, EffectTexts& texts, std::string& error) {
   texts.clear();
-  std::map<std::pair<int, std::string>, std::string> translated;  // (stage, entry) -> GLSL
-  bool ok = true;
+  // Every (stage, function) the passes use, translated once, all together.
+  std::vector<ShaderRequest> requests;
+  std::map<std::pair<ShaderStage, std::string>, std::size_t> requestOf;
+  for (const TechniqueDecl& technique : source.techniques)
+    for (const PassDecl& pass : technique.passes)
+      for (ShaderStage stage : {ShaderStage::Vertex, ShaderStage::Pixel}) {
+        const ShaderCompileDecl& shader = stage == ShaderStage::Vertex ? pass.vertexShader : pass.pixelShader;
+        if (requestOf.emplace(std::make_pair(stage, shader.entry), requests.size()).second)
+          requests.push_back(ShaderRequest{stage, shader.entry, shader.place, mapDepth});
+      }
+  std::vector<std::string> glsl;
+  if (!TranslateShaders(source, limits, fileName, requests, glsl, error)) return false;
   for (const TechniqueDecl& technique : source.techniques) {
     texts.emplace_back();
     for (const PassDecl& pass : technique.passes) {
       PassText text;
-      for (ShaderStage stage : {ShaderStage::Vertex, ShaderStage::Pixel}) {
-        const ShaderCompileDecl& shader = stage == ShaderStage::Vertex ? pass.vertexShader : pass.pixelShader;
-        auto key = std::make_pair(static_cast<int>(stage), shader.entry);
-        auto found = translated.find(key);
-        if (found == translated.end()) {
-          std::string glsl;
-          ShaderRequest request{stage, shader.entry, shader.place, mapDepth};
-          if (!TranslateShader(source, limits, fileName, request, glsl, error)) ok = false;
-          found = translated.emplace(key, std::move(glsl)).first;
-        }
-        (stage == ShaderStage::Vertex ? text.vertex : text.pixel) = found->second;
-      }
+      text.vertex = glsl[requestOf.at({ShaderStage::Vertex, pass.vertexShader.entry})];
+      text.pixel = glsl[requestOf.at({ShaderStage::Pixel, pass.pixelShader.entry})];
       texts.back().push_back(std::move(text));
     }
   }
-  if (!ok) texts.clear();
-  return ok;
+  return true;
 }
 
 bool BuildPassPrograms(const EffectSource& source, const EffectTexts& texts, const std::string& fileName,

@@ -10,6 +10,7 @@
 #include <memory>
 #include <regex>
 #include <sstream>
+#include <string_view>
 
 #include "common/Unicode.h"
 #include "compat/testing_draw.h"
@@ -254,44 +255,94 @@ void BuildBuiltInTables(ShaderStage stage) {
   ParseHlsl(shader, trivial, "built-in", stage, "main", ignored);
 }
 
+void AppendNumber(std::string& out, std::uint64_t number) {
+  out.append(reinterpret_cast<const char*>(&number), sizeof number);
+}
+
+bool TakeNumber(std::string_view& in, std::uint64_t& number) {
+  if (in.size() < sizeof number) return false;
+  std::memcpy(&number, in.data(), sizeof number);
+  in.remove_prefix(sizeof number);
+  return true;
+}
+
+// Compiles every function here, writing for each whether it compiled, the
+// length of glslang's messages, the messages, the number of words and the
+// words.
+bool CompileAllHere(const std::vector<HlslFunction>& functions, const std::string& fileName, std::string& output) {
+  bool all = true;
+  for (const HlslFunction& function : functions) {
+    std::vector<std::uint32_t> words;
+    std::string messages;
+    const bool compiled = CompileHere(function.hlsl, fileName, function.stage, function.entry, words, messages);
+    output += compiled ? '\1' : '\0';
+    AppendNumber(output, messages.size());
+    output += messages;
+    AppendNumber(output, words.size());
+    output.append(reinterpret_cast<const char*>(words.data()), words.size() * sizeof(std::uint32_t));
+    all = all && compiled;
+  }
+  return all;
+}
+
+// Reads back what CompileAllHere wrote: false unless it holds exactly one
+// module for each of `modules`.
+bool ReadModules(std::string_view in, std::vector<SpirvModule>& modules) {
+  for (SpirvModule& module : modules) {
+    std::uint64_t length = 0, words = 0;
+    if (in.empty()) return false;
+    module.compiled = in.front() != 0;
+    in.remove_prefix(1);
+    if (!TakeNumber(in, length) || in.size() < length) return false;
+    module.messages.assign(in.data(), static_cast<std::size_t>(length));
+    in.remove_prefix(static_cast<std::size_t>(length));
+    if (!TakeNumber(in, words) || in.size() / sizeof(std::uint32_t) < words) return false;
+    module.words.resize(static_cast<std::size_t>(words));
+    if (words > 0) std::memcpy(module.words.data(), in.data(), module.words.size() * sizeof(std::uint32_t));
+    in.remove_prefix(module.words.size() * sizeof(std::uint32_t));
+  }
+  return in.empty();
+}
+
+// Compiles `functions` in one child process. False, with how the child ended
+// in `failure`, where it did not hand back a module for each.
+bool CompileInChild(const std::vector<HlslFunction>& functions, const std::string& fileName,
+                    std::vector<SpirvModule>& modules, std::string& failure) {
+  bool allCompiled = false;
+  std::string output;
+  auto work = [&](std::string& out) { return CompileAllHere(functions, fileName, out); };
+  if (!RunInChildProcess(work, allCompiled, output, failure)) return false;
+  modules.assign(functions.size(), SpirvModule{});
+  if (ReadModules(output, modules)) return true;
+  failure = "its output came back cut short";
+  return false;
+}
+
 }  // namespace
 
 // glslang's HLSL front end crashes on some malformed input that it should
 // report: a failed expression where a value is used. So it runs in a child
-// process, and a child that dies is a message, not the end of the program.
-bool CompileHlslToSpirv(const std::string& hlsl, const std::string& fileName, ShaderStage stage,
-                        const std::string& entry, std::vector<std::uint32_t>& spirv, std::string& error) {
+// process, one for all the functions of an effect, and a child that dies is
+// a message, not the end of the program.
+std::vector<SpirvModule> CompileHlslToSpirv(const std::vector<HlslFunction>& functions, const std::string& fileName) {
   InitializeGlslang();
-  BuildBuiltInTables(stage);
-  // The child hands back glslang's messages, then the SPIR-V words.
-  auto compile = [&](std::string& output) {
-    std::vector<std::uint32_t> words;
-    std::string messages;
-    const bool compiled = CompileHere(hlsl, fileName, stage, entry, words, messages);
-    const std::uint64_t length = messages.size();
-    output.assign(reinterpret_cast<const char*>(&length), sizeof length);
-    output += messages;
-    output.append(reinterpret_cast<const char*>(words.data()), words.size() * sizeof(std::uint32_t));
-    return compiled;
-  };
-  bool compiled = false;
-  std::string output, failure;
-  if (!RunInChildProcess(compile, compiled, output, failure)) {
-    error += fileName + ": glslang failed on the shader function '" + entry + "' without a message (" + failure +
-             "); the HLSL is malformed in a way it does not report\n";
-    return false;
+  for (const HlslFunction& function : functions) BuildBuiltInTables(function.stage);
+  std::vector<SpirvModule> modules;
+  std::string failure;
+  if (CompileInChild(functions, fileName, modules, failure)) return modules;
+  // One of them crashed glslang: each is compiled on its own, so that only
+  // that one fails.
+  modules.assign(functions.size(), SpirvModule{});
+  for (std::size_t i = 0; i < functions.size(); ++i) {
+    std::vector<SpirvModule> alone;
+    if (functions.size() > 1 && CompileInChild({functions[i]}, fileName, alone, failure)) {
+      modules[i] = std::move(alone.front());
+      continue;
+    }
+    modules[i].messages = fileName + ": glslang failed on the shader function '" + functions[i].entry +
+                          "' without a message (" + failure + "); the HLSL is malformed in a way it does not report\n";
   }
-  std::uint64_t length = 0;
-  if (output.size() >= sizeof length) std::memcpy(&length, output.data(), sizeof length);
-  if (output.size() < sizeof length || output.size() - sizeof length < length) {
-    error += fileName + ": glslang's output for the shader function '" + entry + "' came back cut short\n";
-    return false;
-  }
-  const char* words = output.data() + sizeof length + length;
-  error.append(output.data() + sizeof length, static_cast<std::size_t>(length));
-  spirv.resize(static_cast<std::size_t>(output.data() + output.size() - words) / sizeof(std::uint32_t));
-  if (!spirv.empty()) std::memcpy(spirv.data(), words, spirv.size() * sizeof(std::uint32_t));
-  return compiled;
+  return modules;
 }
 
 std::string GlslangVersion() {

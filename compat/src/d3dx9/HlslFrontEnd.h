@@ -27,10 +27,22 @@ bool PreprocessEffect(const std::string& text, const std::string& fileName, cons
                       const std::vector<std::pair<std::string, std::string>>& defines, PreprocessedEffect& out,
                       std::string& error);
 
-// Compiles the function `entry` of `hlsl` (named `fileName` until its first
-// #line) for `stage` into SPIR-V words.
-bool CompileHlslToSpirv(const std::string& hlsl, const std::string& fileName, ShaderStage stage,
-                        const std::string& entry, std::vector<std::uint32_t>& spirv, std::string& error);
+// One shader function to compile: `entry` of `hlsl`, for `stage`.
+struct HlslFunction {
+  std::string hlsl;
+  ShaderStage stage = ShaderStage::Vertex;
+  std::string entry;
+};
+
+struct SpirvModule {
+  bool compiled = false;
+  std::vector<std::uint32_t> words;
+  std::string messages;  // glslang's, as "file(line): ..." lines, whether it compiled or not
+};
+
+// Compiles each of `functions` (their HLSL named `fileName` until its first
+// #line) into SPIR-V: one module per function, in their order.
+std::vector<SpirvModule> CompileHlslToSpirv(const std::vector<HlslFunction>& functions, const std::string& fileName);
 
 // Turns glslang's "ERROR: file:12: message" lines into "file(12): error: message".
 std::string TranslateGlslangLog(const std::string& log, const std::string& fallbackPlace);

@@ -100,19 +100,14 @@ std::string SemanticKey(const std::string& semantic) {
   return key;
 }
 
-bool TranslateShader(const EffectSource& source, const EffectSource& limits, const std::string& fileName,
-                     const ShaderRequest& request, std::string& glsl, std::string& error) {
-  const FunctionDecl* function = FindFunction(source, request.entry);
-  if (!function) {
-    error += Place(request.place) + ": unknown shader function '" + request.entry + "'\n";
-    return false;
-  }
-  bool vertex = request.stage == ShaderStage::Vertex;
-  ++g_translated;
-  std::vector<std::uint32_t> spirv;
-  if (!CompileHlslToSpirv(RewriteSemantics(source, request), fileName, request.stage, request.entry, spirv, error))
-    return false;
+namespace {
 
+// SPIRV-Cross's part: the module of `function` to GLSL, with the interface
+// named by semantics and Shader Model 3's limits checked.
+bool TranslateSpirv(const EffectSource& source, const EffectSource& limits, const FunctionDecl* function,
+                    const ShaderRequest& request, const std::vector<std::uint32_t>& spirv, std::string& glsl,
+                    std::string& error) {
+  const bool vertex = request.stage == ShaderStage::Vertex;
   CrossContext cross;
   spvc_parsed_ir ir = nullptr;
   spvc_compiler compiler = nullptr;
@@ -232,6 +227,45 @@ bool TranslateShader(const EffectSource& source, const EffectSource& limits, con
   }
   glsl = text;
   return true;
+}
+
+}  // namespace
+
+bool TranslateShaders(const EffectSource& source, const EffectSource& limits, const std::string& fileName,
+                      const std::vector<ShaderRequest>& requests, std::vector<std::string>& glsl, std::string& error) {
+  glsl.assign(requests.size(), std::string());
+  std::vector<const FunctionDecl*> declared(requests.size(), nullptr);
+  std::vector<HlslFunction> functions;
+  for (std::size_t i = 0; i < requests.size(); ++i) {
+    declared[i] = FindFunction(source, requests[i].entry);
+    if (declared[i]) functions.push_back({RewriteSemantics(source, requests[i]), requests[i].stage, requests[i].entry});
+  }
+  const std::vector<SpirvModule> modules =
+      functions.empty() ? std::vector<SpirvModule>() : CompileHlslToSpirv(functions, fileName);
+  bool ok = true;
+  auto module = modules.begin();
+  for (std::size_t i = 0; i < requests.size(); ++i) {
+    const ShaderRequest& request = requests[i];
+    if (!declared[i]) {
+      error += Place(request.place) + ": unknown shader function '" + request.entry + "'\n";
+      ok = false;
+      continue;
+    }
+    ++g_translated;
+    error += module->messages;
+    if (!module->compiled || !TranslateSpirv(source, limits, declared[i], request, module->words, glsl[i], error))
+      ok = false;
+    ++module;
+  }
+  return ok;
+}
+
+bool TranslateShader(const EffectSource& source, const EffectSource& limits, const std::string& fileName,
+                     const ShaderRequest& request, std::string& glsl, std::string& error) {
+  std::vector<std::string> texts;
+  const bool ok = TranslateShaders(source, limits, fileName, {request}, texts, error);
+  glsl = std::move(texts.front());
+  return ok;
 }
 
 std::string SpirvCrossVersion() {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "d3dx9/EffectSource.h"
 
@@ -19,10 +20,16 @@ struct ShaderRequest {
   bool mapDepth = false;  // the context lacks glClipControl: map clip depth 0..w to -w..w
 };
 
-// Translates `request.entry` of `source` (the file `fileName`). `limits` is
-// the effect as D3DX sees it (without the layer's own predefinitions): its
-// parameters' sizes count toward Shader Model 3's constant registers. On
-// failure returns false and appends "file(line): message" lines to `error`.
+// Translates each of `requests` of `source` (the file `fileName`); `glsl`
+// gets one text per request, empty for one that failed. `limits` is the
+// effect as D3DX sees it (without the layer's own predefinitions): its
+// parameters' sizes count toward Shader Model 3's constant registers. Where
+// one fails, returns false, with "file(line): message" lines appended to
+// `error` in the order of the requests.
+bool TranslateShaders(const EffectSource& source, const EffectSource& limits, const std::string& fileName,
+                      const std::vector<ShaderRequest>& requests, std::vector<std::string>& glsl, std::string& error);
+
+// TranslateShaders for one request.
 bool TranslateShader(const EffectSource& source, const EffectSource& limits, const std::string& fileName,
                      const ShaderRequest& request, std::string& glsl, std::string& error);
 
