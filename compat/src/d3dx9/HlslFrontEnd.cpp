@@ -330,8 +330,10 @@ std::vector<SpirvModule> CompileHlslToSpirv(const std::vector<HlslFunction>& fun
   std::vector<SpirvModule> modules;
   std::string failure;
   if (CompileInChild(functions, fileName, modules, failure)) return modules;
-  // One of them crashed glslang: each is compiled on its own, so that only
-  // that one fails.
+  // Something crashed glslang. A fault anywhere in the HLSL brings down every
+  // function's compile, since glslang parses it all for each; one in the
+  // handling of an entry point costs only that function, so each is
+  // compiled in a child of its own.
   modules.assign(functions.size(), SpirvModule{});
   for (std::size_t i = 0; i < functions.size(); ++i) {
     std::vector<SpirvModule> alone;
