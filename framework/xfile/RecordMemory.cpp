@@ -13,6 +13,8 @@
 #define XFILE_HUGE_PAGES 1
 #include <sys/mman.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #endif
 
@@ -33,6 +35,43 @@ bool IsMapped(std::size_t bytes) { return bytes >= kSmallestMappedBlock; }
 
 std::size_t MappedLength(std::size_t bytes) { return (bytes + kHugePageBytes - 1) / kHugePageBytes * kHugePageBytes; }
 
+// A huge page that takes longer than this to make costs more than the
+// ordinary pages it stands for (about 0.8 ms for 2 MiB of them): the kernel
+// had none at hand, as in a virtual machine whose host takes back free memory
+// and hands it over again page by page (about 5 ms for 2 MiB). Such a
+// machine hands out a slow one now and then while memory is freed and taken
+// again quickly, and nothing else after it has been idle a few seconds.
+constexpr auto kSlowHugePage = std::chrono::milliseconds(1);
+
+// Huge pages are given up once two of them, and more than one in four, came
+// slowly: below that they still paid where measured, and above it ordinary
+// pages cost less.
+struct HugePageRecord {
+  std::atomic<unsigned> timed{0};
+  std::atomic<unsigned> slow{0};
+  std::atomic<bool> givenUp{false};
+};
+HugePageRecord g_hugePages;
+
+// Offers `block` to the kernel for huge pages while they pay: its first one
+// is made and timed here. Where huge pages no longer pay, the rest of the
+// block and every later one keep to ordinary pages.
+void OfferHugePages(char* block, std::size_t length) {
+  if (g_hugePages.givenUp.load(std::memory_order_relaxed)) return;
+  // Only a hint: where the kernel has no huge pages to give, the block is
+  // made of ordinary ones.
+  madvise(block, length, MADV_HUGEPAGE);
+  const auto begin = std::chrono::steady_clock::now();
+  madvise(block, kHugePageBytes, MADV_POPULATE_WRITE);
+  const bool slow = std::chrono::steady_clock::now() - begin > kSlowHugePage;
+  const unsigned timed = g_hugePages.timed.fetch_add(1, std::memory_order_relaxed) + 1;
+  if (!slow) return;
+  const unsigned slowOnes = g_hugePages.slow.fetch_add(1, std::memory_order_relaxed) + 1;
+  if (slowOnes < 2 || slowOnes * 4 <= timed) return;
+  g_hugePages.givenUp.store(true, std::memory_order_relaxed);
+  if (length > kHugePageBytes) madvise(block + kHugePageBytes, length - kHugePageBytes, MADV_NOHUGEPAGE);
+}
+
 }  // namespace
 
 void* AllocateRecordBlock(std::size_t bytes) {
@@ -49,9 +88,7 @@ void* AllocateRecordBlock(std::size_t bytes) {
   char* const end = start + length + kHugePageBytes;
   if (block != start) munmap(start, static_cast<std::size_t>(block - start));
   if (block + length != end) munmap(block + length, static_cast<std::size_t>(end - (block + length)));
-  // Only a hint: where the kernel has no huge pages to give, the block is
-  // made of ordinary ones.
-  madvise(block, length, MADV_HUGEPAGE);
+  OfferHugePages(block, length);
   return block;
 }
 
@@ -63,7 +100,7 @@ void FreeRecordBlock(void* block, std::size_t bytes) noexcept {
   }
 }
 
-bool RecordBlocksUseHugePages() { return true; }
+bool RecordBlocksAreHugePageAligned() { return true; }
 
 #else
 
@@ -71,7 +108,7 @@ void* AllocateRecordBlock(std::size_t bytes) { return ::operator new(bytes); }
 
 void FreeRecordBlock(void* block, std::size_t) noexcept { ::operator delete(block); }
 
-bool RecordBlocksUseHugePages() { return false; }
+bool RecordBlocksAreHugePageAligned() { return false; }
 
 #endif
 

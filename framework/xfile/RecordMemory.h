@@ -3,9 +3,10 @@
 // kernel's work of handing out, clearing and taking back every page costs
 // about as much as reading the numbers. A list of 1 MiB or more is therefore
 // mapped on its own in whole 2 MiB pages, aligned to them, and offered to the
-// kernel for transparent huge pages; a smaller one, one on a platform without
-// such pages, and one in an AddressSanitizer build (whose checks watch the
-// heap) comes from the heap as usual.
+// kernel for transparent huge pages while it hands them out quickly; a
+// smaller one, one on a platform without such pages, and one in an
+// AddressSanitizer build (whose checks watch the heap) comes from the heap as
+// usual.
 #pragma once
 
 #include <cstddef>
@@ -22,7 +23,7 @@ void* AllocateRecordBlock(std::size_t bytes);
 // Gives back a block that AllocateRecordBlock made `bytes` long.
 void FreeRecordBlock(void* block, std::size_t bytes) noexcept;
 // Whether large blocks are mapped on huge-page boundaries in this build.
-bool RecordBlocksUseHugePages();
+bool RecordBlocksAreHugePageAligned();
 
 template <typename T>
 struct RecordAllocator {

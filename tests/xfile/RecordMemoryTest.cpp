@@ -19,7 +19,7 @@ TEST(RecordMemory, LargeListsKeepTheirRecordsAcrossBlocksAndStartOnHugePages) {
     faces.push_back(XFace{n % 7, {n, n + 1, n + 2}});
     if (faces.capacity() * sizeof(XFace) >= (std::size_t{1} << 20)) {
       sawMappedBlock = true;
-      if (RecordBlocksUseHugePages()) {
+      if (RecordBlocksAreHugePageAligned()) {
         ASSERT_EQ(reinterpret_cast<std::uintptr_t>(faces.data()) % (std::uintptr_t{2} << 20), 0u) << i;
       }
     }
