@@ -43,9 +43,10 @@ std::size_t MappedLength(std::size_t bytes) { return (bytes + kHugePageBytes - 1
 // again quickly, and nothing else after it has been idle a few seconds.
 constexpr auto kSlowHugePage = std::chrono::milliseconds(1);
 
-// Huge pages are given up once two of them, and more than one in four, came
-// slowly: below that they still paid where measured, and above it ordinary
-// pages cost less.
+// Huge pages are given up once three of them, and more than half, came
+// slowly: while memory is freed and taken again quickly, the few slow ones
+// cost less than the fast ones save; after an idle spell nearly all are slow,
+// and ordinary pages cost less.
 struct HugePageRecord {
   std::atomic<unsigned> timed{0};
   std::atomic<unsigned> slow{0};
@@ -67,7 +68,7 @@ void OfferHugePages(char* block, std::size_t length) {
   const unsigned timed = g_hugePages.timed.fetch_add(1, std::memory_order_relaxed) + 1;
   if (!slow) return;
   const unsigned slowOnes = g_hugePages.slow.fetch_add(1, std::memory_order_relaxed) + 1;
-  if (slowOnes < 2 || slowOnes * 4 <= timed) return;
+  if (slowOnes < 3 || slowOnes * 2 <= timed) return;
   g_hugePages.givenUp.store(true, std::memory_order_relaxed);
   if (length > kHugePageBytes) madvise(block + kHugePageBytes, length - kHugePageBytes, MADV_NOHUGEPAGE);
 }
