@@ -37,9 +37,9 @@ std::string ReadAll(int fd) {
   }
 }
 
-// What the child hands back: the length of its output, whether the work
-// succeeded, then the output; anything shorter is a child that did not finish.
-constexpr std::size_t kHeaderBytes = sizeof(std::uint64_t) + 1;
+// What the child hands back: the length of its output, then the output;
+// anything shorter is a child that did not finish.
+constexpr std::size_t kHeaderBytes = sizeof(std::uint64_t);
 
 std::string HowItEnded(pid_t child) {
   int status = 0;
@@ -56,19 +56,19 @@ std::string HowItEnded(pid_t child) {
 
 }  // namespace
 
-bool RunInChildProcess(const std::function<bool(std::string& output)>& work, bool& succeeded, std::string& output,
+bool RunInChildProcess(const std::function<void(std::string& output)>& work, std::string& output,
                        std::string& failure) {
   output.clear();
   int ends[2];
   if (pipe(ends) != 0) {
-    succeeded = work(output);
+    work(output);
     return true;
   }
   const pid_t child = fork();
   if (child < 0) {
     close(ends[0]);
     close(ends[1]);
-    succeeded = work(output);
+    work(output);
     return true;
   }
   if (child == 0) {
@@ -78,12 +78,10 @@ bool RunInChildProcess(const std::function<bool(std::string& output)>& work, boo
     for (int crash : {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT}) std::signal(crash, SIG_DFL);
     close(ends[0]);
     std::string bytes;
-    const bool done = work(bytes);
-    char header[kHeaderBytes];
+    work(bytes);
     const std::uint64_t size = bytes.size();
-    std::memcpy(header, &size, sizeof size);
-    header[sizeof size] = done ? 1 : 0;
-    const bool sent = WriteAll(ends[1], header, sizeof header) && WriteAll(ends[1], bytes.data(), bytes.size());
+    const bool sent = WriteAll(ends[1], reinterpret_cast<const char*>(&size), sizeof size) &&
+                      WriteAll(ends[1], bytes.data(), bytes.size());
     _exit(sent ? 0 : 1);
   }
   close(ends[1]);
@@ -96,7 +94,6 @@ bool RunInChildProcess(const std::function<bool(std::string& output)>& work, boo
     failure = ending.empty() ? "it ended without handing back its output" : ending;
     return false;
   }
-  succeeded = bytes[sizeof size] != 0;
   output = bytes.substr(kHeaderBytes);
   return true;
 }

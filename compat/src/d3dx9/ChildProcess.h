@@ -9,11 +9,10 @@
 namespace compat::d3dx9 {
 
 // Runs `work` in a forked child, which fills the bytes it is given; they come
-// back in `output`, and what `work` returned in `succeeded`. False, with
-// `failure` saying how the child ended ("it was killed by signal 11"), where
-// the child did not hand back all of its output. Where no child can be
-// started, `work` runs in this process.
-bool RunInChildProcess(const std::function<bool(std::string& output)>& work, bool& succeeded, std::string& output,
+// back in `output`. False, with `failure` saying how the child ended ("it was
+// killed by signal 11"), where the child did not hand back all of its output.
+// Where no child can be started, `work` runs in this process.
+bool RunInChildProcess(const std::function<void(std::string& output)>& work, std::string& output,
                        std::string& failure);
 
 }  // namespace compat::d3dx9

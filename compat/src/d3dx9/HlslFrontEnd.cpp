@@ -269,8 +269,7 @@ bool TakeNumber(std::string_view& in, std::uint64_t& number) {
 // Compiles every function here, writing for each whether it compiled, the
 // length of glslang's messages, the messages, the number of words and the
 // words.
-bool CompileAllHere(const std::vector<HlslFunction>& functions, const std::string& fileName, std::string& output) {
-  bool all = true;
+void CompileAllHere(const std::vector<HlslFunction>& functions, const std::string& fileName, std::string& output) {
   for (const HlslFunction& function : functions) {
     std::vector<std::uint32_t> words;
     std::string messages;
@@ -280,9 +279,7 @@ bool CompileAllHere(const std::vector<HlslFunction>& functions, const std::strin
     output += messages;
     AppendNumber(output, words.size());
     output.append(reinterpret_cast<const char*>(words.data()), words.size() * sizeof(std::uint32_t));
-    all = all && compiled;
   }
-  return all;
 }
 
 // Reads back what CompileAllHere wrote: false unless it holds exactly one
@@ -308,10 +305,9 @@ bool ReadModules(std::string_view in, std::vector<SpirvModule>& modules) {
 // in `failure`, where it did not hand back a module for each.
 bool CompileInChild(const std::vector<HlslFunction>& functions, const std::string& fileName,
                     std::vector<SpirvModule>& modules, std::string& failure) {
-  bool allCompiled = false;
   std::string output;
-  auto work = [&](std::string& out) { return CompileAllHere(functions, fileName, out); };
-  if (!RunInChildProcess(work, allCompiled, output, failure)) return false;
+  auto work = [&](std::string& out) { CompileAllHere(functions, fileName, out); };
+  if (!RunInChildProcess(work, output, failure)) return false;
   modules.assign(functions.size(), SpirvModule{});
   if (ReadModules(output, modules)) return true;
   failure = "its output came back cut short";
