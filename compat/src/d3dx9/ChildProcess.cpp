@@ -1,9 +1,11 @@
 #include "d3dx9/ChildProcess.h"
 
+#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdint>
 #include <cstring>
@@ -25,14 +27,23 @@ bool WriteAll(int fd, const char* bytes, std::size_t size) {
   return true;
 }
 
-// Everything the child writes, up to its end of the pipe.
-std::string ReadAll(int fd) {
-  std::string bytes;
+constexpr int kTries = 2;
+
+// Everything the child writes, up to its end of the pipe; false where it has
+// not closed that end by `deadline`.
+bool ReadAllBefore(int fd, std::chrono::steady_clock::time_point deadline, std::string& bytes) {
   char block[1 << 16];
   for (;;) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+    if (left <= 0) return false;
+    pollfd ready{fd, POLLIN, 0};
+    const int polled = poll(&ready, 1, static_cast<int>(left));
+    if (polled < 0 && errno == EINTR) continue;
+    if (polled == 0) return false;
     const ssize_t got = read(fd, block, sizeof block);
     if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return bytes;
+    if (got <= 0) return true;
     bytes.append(block, static_cast<std::size_t>(got));
   }
 }
@@ -54,11 +65,12 @@ std::string HowItEnded(pid_t child) {
   return "";
 }
 
-}  // namespace
-
-bool RunInChildProcess(const std::function<void(std::string& output)>& work, std::string& output,
-                       std::string& failure) {
+// One try of RunInChildProcess; `stuck` where the child was killed for
+// taking too long.
+bool RunOnce(const std::function<void(std::string& output)>& work, std::chrono::milliseconds limit,
+             std::string& output, std::string& failure, bool& stuck) {
   output.clear();
+  stuck = false;
   int ends[2];
   if (pipe(ends) != 0) {
     work(output);
@@ -85,9 +97,16 @@ bool RunInChildProcess(const std::function<void(std::string& output)>& work, std
     _exit(sent ? 0 : 1);
   }
   close(ends[1]);
-  std::string bytes = ReadAll(ends[0]);
+  std::string bytes;
+  const bool finished = ReadAllBefore(ends[0], std::chrono::steady_clock::now() + limit, bytes);
   close(ends[0]);
+  if (!finished) kill(child, SIGKILL);
   const std::string ending = HowItEnded(child);
+  if (!finished) {
+    stuck = true;
+    failure = "it did not finish within " + std::to_string(limit.count()) + " ms";
+    return false;
+  }
   std::uint64_t size = 0;
   if (bytes.size() >= kHeaderBytes) std::memcpy(&size, bytes.data(), sizeof size);
   if (!ending.empty() || bytes.size() < kHeaderBytes || bytes.size() - kHeaderBytes != size) {
@@ -96,6 +115,18 @@ bool RunInChildProcess(const std::function<void(std::string& output)>& work, std
   }
   output = bytes.substr(kHeaderBytes);
   return true;
+}
+
+}  // namespace
+
+bool RunInChildProcess(const std::function<void(std::string& output)>& work, std::chrono::milliseconds limit,
+                       std::string& output, std::string& failure) {
+  for (int tries = 0; tries < kTries; ++tries) {
+    bool stuck = false;
+    if (RunOnce(work, limit, output, failure, stuck)) return true;
+    if (!stuck) return false;
+  }
+  return false;
 }
 
 }  // namespace compat::d3dx9

@@ -6,6 +6,7 @@
 #include <glslang/build_info.h>
 
 #include <cctype>
+#include <chrono>
 #include <cstring>
 #include <memory>
 #include <regex>
@@ -301,13 +302,17 @@ bool ReadModules(std::string_view in, std::vector<SpirvModule>& modules) {
   return in.empty();
 }
 
+// glslang takes milliseconds on an effect; a child still compiling after this
+// is stuck.
+constexpr std::chrono::seconds kCompileLimit(10);
+
 // Compiles `functions` in one child process. False, with how the child ended
 // in `failure`, where it did not hand back a module for each.
 bool CompileInChild(const std::vector<HlslFunction>& functions, const std::string& fileName,
                     std::vector<SpirvModule>& modules, std::string& failure) {
   std::string output;
   auto work = [&](std::string& out) { CompileAllHere(functions, fileName, out); };
-  if (!RunInChildProcess(work, output, failure)) return false;
+  if (!RunInChildProcess(work, kCompileLimit, output, failure)) return false;
   modules.assign(functions.size(), SpirvModule{});
   if (ReadModules(output, modules)) return true;
   failure = "its output came back cut short";
