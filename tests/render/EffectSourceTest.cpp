@@ -194,24 +194,6 @@ std::string Translate(const std::string& effect, ShaderStage stage, const std::s
   return glsl;
 }
 
-// '++' and '--' on variables translate, before or after them. (After an
-// operand that may not be changed, they crash glslang; TranslatorProcessTest
-// runs those through the program.)
-TEST(HlslTranslator, StepsApplyToVariables) {
-  auto effect = [](const std::string& argument) {
-    return "struct S { float member; };\nfloat4 g_u;\nstatic const float kConst = 2;\n"
-           "float Twice(float t) { return t * 2; }\n"
-           "float4 VS(float3 p : POSITION) : POSITION {\n float k = 1; float2 v[2]; v[0] = 0; v[1] = 0;\n"
-           " for (int i = 0; i < 3; i++) k += Twice(" + argument + ");\n return float4(p, --k); }\n"
-           "float4 PS() : COLOR0 { return 1.0; }\n" + kTechnique;
-  };
-  std::string error;
-  for (const char* argument : {"k--", "k * v[i].y++", "--k + v [1] . x++"}) {
-    EXPECT_NE(Translate(effect(argument), ShaderStage::Vertex, "VS", error), "") << argument;
-    EXPECT_EQ(error, "") << argument;
-  }
-}
-
 // An unknown function costs only itself: the others translate, and the
 // messages keep the order of the requests.
 TEST(HlslTranslator, AnUnknownFunctionCostsOnlyItself) {

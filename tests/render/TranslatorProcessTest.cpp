@@ -62,6 +62,10 @@ class TranslatorProcess : public ::testing::Test {
   }
 
   std::string Effect() const { return (scratch_ / "test.cfx").string(); }
+  std::string Crashed() const {
+    return Effect() + ": the effect translator crashed on it (signal 11, Segmentation fault); glslang crashes so "
+                      "on some malformed HLSL";
+  }
 
   fs::path scratch_ = fs::temp_directory_path() / ("translator-" + std::to_string(::getpid()));
   std::string translator_;
@@ -69,7 +73,7 @@ class TranslatorProcess : public ::testing::Test {
 
 TEST_F(TranslatorProcess, ACrashOfTheTranslatorIsOneLineAndTheLayerGoesOn) {
   const std::string error = Compile(std::string(kCrashesGlslang) + kTechnique);
-  EXPECT_EQ(error, Effect() + ": the effect translator crashed on it (signal 11, Segmentation fault); glslang crashes so on some malformed HLSL");
+  EXPECT_EQ(error, Crashed());
   // Nothing is kept of it, and the next effect translates.
   EXPECT_FALSE(fs::exists(scratch_ / "cache" / "xviewer"));
   EXPECT_EQ(Compile(std::string(kShaders) + kTechnique), "");
@@ -109,10 +113,9 @@ TEST_F(TranslatorProcess, AnAnswerThatIsNoTranslationIsOneLine) {
 }
 
 // Inputs that once crashed glslang inside the program (found by the effect
-// fuzzer), and steps after operands that may not be changed, end in a
-// message naming the effect: glslang's own where it reports them, else the
+// fuzzer) end in a message naming the effect: the effect reader's, or the
 // translator's crash.
-TEST_F(TranslatorProcess, HlslThatBreaksGlslangEndsInAMessage) {
+TEST_F(TranslatorProcess, HlslThatBrokeGlslangEndsInAMessage) {
   int files = 0;
   for (const auto& entry : fs::directory_iterator(fs::path(XVIEW_TEST_DATA) / "effect-regressions")) {
     std::ifstream file(entry.path(), std::ios::binary);
@@ -123,18 +126,27 @@ TEST_F(TranslatorProcess, HlslThatBreaksGlslangEndsInAMessage) {
     ++files;
   }
   EXPECT_GE(files, 1);
+}
+
+// '++' and '--' on variables translate, before or after them. After an
+// operand that may not be changed (an undeclared name, a function, a
+// member's name, another function's parameter, a uniform, a constant),
+// where the result is used, glslang crashes instead of reporting them: the
+// effect then ends in a message, glslang's or the crash.
+TEST_F(TranslatorProcess, StepsApplyToVariablesInScopeOnly) {
   auto effect = [](const std::string& argument) {
     return "struct S { float member; };\nfloat4 g_u;\nstatic const float kConst = 2;\n"
            "float Twice(float t) { return t * 2; }\n"
-           "float4 VS(float3 p : POSITION) : POSITION {\n float k = 1;\n"
-           " for (int i = 0; i < 3; i++) k += Twice(" + argument + ");\n return float4(p, k); }\n"
+           "float4 VS(float3 p : POSITION) : POSITION {\n float k = 1; float2 v[2]; v[0] = 0; v[1] = 0;\n"
+           " for (int i = 0; i < 3; i++) k += Twice(" + argument + ");\n return float4(p, --k); }\n"
            "float4 PS() : COLOR0 { return 1.0; }\n" + kTechnique;
   };
+  for (const char* argument : {"k--", "k * v[i].y++", "--k + v [1] . x++"})
+    EXPECT_EQ(Compile(effect(argument)), "") << argument;
   for (const char* argument : {"undeclared--", "1 + undeclared++", "Twice--", "member++", "t--", "g_u.a++",
                                "k * g_u.a++", "kConst-- * k"}) {
     const std::string error = Compile(effect(argument));
-    EXPECT_TRUE(error.rfind(Effect() + "(7): error: ", 0) == 0 ||
-                error == Effect() + ": the effect translator crashed on it (signal 11, Segmentation fault); glslang crashes so on some malformed HLSL")
+    EXPECT_TRUE(error.rfind(Effect() + "(7): error: ", 0) == 0 || error == Crashed())
         << argument << ": " << error;
   }
 }
