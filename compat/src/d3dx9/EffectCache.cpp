@@ -22,7 +22,8 @@ std::string RecordPath(const std::string& folder, const std::string& key) {
 // The record in `path`, when it is sound and the files it #included (read
 // from `folder`) are as they were when it was translated.
 bool LoadRecord(const std::string& path, const std::string& folder, EffectRecord& record) {
-  if (path.empty()) return false;
+  std::error_code unreadable;
+  if (path.empty() || std::filesystem::file_size(path, unreadable) > kMaxRecordBytes || unreadable) return false;
   std::ifstream file(path, std::ios::binary);
   if (!file) return false;
   std::stringstream buffer;

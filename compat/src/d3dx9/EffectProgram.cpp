@@ -5,7 +5,6 @@
 #include <map>
 #include <sstream>
 
-
 namespace compat::d3dx9 {
 
 namespace {

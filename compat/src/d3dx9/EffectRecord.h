@@ -31,6 +31,9 @@ struct EffectRecord {
 // Bumped whenever the translator writes something else for the same input.
 inline constexpr int kTranslatorVersion = 2;
 
+// The most a record may come to; a larger one is damage, not a translation.
+inline constexpr std::size_t kMaxRecordBytes = 64u << 20;
+
 // The key of an effect's text under the application's `defines`, with
 // `mapDepth` (vertex shaders map Direct3D's clip depth to GL's): 32 hex
 // digits. It covers the translator's version and the glslang and

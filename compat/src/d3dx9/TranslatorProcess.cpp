@@ -27,9 +27,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The most a translation may come to; a larger answer is a fault.
-constexpr std::size_t kMaxAnswerBytes = 64u << 20;
-
 std::uint64_t g_runs = 0;
 
 // A file descriptor, closed when it goes.
@@ -85,7 +82,7 @@ bool ReadAllBefore(int fd, Clock::time_point deadline, std::string& bytes, bool&
     const ssize_t got = ::read(fd, block, sizeof block);
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) return true;
-    if (bytes.size() + static_cast<std::size_t>(got) > kMaxAnswerBytes) {
+    if (bytes.size() + static_cast<std::size_t>(got) > kMaxRecordBytes) {
       tooLarge = true;
       return false;
     }
@@ -184,7 +181,7 @@ Translation RunEffectTranslator(const std::string& fileName, std::string_view te
   if (!ended) {
     ::kill(child, SIGKILL);
     Reap(child, status);
-    return failed(tooLarge ? "the effect translator handed back more than " + std::to_string(kMaxAnswerBytes >> 20) +
+    return failed(tooLarge ? "the effect translator handed back more than " + std::to_string(kMaxRecordBytes >> 20) +
                                  " MiB"
                            : "the effect translator did not finish within " + std::to_string(kTranslatorSeconds) +
                                  " s and was stopped");
