@@ -261,8 +261,10 @@ TEST_P(Programs, AChangedEffectIsTranslatedAndAFailingTranslatorIsOneLine) {
   std::filesystem::permissions(crashing, std::filesystem::perms::owner_all);
   const std::pair<std::string, std::string> translators[] = {
       {"", ""},
-      {"/nonexistent/xviewer-effectc", "the effect translator /nonexistent/xviewer-effectc is missing (No such file or directory)"},
-      {crashing, "the effect translator crashed on it (signal 11, Segmentation fault); glslang crashes so on some malformed HLSL"}};
+      {"/nonexistent/xviewer-effectc",
+       "the effect translator /nonexistent/xviewer-effectc is missing (No such file or directory)"},
+      {crashing,
+       "the effect translator crashed on it (signal 11, Segmentation fault); glslang crashes so on some malformed HLSL"}};
   for (const auto& [translator, message] : translators) {
     const std::string cache = folder + "/cache";
     Launch launch = Offscreen({"--frames", "2"});

@@ -39,7 +39,8 @@ class BesideIncluder final : public glslang::TShader::Includer {
     std::vector<std::uint8_t> bytes;
     std::string error;
     std::wstring wide = compat::FromUtf8(path);
-    if (!compat::d3dx9::ReadFileBytes(wide.c_str(), bytes, error) || bytes.size() > kMaxEffectFileBytes) return nullptr;
+    if (!compat::d3dx9::ReadFileBytes(wide.c_str(), bytes, error) || bytes.size() > kMaxEffectFileBytes)
+      return nullptr;
     auto* content = new std::string(bytes.begin(), bytes.end());
     out_.includes.emplace_back(headerName, *content);
     return new IncludeResult(headerName, content->data(), content->size(), content);
@@ -106,8 +107,7 @@ std::string TranslateGlslangLog(const std::string& log, const std::string& fallb
 }
 
 bool PreprocessEffect(const std::string& text, const std::string& fileName, const std::string& folder,
-                      const Defines& defines, PreprocessedEffect& out,
-                      std::string& error) {
+                      const Defines& defines, PreprocessedEffect& out, std::string& error) {
   InitializeGlslang();
   out = PreprocessedEffect{};
   std::string preamble;

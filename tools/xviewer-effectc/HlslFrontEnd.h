@@ -28,8 +28,7 @@ struct PreprocessedEffect {
 // the including one. On failure returns false with `error` set to lines
 // "file(line): message".
 bool PreprocessEffect(const std::string& text, const std::string& fileName, const std::string& folder,
-                      const Defines& defines, PreprocessedEffect& out,
-                      std::string& error);
+                      const Defines& defines, PreprocessedEffect& out, std::string& error);
 
 // One shader function to compile: `entry` of `hlsl`, for `stage`.
 struct HlslFunction {
