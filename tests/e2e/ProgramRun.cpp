@@ -3,12 +3,17 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <string>
+#include <vector>
+
+extern char** environ;
 
 namespace e2e {
 
@@ -18,23 +23,45 @@ namespace {
 constexpr auto kRunLimit = std::chrono::seconds(120);
 constexpr auto kFramesBeforeSignal = std::chrono::milliseconds(300);
 
-[[noreturn]] void StartChild(const Launch& launch, int output) {
-  ::setsid();  // no controlling terminal: the console falls back to the captured output
-  ::dup2(output, STDOUT_FILENO);
-  ::dup2(output, STDERR_FILENO);
-  ::close(output);
+// Starts the program with its output into `output`, in its own session (no
+// controlling terminal: the console falls back to the captured output).
+// posix_spawn, never a fork of this test, which may run threads.
+pid_t StartProgram(const Launch& launch, int output) {
   std::string folder = launch.folder.empty() ? XVIEW_SOURCE_DIR "/assets" : launch.folder;
-  if (::chdir(folder.c_str()) != 0) ::_exit(126);
-  for (const std::string& name : launch.unset) ::unsetenv(name.c_str());
-  for (const auto& [name, value] : launch.set) ::setenv(name.c_str(), value.c_str(), 1);
-  ::setenv("XVIEW_LAYER_REPORT", "1", 1);
+  std::vector<std::string> environment;
+  for (char** entry = environ; *entry; ++entry) {
+    std::string variable = *entry;
+    std::string name = variable.substr(0, variable.find('='));
+    bool replaced = name == "XVIEW_LAYER_REPORT";
+    for (const std::string& unset : launch.unset) replaced |= name == unset;
+    for (const auto& [set, value] : launch.set) replaced |= name == set;
+    if (!replaced) environment.push_back(variable);
+  }
+  for (const auto& [name, value] : launch.set) environment.push_back(name + "=" + value);
+  environment.push_back("XVIEW_LAYER_REPORT=1");
   std::string path = XVIEW_BINARY_DIR "/apps/" + launch.program;
-  std::vector<char*> argv{path.data()};
   std::vector<std::string> arguments = launch.arguments;
-  for (std::string& argument : arguments) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-  ::execv(path.c_str(), argv.data());
-  ::_exit(127);
+  arguments.insert(arguments.begin(), path);
+  auto pointers = [](std::vector<std::string>& strings) {
+    std::vector<char*> list;
+    for (std::string& text : strings) list.push_back(text.data());
+    list.push_back(nullptr);
+    return list;
+  };
+  std::vector<char*> argv = pointers(arguments), envp = pointers(environment);
+  posix_spawn_file_actions_t actions;
+  posix_spawnattr_t attributes;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawnattr_init(&attributes);
+  posix_spawn_file_actions_adddup2(&actions, output, STDOUT_FILENO);
+  posix_spawn_file_actions_adddup2(&actions, output, STDERR_FILENO);
+  posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
+  pid_t child = -1;
+  if (::posix_spawn(&child, path.c_str(), &actions, &attributes, argv.data(), envp.data()) != 0) child = -1;
+  posix_spawnattr_destroy(&attributes);
+  posix_spawn_file_actions_destroy(&actions);
+  return child;
 }
 
 }  // namespace
@@ -43,11 +70,7 @@ Outcome Run(const Launch& launch) {
   Outcome outcome;
   int pipe[2];
   if (::pipe2(pipe, O_CLOEXEC) != 0) return outcome;
-  pid_t child = ::fork();
-  if (child == 0) {
-    ::close(pipe[0]);
-    StartChild(launch, pipe[1]);
-  }
+  pid_t child = StartProgram(launch, pipe[1]);
   ::close(pipe[1]);
   if (child < 0) {
     ::close(pipe[0]);

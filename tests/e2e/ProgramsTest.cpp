@@ -218,6 +218,78 @@ TEST_P(Programs, AnEffectWithASyntaxErrorIsNamedWithItsLine) {
   std::filesystem::remove_all(folder);
 }
 
+// The files under `folder`, in any depth.
+int FilesUnder(const std::filesystem::path& folder) {
+  int files = 0;
+  if (std::filesystem::exists(folder))
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) files += entry.is_regular_file();
+  return files;
+}
+
+int Occurrences(const std::string& text, const std::string& part) {
+  int count = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
+
+// The bundled effects were translated when the project was built: a first
+// start with an empty cache finds their records, never starts the
+// translator (here there is none to start) and writes nothing in the cache.
+TEST_P(Programs, TheBundledEffectsNeedNoTranslation) {
+  const std::filesystem::path cache =
+      std::filesystem::temp_directory_path() / ("e2e-cache-" + std::to_string(::getpid()));
+  Launch launch = Offscreen({"--frames", "2"});
+  launch.set.emplace_back("XDG_CACHE_HOME", cache.string());
+  launch.set.emplace_back("XVIEW_EFFECT_TRANSLATOR", "/nonexistent/xviewer-effectc");
+  Outcome run = e2e::Run(launch);
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_FALSE(Contains(run, "effect translator")) << run.output;
+  EXPECT_TRUE(ReleasedEverything(run)) << run.output;
+  EXPECT_EQ(FilesUnder(cache / "xviewer"), 0);  // the effect cache; Mesa keeps its own beside it
+  std::filesystem::remove_all(cache);
+}
+
+// An effect changed from the bundled one is translated when the program
+// starts, by the translator installed beside it, and cached. A translator
+// that is missing or crashes is one line naming the effect, and the program
+// goes on without it.
+TEST_P(Programs, AChangedEffectIsTranslatedAndAFailingTranslatorIsOneLine) {
+  const std::string folder = e2e::AssetsCopy();
+  std::ofstream(folder + "/mesh.cfx", std::ios::app) << "// changed\n";
+  const std::string crashing = folder + "/crashing-translator";
+  std::ofstream(crashing) << "#!/bin/sh\nkill -SEGV $$\n";
+  std::filesystem::permissions(crashing, std::filesystem::perms::owner_all);
+  const std::pair<std::string, std::string> translators[] = {
+      {"", ""},
+      {"/nonexistent/xviewer-effectc",
+       "the effect translator /nonexistent/xviewer-effectc is missing (No such file or directory)"},
+      {crashing,
+       "the effect translator crashed on it (signal 11, Segmentation fault); glslang crashes so on some malformed HLSL"}};
+  for (const auto& [translator, message] : translators) {
+    const std::string cache = folder + "/cache";
+    Launch launch = Offscreen({"--frames", "2"});
+    launch.folder = folder;
+    launch.set.emplace_back("XDG_CACHE_HOME", cache);
+    if (translator.empty())
+      launch.unset.push_back("XVIEW_EFFECT_TRANSLATOR");
+    else
+      launch.set.emplace_back("XVIEW_EFFECT_TRANSLATOR", translator);
+    Outcome run = e2e::Run(launch);
+    EXPECT_EQ(run.exitCode, 0) << translator << "\n" << run.output;
+    EXPECT_TRUE(ReleasedEverything(run)) << run.output;
+    if (translator.empty()) {
+      EXPECT_FALSE(Contains(run, "effect translator")) << run.output;
+      EXPECT_EQ(FilesUnder(cache + "/xviewer"), 1);  // the changed mesh.cfx
+    } else {
+      EXPECT_EQ(Occurrences(run.output, "effect translator"), 1) << run.output;
+      EXPECT_TRUE(Contains(run, "mesh.cfx: " + message + "\n")) << run.output;
+      EXPECT_EQ(FilesUnder(cache + "/xviewer"), 0);
+    }
+    std::filesystem::remove_all(cache);
+  }
+  std::filesystem::remove_all(folder);
+}
+
 // Ctrl+C and SIGTERM close the window as the close box does: the scene,
 // input, device and console are torn down in order and every layer object is
 // released. The process then ends by the signal, as the shell expects of a

@@ -23,10 +23,8 @@ std::uint64_t EffectBytesUploaded();
 
 namespace compat::testing {
 
-// Shader functions translated through glslang and SPIRV-Cross so far; an
-// effect found in the on-disk cache adds none.
-std::uint64_t EffectShadersTranslated();
-// Whether glslang has been initialised in this process.
-bool GlslangInitialised();
+// Times the effect translator program was started so far; an effect found
+// among the bundled records or in the user's cache adds none.
+std::uint64_t EffectTranslatorRuns();
 
 }  // namespace compat::testing

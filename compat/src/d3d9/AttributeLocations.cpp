@@ -2,7 +2,7 @@
 #include <cstring>
 #include <string>
 
-#include "d3d9/DeviceGL.h"
+#include "d3d9/AttributeLocations.h"
 
 namespace compat::d3d9 {
 

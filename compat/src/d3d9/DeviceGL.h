@@ -7,6 +7,8 @@
 
 #include <string_view>
 
+#include "d3d9/AttributeLocations.h"
+
 namespace compat::d3d9 {
 
 class Device;
@@ -26,15 +28,5 @@ bool ClipControlAvailable();
 // The program the next draws use; 0 when no effect pass is open, in which
 // case draws fail (there is no fixed-function pipeline to fall back on).
 void UseProgram(Device& device, GLuint program);
-
-// Vertex attribute locations by declaration usage and index, shared by the
-// effect compiler (which places each shader input by its semantic) and the
-// draws (which feed them): POSITION, BLENDWEIGHT, BLENDINDICES, NORMAL,
-// COLOR0-1, TANGENT, TEXCOORD0-7. Returns -1 for a usage and index that no
-// shader input can have.
-int AttributeLocation(BYTE usage, BYTE usageIndex);
-// The same location for a semantic as HLSL writes it ("TEXCOORD1", "normal").
-int SemanticAttributeLocation(std::string_view semantic);
-inline constexpr int kAttributeLocations = 15;
 
 }  // namespace compat::d3d9

@@ -1,44 +1,30 @@
-// The on-disk cache of translated effects, so that a start that finds every
-// effect there never initialises glslang. Entries live in
-// $XDG_CACHE_HOME/xviewer (else ~/.cache/xviewer), one file per effect
-// source, named by a hash of everything the translation depends on: the
-// file's text, the defines, the files it #includes, the glslang and
-// SPIRV-Cross versions, the translator's version and the depth mapping.
-// An entry holds the preprocessed text and the GLSL of every pass.
-// A damaged or stale entry is a miss; an entry is written under a temporary
-// name and renamed; a cache that cannot be written is no error.
+// Where the layer finds translated effects without running the translator:
+// the records translated when the project was built, installed read-only
+// with the programs' files (share/xviewer/effect-cache beside the program's
+// bin/), then the user's cache, $XDG_CACHE_HOME/xviewer (else
+// ~/.cache/xviewer), where the records of every other effect are kept after
+// their first translation. Records are named by their key (EffectRecordKey).
+// A damaged record, or one whose #included files changed since, is a miss;
+// a record is written under a temporary name and renamed; a cache that
+// cannot be written is no error.
 #pragma once
 
 #include <string>
-#include <utility>
-#include <vector>
 
-#include "d3dx9/EffectProgram.h"
+#include "d3dx9/EffectRecord.h"
 
 namespace compat::d3dx9 {
 
-// Bumped whenever the translation changes what it writes for the same input.
-inline constexpr int kTranslatorVersion = 1;
+// The record under `key` in the bundled records or else the user's cache,
+// when there is a sound one whose includes (read from `folder`, the
+// effect's own) are unchanged.
+bool LoadCachedEffect(const std::string& key, const std::string& folder, EffectRecord& record);
 
-struct CacheEntry {
-  std::string preprocessed;
-  std::vector<std::pair<std::string, std::string>> includes;  // name, contents as read when translated
-  EffectTexts texts;
-};
+// Keeps `bytes`, a record as WriteEffectRecord wrote it, in the user's
+// cache under `key`; failures are silent.
+void StoreCachedEffect(const std::string& key, const std::string& bytes);
 
-// The key of an effect's text under `defines` with depth mapping `mapDepth`
-// (the includes are checked against the entry itself).
-std::string EffectCacheKey(const std::string& text, const std::vector<std::pair<std::string, std::string>>& defines,
-                           bool mapDepth);
-
-// The entry for `key`, when there is a sound one whose includes (read from
-// `folder`) are unchanged.
-bool LoadCachedEffect(const std::string& key, const std::string& folder, CacheEntry& entry);
-
-// Stores `entry` under `key`; failures are silent.
-void StoreCachedEffect(const std::string& key, const CacheEntry& entry);
-
-// The folder the cache lives in ("" when neither variable says).
+// The user's cache ("" when neither variable says).
 std::string EffectCacheFolder();
 
 }  // namespace compat::d3dx9

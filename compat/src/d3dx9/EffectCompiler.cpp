@@ -1,22 +1,15 @@
 #include "d3dx9/EffectCompiler.h"
 
-#include <filesystem>
-
 #include "common/Unicode.h"
 #include "d3dx9/EffectCache.h"
 #include "d3dx9/FileBytes.h"
-#include "d3dx9/HlslFrontEnd.h"
+#include "d3dx9/TranslatorProcess.h"
 
 namespace compat::d3dx9 {
 
 namespace {
 
-std::string Folder(const std::string& fileName) {
-  std::size_t slash = fileName.find_last_of("/\\");
-  return slash == std::string::npos ? std::string() : fileName.substr(0, slash);
-}
-
-// Whether cached texts have a pass for every pass of the effect.
+// Whether a record has a pass for every pass of the effect.
 bool SameShape(const EffectSource& source, const EffectTexts& texts) {
   if (texts.size() != source.techniques.size()) return false;
   for (std::size_t t = 0; t < texts.size(); ++t)
@@ -24,10 +17,17 @@ bool SameShape(const EffectSource& source, const EffectTexts& texts) {
   return true;
 }
 
+// The effect read from its record; false where the two disagree.
+bool FromRecord(EffectRecord& record, const std::string& fileName, CompiledEffect& out, std::string& error) {
+  if (!ParseEffectSource(record.preprocessed, fileName, out.source, error)) return false;
+  if (!SameShape(out.source, record.texts)) return false;
+  out.texts = std::move(record.texts);
+  return true;
+}
+
 }  // namespace
 
-bool CompileEffectFile(LPCWSTR path, const std::vector<std::pair<std::string, std::string>>& defines,
-                       bool mapDepth, CompiledEffect& out, std::string& error) {
+bool CompileEffectFile(LPCWSTR path, const Defines& defines, bool mapDepth, CompiledEffect& out, std::string& error) {
   std::string fileName = ToUtf8(path);
   std::vector<std::uint8_t> bytes;
   if (!ReadFileBytes(path, bytes, error)) {
@@ -39,33 +39,28 @@ bool CompileEffectFile(LPCWSTR path, const std::vector<std::pair<std::string, st
             " MB, the most this layer compiles";
     return false;
   }
-  std::string text(bytes.begin(), bytes.end());
-  std::vector<std::pair<std::string, std::string>> layerDefines = defines;
-  layerDefines.emplace_back("CFX_PALETTE_SIZE", std::to_string(kLayerPaletteSize));
+  const std::string text(bytes.begin(), bytes.end());
+  const std::string key = EffectRecordKey(text, defines, mapDepth);
+  EffectRecord record;
+  if (LoadCachedEffect(key, IncludeFolder(fileName), record) && FromRecord(record, fileName, out, error)) return true;
 
-  const std::string key = EffectCacheKey(text, layerDefines, mapDepth);
-  CacheEntry cached;
-  if (LoadCachedEffect(key, Folder(fileName), cached) &&
-      ParseEffectSource(cached.preprocessed, fileName, out.source, error) && SameShape(out.source, cached.texts)) {
-    out.texts = std::move(cached.texts);
-    return true;
+  std::string answer;
+  switch (RunEffectTranslator(fileName, text, defines, mapDepth, answer)) {
+    case Translation::Refused:
+    case Translation::Failed:
+      error = std::move(answer);
+      return false;
+    case Translation::Done:
+      break;
   }
   error.clear();
-
-  PreprocessedEffect preprocessed;
-  if (!PreprocessEffect(text, fileName, Folder(fileName), layerDefines, preprocessed, error)) return false;
-  if (!ParseEffectSource(preprocessed.text, fileName, out.source, error)) return false;
-  // The limits of Shader Model 3 hold for the file as D3DX compiles it.
-  PreprocessedEffect asD3dx;
-  EffectSource limits;
-  if (!PreprocessEffect(text, fileName, Folder(fileName), defines, asD3dx, error)) return false;
-  if (asD3dx.text == preprocessed.text) {
-    limits = out.source;
-  } else if (!ParseEffectSource(asD3dx.text, fileName, limits, error)) {
+  if (!ReadEffectRecord(answer, record) || !FromRecord(record, fileName, out, error)) {
+    if (error.empty())
+      error = fileName + ": the effect translator " + EffectTranslatorPath() +
+              " handed back a translation that is damaged or of another version";
     return false;
   }
-  if (!TranslatePasses(out.source, limits, fileName, mapDepth, out.texts, error)) return false;
-  StoreCachedEffect(key, CacheEntry{std::move(preprocessed.text), std::move(preprocessed.includes), out.texts});
+  StoreCachedEffect(key, answer);
   return true;
 }
 

@@ -5,8 +5,6 @@
 #include <map>
 #include <sstream>
 
-#include "d3dx9/HlslTranslator.h"
-
 namespace compat::d3dx9 {
 
 namespace {
@@ -89,33 +87,6 @@ void PackParameter(const ParameterDecl& parameter, const float* values, const Me
         begin = std::min(begin, offset);
         end = std::max(end, offset + 4);
       }
-}
-
-bool TranslatePasses(const EffectSource& source, const EffectSource& limits, const std::string& fileName,
-                     bool mapDepth, EffectTexts& texts, std::string& error) {
-  texts.clear();
-  // Every (stage, function) the passes use, translated once, all together.
-  std::vector<ShaderRequest> requests;
-  std::map<std::pair<ShaderStage, std::string>, std::size_t> requestOf;
-  for (const TechniqueDecl& technique : source.techniques)
-    for (const PassDecl& pass : technique.passes)
-      for (ShaderStage stage : {ShaderStage::Vertex, ShaderStage::Pixel}) {
-        const ShaderCompileDecl& shader = stage == ShaderStage::Vertex ? pass.vertexShader : pass.pixelShader;
-        if (requestOf.emplace(std::make_pair(stage, shader.entry), requests.size()).second)
-          requests.push_back(ShaderRequest{stage, shader.entry, shader.place, mapDepth});
-      }
-  std::vector<std::string> glsl;
-  if (!TranslateShaders(source, limits, fileName, requests, glsl, error)) return false;
-  for (const TechniqueDecl& technique : source.techniques) {
-    texts.emplace_back();
-    for (const PassDecl& pass : technique.passes) {
-      PassText text;
-      text.vertex = glsl[requestOf.at({ShaderStage::Vertex, pass.vertexShader.entry})];
-      text.pixel = glsl[requestOf.at({ShaderStage::Pixel, pass.pixelShader.entry})];
-      texts.back().push_back(std::move(text));
-    }
-  }
-  return true;
 }
 
 bool BuildPassPrograms(const EffectSource& source, const EffectTexts& texts, const std::string& fileName,

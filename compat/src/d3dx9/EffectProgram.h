@@ -1,5 +1,5 @@
-// The GL programs of an effect's passes: the GLSL of each pass translated
-// from the effect's HLSL, then compiled, linked and reflected so that the
+// The GL programs of an effect's passes: the GLSL of each pass (as the
+// effect translator wrote it) compiled, linked and reflected so that the
 // effect's parameter values can be laid into each program's block of
 // constants.
 #pragma once
@@ -10,16 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "d3dx9/EffectRecord.h"
 #include "d3dx9/EffectSource.h"
 
 namespace compat::d3dx9 {
-
-// The GLSL of one pass.
-struct PassText {
-  std::string vertex;
-  std::string pixel;
-};
-using EffectTexts = std::vector<std::vector<PassText>>;  // [technique][pass]
 
 // Where a numeric parameter lies in a program's block of constants.
 struct MemberLayout {
@@ -38,12 +32,6 @@ struct PassProgram {
   std::vector<std::uint64_t> uploaded;   // per parameter, the value version last laid into `image`
   bool sent = false;                     // whether the whole image has gone to the buffer once
 };
-
-// Translates every pass of every technique (glslang and SPIRV-Cross).
-// `limits` is the effect as D3DX sees it, for the Shader Model 3 limits. On
-// failure sets `error` to lines "file(line): message".
-bool TranslatePasses(const EffectSource& source, const EffectSource& limits, const std::string& fileName,
-                     bool mapDepth, EffectTexts& texts, std::string& error);
 
 // Compiles and links the programs of `texts` (the GL context must be
 // current). On failure deletes what it made and sets `error`.

@@ -11,7 +11,11 @@
 
 #include "d3dx9/EffectSource.h"
 
-namespace compat::d3dx9 {
+namespace effectc {
+
+using compat::d3dx9::EffectSource;
+using compat::d3dx9::ShaderStage;
+using compat::d3dx9::SourcePlace;
 
 struct ShaderRequest {
   ShaderStage stage = ShaderStage::Vertex;
@@ -36,9 +40,6 @@ bool TranslateShader(const EffectSource& source, const EffectSource& limits, con
 // The semantic with its index ("TEXCOORD" -> "TEXCOORD0"), upper case.
 std::string SemanticKey(const std::string& semantic);
 
-// SPIRV-Cross's version, for the keys of cached translations.
-std::string SpirvCrossVersion();
-
 // Shader Model 3 limits the layer checks; instruction counts are not checked.
 inline constexpr unsigned kVertexConstantRegisters = 256;
 inline constexpr unsigned kPixelConstantRegisters = 224;
@@ -46,4 +47,4 @@ inline constexpr unsigned kVertexSamplers = 4;
 inline constexpr unsigned kPixelSamplers = 16;
 inline constexpr unsigned kInterpolators = 10;
 
-}  // namespace compat::d3dx9
+}  // namespace effectc

@@ -8,9 +8,13 @@
 #include <utility>
 #include <vector>
 
+#include "d3dx9/EffectRecord.h"
 #include "d3dx9/EffectSource.h"
 
-namespace compat::d3dx9 {
+namespace effectc {
+
+using compat::d3dx9::Defines;
+using compat::d3dx9::ShaderStage;
 
 struct PreprocessedEffect {
   std::string text;  // with #line directives naming each file
@@ -24,8 +28,7 @@ struct PreprocessedEffect {
 // the including one. On failure returns false with `error` set to lines
 // "file(line): message".
 bool PreprocessEffect(const std::string& text, const std::string& fileName, const std::string& folder,
-                      const std::vector<std::pair<std::string, std::string>>& defines, PreprocessedEffect& out,
-                      std::string& error);
+                      const Defines& defines, PreprocessedEffect& out, std::string& error);
 
 // One shader function to compile: `entry` of `hlsl`, for `stage`.
 struct HlslFunction {
@@ -41,13 +44,13 @@ struct SpirvModule {
 };
 
 // Compiles each of `functions` (their HLSL named `fileName` until its first
-// #line) into SPIR-V: one module per function, in their order.
+// #line) into SPIR-V: one module per function, in their order. glslang
+// crashes on some malformed HLSL that it should report (an undeclared name
+// in a choice that is returned, a step after an operand it may not change);
+// that ends this program, which the layer reports as such.
 std::vector<SpirvModule> CompileHlslToSpirv(const std::vector<HlslFunction>& functions, const std::string& fileName);
 
 // Turns glslang's "ERROR: file:12: message" lines into "file(12): error: message".
 std::string TranslateGlslangLog(const std::string& log, const std::string& fallbackPlace);
 
-// glslang's version, for the keys of cached translations.
-std::string GlslangVersion();
-
-}  // namespace compat::d3dx9
+}  // namespace effectc

@@ -1,4 +1,4 @@
-#include "d3dx9/HlslTranslator.h"
+#include "HlslTranslator.h"
 
 #include <spirv_cross/spirv_cross_c.h>
 
@@ -6,15 +6,14 @@
 #include <cctype>
 #include <vector>
 
-#include "compat/testing_draw.h"
-#include "d3d9/DeviceGL.h"
-#include "d3dx9/HlslFrontEnd.h"
+#include "HlslFrontEnd.h"
+#include "d3d9/AttributeLocations.h"
 
-namespace compat::d3dx9 {
+namespace effectc {
+
+using namespace compat::d3dx9;
 
 namespace {
-
-std::uint64_t g_translated = 0;
 
 struct Replacement {
   std::size_t offset = 0;
@@ -251,7 +250,6 @@ bool TranslateShaders(const EffectSource& source, const EffectSource& limits, co
       ok = false;
       continue;
     }
-    ++g_translated;
     error += module->messages;
     if (!module->compiled || !TranslateSpirv(source, limits, declared[i], request, module->words, glsl[i], error))
       ok = false;
@@ -268,14 +266,4 @@ bool TranslateShader(const EffectSource& source, const EffectSource& limits, con
   return ok;
 }
 
-std::string SpirvCrossVersion() {
-  unsigned major = 0, minor = 0, patch = 0;
-  spvc_get_version(&major, &minor, &patch);
-  return std::to_string(major) + "." + std::to_string(minor) + "." + std::to_string(patch);
-}
-
-}  // namespace compat::d3dx9
-
-namespace compat::testing {
-std::uint64_t EffectShadersTranslated() { return compat::d3dx9::g_translated; }
-}  // namespace compat::testing
+}  // namespace effectc
