@@ -1,0 +1,29 @@
+// Every AnimationSet as one glTF animation, in file order, named as the set,
+// at time = tick / ticks per second (60 where the file gives none or a
+// non-positive number, as the viewers' real-time playback has it).
+//
+// Each frame a set animates gets a translation, a rotation and a scale
+// channel (the last animation naming it wins, as the viewers let it) that
+// give the viewers' sampling exactly at every key time: rotation, scale and
+// position keys as they are (a rotation key's w is negated, as the viewers
+// negate it), matrix keys taken apart as the viewers' matrix blending takes
+// them. What the viewers do that glTF must be told:
+// - before a channel's first key they show its last key: a channel whose
+//   keys start after tick 0 gets that value at 0 and just before its first key;
+// - keys past the set's last key time never show (a time of -1 in a file
+//   sorts as 4294967295): they are left out;
+// - a set that animates nothing still becomes an animation, of one channel
+//   holding the first frame's own translation, so that set numbers agree.
+// Between rotation keys the viewers blend the quaternions component by
+// component without making them unit length again, which glTF's spherical
+// blending does not follow; keys are added where the two would place any
+// part of the model more than half a percent of its size apart.
+#pragma once
+
+#include "ExportContext.h"
+
+namespace xfileconvert {
+
+void ExportAnimations(ExportContext& context);
+
+}  // namespace xfileconvert

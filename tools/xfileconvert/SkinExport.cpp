@@ -1,0 +1,188 @@
+#include "SkinExport.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <utility>
+
+#include "ConvertMessages.h"
+#include "Handedness.h"
+#include "platform/TextConversion.h"
+#include "xfile/ParseMessages.h"
+
+namespace xfileconvert {
+
+namespace {
+
+// Where differing weights are said.
+constexpr double kWeightSumTolerance = 1e-3;
+
+bool IsFiniteMatrix(const D3DXMATRIX& m) {
+  for (int i = 0; i < 16; ++i)
+    if (!std::isfinite(m.m[i / 4][i % 4])) return false;
+  return true;
+}
+
+// B, where the stored vertices stand: the placement that the bone carrying
+// most of the mesh's weight gives them in the file's pose; the identity when
+// no bone has a frame or that placement cannot be undone.
+D3DXMATRIX BindPlacement(const ExportContext& context, const XMesh& mesh, const std::vector<int>& boneFrames) {
+  std::vector<double> carried(mesh.bones.size(), 0.0);
+  for (const XVertex& vertex : mesh.vertices)
+    for (const XSkinInfluence& influence : vertex.influences)
+      if (influence.bone < carried.size() && influence.weight > 0) carried[influence.bone] += influence.weight;
+  int heaviest = -1;
+  for (std::size_t i = 0; i < carried.size(); ++i)
+    if (boneFrames[i] >= 0 && (heaviest < 0 || carried[i] > carried[static_cast<std::size_t>(heaviest)]))
+      heaviest = static_cast<int>(i);
+  D3DXMATRIX bind, inverse;
+  D3DXMatrixIdentity(&bind);
+  if (heaviest < 0) return bind;
+  D3DXMATRIX placed;
+  D3DXMatrixMultiply(&placed, &mesh.bones[static_cast<std::size_t>(heaviest)].offset,
+                     &context.filePose[static_cast<std::size_t>(boneFrames[static_cast<std::size_t>(heaviest)])]);
+  if (IsFiniteMatrix(placed) && D3DXMatrixInverse(&inverse, nullptr, &placed) && IsFiniteMatrix(inverse))
+    return placed;
+  return bind;
+}
+
+struct Influence {
+  std::uint32_t joint;
+  float weight;
+};
+
+}  // namespace
+
+SkinnedMesh ExportSkin(ExportContext& context, const XMesh& mesh, std::map<std::string, int>& attributes) {
+  GltfDocument& document = context.document;
+  SkinnedMesh skinned;
+  std::vector<int> boneFrames;
+  for (const XBone& bone : mesh.bones) boneFrames.push_back(context.FrameNamed(bone.name));
+  skinned.bind = BindPlacement(context, mesh, boneFrames);
+  D3DXMATRIX unbind;
+  D3DXMatrixInverse(&unbind, nullptr, &skinned.bind);
+
+  // Joints: a frame's node once per skin; a second bone on the same frame
+  // with another offset gets a node of its own there.
+  GltfSkin skin;
+  skin.name = mesh.name;
+  std::vector<D3DXMATRIX> inverseBinds;
+  std::map<int, std::uint32_t> staticJoint;
+  std::map<std::pair<int, std::string>, std::uint32_t> jointOf;  // (frame, offset bytes) -> joint
+  std::map<int, int> nodeUses;
+  std::vector<std::uint32_t> boneJoints;
+  auto addJoint = [&](int node, const D3DXMATRIX& inverseBind) {
+    skin.joints.push_back(node);
+    inverseBinds.push_back(Mirrored(inverseBind));
+    return static_cast<std::uint32_t>(skin.joints.size() - 1);
+  };
+  auto unmoved = [&]() {
+    if (staticJoint.empty()) staticJoint[0] = addJoint(context.StaticJoint(), unbind);
+    return staticJoint[0];
+  };
+  for (std::size_t i = 0; i < mesh.bones.size(); ++i) {
+    const int frame = boneFrames[i];
+    if (frame < 0) {
+      boneJoints.push_back(unmoved());
+      continue;
+    }
+    const D3DXMATRIX& offset = mesh.bones[i].offset;
+    std::pair<int, std::string> key(frame, std::string(reinterpret_cast<const char*>(&offset), sizeof offset));
+    auto known = jointOf.find(key);
+    if (known != jointOf.end()) {
+      boneJoints.push_back(known->second);
+      continue;
+    }
+    int node = context.frameNodes[static_cast<std::size_t>(frame)];
+    if (nodeUses[node]++ > 0) {
+      GltfNode helper;
+      helper.name = mesh.bones[i].name;
+      const int parent = node;
+      node = context.AddNode(helper);
+      document.nodes[static_cast<std::size_t>(parent)].children.push_back(node);
+      context.nodeFrames[node] = frame;
+    }
+    D3DXMATRIX inverseBind;
+    D3DXMatrixMultiply(&inverseBind, &unbind, &offset);
+    boneJoints.push_back(jointOf[key] = addJoint(node, inverseBind));
+  }
+
+  // Influences per vertex, heaviest first.
+  const std::size_t vertexCount = mesh.vertices.size();
+  std::vector<Influence> influences;
+  std::vector<std::uint32_t> firstInfluence(vertexCount + 1, 0);
+  std::size_t mostPerVertex = 1, renormalised = 0;
+  double furthest = 0;
+  std::vector<Influence> vertexInfluences;
+  for (std::size_t v = 0; v < vertexCount; ++v) {
+    vertexInfluences.clear();
+    for (const XSkinInfluence& influence : mesh.vertices[v].influences) {
+      if (!(influence.weight > 0) || !std::isfinite(influence.weight) || influence.bone >= boneJoints.size())
+        continue;
+      const std::uint32_t joint = boneJoints[influence.bone];
+      auto same = std::find_if(vertexInfluences.begin(), vertexInfluences.end(),
+                               [&](const Influence& known) { return known.joint == joint; });
+      if (same != vertexInfluences.end()) {
+        same->weight += influence.weight;
+      } else {
+        vertexInfluences.push_back({joint, influence.weight});
+      }
+    }
+    if (vertexInfluences.empty()) vertexInfluences.push_back({unmoved(), 1.0f});
+    double sum = 0;
+    for (const Influence& influence : vertexInfluences) sum += influence.weight;
+    if (std::fabs(sum - 1.0) > kWeightSumTolerance) {
+      ++renormalised;
+      furthest = std::max(furthest, std::fabs(sum - 1.0));
+    }
+    std::sort(vertexInfluences.begin(), vertexInfluences.end(),
+              [](const Influence& a, const Influence& b) { return a.weight > b.weight; });
+    // Normalised, then the rounding to float left over is given to the heaviest.
+    double stored = 0;
+    for (Influence& influence : vertexInfluences) {
+      influence.weight = static_cast<float>(influence.weight / sum);
+      stored += influence.weight;
+    }
+    vertexInfluences.front().weight = static_cast<float>(vertexInfluences.front().weight + (1.0 - stored));
+    mostPerVertex = std::max(mostPerVertex, vertexInfluences.size());
+    influences.insert(influences.end(), vertexInfluences.begin(), vertexInfluences.end());
+    firstInfluence[v + 1] = static_cast<std::uint32_t>(influences.size());
+  }
+  if (renormalised > 0)
+    Say(ConvertMessage::WeightsNormalised, context.input.c_str(), ToUtf8(ShownName(mesh.name)).c_str(), renormalised,
+        furthest);
+
+  const bool wideJoints = skin.joints.size() > 256;
+  const std::size_t sets = (mostPerVertex + 3) / 4;
+  for (std::size_t set = 0; set < sets; ++set) {
+    std::vector<std::uint16_t> joints(vertexCount * 4, 0);
+    std::vector<float> weights(vertexCount * 4, 0.0f);
+    for (std::size_t v = 0; v < vertexCount; ++v)
+      for (std::size_t k = 0; k < 4; ++k) {
+        const std::size_t at = firstInfluence[v] + set * 4 + k;
+        if (at >= firstInfluence[v + 1]) break;
+        joints[v * 4 + k] = static_cast<std::uint16_t>(influences[at].joint);
+        weights[v * 4 + k] = influences[at].weight;
+      }
+    const std::string n = std::to_string(set);
+    if (wideJoints) {
+      attributes["JOINTS_" + n] = document.AddAccessor(joints.data(), vertexCount, kUnsignedShort, "VEC4", kArrayBuffer);
+    } else {
+      std::vector<std::uint8_t> narrow(joints.begin(), joints.end());
+      attributes["JOINTS_" + n] = document.AddAccessor(narrow.data(), vertexCount, kUnsignedByte, "VEC4", kArrayBuffer);
+    }
+    attributes["WEIGHTS_" + n] = document.AddFloatAccessor(weights.data(), vertexCount, "VEC4", kArrayBuffer, false);
+  }
+
+  // The matrices, each as glTF stores its column-vector form: column by
+  // column, which is the row-vector matrix row by row.
+  std::vector<float> matrices;
+  for (const D3DXMATRIX& m : inverseBinds)
+    for (int i = 0; i < 16; ++i) matrices.push_back(m.m[i / 4][i % 4]);
+  skin.inverseBindMatrices = document.AddFloatAccessor(matrices.data(), inverseBinds.size(), "MAT4", kNoTarget, false);
+  document.skins.push_back(skin);
+  skinned.skin = static_cast<int>(document.skins.size() - 1);
+  return skinned;
+}
+
+}  // namespace xfileconvert
