@@ -4,6 +4,7 @@
 #include <cmath>
 #include <deque>
 #include <map>
+#include <set>
 
 #include "ConvertMessages.h"
 #include "Handedness.h"
@@ -22,95 +23,72 @@ constexpr double kShownShare = 0.01;
 // No key is added closer than this to another, nor more than this many per set.
 constexpr double kShortestSpanTicks = 1.0 / 16.0;
 constexpr std::size_t kMostAddedKeys = 100000;
+// How far before a channel's first key the viewers are sampled for the key
+// that leads in to it.
+constexpr double kLeadInTicks = 1.0 / 1024.0;
 
-using Value = std::array<float, 4>;  // x, y, z and, for a rotation, w
+// One sampling of a frame: the tick the viewers are asked for and the time
+// glTF holds it at.
+struct Sample {
+  double tick = 0;
+  float time = 0;
+  bool operator<(const Sample& other) const { return tick < other.tick; }
+};
 
-// One channel of one node as glTF will blend it.
-struct Track {
+// The keys of one animated frame as glTF blends them: translation and scale
+// linearly, rotation spherically, the shorter way round.
+struct AnimatedFrame {
+  std::size_t frame = 0;
+  std::set<Sample> samples;
   std::vector<float> times;  // seconds, rising
-  std::vector<Value> values;
-  bool rotation = false;
+  std::vector<Trs> values;
 
-  // Appends a key after the last; false, keeping nothing, where its time
-  // does not come after the last one's as a float.
-  bool Append(float time, const Value& value) {
-    if (!times.empty() && !(time > times.back())) return false;
-    times.push_back(time);
-    values.push_back(value);
-    return true;
-  }
-
-  void Insert(float time, const Value& value) {
+  void Insert(float time, const Trs& value) {
     auto at = std::lower_bound(times.begin(), times.end(), time);
     if (at != times.end() && *at == time) return;
     values.insert(values.begin() + (at - times.begin()), value);
     times.insert(at, time);
   }
 
-  // glTF's LINEAR interpolation: held before the first key and after the last.
-  Value At(double time) const {
-    if (time <= times.front()) return values.front();
-    if (time >= times.back()) return values.back();
-    const std::size_t next = static_cast<std::size_t>(std::upper_bound(times.begin(), times.end(), time) - times.begin());
-    const double t0 = times[next - 1], t1 = times[next];
-    const float u = static_cast<float>((time - t0) / (t1 - t0));
-    const Value& a = values[next - 1];
-    const Value& b = values[next];
-    if (rotation) return Slerp(a, b, u);
-    Value mixed{};
-    for (std::size_t i = 0; i < 3; ++i) mixed[i] = (1.0f - u) * a[i] + u * b[i];
-    return mixed;
-  }
-};
-
-struct AnimatedFrame {
-  std::size_t frame = 0;
-  bool matrixKeys = false;
-  Track translation, rotation, scale;
-
   // The local matrix glTF gives the frame at `time`, in the file's space.
   D3DXMATRIX LocalAt(double time) const {
-    Trs parts;
-    const Value t = translation.At(time), s = scale.At(time);
-    parts.translation = {t[0], t[1], t[2]};
-    parts.rotation = rotation.At(time);
-    parts.scale = {s[0], s[1], s[2]};
-    return Mirrored(Compose(parts));
+    if (time <= times.front()) return Mirrored(Compose(values.front()));
+    if (time >= times.back()) return Mirrored(Compose(values.back()));
+    const auto next = static_cast<std::size_t>(std::upper_bound(times.begin(), times.end(), time) - times.begin());
+    const float u = static_cast<float>((time - times[next - 1]) / (double{times[next]} - times[next - 1]));
+    const Trs& a = values[next - 1];
+    const Trs& b = values[next];
+    Trs mixed;
+    for (std::size_t i = 0; i < 3; ++i) {
+      mixed.translation[i] = (1.0f - u) * a.translation[i] + u * b.translation[i];
+      mixed.scale[i] = (1.0f - u) * a.scale[i] + u * b.scale[i];
+    }
+    mixed.rotation = Slerp(a.rotation, b.rotation, u);
+    return Mirrored(Compose(mixed));
   }
 };
 
-Value Vector(float x, float y, float z) { return {x, y, z, 0.0f}; }
-
-// Fills `track` with what the viewers show of one key channel: its keys up
-// to the set's last key time, led in by its last key where it starts after
-// tick 0, or its neutral value where it has no keys. `convert` gives a key's
-// glTF value. Returns how many keys fell on the time of the key before them.
-template <class Key, class Convert>
-std::size_t FillTrack(Track& track, const std::map<std::uint32_t, Key>& keys, std::uint32_t lastKeyTime,
-                      double ticksPerSecond, const Value& neutral, Convert convert) {
-  if (keys.empty()) {
-    track.Append(0.0f, neutral);
-    return 0;
-  }
-  const Value last = convert(keys.rbegin()->second);
+// Adds the ticks at which the viewers' sampling of one key channel must be
+// held: its keys up to the set's last key time, and where it starts after
+// tick 0, tick 0 and the moment before its first key, where it still shows
+// its last key.
+template <class Key>
+void AddChannelSamples(std::set<Sample>& samples, const std::map<std::uint32_t, Key>& keys, std::uint32_t lastKeyTime,
+                       double ticksPerSecond) {
+  if (keys.empty()) return;
   const auto kept = keys.upper_bound(lastKeyTime);
-  if (kept == keys.begin()) {
-    track.Append(0.0f, last);
-    return 0;
-  }
-  if (keys.begin()->first > 0) {
-    const float first = static_cast<float>(keys.begin()->first / ticksPerSecond);
-    track.Append(0.0f, last);
-    track.Append(std::nextafter(first, 0.0f), last);
-  }
-  std::size_t dropped = 0;
   for (auto key = keys.begin(); key != kept; ++key)
-    if (!track.Append(static_cast<float>(key->first / ticksPerSecond), convert(key->second))) ++dropped;
-  return dropped;
+    samples.insert({double(key->first), static_cast<float>(key->first / ticksPerSecond)});
+  samples.insert({0.0, 0.0f});
+  if (kept != keys.begin() && keys.begin()->first > 0) {
+    const float first = static_cast<float>(keys.begin()->first / ticksPerSecond);
+    samples.insert({keys.begin()->first - kLeadInTicks, std::nextafter(first, 0.0f)});
+  }
 }
 
-// The frames the set animates, each by the last of its animations.
-std::vector<AnimatedFrame> TracksOf(const ExportContext& context, const XAnimationSet& set, std::size_t& dropped) {
+// The frames the set animates, each by the last of its animations (the
+// viewers let it write last), with the ticks to sample.
+std::vector<AnimatedFrame> FramesOf(const ExportContext& context, const XAnimationSet& set) {
   const double ticksPerSecond = TicksPerSecondOf(context.model.scene);
   const auto lastKeyTime = static_cast<std::uint32_t>(set.lastKeyTime);
   std::map<int, const XAnimation*> animationOf;
@@ -122,38 +100,56 @@ std::vector<AnimatedFrame> TracksOf(const ExportContext& context, const XAnimati
   for (const auto& [frame, animation] : animationOf) {
     AnimatedFrame& animated = frames.emplace_back();
     animated.frame = static_cast<std::size_t>(frame);
-    animated.rotation.rotation = true;
-    const Value none = Vector(0, 0, 0), unit = Vector(1, 1, 1), identity{0, 0, 0, 1};
+    // The viewers use only the matrix keys where there are any.
     if (!animation->matrixKeys.empty()) {
-      // The viewers use only the matrix keys where there are any.
-      animated.matrixKeys = true;
-      auto parts = [](const D3DXMATRIX& key) { return Decompose(Mirrored(key)); };
-      dropped += FillTrack(animated.translation, animation->matrixKeys, lastKeyTime, ticksPerSecond, none,
-                           [&](const D3DXMATRIX& key) {
-                             const Trs trs = parts(key);
-                             return Vector(trs.translation[0], trs.translation[1], trs.translation[2]);
-                           });
-      FillTrack(animated.rotation, animation->matrixKeys, lastKeyTime, ticksPerSecond, identity,
-                [&](const D3DXMATRIX& key) { return parts(key).rotation; });
-      FillTrack(animated.scale, animation->matrixKeys, lastKeyTime, ticksPerSecond, unit, [&](const D3DXMATRIX& key) {
-        const Trs trs = parts(key);
-        return Vector(trs.scale[0], trs.scale[1], trs.scale[2]);
-      });
-      continue;
+      AddChannelSamples(animated.samples, animation->matrixKeys, lastKeyTime, ticksPerSecond);
+    } else {
+      AddChannelSamples(animated.samples, animation->rotationKeys, lastKeyTime, ticksPerSecond);
+      AddChannelSamples(animated.samples, animation->scaleKeys, lastKeyTime, ticksPerSecond);
+      AddChannelSamples(animated.samples, animation->positionKeys, lastKeyTime, ticksPerSecond);
     }
-    dropped += FillTrack(animated.translation, animation->positionKeys, lastKeyTime, ticksPerSecond, none,
-                         [](const D3DXVECTOR3& p) { return Vector(p.x, p.y, -p.z); });
-    dropped += FillTrack(animated.rotation, animation->rotationKeys, lastKeyTime, ticksPerSecond, identity,
-                         [](const D3DXQUATERNION& q) { return GltfRotationOfKey(q); });
-    dropped += FillTrack(animated.scale, animation->scaleKeys, lastKeyTime, ticksPerSecond, unit,
-                         [](const D3DXVECTOR3& s) { return Vector(s.x, s.y, s.z); });
+    animated.samples.insert({0.0, 0.0f});
   }
   return frames;
 }
 
+// Takes the viewers' local matrix of every animated frame at each of its
+// samples, apart into glTF's parts. Returns how many samples fell on the
+// time of the one before them as a float, and were left out.
+std::size_t SampleFrames(ExportContext& context, std::vector<AnimatedFrame>& frames) {
+  std::map<Sample, std::vector<AnimatedFrame*>> byTick;
+  for (AnimatedFrame& frame : frames)
+    for (const Sample& sample : frame.samples) byTick[sample].push_back(&frame);
+  std::size_t dropped = 0;
+  Model& pose = context.pose;
+  for (const auto& [sample, wanting] : byTick) {
+    pose.animationTick = sample.tick;
+    pose.UpdatePose();
+    for (AnimatedFrame* frame : wanting) {
+      if (!frame->times.empty() && !(sample.time > frame->times.back())) {
+        ++dropped;
+        continue;
+      }
+      Trs parts = Decompose(Mirrored(context.model.scene.frames[frame->frame].transform));
+      // q and -q are one rotation; neighbours of one sign blend the short way
+      // in every viewer.
+      if (!frame->values.empty()) {
+        const std::array<float, 4>& before = frame->values.back().rotation;
+        float dot = 0;
+        for (std::size_t i = 0; i < 4; ++i) dot += before[i] * parts.rotation[i];
+        if (dot < 0)
+          for (float& component : parts.rotation) component = -component;
+      }
+      frame->times.push_back(sample.time);
+      frame->values.push_back(parts);
+    }
+  }
+  return dropped;
+}
+
 // The box of what each frame carries, in the frame's own space: the vertices
 // of its rigid meshes, and of skinned meshes the vertices each bone on it
-// moves, as the bone's offset takes them there.
+// moves, as the bone's offset takes them there (the box of their box).
 struct FrameBox {
   D3DXVECTOR3 min, max;
   bool empty = true;
@@ -165,6 +161,13 @@ struct FrameBox {
     }
     min = D3DXVECTOR3(std::min(min.x, p.x), std::min(min.y, p.y), std::min(min.z, p.z));
     max = D3DXVECTOR3(std::max(max.x, p.x), std::max(max.y, p.y), std::max(max.z, p.z));
+  }
+  void Add(const FrameBox& box, const D3DXMATRIX& placement) {
+    for (int c = 0; c < 8 && !box.empty; ++c) {
+      D3DXVECTOR3 corner = box.Corner(c), placed;
+      D3DXVec3TransformCoord(&placed, &corner, &placement);
+      Add(placed);
+    }
   }
   D3DXVECTOR3 Corner(int i) const {
     return D3DXVECTOR3(i & 1 ? max.x : min.x, i & 2 ? max.y : min.y, i & 4 ? max.z : min.z);
@@ -181,22 +184,20 @@ std::vector<FrameBox> CarriedBoxes(const ExportContext& context, FrameBox& unpla
       for (const XVertex& vertex : mesh.vertices) box.Add(vertex.position);
       continue;
     }
-    std::vector<int> boneFrames;
-    for (const XBone& bone : mesh.bones) boneFrames.push_back(context.FrameNamed(bone.name));
+    std::vector<FrameBox> moved(mesh.bones.size());
     for (const XVertex& vertex : mesh.vertices)
-      for (const XSkinInfluence& influence : vertex.influences) {
-        if (influence.bone >= boneFrames.size() || !(influence.weight > 0)) continue;
-        const int frame = boneFrames[influence.bone];
-        D3DXVECTOR3 p;
-        D3DXVec3TransformCoord(&p, &vertex.position, &mesh.bones[influence.bone].offset);
-        (frame >= 0 ? boxes[static_cast<std::size_t>(frame)] : unplaced).Add(p);
-      }
+      for (const XSkinInfluence& influence : vertex.influences)
+        if (influence.bone < moved.size() && influence.weight > 0) moved[influence.bone].Add(vertex.position);
+    for (std::size_t b = 0; b < moved.size(); ++b) {
+      const int frame = context.FrameNamed(mesh.bones[b].name);
+      (frame >= 0 ? boxes[static_cast<std::size_t>(frame)] : unplaced).Add(moved[b], mesh.bones[b].offset);
+    }
   }
   return boxes;
 }
 
-// Compares, at one time of one set, the pose the viewers give with the one
-// glTF's blending gives, and adds keys where they differ.
+// Compares, at times between the keys of one set, the pose the viewers give
+// with the one glTF's blending gives, and adds keys where they differ.
 class SetRefinement {
  public:
   SetRefinement(ExportContext& context, std::vector<AnimatedFrame>& frames, const std::vector<FrameBox>& boxes,
@@ -244,13 +245,7 @@ class SetRefinement {
         apart = std::max(apart, std::fabs(double{shown.m[i / 4][i % 4]} - blended.m[i / 4][i % 4]));
         scale = std::max(scale, std::fabs(double{shown.m[i / 4][i % 4]}));
       }
-      if (apart <= 1e-6 * scale) continue;
-      const Trs parts = Decompose(Mirrored(shown));
-      frame.rotation.Insert(time, parts.rotation);
-      if (frame.matrixKeys) {
-        frame.translation.Insert(time, Vector(parts.translation[0], parts.translation[1], parts.translation[2]));
-        frame.scale.Insert(time, Vector(parts.scale[0], parts.scale[1], parts.scale[2]));
-      }
+      if (apart > 1e-6 * scale) frame.Insert(time, Decompose(Mirrored(shown)));
     }
   }
 
@@ -258,9 +253,7 @@ class SetRefinement {
   // difference left, as a share of the model's size.
   double Refine() {
     std::vector<float> times;
-    for (const AnimatedFrame& frame : frames_)
-      for (const Track* track : {&frame.translation, &frame.rotation, &frame.scale})
-        times.insert(times.end(), track->times.begin(), track->times.end());
+    for (const AnimatedFrame& frame : frames_) times.insert(times.end(), frame.times.begin(), frame.times.end());
     std::sort(times.begin(), times.end());
     times.erase(std::unique(times.begin(), times.end()), times.end());
     std::deque<std::pair<float, float>> spans;
@@ -291,14 +284,14 @@ class SetRefinement {
       ++added;
       const double after = DifferenceAt(at);
       if (after > allowed) {
-        // The viewers' pose there is no rotation glTF can hold.
+        // The viewers' pose there is no scale, rotation and translation glTF can hold.
         left = std::max(left, after);
         continue;
       }
       spans.emplace_back(from, at);
       spans.emplace_back(at, to);
     }
-    return size_ > 0 ? left / size_ : 0;
+    return left / size_;
   }
 
  private:
@@ -310,20 +303,24 @@ class SetRefinement {
   std::vector<D3DXMATRIX> combined_;
 };
 
-int AddOutput(GltfDocument& document, const Track& track) {
-  const std::size_t components = track.rotation ? 4 : 3;
-  std::vector<float> values;
-  for (const Value& value : track.values) values.insert(values.end(), value.begin(), value.begin() + components);
-  return document.AddFloatAccessor(values.data(), track.values.size(), track.rotation ? "VEC4" : "VEC3", kNoTarget,
-                                   false);
-}
-
-void AddChannel(GltfDocument& document, GltfAnimation& animation, int node, const char* path, const Track& track) {
-  GltfAnimationSampler sampler;
-  sampler.input = document.AddTimes(track.times);
-  sampler.output = AddOutput(document, track);
-  animation.samplers.push_back(sampler);
-  animation.channels.push_back({static_cast<int>(animation.samplers.size() - 1), node, path});
+void AddChannels(GltfDocument& document, GltfAnimation& animation, int node, const AnimatedFrame& frame) {
+  const int input = document.AddTimes(frame.times);
+  const std::size_t count = frame.values.size();
+  for (const char* path : {"translation", "rotation", "scale"}) {
+    const bool rotation = path[0] == 'r';
+    const int output = document.AddAccessor(count, kFloat, rotation ? "VEC4" : "VEC3", kNoTarget);
+    float* out = document.Data<float>(output);
+    for (const Trs& value : frame.values) {
+      if (rotation) {
+        out = std::copy(value.rotation.begin(), value.rotation.end(), out);
+      } else {
+        const std::array<float, 3>& v = path[0] == 't' ? value.translation : value.scale;
+        out = std::copy(v.begin(), v.end(), out);
+      }
+    }
+    animation.samplers.push_back({input, output});
+    animation.channels.push_back({static_cast<int>(animation.samplers.size() - 1), node, path});
+  }
 }
 
 // The node a set that animates nothing holds still: the first frame's, else
@@ -337,6 +334,16 @@ int StillNode(ExportContext& context) {
   return node;
 }
 
+void AddStillChannel(ExportContext& context, GltfAnimation& animation) {
+  GltfDocument& document = context.document;
+  const int node = StillNode(context);
+  const std::array<float, 3> translation = document.nodes[static_cast<std::size_t>(node)].translation;
+  const int input = document.AddTimes({0.0f});
+  const int output = document.AddAccessor(translation.data(), 1, kFloat, "VEC3", kNoTarget);
+  animation.samplers.push_back({input, output});
+  animation.channels.push_back({0, node, "translation"});
+}
+
 }  // namespace
 
 void ExportAnimations(ExportContext& context) {
@@ -346,23 +353,18 @@ void ExportAnimations(ExportContext& context) {
   const std::vector<FrameBox> boxes = CarriedBoxes(context, unplaced);
   // The model's size: the diagonal of what it holds in the file's pose.
   FrameBox all = unplaced;
-  for (std::size_t f = 0; f < boxes.size(); ++f)
-    for (int c = 0; c < 8 && !boxes[f].empty; ++c) {
-      D3DXVECTOR3 corner = boxes[f].Corner(c), placed;
-      D3DXVec3TransformCoord(&placed, &corner, &context.filePose[f]);
-      all.Add(placed);
-    }
+  for (std::size_t f = 0; f < boxes.size(); ++f) all.Add(boxes[f], context.filePose[f]);
   const D3DXVECTOR3 diagonal = all.max - all.min;
   const double size = all.empty ? 0.0 : D3DXVec3Length(&diagonal);
 
   for (std::size_t s = 0; s < scene.animationSets.size(); ++s) {
     const XAnimationSet& set = scene.animationSets[s];
     const std::string setName = ToUtf8(ShownName(set.name));
-    std::size_t dropped = 0;
-    std::vector<AnimatedFrame> frames = TracksOf(context, set, dropped);
+    std::vector<AnimatedFrame> frames = FramesOf(context, set);
+    context.pose.PlaySet(static_cast<std::uint32_t>(s));
+    const std::size_t dropped = SampleFrames(context, frames);
     if (dropped > 0) Say(ConvertMessage::KeysTooClose, context.input.c_str(), setName.c_str(), dropped);
     if (!frames.empty() && size > 0) {
-      context.pose.PlaySet(static_cast<std::uint32_t>(s));
       const double left = SetRefinement(context, frames, boxes, size).Refine();
       if (left > kShownShare)
         Say(ConvertMessage::AnimationApproximated, context.input.c_str(), setName.c_str(), left * 100.0);
@@ -370,19 +372,9 @@ void ExportAnimations(ExportContext& context) {
 
     GltfAnimation animation;
     animation.name = set.name;
-    for (const AnimatedFrame& frame : frames) {
-      const int node = context.frameNodes[frame.frame];
-      AddChannel(context.document, animation, node, "translation", frame.translation);
-      AddChannel(context.document, animation, node, "rotation", frame.rotation);
-      AddChannel(context.document, animation, node, "scale", frame.scale);
-    }
-    if (frames.empty()) {
-      const int node = StillNode(context);
-      Track still;
-      const std::array<float, 3>& t = context.document.nodes[static_cast<std::size_t>(node)].translation;
-      still.Append(0.0f, Vector(t[0], t[1], t[2]));
-      AddChannel(context.document, animation, node, "translation", still);
-    }
+    for (const AnimatedFrame& frame : frames)
+      AddChannels(context.document, animation, context.frameNodes[frame.frame], frame);
+    if (frames.empty()) AddStillChannel(context, animation);
     context.document.animations.push_back(std::move(animation));
   }
 }

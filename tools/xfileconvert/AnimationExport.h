@@ -3,21 +3,25 @@
 // non-positive number, as the viewers' real-time playback has it).
 //
 // Each frame a set animates gets a translation, a rotation and a scale
-// channel (the last animation naming it wins, as the viewers let it) that
-// give the viewers' sampling exactly at every key time: rotation, scale and
-// position keys as they are (a rotation key's w is negated, as the viewers
-// negate it), matrix keys taken apart as the viewers' matrix blending takes
-// them. What the viewers do that glTF must be told:
+// channel (of the last animation naming it, which the viewers let write
+// last) holding the viewers' own sampling of the frame at every key time of
+// its channels: the local matrix the viewers' Model gives there (a rotation
+// key's w negated, matrix keys as they are), taken apart as the viewers'
+// matrix blending takes a matrix apart. What the viewers do that glTF must
+// be told:
 // - before a channel's first key they show its last key: a channel whose
-//   keys start after tick 0 gets that value at 0 and just before its first key;
+//   keys start after tick 0 is held at 0 and just before its first key;
 // - keys past the set's last key time never show (a time of -1 in a file
 //   sorts as 4294967295): they are left out;
 // - a set that animates nothing still becomes an animation, of one channel
 //   holding the first frame's own translation, so that set numbers agree.
 // Between rotation keys the viewers blend the quaternions component by
 // component without making them unit length again, which glTF's spherical
-// blending does not follow; keys are added where the two would place any
-// part of the model more than half a percent of its size apart.
+// blending does not follow; keys are added, taken from the viewers' pose,
+// where the two would place any part of the model more than half a percent
+// of its size apart. A set where even added keys cannot follow (a blend
+// that shrinks the model off the rotation's axis, or goes the long way
+// round) is said, with how far apart they stay.
 #pragma once
 
 #include "ExportContext.h"

@@ -25,6 +25,41 @@ enum GltfTarget : int {
   kElementArrayBuffer = 34963,
 };
 
+// The one binary buffer. It grows without clearing what it adds: whoever
+// adds room fills it at once, so the bytes are written once, not twice. On
+// Linux its memory is mapped, and made ahead in steps of 2 MiB at a time: a
+// virtual machine's page faults cost far more than the memory they bring.
+class GltfBuffer {
+ public:
+  GltfBuffer() = default;
+  GltfBuffer(GltfBuffer&& other) noexcept;
+  GltfBuffer& operator=(GltfBuffer&& other) noexcept;
+  GltfBuffer(const GltfBuffer&) = delete;
+  GltfBuffer& operator=(const GltfBuffer&) = delete;
+  ~GltfBuffer();
+
+  // Makes room for `capacity` bytes in all, so that growing to it copies nothing.
+  void Reserve(std::size_t capacity);
+  // Adds `bytes` of zero at the end, 4-byte aligned; returns their offset.
+  // Throws std::bad_alloc when memory runs out.
+  std::size_t Grow(std::size_t bytes);
+  // Zero bytes up to a multiple of 4.
+  void PadTo4() { Grow(0); }
+
+  char* data() { return data_; }
+  const char* data() const { return data_; }
+  std::size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+
+ private:
+  void MakeAhead();
+
+  char* data_ = nullptr;
+  std::size_t size_ = 0;
+  std::size_t capacity_ = 0;
+  std::size_t made_ = 0;  // bytes from the start whose pages exist
+};
+
 struct GltfBufferView {
   std::size_t offset = 0;
   std::size_t length = 0;
@@ -114,16 +149,24 @@ struct GltfDocument {
   std::vector<GltfAnimation> animations;
   std::vector<GltfAccessor> accessors;
   std::vector<GltfBufferView> bufferViews;
-  std::string binary;  // the one buffer
+  GltfBuffer binary;
 
   // Appends `bytes` as a buffer view of its own, 4-byte aligned; returns its index.
   int AddBufferView(const void* bytes, std::size_t size, int target);
-  // Appends `count` elements of `type` made of `componentType` in a buffer
-  // view of their own; returns the accessor's index.
+  // Appends room for `count` elements of `type` made of `componentType`, in a
+  // buffer view of their own; returns the accessor's index. The caller fills
+  // the room through Data before anything else is appended.
+  int AddAccessor(std::size_t count, int componentType, const char* type, int target);
+  template <class T>
+  T* Data(int accessor) {
+    const GltfAccessor& a = accessors[static_cast<std::size_t>(accessor)];
+    return reinterpret_cast<T*>(binary.data() + bufferViews[static_cast<std::size_t>(a.bufferView)].offset);
+  }
+  // Sets a float accessor's min and max per component from its data (glTF
+  // asks them of positions and animation times).
+  void SetBounds(int accessor);
+  // An accessor holding a copy of `data`.
   int AddAccessor(const void* data, std::size_t count, int componentType, const char* type, int target);
-  // The same for floats, with their min and max per component (which glTF
-  // asks of positions and animation times).
-  int AddFloatAccessor(const float* data, std::size_t count, const char* type, int target, bool bounds);
   // An animation input accessor of `times` (seconds); the same times share one.
   int AddTimes(const std::vector<float>& times);
 

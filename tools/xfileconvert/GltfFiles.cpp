@@ -339,8 +339,8 @@ bool WriteGltfFiles(GltfDocument& document, const std::string& path, OutputKind 
       image.bufferView = document.AddBufferView(image.bytes.data(), image.bytes.size(), kNoTarget);
     std::string json = GltfJson(document, "");
     json.resize((json.size() + 3) & ~std::size_t{3}, ' ');
-    const std::size_t binary = (document.binary.size() + 3) & ~std::size_t{3};
-    document.binary.resize(binary, '\0');
+    document.binary.PadTo4();
+    const std::size_t binary = document.binary.size();
     std::string header;
     header += "glTF";
     Put32(header, 2);
@@ -356,7 +356,7 @@ bool WriteGltfFiles(GltfDocument& document, const std::string& path, OutputKind 
       reason = "the model is larger than the 4 GB a .glb file can hold";
       return false;
     }
-    return WriteWholeFile(path, {header, json, binaryHeader, document.binary}, reason);
+    return WriteWholeFile(path, {header, json, binaryHeader, {document.binary.data(), binary}}, reason);
   }
 
   // .gltf: the files beside it are named after it.
@@ -384,7 +384,8 @@ bool WriteGltfFiles(GltfDocument& document, const std::string& path, OutputKind 
     if (!write(name, {image.bytes})) return undo();
   }
   const std::string bufferName = stem + ".bin";
-  if (!document.binary.empty() && !write(bufferName, {document.binary})) return undo();
+  if (!document.binary.empty() && !write(bufferName, {{document.binary.data(), document.binary.size()}}))
+    return undo();
   const std::string json = GltfJson(document, bufferName);
   if (!WriteWholeFile(path, {json}, reason)) return undo();
   return true;

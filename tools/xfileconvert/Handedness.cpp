@@ -113,14 +113,6 @@ D3DXMATRIX Compose(const Trs& parts) {
   return m;
 }
 
-std::array<float, 4> GltfRotationOfKey(const D3DXQUATERNION& key) {
-  const double x = key.x, y = key.y, z = -double{key.z}, w = key.w;
-  const double length = std::sqrt(x * x + y * y + z * z + w * w);
-  if (!(length > 0) || !std::isfinite(length)) return {0, 0, 0, 1};
-  return {static_cast<float>(x / length), static_cast<float>(y / length), static_cast<float>(z / length),
-          static_cast<float>(w / length)};
-}
-
 std::array<float, 4> Slerp(const std::array<float, 4>& a, const std::array<float, 4>& b, float t) {
   double dot = 0;
   for (int i = 0; i < 4; ++i) dot += double{a[static_cast<std::size_t>(i)]} * b[static_cast<std::size_t>(i)];

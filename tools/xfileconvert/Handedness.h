@@ -38,12 +38,6 @@ Trs Decompose(const D3DXMATRIX& m, float* shear = nullptr);
 // scale x rotation x translation as a row-vector matrix (in glTF's mirrored space).
 D3DXMATRIX Compose(const Trs& parts);
 
-// The glTF rotation (x, y, z, w) of a rotation key as the file stores it: the
-// viewers negate its w before they make a matrix of it, and the mirror turns
-// that into (x, y, -z, w). Normalised, as glTF requires; a key of zero
-// length is the identity.
-std::array<float, 4> GltfRotationOfKey(const D3DXQUATERNION& key);
-
 // glTF's own blend of two rotations: spherical, the shorter way round.
 std::array<float, 4> Slerp(const std::array<float, 4>& a, const std::array<float, 4>& b, float t);
 

@@ -17,96 +17,127 @@ namespace {
 // restarting strips.
 constexpr std::uint32_t kLargest16BitIndex = 65534;
 
-struct SubsetIndices {
-  std::vector<std::uint32_t> indices;
+// A subset's triangles that name vertices of the mesh, and the largest vertex they name.
+struct SubsetTriangles {
+  const XSubset* subset = nullptr;
+  std::size_t triangles = 0;
   std::uint32_t largest = 0;
   int material = -1;
 };
 
-// The triangles of one subset, each with its corners in the other order:
-// the mirror turns them the other way round on screen, and glTF's front
-// faces go counter-clockwise where Direct3D's went clockwise.
-SubsetIndices IndicesOf(const XMesh& mesh, const XSubset& subset) {
-  SubsetIndices out;
-  const std::size_t vertexCount = mesh.vertices.size();
+bool IsWholeTriangle(const XCorners& corners, std::size_t vertexCount) {
+  if (corners.size() != 3) return false;
+  for (std::size_t k = 0; k < 3; ++k)
+    if (corners[k] < 0 || static_cast<std::size_t>(corners[k]) >= vertexCount) return false;
+  return true;
+}
+
+SubsetTriangles Measure(const XMesh& mesh, const XSubset& subset) {
+  SubsetTriangles out;
+  out.subset = &subset;
   const std::size_t end = std::min<std::size_t>(std::size_t{subset.firstFace} + subset.faceCount, mesh.faces.size());
   for (std::size_t f = subset.firstFace; f < end; ++f) {
     const XCorners& corners = mesh.faces[f].corners;
-    if (corners.size() != 3) continue;
-    bool inside = true;
-    for (std::size_t k = 0; k < 3; ++k)
-      inside = inside && corners[k] >= 0 && static_cast<std::size_t>(corners[k]) < vertexCount;
-    if (!inside) continue;
-    for (std::size_t k : {0, 2, 1}) {
-      const auto corner = static_cast<std::uint32_t>(corners[k]);
-      out.indices.push_back(corner);
-      out.largest = std::max(out.largest, corner);
-    }
+    if (!IsWholeTriangle(corners, mesh.vertices.size())) continue;
+    ++out.triangles;
+    for (std::size_t k = 0; k < 3; ++k) out.largest = std::max(out.largest, static_cast<std::uint32_t>(corners[k]));
   }
   return out;
 }
 
-int AddIndices(GltfDocument& document, const SubsetIndices& subset) {
-  if (subset.largest <= kLargest16BitIndex) {
-    std::vector<std::uint16_t> narrow(subset.indices.begin(), subset.indices.end());
-    return document.AddAccessor(narrow.data(), narrow.size(), kUnsignedShort, "SCALAR", kElementArrayBuffer);
+// The subset's triangles as indices, each with its corners in the other
+// order: the mirror turns them the other way round on screen, and glTF's
+// front faces go counter-clockwise where Direct3D's went clockwise.
+template <class Index>
+void FillIndices(const XMesh& mesh, const XSubset& subset, Index* out) {
+  const std::size_t end = std::min<std::size_t>(std::size_t{subset.firstFace} + subset.faceCount, mesh.faces.size());
+  for (std::size_t f = subset.firstFace; f < end; ++f) {
+    const XCorners& corners = mesh.faces[f].corners;
+    if (!IsWholeTriangle(corners, mesh.vertices.size())) continue;
+    *out++ = static_cast<Index>(corners[0]);
+    *out++ = static_cast<Index>(corners[2]);
+    *out++ = static_cast<Index>(corners[1]);
   }
-  return document.AddAccessor(subset.indices.data(), subset.indices.size(), kUnsignedInt, "SCALAR",
-                              kElementArrayBuffer);
+}
+
+int AddIndices(GltfDocument& document, const XMesh& mesh, const SubsetTriangles& subset) {
+  const bool narrow = subset.largest <= kLargest16BitIndex;
+  const int accessor = document.AddAccessor(subset.triangles * 3, narrow ? kUnsignedShort : kUnsignedInt, "SCALAR",
+                                            kElementArrayBuffer);
+  if (narrow) {
+    FillIndices(mesh, *subset.subset, document.Data<std::uint16_t>(accessor));
+  } else {
+    FillIndices(mesh, *subset.subset, document.Data<std::uint32_t>(accessor));
+  }
+  return accessor;
 }
 
 // POSITION, NORMAL and TEXCOORD_0 of the mesh's vertices placed by `bind`
-// (identity for a rigid mesh), mirrored.
+// (a rigid mesh's are not placed), mirrored.
 void AddVertexAttributes(GltfDocument& document, const XMesh& mesh, const D3DXMATRIX& bind, bool placed,
                          std::map<std::string, int>& attributes) {
   const std::size_t count = mesh.vertices.size();
+  // A mesh whose normals are all zero gets none: viewers then light its faces flat.
+  const bool anyNormal = std::any_of(mesh.vertices.begin(), mesh.vertices.end(), [](const XVertex& vertex) {
+    return vertex.normal.x != 0 || vertex.normal.y != 0 || vertex.normal.z != 0;
+  });
+  const bool texCoords = (mesh.flags & HasTexCoords) != 0;
+  const int positionAccessor = document.AddAccessor(count, kFloat, "VEC3", kArrayBuffer);
+  const int normalAccessor = anyNormal ? document.AddAccessor(count, kFloat, "VEC3", kArrayBuffer) : -1;
+  const int texCoordAccessor = texCoords ? document.AddAccessor(count, kFloat, "VEC2", kArrayBuffer) : -1;
+  float* positions = document.Data<float>(positionAccessor);
+  float* normals = anyNormal ? document.Data<float>(normalAccessor) : nullptr;
+  float* uv = texCoords ? document.Data<float>(texCoordAccessor) : nullptr;
+
   // Normals go through the inverse transpose of the placement.
   D3DXMATRIX unbind;
   D3DXMatrixInverse(&unbind, nullptr, &bind);
-  std::vector<float> positions(count * 3), normals(count * 3);
-  bool anyNormal = false;
+  const auto& b = bind.m;
+  const auto& u = unbind.m;
   for (std::size_t i = 0; i < count; ++i) {
     const XVertex& vertex = mesh.vertices[i];
     D3DXVECTOR3 p = vertex.position, n = vertex.normal;
     if (placed) {
-      D3DXVec3TransformCoord(&p, &vertex.position, &bind);
-      const D3DXVECTOR3 m = vertex.normal;
-      for (int j = 0; j < 3; ++j) n[j] = m.x * unbind.m[j][0] + m.y * unbind.m[j][1] + m.z * unbind.m[j][2];
+      const D3DXVECTOR3 v = vertex.position, m = vertex.normal;
+      for (int j = 0; j < 3; ++j) {
+        p[j] = v.x * b[0][j] + v.y * b[1][j] + v.z * b[2][j] + b[3][j];
+        n[j] = m.x * u[j][0] + m.y * u[j][1] + m.z * u[j][2];
+      }
     }
-    p = Mirrored(p);
-    n = Mirrored(n);
-    const double length = std::sqrt(double{n.x} * n.x + double{n.y} * n.y + double{n.z} * n.z);
-    if (length > 0 && std::isfinite(length)) {
-      anyNormal = true;
-      n = D3DXVECTOR3(static_cast<float>(n.x / length), static_cast<float>(n.y / length),
-                      static_cast<float>(n.z / length));
-    } else {
-      // A vertex no face uses, or a normal the file gave as zero: glTF asks
-      // for unit normals, and any one serves.
-      n = D3DXVECTOR3(0, 1, 0);
+    positions[i * 3] = p.x;
+    positions[i * 3 + 1] = p.y;
+    positions[i * 3 + 2] = -p.z;
+    if (normals) {
+      const double length = std::sqrt(double{n.x} * n.x + double{n.y} * n.y + double{n.z} * n.z);
+      if (length > 0 && std::isfinite(length)) {
+        normals[i * 3] = static_cast<float>(n.x / length);
+        normals[i * 3 + 1] = static_cast<float>(n.y / length);
+        normals[i * 3 + 2] = static_cast<float>(-n.z / length);
+      } else {
+        // A vertex no face uses, or a normal the file gave as zero: glTF asks
+        // for unit normals, and any one serves.
+        normals[i * 3] = 0;
+        normals[i * 3 + 1] = 1;
+        normals[i * 3 + 2] = 0;
+      }
     }
-    std::copy(&p.x, &p.x + 3, &positions[i * 3]);
-    std::copy(&n.x, &n.x + 3, &normals[i * 3]);
+    if (uv) {
+      uv[i * 2] = vertex.texCoord.x;
+      uv[i * 2 + 1] = vertex.texCoord.y;
+    }
   }
-  attributes["POSITION"] = document.AddFloatAccessor(positions.data(), count, "VEC3", kArrayBuffer, true);
-  // A mesh whose normals are all zero gets none: viewers then light its faces flat.
-  if (anyNormal) attributes["NORMAL"] = document.AddFloatAccessor(normals.data(), count, "VEC3", kArrayBuffer, false);
-  if (mesh.flags & HasTexCoords) {
-    std::vector<float> texCoords(count * 2);
-    for (std::size_t i = 0; i < count; ++i) {
-      texCoords[i * 2] = mesh.vertices[i].texCoord.x;
-      texCoords[i * 2 + 1] = mesh.vertices[i].texCoord.y;
-    }
-    attributes["TEXCOORD_0"] = document.AddFloatAccessor(texCoords.data(), count, "VEC2", kArrayBuffer, false);
-  }
+  document.SetBounds(positionAccessor);
+  attributes["POSITION"] = positionAccessor;
+  if (anyNormal) attributes["NORMAL"] = normalAccessor;
+  if (texCoords) attributes["TEXCOORD_0"] = texCoordAccessor;
 }
 
 void ExportMesh(ExportContext& context, MaterialExport& materials, const XMesh& mesh) {
   GltfDocument& document = context.document;
-  std::vector<SubsetIndices> subsets;
+  std::vector<SubsetTriangles> subsets;
   for (const XSubset& subset : mesh.subsets) {
-    SubsetIndices indices = IndicesOf(mesh, subset);
-    if (indices.indices.empty()) continue;
+    SubsetTriangles indices = Measure(mesh, subset);
+    if (indices.triangles == 0) continue;
     indices.material = subset.material >= 0 && static_cast<std::size_t>(subset.material) < mesh.materials.size()
                            ? materials.MaterialOf(mesh.materials[static_cast<std::size_t>(subset.material)])
                            : materials.DefaultMaterial();
@@ -132,10 +163,10 @@ void ExportMesh(ExportContext& context, MaterialExport& materials, const XMesh& 
 
   GltfMesh gltf;
   gltf.name = mesh.name;
-  for (const SubsetIndices& subset : subsets) {
+  for (const SubsetTriangles& subset : subsets) {
     GltfPrimitive primitive;
     primitive.attributes = attributes;
-    primitive.indices = AddIndices(document, subset);
+    primitive.indices = AddIndices(document, mesh, subset);
     primitive.material = subset.material;
     gltf.primitives.push_back(std::move(primitive));
   }

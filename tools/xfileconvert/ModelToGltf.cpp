@@ -87,6 +87,12 @@ void FinishScene(ExportContext& context) {
 GltfDocument BuildGltf(LoadedModel& model, const std::string& input) {
   GltfDocument document;
   document.generator = std::string("XViewer xfileconvert ") + XVIEW_VERSION;
+  // Room for the buffer at once, so that it is never copied as it grows; what
+  // is not used is never touched.
+  std::size_t room = std::size_t{1} << 20;
+  for (const XMesh& mesh : model.scene.meshes)
+    room += mesh.vertices.size() * (mesh.bones.empty() ? 32 : 72) + mesh.faces.size() * 12;
+  document.binary.Reserve(room);
   ExportContext context(model, input, document);
   ExportFrames(context);
   MaterialExport materials(context);

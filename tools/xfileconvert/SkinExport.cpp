@@ -107,11 +107,37 @@ SkinnedMesh ExportSkin(ExportContext& context, const XMesh& mesh, std::map<std::
     boneJoints.push_back(jointOf[key] = addJoint(node, inverseBind));
   }
 
-  // Influences per vertex, heaviest first.
+  // Influences per vertex, heaviest first, written straight into JOINTS_n and
+  // WEIGHTS_n: as many sets of four as the vertex with most influences needs.
   const std::size_t vertexCount = mesh.vertices.size();
-  std::vector<Influence> influences;
-  std::vector<std::uint32_t> firstInfluence(vertexCount + 1, 0);
-  std::size_t mostPerVertex = 1, renormalised = 0;
+  std::size_t most = 1;
+  for (const XVertex& vertex : mesh.vertices) {
+    most = std::max(most, vertex.influences.size());
+    const bool moved = std::any_of(vertex.influences.begin(), vertex.influences.end(), [&](const XSkinInfluence& i) {
+      return i.weight > 0 && std::isfinite(i.weight) && i.bone < boneJoints.size();
+    });
+    if (!moved) unmoved();  // before the joints are counted
+  }
+  const bool wideJoints = skin.joints.size() > 256;
+  const std::size_t sets = (most + 3) / 4;
+  std::vector<int> jointAccessors, weightAccessors;
+  for (std::size_t set = 0; set < sets; ++set) {
+    jointAccessors.push_back(
+        document.AddAccessor(vertexCount, wideJoints ? kUnsignedShort : kUnsignedByte, "VEC4", kArrayBuffer));
+    weightAccessors.push_back(document.AddAccessor(vertexCount, kFloat, "VEC4", kArrayBuffer));
+    attributes["JOINTS_" + std::to_string(set)] = jointAccessors.back();
+    attributes["WEIGHTS_" + std::to_string(set)] = weightAccessors.back();
+  }
+  std::vector<std::uint8_t*> narrowJoints;
+  std::vector<std::uint16_t*> wide;
+  std::vector<float*> weights;
+  for (std::size_t set = 0; set < sets; ++set) {
+    narrowJoints.push_back(document.Data<std::uint8_t>(jointAccessors[set]));
+    wide.push_back(document.Data<std::uint16_t>(jointAccessors[set]));
+    weights.push_back(document.Data<float>(weightAccessors[set]));
+  }
+
+  std::size_t renormalised = 0;
   double furthest = 0;
   std::vector<Influence> vertexInfluences;
   for (std::size_t v = 0; v < vertexCount; ++v) {
@@ -135,8 +161,9 @@ SkinnedMesh ExportSkin(ExportContext& context, const XMesh& mesh, std::map<std::
       ++renormalised;
       furthest = std::max(furthest, std::fabs(sum - 1.0));
     }
-    std::sort(vertexInfluences.begin(), vertexInfluences.end(),
-              [](const Influence& a, const Influence& b) { return a.weight > b.weight; });
+    if (vertexInfluences.size() > 1)
+      std::sort(vertexInfluences.begin(), vertexInfluences.end(),
+                [](const Influence& a, const Influence& b) { return a.weight > b.weight; });
     // Normalised, then the rounding to float left over is given to the heaviest.
     double stored = 0;
     for (Influence& influence : vertexInfluences) {
@@ -144,42 +171,26 @@ SkinnedMesh ExportSkin(ExportContext& context, const XMesh& mesh, std::map<std::
       stored += influence.weight;
     }
     vertexInfluences.front().weight = static_cast<float>(vertexInfluences.front().weight + (1.0 - stored));
-    mostPerVertex = std::max(mostPerVertex, vertexInfluences.size());
-    influences.insert(influences.end(), vertexInfluences.begin(), vertexInfluences.end());
-    firstInfluence[v + 1] = static_cast<std::uint32_t>(influences.size());
+    for (std::size_t k = 0; k < vertexInfluences.size(); ++k) {
+      const std::size_t set = k / 4, at = v * 4 + k % 4;
+      if (wideJoints) {
+        wide[set][at] = static_cast<std::uint16_t>(vertexInfluences[k].joint);
+      } else {
+        narrowJoints[set][at] = static_cast<std::uint8_t>(vertexInfluences[k].joint);
+      }
+      weights[set][at] = vertexInfluences[k].weight;
+    }
   }
   if (renormalised > 0)
     Say(ConvertMessage::WeightsNormalised, context.input.c_str(), ToUtf8(ShownName(mesh.name)).c_str(), renormalised,
         furthest);
 
-  const bool wideJoints = skin.joints.size() > 256;
-  const std::size_t sets = (mostPerVertex + 3) / 4;
-  for (std::size_t set = 0; set < sets; ++set) {
-    std::vector<std::uint16_t> joints(vertexCount * 4, 0);
-    std::vector<float> weights(vertexCount * 4, 0.0f);
-    for (std::size_t v = 0; v < vertexCount; ++v)
-      for (std::size_t k = 0; k < 4; ++k) {
-        const std::size_t at = firstInfluence[v] + set * 4 + k;
-        if (at >= firstInfluence[v + 1]) break;
-        joints[v * 4 + k] = static_cast<std::uint16_t>(influences[at].joint);
-        weights[v * 4 + k] = influences[at].weight;
-      }
-    const std::string n = std::to_string(set);
-    if (wideJoints) {
-      attributes["JOINTS_" + n] = document.AddAccessor(joints.data(), vertexCount, kUnsignedShort, "VEC4", kArrayBuffer);
-    } else {
-      std::vector<std::uint8_t> narrow(joints.begin(), joints.end());
-      attributes["JOINTS_" + n] = document.AddAccessor(narrow.data(), vertexCount, kUnsignedByte, "VEC4", kArrayBuffer);
-    }
-    attributes["WEIGHTS_" + n] = document.AddFloatAccessor(weights.data(), vertexCount, "VEC4", kArrayBuffer, false);
-  }
-
   // The matrices, each as glTF stores its column-vector form: column by
   // column, which is the row-vector matrix row by row.
-  std::vector<float> matrices;
+  skin.inverseBindMatrices = document.AddAccessor(inverseBinds.size(), kFloat, "MAT4", kNoTarget);
+  float* matrices = document.Data<float>(skin.inverseBindMatrices);
   for (const D3DXMATRIX& m : inverseBinds)
-    for (int i = 0; i < 16; ++i) matrices.push_back(m.m[i / 4][i % 4]);
-  skin.inverseBindMatrices = document.AddFloatAccessor(matrices.data(), inverseBinds.size(), "MAT4", kNoTarget, false);
+    for (int i = 0; i < 16; ++i) *matrices++ = m.m[i / 4][i % 4];
   document.skins.push_back(skin);
   skinned.skin = static_cast<int>(document.skins.size() - 1);
   return skinned;
