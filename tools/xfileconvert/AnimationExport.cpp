@@ -23,6 +23,9 @@ constexpr double kShownShare = 0.01;
 // No key is added closer than this to another, nor more than this many per set.
 constexpr double kShortestSpanTicks = 1.0 / 16.0;
 constexpr std::size_t kMostAddedKeys = 100000;
+// Each comparison poses every frame twice; a set stops being refined after
+// this many frames posed, so that no file keeps the converter busy for long.
+constexpr std::uint64_t kMostFramesPosed = 400000000;
 // How far before a channel's first key the viewers are sampled for the key
 // that leads in to it.
 constexpr double kLeadInTicks = 1.0 / 1024.0;
@@ -39,6 +42,7 @@ struct Sample {
 // linearly, rotation spherically, the shorter way round.
 struct AnimatedFrame {
   std::size_t frame = 0;
+  const XAnimation* animation = nullptr;
   std::set<Sample> samples;
   std::vector<float> times;  // seconds, rising
   std::vector<Trs> values;
@@ -100,6 +104,7 @@ std::vector<AnimatedFrame> FramesOf(const ExportContext& context, const XAnimati
   for (const auto& [frame, animation] : animationOf) {
     AnimatedFrame& animated = frames.emplace_back();
     animated.frame = static_cast<std::size_t>(frame);
+    animated.animation = animation;
     // The viewers use only the matrix keys where there are any.
     if (!animation->matrixKeys.empty()) {
       AddChannelSamples(animated.samples, animation->matrixKeys, lastKeyTime, ticksPerSecond);
@@ -113,35 +118,31 @@ std::vector<AnimatedFrame> FramesOf(const ExportContext& context, const XAnimati
   return frames;
 }
 
-// Takes the viewers' local matrix of every animated frame at each of its
-// samples, apart into glTF's parts. Returns how many samples fell on the
-// time of the one before them as a float, and were left out.
-std::size_t SampleFrames(ExportContext& context, std::vector<AnimatedFrame>& frames) {
-  std::map<Sample, std::vector<AnimatedFrame*>> byTick;
-  for (AnimatedFrame& frame : frames)
-    for (const Sample& sample : frame.samples) byTick[sample].push_back(&frame);
+// Takes the local matrix the viewers give every animated frame at each of
+// its samples (their own sampling of the one animation that moves it) apart
+// into glTF's parts. Returns how many samples fell on the time of the one
+// before them as a float, and were left out.
+std::size_t SampleFrames(std::vector<AnimatedFrame>& frames) {
   std::size_t dropped = 0;
-  Model& pose = context.pose;
-  for (const auto& [sample, wanting] : byTick) {
-    pose.animationTick = sample.tick;
-    pose.UpdatePose();
-    for (AnimatedFrame* frame : wanting) {
-      if (!frame->times.empty() && !(sample.time > frame->times.back())) {
+  for (AnimatedFrame& frame : frames) {
+    AnimationCursors cursors;
+    for (const Sample& sample : frame.samples) {
+      if (!frame.times.empty() && !(sample.time > frame.times.back())) {
         ++dropped;
         continue;
       }
-      Trs parts = Decompose(Mirrored(context.model.scene.frames[frame->frame].transform));
+      Trs parts = Decompose(Mirrored(SampleLocalMatrix(*frame.animation, sample.tick, cursors)));
       // q and -q are one rotation; neighbours of one sign blend the short way
       // in every viewer.
-      if (!frame->values.empty()) {
-        const std::array<float, 4>& before = frame->values.back().rotation;
+      if (!frame.values.empty()) {
+        const std::array<float, 4>& before = frame.values.back().rotation;
         float dot = 0;
         for (std::size_t i = 0; i < 4; ++i) dot += before[i] * parts.rotation[i];
         if (dot < 0)
           for (float& component : parts.rotation) component = -component;
       }
-      frame->times.push_back(sample.time);
-      frame->values.push_back(parts);
+      frame.times.push_back(sample.time);
+      frame.values.push_back(parts);
     }
   }
   return dropped;
@@ -206,8 +207,11 @@ class SetRefinement {
     for (AnimatedFrame& frame : frames_) animated_[frame.frame] = &frame;
   }
 
+  bool OutOfWork() const { return posed_ > kMostFramesPosed; }
+
   // How far apart the two poses place any point the frames carry at `time`.
   double DifferenceAt(double time) {
+    posed_ += 2 * animated_.size() + frames_.size();
     Model& pose = context_.pose;
     pose.animationTick = time * TicksPerSecondOf(context_.model.scene);
     pose.UpdatePose();
@@ -263,7 +267,7 @@ class SetRefinement {
     const double allowed = kAddedKeyShare * size_;
     double left = 0;
     std::size_t added = 0;
-    while (!spans.empty()) {
+    while (!spans.empty() && !OutOfWork()) {
       const auto [from, to] = spans.front();
       spans.pop_front();
       double worst = 0;
@@ -301,6 +305,7 @@ class SetRefinement {
   double size_;
   std::vector<AnimatedFrame*> animated_;  // by frame
   std::vector<D3DXMATRIX> combined_;
+  std::uint64_t posed_ = 0;
 };
 
 void AddChannels(GltfDocument& document, GltfAnimation& animation, int node, const AnimatedFrame& frame) {
@@ -361,13 +366,17 @@ void ExportAnimations(ExportContext& context) {
     const XAnimationSet& set = scene.animationSets[s];
     const std::string setName = ToUtf8(ShownName(set.name));
     std::vector<AnimatedFrame> frames = FramesOf(context, set);
-    context.pose.PlaySet(static_cast<std::uint32_t>(s));
-    const std::size_t dropped = SampleFrames(context, frames);
+    const std::size_t dropped = SampleFrames(frames);
     if (dropped > 0) Say(ConvertMessage::KeysTooClose, context.input.c_str(), setName.c_str(), dropped);
     if (!frames.empty() && size > 0) {
-      const double left = SetRefinement(context, frames, boxes, size).Refine();
-      if (left > kShownShare)
+      context.pose.PlaySet(static_cast<std::uint32_t>(s));
+      SetRefinement refinement(context, frames, boxes, size);
+      const double left = refinement.Refine();
+      if (refinement.OutOfWork()) {
+        Say(ConvertMessage::AnimationUnchecked, context.input.c_str(), setName.c_str());
+      } else if (left > kShownShare) {
         Say(ConvertMessage::AnimationApproximated, context.input.c_str(), setName.c_str(), left * 100.0);
+      }
     }
 
     GltfAnimation animation;

@@ -26,6 +26,10 @@
   X(AnimationApproximated,                                                                             \
     "xfileconvert: \"%s\": animation set %s: glTF's interpolation cannot follow the file's blending "  \
     "of rotation keys; it differs by up to %.2g%% of the model's size")                                \
+  /* the input, the set */                                                                             \
+  X(AnimationUnchecked,                                                                                \
+    "xfileconvert: \"%s\": animation set %s: too large to compare glTF's interpolation with the "      \
+    "file's blending everywhere; keys were added only where it was compared")                         \
   /* the input, the set, how many keys */                                                              \
   X(KeysTooClose,                                                                                      \
     "xfileconvert: \"%s\": animation set %s: %zu keys lie closer in time than a 32-bit float "        \

@@ -17,6 +17,13 @@ ExportContext::ExportContext(LoadedModel& loaded, std::string inputName, GltfDoc
   pose.animationSet = std::numeric_limits<std::uint32_t>::max();
   pose.UpdatePose();
   filePose = pose.frameMatrices;
+  // A parent always comes before its child in file order.
+  const std::vector<std::int32_t>& parents = pose.FrameParents();
+  for (std::size_t f = 0; f < parents.size(); ++f) {
+    const std::int32_t parent = parents[f];
+    topFrames_.push_back(parent >= 0 && static_cast<std::size_t>(parent) < f ? topFrames_[static_cast<std::size_t>(parent)]
+                                                                               : static_cast<int>(f));
+  }
 }
 
 int ExportContext::FrameNamed(const std::wstring& name) const {
@@ -30,12 +37,8 @@ int ExportContext::FrameOf(const XMesh& mesh) const {
 }
 
 int ExportContext::TopFrameOf(int frame) const {
-  const std::vector<std::int32_t>& parents = pose.FrameParents();
-  // A parent always comes before its child, so the walk ends.
-  while (frame >= 0 && parents[static_cast<std::size_t>(frame)] >= 0 &&
-         parents[static_cast<std::size_t>(frame)] < frame)
-    frame = parents[static_cast<std::size_t>(frame)];
-  return frame;
+  return frame >= 0 && static_cast<std::size_t>(frame) < topFrames_.size() ? topFrames_[static_cast<std::size_t>(frame)]
+                                                                           : frame;
 }
 
 int ExportContext::AddNode(GltfNode node) {

@@ -55,6 +55,7 @@ struct ExportContext {
  private:
   int root_ = -1;
   int staticJoint_ = -1;
+  std::vector<int> topFrames_;  // each frame's frame at the top
 };
 
 // The viewers' rule for a non-positive AnimTicksPerSecond: 60.

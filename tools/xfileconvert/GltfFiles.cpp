@@ -317,8 +317,11 @@ std::string GltfJson(const GltfDocument& document, const std::string& bufferUri)
   json.Key("scenes");
   json.BeginArray();
   json.BeginObject();
-  json.Key("nodes");
-  Ints(json, document.sceneNodes);
+  // glTF allows no empty list: a scene of nothing has none.
+  if (!document.sceneNodes.empty()) {
+    json.Key("nodes");
+    Ints(json, document.sceneNodes);
+  }
   json.EndObject();
   json.EndArray();
   if (!document.nodes.empty()) WriteNodes(json, document);

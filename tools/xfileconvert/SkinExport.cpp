@@ -142,17 +142,22 @@ SkinnedMesh ExportSkin(ExportContext& context, const XMesh& mesh, std::map<std::
   std::vector<Influence> vertexInfluences;
   for (std::size_t v = 0; v < vertexCount; ++v) {
     vertexInfluences.clear();
-    for (const XSkinInfluence& influence : mesh.vertices[v].influences) {
-      if (!(influence.weight > 0) || !std::isfinite(influence.weight) || influence.bone >= boneJoints.size())
-        continue;
-      const std::uint32_t joint = boneJoints[influence.bone];
-      auto same = std::find_if(vertexInfluences.begin(), vertexInfluences.end(),
-                               [&](const Influence& known) { return known.joint == joint; });
-      if (same != vertexInfluences.end()) {
-        same->weight += influence.weight;
-      } else {
-        vertexInfluences.push_back({joint, influence.weight});
+    for (const XSkinInfluence& influence : mesh.vertices[v].influences)
+      if (influence.weight > 0 && std::isfinite(influence.weight) && influence.bone < boneJoints.size())
+        vertexInfluences.push_back({boneJoints[influence.bone], influence.weight});
+    // Influences on one joint are one: glTF names a joint once per vertex.
+    if (vertexInfluences.size() > 1) {
+      std::sort(vertexInfluences.begin(), vertexInfluences.end(),
+                [](const Influence& a, const Influence& b) { return a.joint < b.joint; });
+      std::size_t kept = 0;
+      for (std::size_t k = 1; k < vertexInfluences.size(); ++k) {
+        if (vertexInfluences[k].joint == vertexInfluences[kept].joint) {
+          vertexInfluences[kept].weight += vertexInfluences[k].weight;
+        } else {
+          vertexInfluences[++kept] = vertexInfluences[k];
+        }
       }
+      vertexInfluences.resize(kept + 1);
     }
     if (vertexInfluences.empty()) vertexInfluences.push_back({unmoved(), 1.0f});
     double sum = 0;
