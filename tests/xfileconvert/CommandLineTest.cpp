@@ -14,7 +14,8 @@ namespace fs = std::filesystem;
 
 std::vector<std::string> FilesIn(const fs::path& folder) {
   std::vector<std::string> names;
-  for (const fs::directory_entry& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+    names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -24,10 +25,13 @@ TEST(CommandLine, HelpAndMistakes) {
   EXPECT_EQ(help.exitCode, 0);
   EXPECT_TRUE(Has(help.output, "usage: xfileconvert [options] IN.x... -o OUT")) << help.output;
   EXPECT_TRUE(Has(help.output, "--format")) << help.output;
-  for (const std::vector<std::string>& mistaken :
-       {std::vector<std::string>{"model.x"}, {"-o", "out.glb"}, {"model.x", "-o", "out.obj"},
-        {"model.x", "-o", "out.glb", "--format", "bin"}, {"model.x", "-o", "out.x", "--float", "16"},
-        {"model.x", "-o", "out.glb", "--frobnicate"}, {"model.x", "-o", "out.x", "--block", "0"}}) {
+  for (const std::vector<std::string>& mistaken : {std::vector<std::string>{"model.x"},
+                                                   {"-o", "out.glb"},
+                                                   {"model.x", "-o", "out.obj"},
+                                                   {"model.x", "-o", "out.glb", "--format", "bin"},
+                                                   {"model.x", "-o", "out.x", "--float", "16"},
+                                                   {"model.x", "-o", "out.glb", "--frobnicate"},
+                                                   {"model.x", "-o", "out.x", "--block", "0"}}) {
     const ConverterRun run = RunConverter(mistaken);
     EXPECT_EQ(run.exitCode, 2) << run.output;
     EXPECT_TRUE(Has(run.output, "usage: xfileconvert")) << run.output;
@@ -98,8 +102,8 @@ TEST(CommandLine, FoldersAndManyInputsAtOnce) {
   const std::string copy = elsewhere.Write("anim_test.x", ReadWholeFile(DataModel("anim_test.x")));
   const ConverterRun clash = RunConverter({in / "a.x", DataModel("anim_test.x"), copy, "-o", twice.Path().string()});
   EXPECT_EQ(clash.exitCode, 1);
-  EXPECT_TRUE(Has(clash.output, "\"" + copy + "\": not converted: \"" + DataModel("anim_test.x") +
-                                    "\" writes the same output"))
+  EXPECT_TRUE(
+      Has(clash.output, "\"" + copy + "\": not converted: \"" + DataModel("anim_test.x") + "\" writes the same output"))
       << clash.output;
   EXPECT_EQ(FilesIn(twice.Path()), (std::vector<std::string>{"a.glb", "anim_test.glb"}));
 }

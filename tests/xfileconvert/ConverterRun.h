@@ -31,7 +31,7 @@ class Scratch {
   std::filesystem::path path_;
 };
 
-std::string DataModel(const std::string& name);  // tests/data/models/NAME
+std::string DataModel(const std::string& name);   // tests/data/models/NAME
 std::string AssetModel(const std::string& name);  // assets/NAME
 
 // Every model file the converter must take, by folder (names repeat between

@@ -59,8 +59,9 @@ void ExpectFrontFacesCounterClockwise(const tinygltf::Model& gltf) {
           corner[k] = {p[v * 3], p[v * 3 + 1], p[v * 3 + 2]};
           for (std::size_t c = 0; c < 3; ++c) normal[c] += n[v * 3 + c];
         }
-        const Vec3 turn = Cross({corner[1][0] - corner[0][0], corner[1][1] - corner[0][1], corner[1][2] - corner[0][2]},
-                                {corner[2][0] - corner[0][0], corner[2][1] - corner[0][1], corner[2][2] - corner[0][2]});
+        const Vec3 turn =
+            Cross({corner[1][0] - corner[0][0], corner[1][1] - corner[0][1], corner[1][2] - corner[0][2]},
+                  {corner[2][0] - corner[0][0], corner[2][1] - corner[0][1], corner[2][2] - corner[0][2]});
         EXPECT_GT(Dot(turn, normal), 0) << mesh.name << " triangle " << t / 3;
       }
     }
@@ -92,8 +93,8 @@ TEST(Handedness, PointsAreMirroredInZAndFrontFacesTurnCounterClockwise) {
 
 // A 2 x 2 image file of `format` written by stb, or by hand for DDS.
 std::string ImageFile(const std::string& format, bool alpha) {
-  const unsigned char rgba[16] = {255, 0, 0, 255, 0, 255, 0, static_cast<unsigned char>(alpha ? 0 : 255),
-                                  0, 0, 255, 255, 255, 255, 255, static_cast<unsigned char>(alpha ? 40 : 255)};
+  const unsigned char rgba[16] = {255, 0, 0,   255, 0,   255, 0,   static_cast<unsigned char>(alpha ? 0 : 255),
+                                  0,   0, 255, 255, 255, 255, 255, static_cast<unsigned char>(alpha ? 40 : 255)};
   std::string bytes;
   auto append = [](void* context, void* data, int size) {
     static_cast<std::string*>(context)->append(static_cast<const char*>(data), static_cast<std::size_t>(size));
@@ -174,8 +175,9 @@ TEST(Materials, ColoursRoughnessAndTexturesAreWhatTheViewersDrawWith) {
 
   // A texture that is nowhere: no texture, and the viewers' line.
   EXPECT_EQ(MaterialNamed(gltf, "lost")->pbrMetallicRoughness.baseColorTexture.index, -1);
-  EXPECT_TRUE(Has(messages, "texture \"" + folder.Path().string() + "/nowhere.png\" cannot be loaded: the file cannot "
-                            "be opened"))
+  EXPECT_TRUE(Has(messages, "texture \"" + folder.Path().string() +
+                                "/nowhere.png\" cannot be loaded: the file cannot "
+                                "be opened"))
       << messages;
 }
 
@@ -183,8 +185,9 @@ TEST(Skins, WeightsSumToOneAndWhatWasNormalisedIsSaidOncePerMesh) {
   Scratch folder;
   std::string messages;
   const tinygltf::Model gltf = Converted(folder, folder.Write("quirks.x", QuirksModel()), &messages);
-  EXPECT_TRUE(Has(messages, "mesh \"box\": the skin weights of 4 vertices do not sum to 1 (by up to 0.2); they are "
-                            "normalised"))
+  EXPECT_TRUE(Has(messages,
+                  "mesh \"box\": the skin weights of 4 vertices do not sum to 1 (by up to 0.2); they are "
+                  "normalised"))
       << messages;
   const tinygltf::Primitive& primitive = gltf.meshes.at(0).primitives.at(0);
   const std::vector<double> joints = ReadAccessor(gltf, primitive.attributes.at("JOINTS_0"));
@@ -253,7 +256,8 @@ TEST(Animations, EverySetIsAnAnimationInFileOrderWithWhatTheViewersShow) {
   const int arm = NodeNamed(gltf, "Arm");
   for (const tinygltf::AnimationChannel& channel : gltf.animations[0].channels) {
     if (channel.target_node != arm) continue;
-    const std::vector<double> times = ReadAccessor(gltf, gltf.animations[0].samplers.at(static_cast<std::size_t>(channel.sampler)).input);
+    const std::vector<double> times =
+        ReadAccessor(gltf, gltf.animations[0].samplers.at(static_cast<std::size_t>(channel.sampler)).input);
     EXPECT_EQ(times.at(0), 0.0);
     EXPECT_EQ(times.at(1), std::nextafter(static_cast<float>(10.0 / 30.0), 0.0f));
     // The quarter turn between 10 and 40 needs keys the file does not have.
@@ -265,8 +269,9 @@ TEST(Animations, ABlendThatGltfCannotFollowIsSaid) {
   Scratch folder;
   std::string messages;
   Converted(folder, folder.Write("halfturn.x", HalfTurnModel()), &messages);
-  EXPECT_TRUE(Has(messages, "animation set \"Turn\": glTF's interpolation cannot follow the file's blending of "
-                            "rotation keys; it differs by up to"))
+  EXPECT_TRUE(Has(messages,
+                  "animation set \"Turn\": glTF's interpolation cannot follow the file's blending of "
+                  "rotation keys; it differs by up to"))
       << messages;
 }
 

@@ -28,10 +28,22 @@ Vec3 Transform(const Mat4& m, const Vec3& p) {
 // T x R x S.
 Mat4 FromTrs(const std::vector<double>& t, const std::vector<double>& r, const std::vector<double>& s) {
   const double x = r[0], y = r[1], z = r[2], w = r[3];
-  Mat4 m{1 - 2 * (y * y + z * z), 2 * (x * y + z * w),     2 * (x * z - y * w),     0,
-         2 * (x * y - z * w),     1 - 2 * (x * x + z * z), 2 * (y * z + x * w),     0,
-         2 * (x * z + y * w),     2 * (y * z - x * w),     1 - 2 * (x * x + y * y), 0,
-         t[0],                    t[1],                    t[2],                    1};
+  Mat4 m{1 - 2 * (y * y + z * z),
+         2 * (x * y + z * w),
+         2 * (x * z - y * w),
+         0,
+         2 * (x * y - z * w),
+         1 - 2 * (x * x + z * z),
+         2 * (y * z + x * w),
+         0,
+         2 * (x * z + y * w),
+         2 * (y * z - x * w),
+         1 - 2 * (x * x + y * y),
+         0,
+         t[0],
+         t[1],
+         t[2],
+         1};
   for (int col = 0; col < 3; ++col)
     for (int row = 0; row < 3; ++row) m[col * 4 + row] *= s[col];
   return m;
@@ -107,15 +119,20 @@ std::vector<double> ReadAccessor(const tinygltf::Model& model, int index) {
           out.push_back(f);
           break;
         }
-        case TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE: out.push_back(*p); break;
-        case TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT: out.push_back(p[0] | p[1] << 8); break;
+        case TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE:
+          out.push_back(*p);
+          break;
+        case TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT:
+          out.push_back(p[0] | p[1] << 8);
+          break;
         case TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT: {
           std::uint32_t u;
           std::memcpy(&u, p, 4);
           out.push_back(u);
           break;
         }
-        default: throw std::runtime_error("an unexpected component type");
+        default:
+          throw std::runtime_error("an unexpected component type");
       }
     }
   return out;
@@ -132,7 +149,8 @@ std::vector<Mat4> NodeGlobals(const tinygltf::Model& model, int animation, doubl
     s[i] = node.scale.empty() ? std::vector<double>{1, 1, 1} : node.scale;
   }
   if (animation >= 0)
-    for (const tinygltf::AnimationChannel& channel : model.animations.at(static_cast<std::size_t>(animation)).channels) {
+    for (const tinygltf::AnimationChannel& channel :
+         model.animations.at(static_cast<std::size_t>(animation)).channels) {
       const tinygltf::AnimationSampler& sampler =
           model.animations[static_cast<std::size_t>(animation)].samplers.at(static_cast<std::size_t>(channel.sampler));
       const std::size_t node = static_cast<std::size_t>(channel.target_node);
@@ -154,7 +172,8 @@ std::vector<Mat4> NodeGlobals(const tinygltf::Model& model, int animation, doubl
   std::vector<bool> done(count, false);
   for (std::size_t i = 0; i < count; ++i) {
     std::vector<std::size_t> chain;
-    for (int at = static_cast<int>(i); at >= 0 && !done[static_cast<std::size_t>(at)]; at = parents[static_cast<std::size_t>(at)])
+    for (int at = static_cast<int>(i); at >= 0 && !done[static_cast<std::size_t>(at)];
+         at = parents[static_cast<std::size_t>(at)])
       chain.push_back(static_cast<std::size_t>(at));
     for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
       const int parent = parents[*it];

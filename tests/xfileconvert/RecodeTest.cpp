@@ -89,9 +89,9 @@ std::string HeaderOf(const std::string& path) { return ReadWholeFile(path).subst
 TEST(Recode, TextBinaryCompressedAndBackGiveTheSameRecords) {
   // Text, binary and compressed files of other tools, and one with every
   // animation record and several frames.
-  for (const std::string& model : {DataModel("BCN_Epileptic.X"), DataModel("anim_test.x"),
-                                   DataModel("test_cube_compressed.x"), DataModel("fromtruespace_bin32.x"),
-                                   AssetModel("miko.x"), DataModel("kwxport_test_cubewithvcolors.x")}) {
+  for (const std::string& model :
+       {DataModel("BCN_Epileptic.X"), DataModel("anim_test.x"), DataModel("test_cube_compressed.x"),
+        DataModel("fromtruespace_bin32.x"), AssetModel("miko.x"), DataModel("kwxport_test_cubewithvcolors.x")}) {
     ViewerModel original(model);
     ASSERT_TRUE(original.Loaded()) << model;
     for (const char* floats : {"32", "64"}) {

@@ -18,7 +18,8 @@ inline std::string QuirksModel() {
   return std::string(R"(xof 0303txt 0032
 AnimTicksPerSecond { 30; }
 Frame Root {
-  FrameTransformMatrix { )") + kIdentity + R"( }
+  FrameTransformMatrix { )") +
+         kIdentity + R"( }
   Frame Arm {
     FrameTransformMatrix { 1.0,0.0,0.0,0.0, 0.0,1.0,0.0,0.0, 0.0,0.0,1.0,0.0, 0.0,1.0,0.0,1.0;; }
     Frame Hand {
@@ -36,7 +37,8 @@ Frame Root {
       1.0,0.0,0.0,0.0, 0.0,1.0,0.0,0.0, 0.0,0.0,1.0,0.0, 0.0,-1.0,0.0,1.0;; }
     SkinWeights { "Hand"; 4; 4,5,6,7; 0.6,0.6,0.6,0.6;
       1.0,0.0,0.0,0.0, 0.0,1.0,0.0,0.0, 0.0,0.0,1.0,0.0, 0.0,-2.0,0.0,1.0;; }
-    SkinWeights { "Missing"; 4; 4,5,6,7; 0.2,0.2,0.2,0.2; )" + kIdentity + R"( }
+    SkinWeights { "Missing"; 4; 4,5,6,7; 0.2,0.2,0.2,0.2; )" +
+         kIdentity + R"( }
   }
 }
 AnimationSet Late {
@@ -66,7 +68,8 @@ AnimationSet Twice {
 inline std::string HalfTurnModel() {
   return std::string(R"(xof 0303txt 0032
 Frame Spin {
-  FrameTransformMatrix { )") + kIdentity + R"( }
+  FrameTransformMatrix { )") +
+         kIdentity + R"( }
   Mesh square {
     4; -1.0;-1.0;0.0;, -1.0;1.0;0.0;, 1.0;1.0;0.0;, 1.0;-1.0;0.0;;
     1; 4;0,1,2,3;;
@@ -115,11 +118,15 @@ inline std::string MaterialsModel() {
     text += " 0.0;1.0;, 0.0;0.0;, 1.0;0.0;, 1.0;1.0;" + std::string(i + 1 < kSquares ? "," : ";");
   text += " }\n MeshMaterialList { 6; 6; 0,1,2,3,4,5;\n";
   text += "  Material plain { 0.2;0.4;0.6;0.5;; 10.0; 1.0;1.0;1.0;; 0.1;0.0;0.0;; }\n";
-  text += "  Material cutout { 1.0;1.0;1.0;1.0;; 0.0; 0.0;0.0;0.0;; 0.0;0.0;0.0;; TextureFilename { \"tex\\\\leaf.png\"; } }\n";
+  text +=
+      "  Material cutout { 1.0;1.0;1.0;1.0;; 0.0; 0.0;0.0;0.0;; 0.0;0.0;0.0;; TextureFilename { \"tex\\\\leaf.png\"; } "
+      "}\n";
   text += "  Material targa { 1.0;1.0;1.0;1.0;; 0.0; 0.0;0.0;0.0;; 0.0;0.0;0.0;; TextureFilename { \"wood.tga\"; } }\n";
-  text += "  Material lost { 1.0;0.0;0.0;1.0;; 0.0; 0.0;0.0;0.0;; 0.0;0.0;0.0;; TextureFilename { \"nowhere.png\"; } }\n";
+  text +=
+      "  Material lost { 1.0;0.0;0.0;1.0;; 0.0; 0.0;0.0;0.0;; 0.0;0.0;0.0;; TextureFilename { \"nowhere.png\"; } }\n";
   text += "  Material matte { 0.5;0.5;0.5;1.0;; 50.0; 0.0;0.0;0.0;; 0.0;0.0;0.0;; }\n";
-  text += "  Material glass { 1.0;1.0;1.0;1.0;; 0.0; 0.0;0.0;0.0;; 0.0;0.0;0.0;; TextureFilename { \"glass.dds\"; } }\n";
+  text +=
+      "  Material glass { 1.0;1.0;1.0;1.0;; 0.0; 0.0;0.0;0.0;; 0.0;0.0;0.0;; TextureFilename { \"glass.dds\"; } }\n";
   text += " }\n}\n";
   return text;
 }
@@ -132,7 +139,8 @@ inline std::string CentimetreModel() {
   return std::string(R"(xof 0303txt 0032
 Frame Body {
   FrameTransformMatrix { 0.01,0.0,0.0,0.0, 0.0,0.01,0.0,0.0, 0.0,0.0,0.01,0.0, 1000.0,0.0,0.0,1.0;; }
-  Frame Bone { FrameTransformMatrix { )") + kIdentity + R"( } }
+  Frame Bone { FrameTransformMatrix { )") +
+         kIdentity + R"( } }
   Mesh square {
     4; -100.0;-100.0;0.0;, -100.0;100.0;0.0;, 100.0;100.0;0.0;, 100.0;-100.0;0.0;;
     1; 4;0,1,2,3;;

@@ -37,8 +37,9 @@ TEST(Validator, FindsNoErrorInAnyConvertedModel) {
                                 made.Write("centimetres.x", CentimetreModel()),
                                 // Nothing but a header; a mesh without faces; a set that animates nothing.
                                 made.Write("header.x", "xof 0303txt 0032\n"),
-                                made.Write("faceless.x", "xof 0303txt 0032\nMesh m { 3; 0;0;0;, 1;0;0;, 0;1;0;; 0;; }\n"
-                                                         "AnimationSet still { }\n")};
+                                made.Write("faceless.x",
+                                           "xof 0303txt 0032\nMesh m { 3; 0;0;0;, 1;0;0;, 0;1;0;; 0;; }\n"
+                                           "AnimationSet still { }\n")};
   const std::string generated = GeneratedCharacter(made, 8, 180);
   if (generated.empty()) {
     std::printf("note: no generated character (no %s)\n", XVIEW_GENBIG_SCRIPT);

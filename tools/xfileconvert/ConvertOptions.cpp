@@ -53,9 +53,12 @@ bool ParseWhole(const char* text, unsigned long long low, unsigned long long hig
 
 const char* ExtensionOf(OutputKind kind) {
   switch (kind) {
-    case OutputKind::Glb: return ".glb";
-    case OutputKind::Gltf: return ".gltf";
-    case OutputKind::X: return ".x";
+    case OutputKind::Glb:
+      return ".glb";
+    case OutputKind::Gltf:
+      return ".gltf";
+    case OutputKind::X:
+      return ".x";
   }
   return "";
 }
@@ -213,8 +216,8 @@ std::vector<ConversionJob> PlanJobs(const ConvertOptions& options, std::size_t& 
   for (const std::string& file : files) {
     ConversionJob job{file, options.output};
     if (options.outputIsFolder)
-      job.output = (fs::path(options.output) / fs::path(file).filename().replace_extension(ExtensionOf(options.kind)))
-                       .string();
+      job.output =
+          (fs::path(options.output) / fs::path(file).filename().replace_extension(ExtensionOf(options.kind))).string();
     std::error_code error;
     fs::path key = fs::weakly_canonical(fs::path(job.output), error);
     if (error) key = fs::absolute(fs::path(job.output), error).lexically_normal();

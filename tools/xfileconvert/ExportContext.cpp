@@ -21,8 +21,9 @@ ExportContext::ExportContext(LoadedModel& loaded, std::string inputName, GltfDoc
   const std::vector<std::int32_t>& parents = pose.FrameParents();
   for (std::size_t f = 0; f < parents.size(); ++f) {
     const std::int32_t parent = parents[f];
-    topFrames_.push_back(parent >= 0 && static_cast<std::size_t>(parent) < f ? topFrames_[static_cast<std::size_t>(parent)]
-                                                                               : static_cast<int>(f));
+    topFrames_.push_back(parent >= 0 && static_cast<std::size_t>(parent) < f
+                             ? topFrames_[static_cast<std::size_t>(parent)]
+                             : static_cast<int>(f));
   }
 }
 

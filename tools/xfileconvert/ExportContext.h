@@ -25,9 +25,9 @@ struct ExportContext {
   // The viewers' Model over the scene, without a device: it poses the frames
   // and samples the animation sets exactly as the viewers draw them.
   Model pose;
-  std::vector<D3DXMATRIX> fileTransforms;  // each frame's local matrix as the file gives it
-  std::vector<D3DXMATRIX> filePose;        // each frame's combined matrix in the file's pose
-  std::vector<int> frameNodes;             // each frame's node
+  std::vector<D3DXMATRIX> fileTransforms;   // each frame's local matrix as the file gives it
+  std::vector<D3DXMATRIX> filePose;         // each frame's combined matrix in the file's pose
+  std::vector<int> frameNodes;              // each frame's node
   std::unordered_map<int, int> nodeFrames;  // the frame of each frame's node, and of nodes made on a frame
   std::unordered_map<const XFrame*, int> frameIndex;
   // Bones and animations name frames: the first frame of the name in file

@@ -25,9 +25,12 @@ namespace {
 
 std::size_t ComponentBytes(int componentType) {
   switch (componentType) {
-    case kUnsignedByte: return 1;
-    case kUnsignedShort: return 2;
-    default: return 4;
+    case kUnsignedByte:
+      return 1;
+    case kUnsignedShort:
+      return 2;
+    default:
+      return 4;
   }
 }
 
@@ -137,8 +140,7 @@ int GltfDocument::AddAccessor(std::size_t count, int componentType, const char* 
   return static_cast<int>(accessors.size() - 1);
 }
 
-int GltfDocument::AddAccessor(const void* data, std::size_t count, int componentType, const char* type,
-                              int target) {
+int GltfDocument::AddAccessor(const void* data, std::size_t count, int componentType, const char* type, int target) {
   const int index = AddAccessor(count, componentType, type, target);
   const GltfBufferView& view = bufferViews[static_cast<std::size_t>(accessors.back().bufferView)];
   if (view.length > 0) std::memcpy(binary.data() + view.offset, data, view.length);

@@ -387,8 +387,7 @@ bool WriteGltfFiles(GltfDocument& document, const std::string& path, OutputKind 
     if (!write(name, {image.bytes})) return undo();
   }
   const std::string bufferName = stem + ".bin";
-  if (!document.binary.empty() && !write(bufferName, {{document.binary.data(), document.binary.size()}}))
-    return undo();
+  if (!document.binary.empty() && !write(bufferName, {{document.binary.data(), document.binary.size()}})) return undo();
   const std::string json = GltfJson(document, bufferName);
   if (!WriteWholeFile(path, {json}, reason)) return undo();
   return true;

@@ -61,8 +61,7 @@ Trs Decompose(const D3DXMATRIX& m, float* shear) {
     double x = m.m[row][0], y = m.m[row][1], z = m.m[row][2];
     double length = std::sqrt(x * x + y * y + z * z);
     scales[row] = length;
-    for (int col = 0; col < 3; ++col)
-      rows[row][col] = length > 0 ? m.m[row][col] / length : (row == col ? 1.0 : 0.0);
+    for (int col = 0; col < 3; ++col) rows[row][col] = length > 0 ? m.m[row][col] / length : (row == col ? 1.0 : 0.0);
   }
   const double determinant = rows[0][0] * (rows[1][1] * rows[2][2] - rows[1][2] * rows[2][1]) -
                              rows[0][1] * (rows[1][0] * rows[2][2] - rows[1][2] * rows[2][0]) +
@@ -79,7 +78,8 @@ Trs Decompose(const D3DXMATRIX& m, float* shear) {
   for (int i = 0; i < 3; ++i)
     for (int j = 0; j < 3; ++j) column[i][j] = rows[j][i];
   std::array<double, 4> q = QuaternionOf(column);
-  for (int i = 0; i < 4; ++i) parts.rotation[static_cast<std::size_t>(i)] = static_cast<float>(q[static_cast<std::size_t>(i)]);
+  for (int i = 0; i < 4; ++i)
+    parts.rotation[static_cast<std::size_t>(i)] = static_cast<float>(q[static_cast<std::size_t>(i)]);
   for (int i = 0; i < 3; ++i) {
     parts.scale[static_cast<std::size_t>(i)] = static_cast<float>(scales[i]);
     parts.translation[static_cast<std::size_t>(i)] = m.m[3][i];

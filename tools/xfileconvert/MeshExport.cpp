@@ -62,8 +62,8 @@ void FillIndices(const XMesh& mesh, const XSubset& subset, Index* out) {
 
 int AddIndices(GltfDocument& document, const XMesh& mesh, const SubsetTriangles& subset) {
   const bool narrow = subset.largest <= kLargest16BitIndex;
-  const int accessor = document.AddAccessor(subset.triangles * 3, narrow ? kUnsignedShort : kUnsignedInt, "SCALAR",
-                                            kElementArrayBuffer);
+  const int accessor =
+      document.AddAccessor(subset.triangles * 3, narrow ? kUnsignedShort : kUnsignedInt, "SCALAR", kElementArrayBuffer);
   if (narrow) {
     FillIndices(mesh, *subset.subset, document.Data<std::uint16_t>(accessor));
   } else {

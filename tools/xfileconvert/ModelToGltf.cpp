@@ -40,7 +40,10 @@ void ExportFrames(ExportContext& context) {
   }
   for (std::size_t f = 0; f < scene.frames.size(); ++f) {
     const std::int32_t parent = parents[f];
-    if (parent >= 0) context.document.nodes[static_cast<std::size_t>(context.frameNodes[static_cast<std::size_t>(parent)])].children.push_back(context.frameNodes[f]);
+    if (parent < 0 || static_cast<std::size_t>(parent) >= f) continue;  // parents come first in file order
+    GltfNode& above =
+        context.document.nodes[static_cast<std::size_t>(context.frameNodes[static_cast<std::size_t>(parent)])];
+    above.children.push_back(context.frameNodes[f]);
   }
 }
 

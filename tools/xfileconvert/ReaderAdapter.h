@@ -16,8 +16,8 @@ namespace xfileconvert {
 // point into `scene`, so it stays where it was made.
 struct LoadedModel {
   XFileScene scene;
-  std::wstring format;        // as the header writes it: "txt", "bin", "tzip" or "bzip"
-  unsigned codePage = 0;      // the code page the file's text was decoded with
+  std::wstring format;                 // as the header writes it: "txt", "bin", "tzip" or "bzip"
+  unsigned codePage = 0;               // the code page the file's text was decoded with
   std::vector<ParseWarning> warnings;  // what the reader said about the file
 };
 

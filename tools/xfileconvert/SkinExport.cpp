@@ -41,8 +41,7 @@ D3DXMATRIX BindPlacement(const ExportContext& context, const XMesh& mesh, const 
   D3DXMATRIX placed;
   D3DXMatrixMultiply(&placed, &mesh.bones[static_cast<std::size_t>(heaviest)].offset,
                      &context.filePose[static_cast<std::size_t>(boneFrames[static_cast<std::size_t>(heaviest)])]);
-  if (IsFiniteMatrix(placed) && D3DXMatrixInverse(&inverse, nullptr, &placed) && IsFiniteMatrix(inverse))
-    return placed;
+  if (IsFiniteMatrix(placed) && D3DXMatrixInverse(&inverse, nullptr, &placed) && IsFiniteMatrix(inverse)) return placed;
   return bind;
 }
 

@@ -38,12 +38,11 @@ bool LoadTextureImage(const std::string& path, TextureImage& image, std::string&
   if (!compat::d3dx9::DecodeImageFile(file, decoded, reason)) return false;
 
   const compat::d3dx9::ImageLevel& level = decoded.levels.front();
-  std::vector<std::uint8_t> bgra = decoded.format == D3DFMT_A8R8G8B8 || decoded.format == D3DFMT_X8R8G8B8
-                                       ? level.bytes
-                                       : compat::d3d9::ToBgra8(decoded.format, level.width, level.height,
-                                                               level.bytes.data());
-  image.hasAlpha = decoded.format == D3DFMT_A8R8G8B8 || decoded.format == D3DFMT_DXT3 ||
-                   decoded.format == D3DFMT_DXT5;
+  std::vector<std::uint8_t> bgra =
+      decoded.format == D3DFMT_A8R8G8B8 || decoded.format == D3DFMT_X8R8G8B8
+          ? level.bytes
+          : compat::d3d9::ToBgra8(decoded.format, level.width, level.height, level.bytes.data());
+  image.hasAlpha = decoded.format == D3DFMT_A8R8G8B8 || decoded.format == D3DFMT_DXT3 || decoded.format == D3DFMT_DXT5;
   if (decoded.format == D3DFMT_DXT1)
     for (std::size_t i = 3; i < bgra.size() && !image.hasAlpha; i += 4) image.hasAlpha = bgra[i] < 255;
 

@@ -8,8 +8,8 @@
 namespace xfileconvert {
 
 struct TextureImage {
-  std::string bytes;     // a PNG or JPEG file
-  std::string mimeType;  // image/png or image/jpeg
+  std::string bytes;      // a PNG or JPEG file
+  std::string mimeType;   // image/png or image/jpeg
   bool hasAlpha = false;  // the viewers cut texels out by its alpha
 };
 

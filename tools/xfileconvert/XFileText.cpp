@@ -34,8 +34,8 @@ enum : std::uint16_t {
   kLastKeyword = 52,
 };
 
-const char* const kKeywords[] = {"WORD", "DWORD", "FLOAT", "DOUBLE", "CHAR", "UCHAR", "SWORD",
-                                 "SDWORD", "void", "string", "unicode", "cstring", "array"};
+const char* const kKeywords[] = {"WORD",   "DWORD", "FLOAT",  "DOUBLE",  "CHAR",    "UCHAR", "SWORD",
+                                 "SDWORD", "void",  "string", "unicode", "cstring", "array"};
 const char kPunctuation[] = "{}()[]<>.";
 
 // Little-endian reads from a view that the caller has checked is long enough.
