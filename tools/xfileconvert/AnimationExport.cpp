@@ -8,6 +8,7 @@
 
 #include "ConvertMessages.h"
 #include "Handedness.h"
+#include "model/ModelBounds.h"
 #include "platform/TextConversion.h"
 #include "xfile/ParseMessages.h"
 
@@ -148,50 +149,40 @@ std::size_t SampleFrames(std::vector<AnimatedFrame>& frames) {
   return dropped;
 }
 
+// A box's corner `i` (0 to 7).
+D3DXVECTOR3 Corner(const WorldBounds& box, int i) {
+  return D3DXVECTOR3(i & 1 ? box.max.x : box.min.x, i & 2 ? box.max.y : box.min.y, i & 4 ? box.max.z : box.min.z);
+}
+
+// Adds the box of `box` placed by `placement` to `bounds`.
+void AddPlaced(WorldBounds& bounds, const WorldBounds& box, const D3DXMATRIX& placement) {
+  for (int c = 0; c < 8 && !box.empty; ++c) {
+    D3DXVECTOR3 corner = Corner(box, c), placed;
+    D3DXVec3TransformCoord(&placed, &corner, &placement);
+    bounds.Add(placed);
+  }
+}
+
 // The box of what each frame carries, in the frame's own space: the vertices
 // of its rigid meshes, and of skinned meshes the vertices each bone on it
 // moves, as the bone's offset takes them there (the box of their box).
-struct FrameBox {
-  D3DXVECTOR3 min, max;
-  bool empty = true;
-  void Add(const D3DXVECTOR3& p) {
-    if (empty) {
-      min = max = p;
-      empty = false;
-      return;
-    }
-    min = D3DXVECTOR3(std::min(min.x, p.x), std::min(min.y, p.y), std::min(min.z, p.z));
-    max = D3DXVECTOR3(std::max(max.x, p.x), std::max(max.y, p.y), std::max(max.z, p.z));
-  }
-  void Add(const FrameBox& box, const D3DXMATRIX& placement) {
-    for (int c = 0; c < 8 && !box.empty; ++c) {
-      D3DXVECTOR3 corner = box.Corner(c), placed;
-      D3DXVec3TransformCoord(&placed, &corner, &placement);
-      Add(placed);
-    }
-  }
-  D3DXVECTOR3 Corner(int i) const {
-    return D3DXVECTOR3(i & 1 ? max.x : min.x, i & 2 ? max.y : min.y, i & 4 ? max.z : min.z);
-  }
-};
-
-std::vector<FrameBox> CarriedBoxes(const ExportContext& context, FrameBox& unplaced) {
+std::vector<WorldBounds> CarriedBoxes(const ExportContext& context, WorldBounds& unplaced) {
   const XFileScene& scene = context.model.scene;
-  std::vector<FrameBox> boxes(scene.frames.size());
+  std::vector<WorldBounds> boxes(scene.frames.size());
   for (const XMesh& mesh : scene.meshes) {
     if (mesh.bones.empty()) {
       const int frame = context.FrameOf(mesh);
-      FrameBox& box = frame >= 0 ? boxes[static_cast<std::size_t>(frame)] : unplaced;
+      WorldBounds& box = frame >= 0 ? boxes[static_cast<std::size_t>(frame)] : unplaced;
       for (const XVertex& vertex : mesh.vertices) box.Add(vertex.position);
       continue;
     }
-    std::vector<FrameBox> moved(mesh.bones.size());
+    std::vector<WorldBounds> moved(mesh.bones.size());
     for (const XVertex& vertex : mesh.vertices)
       for (const XSkinInfluence& influence : vertex.influences)
         if (influence.bone < moved.size() && influence.weight > 0) moved[influence.bone].Add(vertex.position);
     for (std::size_t b = 0; b < moved.size(); ++b) {
       const int frame = context.FrameNamed(mesh.bones[b].name);
-      (frame >= 0 ? boxes[static_cast<std::size_t>(frame)] : unplaced).Add(moved[b], mesh.bones[b].offset);
+      AddPlaced(frame >= 0 ? boxes[static_cast<std::size_t>(frame)] : unplaced, moved[b], mesh.bones[b].offset);
     }
   }
   return boxes;
@@ -201,7 +192,7 @@ std::vector<FrameBox> CarriedBoxes(const ExportContext& context, FrameBox& unpla
 // with the one glTF's blending gives, and adds keys where they differ.
 class SetRefinement {
  public:
-  SetRefinement(ExportContext& context, std::vector<AnimatedFrame>& frames, const std::vector<FrameBox>& boxes,
+  SetRefinement(ExportContext& context, std::vector<AnimatedFrame>& frames, const std::vector<WorldBounds>& boxes,
                 double size)
       : context_(context), frames_(frames), boxes_(boxes), size_(size), animated_(context.filePose.size(), nullptr) {
     for (AnimatedFrame& frame : frames_) animated_[frame.frame] = &frame;
@@ -228,7 +219,7 @@ class SetRefinement {
       }
       if (boxes_[f].empty) continue;
       for (int c = 0; c < 8; ++c) {
-        D3DXVECTOR3 corner = boxes_[f].Corner(c), shown, blended;
+        D3DXVECTOR3 corner = Corner(boxes_[f], c), shown, blended;
         D3DXVec3TransformCoord(&shown, &corner, &pose.frameMatrices[f]);
         D3DXVec3TransformCoord(&blended, &corner, &combined_[f]);
         const D3DXVECTOR3 apart = shown - blended;
@@ -301,7 +292,7 @@ class SetRefinement {
  private:
   ExportContext& context_;
   std::vector<AnimatedFrame>& frames_;
-  const std::vector<FrameBox>& boxes_;
+  const std::vector<WorldBounds>& boxes_;
   double size_;
   std::vector<AnimatedFrame*> animated_;  // by frame
   std::vector<D3DXMATRIX> combined_;
@@ -354,13 +345,12 @@ void AddStillChannel(ExportContext& context, GltfAnimation& animation) {
 void ExportAnimations(ExportContext& context) {
   XFileScene& scene = context.model.scene;
   if (scene.animationSets.empty()) return;
-  FrameBox unplaced;
-  const std::vector<FrameBox> boxes = CarriedBoxes(context, unplaced);
+  WorldBounds unplaced;
+  const std::vector<WorldBounds> boxes = CarriedBoxes(context, unplaced);
   // The model's size: the diagonal of what it holds in the file's pose.
-  FrameBox all = unplaced;
-  for (std::size_t f = 0; f < boxes.size(); ++f) all.Add(boxes[f], context.filePose[f]);
-  const D3DXVECTOR3 diagonal = all.max - all.min;
-  const double size = all.empty ? 0.0 : D3DXVec3Length(&diagonal);
+  WorldBounds all = unplaced;
+  for (std::size_t f = 0; f < boxes.size(); ++f) AddPlaced(all, boxes[f], context.filePose[f]);
+  const double size = 2.0 * all.Radius();
 
   for (std::size_t s = 0; s < scene.animationSets.size(); ++s) {
     const XAnimationSet& set = scene.animationSets[s];

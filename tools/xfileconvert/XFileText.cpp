@@ -9,30 +9,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "BinaryFormat.h"
+
 namespace xfilepack {
 
 namespace {
-
-constexpr std::size_t kHeaderBytes = 16;
-constexpr std::size_t kWindowBytes = 32768;
-
-enum : std::uint16_t {
-  kName = 1,
-  kString = 2,
-  kInteger = 3,
-  kGuid = 5,
-  kIntegerList = 6,
-  kFloatList = 7,
-  kOpenBrace = 10,
-  kCloseBrace = 11,
-  kOpenParenthesis = 12,
-  kDot = 18,
-  kComma = 19,
-  kSemicolon = 20,
-  kTemplate = 31,
-  kFirstKeyword = 40,
-  kLastKeyword = 52,
-};
 
 const char* const kKeywords[] = {"WORD",   "DWORD", "FLOAT",  "DOUBLE",  "CHAR",    "UCHAR", "SWORD",
                                  "SDWORD", "void",  "string", "unicode", "cstring", "array"};
