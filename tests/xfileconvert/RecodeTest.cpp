@@ -112,6 +112,26 @@ TEST(Recode, TextBinaryCompressedAndBackGiveTheSameRecords) {
   }
 }
 
+// A damaged file converts to what the reader reads of it, the damage said.
+TEST(Recode, ADamagedFileGivesWhatTheReaderReadsOfIt) {
+  for (const char* format : {"bzip", "tzip"}) {
+    SCOPED_TRACE(format);
+    Scratch out;
+    const std::string whole = out / "whole.x", text = out / "text.x";
+    ASSERT_EQ(RunConverter({AssetModel("miko.x"), "-o", whole, "--format", format, "--block", "2000"}).exitCode, 0);
+    const std::string bytes = ReadWholeFile(whole);
+    Scratch in;
+    const std::string damaged = in.Write("damaged.x", bytes.substr(0, bytes.size() * 2 / 3));
+    const ConverterRun run = RunConverter({damaged, "-o", text});
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_TRUE(Has(run.output, "the compressed data is damaged")) << run.output;
+    ViewerModel read(damaged), written(text);
+    ASSERT_TRUE(read.Loaded() && written.Loaded());
+    EXPECT_FALSE(read.Scene().meshes.empty());
+    ExpectSameRecords(read.Scene(), written.Scene());
+  }
+}
+
 // The twins the tests and sweeps make with --block: small blocks, many of them.
 TEST(Recode, CompressedOutputTakesItsBlockSize) {
   Scratch out;

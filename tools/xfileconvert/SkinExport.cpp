@@ -66,7 +66,7 @@ SkinnedMesh ExportSkin(ExportContext& context, const XMesh& mesh, std::map<std::
   GltfSkin skin;
   skin.name = mesh.name;
   std::vector<D3DXMATRIX> inverseBinds;
-  std::map<int, std::uint32_t> staticJoint;
+  std::int64_t staticJoint = -1;  // the skin's joint that nothing moves, once it has one
   std::map<std::pair<int, std::string>, std::uint32_t> jointOf;  // (frame, offset bytes) -> joint
   std::map<int, int> nodeUses;
   std::vector<std::uint32_t> boneJoints;
@@ -76,8 +76,8 @@ SkinnedMesh ExportSkin(ExportContext& context, const XMesh& mesh, std::map<std::
     return static_cast<std::uint32_t>(skin.joints.size() - 1);
   };
   auto unmoved = [&]() {
-    if (staticJoint.empty()) staticJoint[0] = addJoint(context.StaticJoint(), unbind);
-    return staticJoint[0];
+    if (staticJoint < 0) staticJoint = addJoint(context.StaticJoint(), unbind);
+    return static_cast<std::uint32_t>(staticJoint);
   };
   for (std::size_t i = 0; i < mesh.bones.size(); ++i) {
     const int frame = boneFrames[i];
