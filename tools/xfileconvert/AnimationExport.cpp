@@ -27,6 +27,9 @@ constexpr std::size_t kMostAddedKeys = 100000;
 // Each comparison poses every frame twice; a set stops being refined after
 // this many frames posed, so that no file keeps the converter busy for long.
 constexpr std::uint64_t kMostFramesPosed = 400000000;
+// At most this many samples of frames per set are taken at the key times of
+// other frames: beyond it each frame keeps its own key times.
+constexpr std::size_t kMostSamples = 20000000;
 // How far before a channel's first key the viewers are sampled for the key
 // that leads in to it.
 constexpr double kLeadInTicks = 1.0 / 1024.0;
@@ -116,6 +119,12 @@ std::vector<AnimatedFrame> FramesOf(const ExportContext& context, const XAnimati
     }
     animated.samples.insert({0.0, 0.0f});
   }
+  // Every frame is held at every key time of the set, where that is not too
+  // much: between its own keys glTF's blend of a rotation is not the viewers'.
+  std::set<Sample> all;
+  for (const AnimatedFrame& frame : frames) all.insert(frame.samples.begin(), frame.samples.end());
+  if (all.size() * frames.size() <= kMostSamples)
+    for (AnimatedFrame& frame : frames) frame.samples = all;
   return frames;
 }
 

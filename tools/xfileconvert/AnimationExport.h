@@ -5,7 +5,7 @@
 // Each frame a set animates gets a translation, a rotation and a scale
 // channel (of the last animation naming it, which the viewers let write
 // last) holding the viewers' own sampling of the frame at every key time of
-// its channels: the local matrix the viewers' Model gives there (a rotation
+// the set: the local matrix the viewers' Model gives there (a rotation
 // key's w negated, matrix keys as they are), taken apart as the viewers'
 // matrix blending takes a matrix apart. What the viewers do that glTF must
 // be told:
