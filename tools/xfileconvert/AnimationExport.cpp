@@ -8,7 +8,6 @@
 
 #include "ConvertMessages.h"
 #include "Handedness.h"
-#include "model/ModelBounds.h"
 #include "platform/TextConversion.h"
 #include "xfile/ParseMessages.h"
 
@@ -172,12 +171,15 @@ void AddPlaced(WorldBounds& bounds, const WorldBounds& box, const D3DXMATRIX& pl
   }
 }
 
-// The box of what each frame carries, in the frame's own space: the vertices
-// of its rigid meshes, and of skinned meshes the vertices each bone on it
-// moves, as the bone's offset takes them there (the box of their box).
-std::vector<WorldBounds> CarriedBoxes(const ExportContext& context, WorldBounds& unplaced) {
+}  // namespace
+
+CarriedBoxes MeasureCarriedBoxes(const ExportContext& context) {
   const XFileScene& scene = context.model.scene;
-  std::vector<WorldBounds> boxes(scene.frames.size());
+  CarriedBoxes carried;
+  if (scene.animationSets.empty()) return carried;
+  std::vector<WorldBounds>& boxes = carried.byFrame;
+  WorldBounds& unplaced = carried.unplaced;
+  boxes.resize(scene.frames.size());
   for (const XMesh& mesh : scene.meshes) {
     if (mesh.bones.empty()) {
       const int frame = context.FrameOf(mesh);
@@ -194,8 +196,10 @@ std::vector<WorldBounds> CarriedBoxes(const ExportContext& context, WorldBounds&
       AddPlaced(frame >= 0 ? boxes[static_cast<std::size_t>(frame)] : unplaced, moved[b], mesh.bones[b].offset);
     }
   }
-  return boxes;
+  return carried;
 }
+
+namespace {
 
 // Compares, at times between the keys of one set, the pose the viewers give
 // with the one glTF's blending gives, and adds keys where they differ.
@@ -351,13 +355,12 @@ void AddStillChannel(ExportContext& context, GltfAnimation& animation) {
 
 }  // namespace
 
-void ExportAnimations(ExportContext& context) {
+void ExportAnimations(ExportContext& context, const CarriedBoxes& carried) {
   XFileScene& scene = context.model.scene;
   if (scene.animationSets.empty()) return;
-  WorldBounds unplaced;
-  const std::vector<WorldBounds> boxes = CarriedBoxes(context, unplaced);
+  const std::vector<WorldBounds>& boxes = carried.byFrame;
   // The model's size: the diagonal of what it holds in the file's pose.
-  WorldBounds all = unplaced;
+  WorldBounds all = carried.unplaced;
   for (std::size_t f = 0; f < boxes.size(); ++f) AddPlaced(all, boxes[f], context.filePose[f]);
   const double size = 2.0 * all.Radius();
 

@@ -24,10 +24,26 @@
 // round) is said, with how far apart they stay.
 #pragma once
 
+#include <vector>
+
 #include "ExportContext.h"
+#include "model/ModelBounds.h"
 
 namespace xfileconvert {
 
-void ExportAnimations(ExportContext& context);
+// The box of what each frame carries, in the frame's own space: the vertices
+// of its rigid meshes, and of skinned meshes the vertices each bone on it
+// moves, as the bone's offset takes them there (the box of their box). How
+// far apart two poses place the model is measured at their corners.
+struct CarriedBoxes {
+  std::vector<WorldBounds> byFrame;
+  WorldBounds unplaced;  // what no frame carries
+};
+
+// Reads only the scene and the frame lookups of `context`, so it may run
+// while the meshes are exported. Empty for a model without animation sets.
+CarriedBoxes MeasureCarriedBoxes(const ExportContext& context);
+
+void ExportAnimations(ExportContext& context, const CarriedBoxes& carried);
 
 }  // namespace xfileconvert

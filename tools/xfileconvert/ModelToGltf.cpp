@@ -1,6 +1,8 @@
 #include "ModelToGltf.h"
 
 #include <algorithm>
+#include <functional>
+#include <future>
 #include <set>
 
 #include "AnimationExport.h"
@@ -97,10 +99,13 @@ GltfDocument BuildGltf(LoadedModel& model, const std::string& input) {
     room += mesh.vertices.size() * (mesh.bones.empty() ? 32 : 72) + mesh.faces.size() * 12;
   document.binary.Reserve(room);
   ExportContext context(model, input, document);
+  // The boxes the animations are checked with are measured on a second
+  // core while the meshes are written.
+  std::future<CarriedBoxes> carried = std::async(std::launch::async, MeasureCarriedBoxes, std::cref(context));
   ExportFrames(context);
   MaterialExport materials(context);
   ExportMeshes(context, materials);
-  ExportAnimations(context);
+  ExportAnimations(context, carried.get());
   FinishScene(context);
   return document;
 }

@@ -23,14 +23,34 @@ bool IsFiniteMatrix(const D3DXMATRIX& m) {
   return true;
 }
 
+// What one pass over a skinned mesh's influences finds.
+struct SkinSurvey {
+  std::vector<double> carried;  // each bone's weight over all vertices
+  std::size_t mostPerVertex = 1;
+  bool anyUnmoved = false;  // a vertex with no influence of weight above zero
+};
+
+SkinSurvey Survey(const XMesh& mesh) {
+  SkinSurvey survey;
+  survey.carried.assign(mesh.bones.size(), 0.0);
+  for (const XVertex& vertex : mesh.vertices) {
+    survey.mostPerVertex = std::max(survey.mostPerVertex, vertex.influences.size());
+    bool moved = false;
+    for (const XSkinInfluence& influence : vertex.influences)
+      if (influence.bone < survey.carried.size() && influence.weight > 0 && std::isfinite(influence.weight)) {
+        survey.carried[influence.bone] += influence.weight;
+        moved = true;
+      }
+    survey.anyUnmoved = survey.anyUnmoved || !moved;
+  }
+  return survey;
+}
+
 // B, where the stored vertices stand: the placement that the bone carrying
 // most of the mesh's weight gives them in the file's pose; the identity when
 // no bone has a frame or that placement cannot be undone.
-D3DXMATRIX BindPlacement(const ExportContext& context, const XMesh& mesh, const std::vector<int>& boneFrames) {
-  std::vector<double> carried(mesh.bones.size(), 0.0);
-  for (const XVertex& vertex : mesh.vertices)
-    for (const XSkinInfluence& influence : vertex.influences)
-      if (influence.bone < carried.size() && influence.weight > 0) carried[influence.bone] += influence.weight;
+D3DXMATRIX BindPlacement(const ExportContext& context, const XMesh& mesh, const std::vector<int>& boneFrames,
+                         const std::vector<double>& carried) {
   int heaviest = -1;
   for (std::size_t i = 0; i < carried.size(); ++i)
     if (boneFrames[i] >= 0 && (heaviest < 0 || carried[i] > carried[static_cast<std::size_t>(heaviest)]))
@@ -57,7 +77,8 @@ SkinnedMesh ExportSkin(ExportContext& context, const XMesh& mesh, std::map<std::
   SkinnedMesh skinned;
   std::vector<int> boneFrames;
   for (const XBone& bone : mesh.bones) boneFrames.push_back(context.FrameNamed(bone.name));
-  skinned.bind = BindPlacement(context, mesh, boneFrames);
+  const SkinSurvey survey = Survey(mesh);
+  skinned.bind = BindPlacement(context, mesh, boneFrames, survey.carried);
   D3DXMATRIX unbind;
   D3DXMatrixInverse(&unbind, nullptr, &skinned.bind);
 
@@ -109,16 +130,9 @@ SkinnedMesh ExportSkin(ExportContext& context, const XMesh& mesh, std::map<std::
   // Influences per vertex, heaviest first, written straight into JOINTS_n and
   // WEIGHTS_n: as many sets of four as the vertex with most influences needs.
   const std::size_t vertexCount = mesh.vertices.size();
-  std::size_t most = 1;
-  for (const XVertex& vertex : mesh.vertices) {
-    most = std::max(most, vertex.influences.size());
-    const bool moved = std::any_of(vertex.influences.begin(), vertex.influences.end(), [&](const XSkinInfluence& i) {
-      return i.weight > 0 && std::isfinite(i.weight) && i.bone < boneJoints.size();
-    });
-    if (!moved) unmoved();  // before the joints are counted
-  }
+  if (survey.anyUnmoved) unmoved();  // before the joints are counted
   const bool wideJoints = skin.joints.size() > 256;
-  const std::size_t sets = (most + 3) / 4;
+  const std::size_t sets = (survey.mostPerVertex + 3) / 4;
   std::vector<int> jointAccessors, weightAccessors;
   for (std::size_t set = 0; set < sets; ++set) {
     jointAccessors.push_back(
