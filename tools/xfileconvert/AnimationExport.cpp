@@ -231,12 +231,19 @@ class SetRefinement {
         combined_[f] = local;
       }
       if (boxes_[f].empty) continue;
+      // The corners move by the difference of the two matrices.
+      const D3DXMATRIX& shown = pose.frameMatrices[f];
+      double apart[4][3];
+      for (int row = 0; row < 4; ++row)
+        for (int col = 0; col < 3; ++col) apart[row][col] = double{shown.m[row][col]} - combined_[f].m[row][col];
       for (int c = 0; c < 8; ++c) {
-        D3DXVECTOR3 corner = Corner(boxes_[f], c), shown, blended;
-        D3DXVec3TransformCoord(&shown, &corner, &pose.frameMatrices[f]);
-        D3DXVec3TransformCoord(&blended, &corner, &combined_[f]);
-        const D3DXVECTOR3 apart = shown - blended;
-        largest = std::max(largest, static_cast<double>(D3DXVec3Length(&apart)));
+        const D3DXVECTOR3 corner = Corner(boxes_[f], c);
+        double distance = 0;
+        for (int col = 0; col < 3; ++col) {
+          const double d = corner.x * apart[0][col] + corner.y * apart[1][col] + corner.z * apart[2][col] + apart[3][col];
+          distance += d * d;
+        }
+        largest = std::max(largest, std::sqrt(distance));
       }
     }
     return largest;
