@@ -17,7 +17,6 @@ void ReadTextureFilename(XMaterial& material);
 
 // Named materials are kept for the length of one parse, so that a later
 // reference by name finds them.
-void ForgetNamedMaterials();
 void RememberNamedMaterial(const XMaterial& material);
 const XMaterial* FindNamedMaterial(const std::wstring& name);
 
