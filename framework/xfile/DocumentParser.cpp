@@ -1,9 +1,7 @@
 #include "xfile/DocumentParser.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <vector>
 
 #include "platform/FilePaths.h"
@@ -29,16 +27,8 @@ std::uint64_t SizeOf(FILE* file) {
   return size < 0 ? UINT64_MAX : static_cast<std::uint64_t>(size);
 }
 
-// Whether `path` names a folder. Only asked once a file has failed to open
-// or to give a header, so it costs a good file nothing. A backslash separates
-// like a slash, as everywhere in a Windows path.
-bool IsFolder(std::wstring path) {
-  std::replace(path.begin(), path.end(), L'\\', L'/');
-  std::string utf8 = ToUtf8(path);
-  std::error_code error;
-  return std::filesystem::is_directory(std::filesystem::path(std::u8string(utf8.begin(), utf8.end())), error);
-}
-
+// Whether the path names a folder is only asked once a file has failed to
+// open or to give a header, so it costs a good file nothing.
 constexpr wchar_t kFolderReason[] = L"is a folder, not a model file";
 
 // The shortest Mesh record, "Mesh{0;0;}".
@@ -109,13 +99,6 @@ bool ReadHeader(const std::wstring& path, std::uint64_t size, bool compressed, s
   }
   ReadToken();
   return true;
-}
-
-void ReadTopLevelMaterial() {
-  XMaterial material;
-  material.diffuse = XColorRGBA{};
-  ReadMaterial(material);
-  RememberNamedMaterial(material);
 }
 
 // Records the top level knows and has no use for, skipped whole.
@@ -253,7 +236,7 @@ void ParseBody(XModelContent& content) {
     } else if (TokenIs(L"Frame")) {
       ReadFrame(content, nesting, tokenPending);
     } else if (TokenIs(L"Material")) {
-      ReadTopLevelMaterial();
+      ReadNamedMaterial();
     } else if (TokenIsCloseBrace()) {
       nesting.Leave();
     } else if (TokenIsOpenBrace()) {

@@ -21,8 +21,11 @@ std::wstring ReadMaterialReference() {
 
 }  // namespace
 
-void RememberNamedMaterial(const XMaterial& material) {
+XMaterial ReadNamedMaterial() {
+  XMaterial material;
+  ReadMaterial(material);
   if (!material.name.empty()) ActiveReader().namedMaterials.insert_or_assign(material.name, material);
+  return material;
 }
 
 const XMaterial* FindNamedMaterial(const std::wstring& name) {
@@ -68,9 +71,7 @@ void ReadMaterialList(XMesh& mesh) {
       }
       XMaterial material;
       if (record) {
-        material.diffuse = XColorRGBA{};
-        ReadMaterial(material);
-        RememberNamedMaterial(material);
+        material = ReadNamedMaterial();
       } else if (const XMaterial* named = FindNamedMaterial(ReadMaterialReference())) {
         material = *named;
       }
