@@ -104,8 +104,9 @@ bool TakeItemWord(bool read, std::uint32_t index, std::uint32_t count, const wch
 // TokenCount and follows with the item's other numbers. False, with nothing
 // read, once the count is reached and at the end of the file; false too when
 // the record's brace comes in the item's place: the brace is left to the
-// record, and the list is reported as shorter than its count.
-inline bool NextItem(std::uint32_t index, std::uint32_t count, const wchar_t* items) {
+// record, and the list is reported as shorter than its count. Inline even in
+// the large list readers: it runs once per item of every list.
+[[gnu::always_inline]] inline bool NextItem(std::uint32_t index, std::uint32_t count, const wchar_t* items) {
   ModelReader& reader = ActiveReader();
   if (index >= count || reader.token.AtEnd()) return false;
   const bool read = reader.TakeListItemInPlace() || reader.ReadNumberToken();
