@@ -19,6 +19,12 @@ std::wstring ReadMaterialReference() {
   return name;
 }
 
+const XMaterial* FindNamedMaterial(const std::wstring& name) {
+  const std::map<std::wstring, XMaterial>& named = ActiveReader().namedMaterials;
+  auto found = named.find(name);
+  return found == named.end() ? nullptr : &found->second;
+}
+
 }  // namespace
 
 XMaterial ReadNamedMaterial() {
@@ -28,11 +34,6 @@ XMaterial ReadNamedMaterial() {
   return material;
 }
 
-const XMaterial* FindNamedMaterial(const std::wstring& name) {
-  const std::map<std::wstring, XMaterial>& named = ActiveReader().namedMaterials;
-  auto found = named.find(name);
-  return found == named.end() ? nullptr : &found->second;
-}
 
 void ReadMaterialList(XMesh& mesh) {
   RecordScope scope(L"MeshMaterialList");

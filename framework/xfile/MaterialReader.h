@@ -18,6 +18,5 @@ void ReadTextureFilename(XMaterial& material);
 // Reads a Material record, as ReadMaterial, and keeps it by its name for the
 // length of the parse, so that a later reference by name finds it.
 XMaterial ReadNamedMaterial();
-const XMaterial* FindNamedMaterial(const std::wstring& name);
 
 XFILE_SHAPE_END
