@@ -25,7 +25,6 @@ ModelReader::ModelReader(FILE* file, ModelFormat format, unsigned floatBytes, bo
       warnings(bytes, IsBinary(format)),
       token(g_Token),
       declaredAllowance(kDeclaredAllowance),
-      format_(format),
       size_(size),
       previous_(g_ActiveReader) {
   token.text.clear();

@@ -94,8 +94,6 @@ class ModelReader {
     token.pending |= kTokenAgain;
   }
 
-  bool Binary() const { return binary_.has_value(); }
-  ModelFormat Format() const { return format_; }
   // The code page the file's text, or its names and strings, are decoded with.
   unsigned CodePage() const { return binary_ ? binary_->CodePage() : text_->CodePage(); }
 
@@ -126,7 +124,6 @@ class ModelReader {
   // Where the data ended: the line of a text file, the offset of a binary one.
   std::uint64_t EndPlace() const { return binary_ ? ConsumedBytes() : TokenLine(); }
 
-  const ModelFormat format_;
   const std::uint64_t size_;
   ModelReader* const previous_;  // the thread's active reader before this one
   std::optional<TextTokenizer> text_;
