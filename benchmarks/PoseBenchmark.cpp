@@ -11,7 +11,6 @@
 
 #include "model/Model.h"
 #include "xfile/DocumentParser.h"
-#include "xfile/TokenReader.h"
 
 namespace {
 
@@ -89,8 +88,7 @@ void Pose(benchmark::State& state, XFileScene& scene, std::uint32_t set) {
 void BM_PoseBCN(benchmark::State& state) {
   static XFileScene scene;
   if (scene.frames.empty()) {
-    SetModelEcho(false);
-    if (!ParseXFile(XVIEW_BCN_MODEL, scene)) {
+    if (!ParseXFile(XVIEW_BCN_MODEL, scene, ParseOptions{.echo = false})) {
       state.SkipWithError("cannot read BCN_Epileptic.X");
       return;
     }

@@ -15,7 +15,6 @@
 #include <string>
 
 #include "xfile/DocumentParser.h"
-#include "xfile/TokenReader.h"
 
 namespace {
 
@@ -52,11 +51,10 @@ void ParseAndFinish(benchmark::State& state, const std::string& path) {
     state.SkipWithError(("cannot read " + path).c_str());
     return;
   }
-  SetModelEcho(false);
   double before = PeakResidentMegabytes();
   for (auto _ : state) {
     XFileScene scene;
-    if (!ParseXFile(widePath, scene)) {
+    if (!ParseXFile(widePath, scene, ParseOptions{.echo = false})) {
       state.SkipWithError(("cannot parse " + path).c_str());
       return;
     }

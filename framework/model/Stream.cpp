@@ -153,7 +153,7 @@ bool Stream::Build(IDirect3DDevice9* device, const XMesh* record, std::uint32_t 
 bool Stream::BuildVertexStream(IDirect3DDevice9* device, const XMesh* record, std::uint32_t kind) {
   const StreamLayout* layout = LayoutOf(kind);
   if (!layout || !device || !record) return false;
-  const RecordList<XVertex>& vertices = record->vertices;
+  const std::vector<XVertex>& vertices = record->vertices;
   std::uint64_t bytes = std::uint64_t{vertices.size()} * layout->stride;
   if (bytes > UINT_MAX) return false;
   auto* buffer = MakeFilledBuffer<IDirect3DVertexBuffer9>(

@@ -1,13 +1,10 @@
 #include "xfile/AnimationReader.h"
 
-#include "xfile/ParseWarnings.h"
 #include "xfile/RecordReading.h"
 
 XFILE_SHAPE_BEGIN
 
 #if !defined(XVIEW_REDUCED_MODEL)
-
-std::int32_t g_MaxKeyTime = 0;
 
 namespace {
 
@@ -58,24 +55,23 @@ bool ReadAnimationSet(XAnimationSet& set) {
     scope.Name(set.name);
     ReadToken();
   }
-  g_MaxKeyTime = 0;
+  std::int32_t maxKeyTime = 0;
   ReadToken();
   while (!TokenIsCloseBrace() && !AtEndOfModel()) {
     if (TokenIs(L"Animation")) {
-      ReadAnimation(set.animations.emplace_back());
+      ReadAnimation(set.animations.emplace_back(), maxKeyTime);
     } else if (TokenIsOpenBrace()) {
       SkipRecord(true);
     }
     ReadToken();
   }
-  set.lastKeyTime = g_MaxKeyTime;
+  set.lastKeyTime = maxKeyTime;
   return true;
 }
 
-bool ReadAnimation(XAnimation& animation) {
+bool ReadAnimation(XAnimation& animation, std::int32_t& maxKeyTime) {
   RecordScope scope(L"Animation");
-  ReadToken();
-  if (!TokenIsOpenBrace()) ReadToken();  // the animation's own name is not kept
+  ReadOpeningBrace();  // the animation's own name is not kept
   ReadToken();
   // A "{" that follows a word opens that word's record; any other "{" is a
   // reference to the animated frame.
@@ -91,7 +87,7 @@ bool ReadAnimation(XAnimation& animation) {
     } else if (TokenIsOpenBrace()) {
       SkipRecord(true);
     } else if (TokenIs(L"AnimationKey")) {
-      ReadAnimationKey(animation);
+      ReadAnimationKey(animation, maxKeyTime);
     } else if (TokenIs(L"AnimationOptions")) {
       SkipRecord(false);
     } else {
@@ -103,7 +99,7 @@ bool ReadAnimation(XAnimation& animation) {
   return true;
 }
 
-bool ReadAnimationKey(XAnimation& animation) {
+bool ReadAnimationKey(XAnimation& animation, std::int32_t& maxKeyTime) {
   RecordScope scope(L"AnimationKey");
   ReadOpeningBrace();
   std::int32_t type = ReadInt();
@@ -117,7 +113,7 @@ bool ReadAnimationKey(XAnimation& animation) {
   const std::uint32_t keys = count > 0 ? static_cast<std::uint32_t>(count) : 0;
   for (std::uint32_t i = 0; NextItem(i, keys, L"keys"); ++i) {
     std::int32_t time = TokenInt();
-    if (time > g_MaxKeyTime) g_MaxKeyTime = time;
+    if (time > maxKeyTime) maxKeyTime = time;
     ReadInt();  // the key's number of values, not used
     ReadKey(animation, type, static_cast<std::uint32_t>(time));
   }

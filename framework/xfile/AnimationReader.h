@@ -10,13 +10,12 @@
 XFILE_SHAPE_BEGIN
 
 #if !defined(XVIEW_REDUCED_MODEL)
-// The largest key time seen in the set being read.
-extern std::int32_t g_MaxKeyTime;
-
 // Each reads from the token after its keyword to its record's closing "}".
+// The set's lastKeyTime is the largest key time read in it (0 when none is
+// larger): its animations and their keys raise `maxKeyTime`.
 bool ReadAnimationSet(XAnimationSet& set);
-bool ReadAnimation(XAnimation& animation);
-bool ReadAnimationKey(XAnimation& animation);
+bool ReadAnimation(XAnimation& animation, std::int32_t& maxKeyTime);
+bool ReadAnimationKey(XAnimation& animation, std::int32_t& maxKeyTime);
 #endif
 
 XFILE_SHAPE_END

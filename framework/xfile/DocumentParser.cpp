@@ -1,9 +1,7 @@
 #include "xfile/DocumentParser.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <vector>
 
 #include "platform/FilePaths.h"
@@ -11,22 +9,16 @@
 #include "xfile/AnimationReader.h"
 #include "xfile/MaterialReader.h"
 #include "xfile/MeshReader.h"
-#include "xfile/ModelBytes.h"
+#include "xfile/ModelReader.h"
 #include "xfile/ParseMessages.h"
-#include "xfile/ParseWarnings.h"
 #include "xfile/RecordReading.h"
+#include "xfile/SizeAccounting.h"
+#include "xfile/TokenEcho.h"
 #include "xfile/TokenReader.h"
 
 XFILE_SHAPE_BEGIN
 
 namespace {
-
-// Echo costs nothing where nobody sees it: a program without a console has
-// no standard output handle.
-bool StandardOutputVisible() {
-  HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
-  return output != nullptr && output != INVALID_HANDLE_VALUE;
-}
 
 std::uint64_t SizeOf(FILE* file) {
   if (std::fseek(file, 0, SEEK_END) != 0) return UINT64_MAX;
@@ -35,22 +27,12 @@ std::uint64_t SizeOf(FILE* file) {
   return size < 0 ? UINT64_MAX : static_cast<std::uint64_t>(size);
 }
 
-// Whether `path` names a folder. Only asked once a file has failed to open
-// or to give a header, so it costs a good file nothing. A backslash separates
-// like a slash, as everywhere in a Windows path.
-bool IsFolder(std::wstring path) {
-  std::replace(path.begin(), path.end(), L'\\', L'/');
-  std::string utf8 = ToUtf8(path);
-  std::error_code error;
-  return std::filesystem::is_directory(std::filesystem::path(std::u8string(utf8.begin(), utf8.end())), error);
-}
-
-constexpr char kFolderReason[] = "is a folder, not a model file";
+// Whether the path names a folder is only asked once a file has failed to
+// open or to give a header, so it costs a good file nothing.
+constexpr wchar_t kFolderReason[] = L"is a folder, not a model file";
 
 // The shortest Mesh record, "Mesh{0;0;}".
 constexpr std::size_t kMinimumMeshBytes = 10;
-
-const wchar_t* g_LastFormat = L"txt";
 
 // The header of a binary or compressed file, which has no text to tokenize:
 // "xof ", four characters of version, the format, and the float size
@@ -94,35 +76,29 @@ void EchoBinary(const FileHeader& header, std::uint64_t size) {
 }
 
 // "xof", then the format version and "txt" in one word, then the float size;
-// a compressed text file has "tzip" and its float size in that word.
-bool ReadHeader(const std::wstring& path, std::uint64_t size, bool compressed) {
+// a compressed text file has "tzip" and its float size in that word. Says in
+// `failure` why a header is not accepted.
+bool ReadHeader(const std::wstring& path, std::uint64_t size, bool compressed, std::wstring& failure) {
   ReadToken();
   if (g_Token != L"xof") {
     if (AtEndOfModel() && g_Token.empty() && IsFolder(path)) {
-      ReportParseFailure(path, kFolderReason);
+      failure = kFolderReason;
     } else if (size == 0) {
-      ReportParseFailure(path, "is empty, not an X file");
+      failure = L"is empty, not an X file";
     } else {
-      ReportParseFailure(path, L"not an X file (it does not begin with \"xof\")");
+      failure = L"not an X file (it does not begin with \"xof\")";
     }
     return false;
   }
   ReadToken();
   if (compressed) return true;
   if (g_Token.size() < 4 || g_Token.compare(4, std::wstring::npos, L"txt") != 0) {
-    ReportParseFailure(path, L"not an X file of a known format: neither the text format nor binary, nor "
-                             L"either compressed (format " + ShownName(g_Token) + L")");
+    failure = L"not an X file of a known format: neither the text format nor binary, nor either compressed "
+              L"(format " + ShownName(g_Token) + L")";
     return false;
   }
   ReadToken();
   return true;
-}
-
-void ReadTopLevelMaterial() {
-  XMaterial material;
-  material.diffuse = XColorRGBA{};
-  ReadMaterial(material);
-  RememberNamedMaterial(material);
 }
 
 // Records the top level knows and has no use for, skipped whole.
@@ -154,7 +130,7 @@ class FrameNesting {
  public:
   // Frames still open when the top level ends were cut by the end of the file.
   ~FrameNesting() {
-    if (!open_.empty()) NoteEndOfFile();
+    if (!open_.empty()) ActiveReader().NoteEndOfFile();
     while (!open_.empty()) Leave();
   }
 
@@ -165,13 +141,13 @@ class FrameNesting {
     frame->parent = Current();
 #endif
     open_.push_back(frame);
-    OpenRecord(L"Frame", name, line);
+    ActiveReader().warnings.OpenRecord(L"Frame", name, line);
   }
 
   void Leave() {
     if (open_.empty()) return;
     open_.pop_back();
-    CloseRecord();
+    ActiveReader().warnings.CloseRecord();
   }
 
  private:
@@ -224,12 +200,7 @@ void BeginContent(std::vector<XMesh>&) {}
 
 void ReadFrame(XModelContent& content, FrameNesting& nesting, bool& tokenPending) {
   const std::uint64_t line = TokenPlace();
-  ReadToken();
-  std::wstring name;
-  if (!TokenIsOpenBrace()) {
-    name = g_Token;
-    ReadToken();
-  }
+  std::wstring name = ReadRecordName();
   const std::wstring shownName = name;
   OpenFrame frame = NewFrame(content, std::move(name));
   nesting.Enter(frame, shownName, line);
@@ -265,7 +236,7 @@ void ParseBody(XModelContent& content) {
     } else if (TokenIs(L"Frame")) {
       ReadFrame(content, nesting, tokenPending);
     } else if (TokenIs(L"Material")) {
-      ReadTopLevelMaterial();
+      ReadNamedMaterial();
     } else if (TokenIsCloseBrace()) {
       nesting.Leave();
     } else if (TokenIsOpenBrace()) {
@@ -281,8 +252,6 @@ void ParseBody(XModelContent& content) {
 
 }  // namespace
 
-const wchar_t* LastModelFormat() { return g_LastFormat; }
-
 bool ReadFrameTransformMatrix(D3DXMATRIX& transform) {
   RecordScope scope(L"FrameTransformMatrix");
   ReadOpeningBrace();
@@ -291,53 +260,57 @@ bool ReadFrameTransformMatrix(D3DXMATRIX& transform) {
   return true;
 }
 
-bool ParseXFile(const std::wstring& path, XModelContent& content, std::vector<ParseWarning>* warnings) {
+ParseResult ParseXFile(const std::wstring& path, XModelContent& content, const ParseOptions& options) {
+  ParseResult result;
   errno = 0;
   FILE* file = _wfopen(path.c_str(), L"rb");
   if (!file) {
     if (IsFolder(path)) {
-      ReportParseFailure(path, kFolderReason);
+      result.failure = kFolderReason;
     } else {
-      std::string reason = "cannot be opened";
-      if (errno) reason = reason + " (" + std::strerror(errno) + ")";
-      ReportParseFailure(path, reason.c_str());
+      result.failure = L"cannot be opened";
+      if (errno) result.failure += L" (" + FromUtf8(std::strerror(errno)) + L")";
     }
-    return false;
+    return result;
   }
   std::uint64_t size = SizeOf(file);
   FileHeader header;
   std::string floatSize;
   const bool binaryHeader = ReadBinaryHeader(file, header, floatSize);
   if (binaryHeader && floatSize != "0032" && floatSize != "0064") {
-    ReportParseFailure(path, L"its float size is neither 0032 nor 0064 (" + ShownName(FromUtf8(floatSize)) + L")");
+    result.failure = L"its float size is neither 0032 nor 0064 (" + ShownName(FromUtf8(floatSize)) + L")";
     std::fclose(file);
-    return false;
+    return result;
   }
   const bool binary = header.format == ModelFormat::Binary || header.format == ModelFormat::CompressedBinary;
-  bool echo = ModelEchoEnabled() && StandardOutputVisible();
+  const bool echo = options.echo && StandardOutputVisible();
   if (echo && binary) EchoBinary(header, size);
-  BeginTokens(file, echo && !binary, header.format, header.floatBytes);
-  SetModelSize(size);
+  g_ModelFile = file;
   g_ModelDirectory = FolderOf(path);
-  ForgetNamedMaterials();
-  BeginParseWarnings();
-  ResetDeclaredAllowance();
-
-  // A binary file's header was read above; a text file's is its first tokens.
-  bool accepted = binary || ReadHeader(path, size, header.format == ModelFormat::CompressedText);
-  if (accepted) g_LastFormat = header.name;
-  if (warnings) warnings->clear();
-  if (accepted) {
-    ParseBody(content);
-    std::vector<ParseWarning> said = EndParseWarnings(path);
-    if (warnings) *warnings = std::move(said);
+  {
+    ModelReader reader(file, header.format, header.floatBytes, echo && !binary, size);
+    // A binary file's header was read above; a text file's is its first tokens.
+    result.accepted =
+        binary || ReadHeader(path, size, header.format == ModelFormat::CompressedText, result.failure);
+    if (result.accepted) {
+      result.format = header.name;
+      ParseBody(content);
+      result.warnings = reader.FinishWarnings();
+    }
+    result.codePage = reader.CodePage();
   }
-
-  EndTokens();
   if (echo) std::fflush(stdout);
   std::fclose(file);
-  ForgetNamedMaterials();
-  return accepted;
+  g_ModelFile = nullptr;
+  return result;
+}
+
+void ReportParse(std::wstring_view path, const ParseResult& result) {
+  if (!result.accepted) {
+    ReportModelFileLine(path, result.failure);
+    return;
+  }
+  for (const ParseWarning& warning : result.warnings) ReportModelFileLine(path, warning.message);
 }
 
 XFILE_SHAPE_END

@@ -1,15 +1,11 @@
 #include "xfile/MaterialReader.h"
 
-#include <map>
-
-#include "xfile/ParseWarnings.h"
 #include "xfile/RecordReading.h"
+#include "xfile/SizeAccounting.h"
 
 XFILE_SHAPE_BEGIN
 
 namespace {
-
-std::map<std::wstring, XMaterial> g_NamedMaterials;
 
 // A reference names a material between braces; its first word is the name.
 std::wstring ReadMaterialReference() {
@@ -23,18 +19,21 @@ std::wstring ReadMaterialReference() {
   return name;
 }
 
+const XMaterial* FindNamedMaterial(const std::wstring& name) {
+  const std::map<std::wstring, XMaterial>& named = ActiveReader().namedMaterials;
+  auto found = named.find(name);
+  return found == named.end() ? nullptr : &found->second;
+}
+
 }  // namespace
 
-void ForgetNamedMaterials() { g_NamedMaterials.clear(); }
-
-void RememberNamedMaterial(const XMaterial& material) {
-  if (!material.name.empty()) g_NamedMaterials.insert_or_assign(material.name, material);
+XMaterial ReadNamedMaterial() {
+  XMaterial material;
+  ReadMaterial(material);
+  if (!material.name.empty()) ActiveReader().namedMaterials.insert_or_assign(material.name, material);
+  return material;
 }
 
-const XMaterial* FindNamedMaterial(const std::wstring& name) {
-  auto found = g_NamedMaterials.find(name);
-  return found == g_NamedMaterials.end() ? nullptr : &found->second;
-}
 
 void ReadMaterialList(XMesh& mesh) {
   RecordScope scope(L"MeshMaterialList");
@@ -73,9 +72,7 @@ void ReadMaterialList(XMesh& mesh) {
       }
       XMaterial material;
       if (record) {
-        material.diffuse = XColorRGBA{};
-        ReadMaterial(material);
-        RememberNamedMaterial(material);
+        material = ReadNamedMaterial();
       } else if (const XMaterial* named = FindNamedMaterial(ReadMaterialReference())) {
         material = *named;
       }
@@ -88,12 +85,7 @@ void ReadMaterialList(XMesh& mesh) {
 
 void ReadMaterial(XMaterial& material) {
   RecordScope scope(L"Material");
-  ReadToken();
-  if (!TokenIsOpenBrace()) {
-    material.name = g_Token;
-    scope.Name(material.name);
-    ReadToken();
-  }
+  material.name = ReadRecordName(&scope);
   material.diffuse.r = ReadFloat();
   material.diffuse.g = ReadFloat();
   material.diffuse.b = ReadFloat();

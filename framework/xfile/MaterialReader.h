@@ -15,10 +15,8 @@ void ReadMaterialList(XMesh& mesh);
 void ReadMaterial(XMaterial& material);
 void ReadTextureFilename(XMaterial& material);
 
-// Named materials are kept for the length of one parse, so that a later
-// reference by name finds them.
-void ForgetNamedMaterials();
-void RememberNamedMaterial(const XMaterial& material);
-const XMaterial* FindNamedMaterial(const std::wstring& name);
+// Reads a Material record, as ReadMaterial, and keeps it by its name for the
+// length of the parse, so that a later reference by name finds it.
+XMaterial ReadNamedMaterial();
 
 XFILE_SHAPE_END

@@ -76,7 +76,7 @@ void SortFacesByMaterial(XMesh& mesh) {
   std::vector<std::size_t> next(kinds + 1, 0);
   for (const XFace& face : mesh.faces) ++next[static_cast<std::size_t>(face.material) + 1];
   for (std::size_t m = 1; m <= kinds; ++m) next[m] += next[m - 1];
-  RecordList<XFace> sorted(mesh.faces.size());
+  std::vector<XFace> sorted(mesh.faces.size());
   for (XFace& face : mesh.faces) sorted[next[static_cast<std::size_t>(face.material)]++] = std::move(face);
   mesh.faces = std::move(sorted);
 }
@@ -131,7 +131,7 @@ void Triangulate(XMesh& mesh) {
       counted = false;
     }
   });
-  RecordList<XFace> triangles;
+  std::vector<XFace> triangles;
   if (counted) {
     for (std::size_t m = 1; m <= kinds; ++m) next[m] += next[m - 1];
     triangles.resize(next[kinds]);

@@ -3,8 +3,8 @@
 #include "xfile/MaterialReader.h"
 #include "xfile/MeshFinisher.h"
 #include "xfile/MeshFinishing.h"
-#include "xfile/ParseWarnings.h"
 #include "xfile/RecordReading.h"
+#include "xfile/SizeAccounting.h"
 #include "xfile/SkinReader.h"
 
 XFILE_SHAPE_BEGIN
@@ -58,12 +58,7 @@ bool IsUnusedMeshRecord() {
 
 bool ReadMesh(XMesh& mesh, MeshFinisher& finisher) {
   RecordScope scope(L"Mesh");
-  ReadToken();
-  if (!TokenIsOpenBrace()) {
-    mesh.name = g_Token;
-    scope.Name(mesh.name);
-    ReadToken();
-  }
+  mesh.name = ReadRecordName(&scope);
   mesh.flags = 0;
   ReadVertices(mesh);
   ReadFaces(mesh);

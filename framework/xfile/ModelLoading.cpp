@@ -12,7 +12,6 @@
 #include "xfile/ModelRegistry.h"
 #include "xfile/ParseMessages.h"
 #include "xfile/TextureSearch.h"
-#include "xfile/TokenReader.h"
 
 XFILE_SHAPE_BEGIN
 
@@ -49,11 +48,12 @@ void ReportTexture(const std::wstring& modelFile, const std::wstring& name, cons
 }
 
 // Loads one texture a material names from wherever `search` finds it, and
-// keeps it under the material's name, which drawing looks up.
-void LoadModelTexture(IDirect3DDevice9* device, const std::wstring& modelFile, const std::wstring& name,
-                      TextureSearch& search) {
+// keeps it under the material's name, which drawing looks up. `codePage` is
+// the one the model's text was decoded with.
+void LoadModelTexture(IDirect3DDevice9* device, const std::wstring& modelFile, unsigned codePage,
+                      const std::wstring& name, TextureSearch& search) {
   std::wstring notFound;
-  std::wstring path = FindModelTexture(modelFile, name, g_ModelCodePage, search, notFound);
+  std::wstring path = FindModelTexture(modelFile, name, codePage, search, notFound);
   if (path.empty()) {
     // As a failed load of the name would: nothing stays under it.
     g_TextureMap.erase(name);
@@ -73,7 +73,9 @@ bool LoadModelFile(IDirect3DDevice9* device, const std::wstring& fileName) {
   // Parsing a loaded file again would append a second copy of every record.
   if (g_ModelRegistry.count(fileName)) return true;
   XModelContent& content = g_ModelRegistry[fileName];
-  if (!ParseXFile(fileName, content)) {
+  const ParseResult parse = ParseXFile(fileName, content);
+  ReportParse(fileName, parse);
+  if (!parse) {
     g_ModelRegistry.erase(fileName);
     return false;
   }
@@ -85,7 +87,7 @@ bool LoadModelFile(IDirect3DDevice9* device, const std::wstring& fileName) {
     for (const XMaterial& material : mesh.materials)
       for (int slot : kSlotOrder) {
         const std::wstring& texture = material.textureFiles[static_cast<std::size_t>(slot)];
-        if (!texture.empty() && loaded.insert(texture).second) LoadModelTexture(device, fileName, texture, search);
+        if (!texture.empty() && loaded.insert(texture).second) LoadModelTexture(device, fileName, parse.codePage, texture, search);
       }
   return true;
 }

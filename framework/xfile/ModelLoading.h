@@ -1,5 +1,8 @@
 // Loading the viewer's model file into g_ModelRegistry together with the
-// textures its materials name, and finding it again.
+// textures its materials name, and finding it again. These run on the
+// program's one thread, since they fill process-wide registries and the
+// device's textures; a tool that reads files on several threads parses each
+// with ParseXFile (DocumentParser.h), which is re-entrant.
 #pragma once
 
 #include <windows.h>
@@ -24,7 +27,8 @@ extern std::wstring g_ModelFileName;
 // the model's folder, by its trailing parts and by its bare name nearby), and
 // a name the reader took for Shift-JIS that is nowhere is tried again as
 // Windows-1252. It is kept under the name the material gives. A texture that
-// cannot be loaded is named on standard error with the model and the reason.
+// cannot be loaded is named on standard error with the model and the reason,
+// after what the parse has to say (ReportParse).
 bool LoadModel(IDirect3DDevice9* device);
 // The registry's content for the model file, or null when it is not loaded.
 XModelContent* FindModel();

@@ -5,7 +5,6 @@
 
 #include "platform/Messages.h"
 #include "platform/TextConversion.h"
-#include "xfile/TokenReader.h"
 
 XFILE_SHAPE_BEGIN
 
@@ -37,18 +36,10 @@ void AppendEscaped(std::wstring& out, std::wstring_view text) {
   }
 }
 
-void WriteLine(std::wstring_view path, const std::string& reason) {
-  Report(FrameworkMessage::ModelFile, ToUtf8(Escaped(path)).c_str(), reason.c_str());
-}
-
 }  // namespace
 
-void ReportParseFailure(std::wstring_view path, std::wstring_view reason) { WriteLine(path, ToUtf8(reason)); }
-
-void ReportParseFailure(std::wstring_view path, const char* reason) { WriteLine(path, reason); }
-
-void ReportParseWarning(std::wstring_view path, std::wstring_view message) {
-  ReportParseFailure(path, message);
+void ReportModelFileLine(std::wstring_view path, std::wstring_view message) {
+  Report(FrameworkMessage::ModelFile, ToUtf8(Escaped(path)).c_str(), ToUtf8(message).c_str());
 }
 
 std::wstring Escaped(std::wstring_view text) {
@@ -62,12 +53,6 @@ std::wstring ShownName(std::wstring_view name) {
   AppendEscaped(shown, name.substr(0, kMostShownCharacters));
   shown += name.size() > kMostShownCharacters ? L"...\"" : L"\"";
   return shown;
-}
-
-std::wstring ShownToken() {
-  if (g_TokenFlags.number == kIntegerNumber) return std::to_wstring(g_TokenInteger);
-  if (g_TokenFlags.number == kFloatNumber) return std::to_wstring(g_TokenFloat);
-  return ShownName(TokenText());
 }
 
 XFILE_SHAPE_END

@@ -10,10 +10,9 @@
 
 XFILE_SHAPE_BEGIN
 
-// Writes one line "model file "<path>": <reason>" to standard error, as UTF-8.
-void ReportParseFailure(std::wstring_view path, std::wstring_view reason);
-void ReportParseFailure(std::wstring_view path, const char* reason);
-void ReportParseWarning(std::wstring_view path, std::wstring_view message);
+// Writes one line "model file "<path>": <message>" to standard error, as
+// UTF-8: why the file was refused, or one of its warnings.
+void ReportModelFileLine(std::wstring_view path, std::wstring_view message);
 
 // Text for a message with its control characters escaped ("\n", "\x1b"), so
 // that it stays on its line and cannot drive the terminal.
@@ -22,8 +21,5 @@ std::wstring Escaped(std::wstring_view text);
 // A word or name from a file as a message shows it: in double quotes, escaped,
 // at most 40 characters and then "...".
 std::wstring ShownName(std::wstring_view name);
-// The current token as a message shows it: a name as above, a number of a
-// binary file as its value.
-std::wstring ShownToken();
 
 XFILE_SHAPE_END

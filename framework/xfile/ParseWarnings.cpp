@@ -1,10 +1,8 @@
 #include "xfile/ParseWarnings.h"
 
-#include <array>
 #include <iterator>
 
 #include "xfile/ParseMessages.h"
-#include "xfile/TokenReader.h"
 
 XFILE_SHAPE_BEGIN
 
@@ -25,38 +23,7 @@ constexpr KindText kKindTexts[] = {
 };
 static_assert(std::size(kKindTexts) == kParseWarningKinds, "every kind of warning has its texts");
 
-struct OpenRecordEntry {
-  const wchar_t* keyword = L"";
-  std::wstring name;
-  std::uint64_t line = 0;  // the place it opened at
-};
-
-struct WarningState {
-  std::vector<ParseWarning> warnings;
-  std::array<int, kParseWarningKinds> slot{};  // index into warnings + 1; 0 for none yet
-  // The open records are the first `depth` entries; entries above it are kept
-  // so that their names' storage serves the next records without allocating.
-  std::vector<OpenRecordEntry> open;
-  std::size_t depth = 0;
-};
-WarningState g_Warnings;
-
 std::size_t KindIndex(ParseWarningKind kind) { return static_cast<std::size_t>(kind); }
-
-std::wstring Describe(const OpenRecordEntry& record) {
-  std::wstring text = L"the ";
-  if (*record.keyword) text += record.keyword + std::wstring(L" ");
-  text += L"record";
-  if (!record.name.empty()) text += L" " + ShownName(record.name);
-  return text + L" opened at " + PlaceText(record.line);
-}
-
-// Where the reader is now, for the first occurrence of a warning: the
-// innermost record it is in, if any.
-std::wstring WhereNow() {
-  if (g_Warnings.depth == 0) return std::wstring();
-  return L", in " + Describe(g_Warnings.open[g_Warnings.depth - 1]);
-}
 
 std::wstring Compose(const ParseWarning& warning) {
   const KindText& text = kKindTexts[KindIndex(warning.kind)];
@@ -71,80 +38,68 @@ std::wstring Compose(const ParseWarning& warning) {
 
 const wchar_t* ParseWarningName(ParseWarningKind kind) { return kKindTexts[KindIndex(kind)].name; }
 
-void BeginParseWarnings() {
-  g_Warnings.warnings.clear();
-  g_Warnings.slot.fill(0);
-  g_Warnings.depth = 0;
+std::wstring ParseWarnings::Describe(const OpenRecordEntry& record) const {
+  std::wstring text = L"the ";
+  if (*record.keyword) text += record.keyword + std::wstring(L" ");
+  text += L"record";
+  if (!record.name.empty()) text += L" " + ShownName(record.name);
+  return text + L" opened at " + PlaceText(record.place);
 }
 
-std::vector<ParseWarning> EndParseWarnings(std::wstring_view path) {
-  g_Warnings.depth = 0;  // every record has closed by now
-  NoteEndOfFile();
-  for (ParseWarning& warning : g_Warnings.warnings) {
-    warning.message = Compose(warning);
-    ReportParseWarning(path, warning.message);
-  }
-  std::vector<ParseWarning> warnings = std::move(g_Warnings.warnings);
-  BeginParseWarnings();
-  return warnings;
+void ParseWarnings::Count(ParseWarningKind kind, std::uint64_t count) {
+  warnings_[static_cast<std::size_t>(slot_[KindIndex(kind)] - 1)].count += count;
 }
 
-bool HasParseWarning(ParseWarningKind kind) { return g_Warnings.slot[KindIndex(kind)] != 0; }
-
-void CountParseWarning(ParseWarningKind kind, std::uint64_t count) {
-  g_Warnings.warnings[static_cast<std::size_t>(g_Warnings.slot[KindIndex(kind)] - 1)].count += count;
-}
-
-void AddParseWarning(ParseWarningKind kind, std::wstring what, std::uint64_t count) {
-  if (HasParseWarning(kind)) {
-    CountParseWarning(kind, count);
+void ParseWarnings::Add(ParseWarningKind kind, std::wstring what, std::uint64_t count) {
+  if (Has(kind)) {
+    Count(kind, count);
     return;
   }
   ParseWarning warning;
   warning.kind = kind;
   warning.count = count;
-  warning.first = kind == ParseWarningKind::FileEnds ? std::move(what) : what + WhereNow();
-  g_Warnings.warnings.push_back(std::move(warning));
-  g_Warnings.slot[KindIndex(kind)] = static_cast<int>(g_Warnings.warnings.size());
+  // The first occurrence says where the reader was: the innermost record it is in, if any.
+  warning.first = std::move(what);
+  if (kind != ParseWarningKind::FileEnds && depth_ > 0) warning.first += L", in " + Describe(open_[depth_ - 1]);
+  warnings_.push_back(std::move(warning));
+  slot_[KindIndex(kind)] = static_cast<int>(warnings_.size());
 }
 
-RecordScope::RecordScope(const wchar_t* keyword, std::uint64_t line) {
-  OpenRecord(keyword, std::wstring_view(), line);
-}
-
-RecordScope::~RecordScope() {
-  if (AtEndOfModel()) NoteEndOfFile();
-  CloseRecord();
-}
-
-void RecordScope::Name(std::wstring_view name) {
-  if (g_Warnings.depth > 0) g_Warnings.open[g_Warnings.depth - 1].name.assign(name);
-}
-
-void OpenRecord(const wchar_t* keyword, std::wstring_view name, std::uint64_t line) {
-  if (g_Warnings.depth == g_Warnings.open.size()) g_Warnings.open.emplace_back();
-  OpenRecordEntry& entry = g_Warnings.open[g_Warnings.depth++];
+void ParseWarnings::OpenRecord(const wchar_t* keyword, std::wstring_view name, std::uint64_t place) {
+  if (depth_ == open_.size()) open_.emplace_back();
+  OpenRecordEntry& entry = open_[depth_++];
   entry.keyword = keyword;
   entry.name.assign(name);
-  entry.line = line;
+  entry.place = place;
 }
 
-void CloseRecord() {
-  if (g_Warnings.depth > 0) --g_Warnings.depth;
+void ParseWarnings::NameRecord(std::wstring_view name) {
+  if (depth_ > 0) open_[depth_ - 1].name.assign(name);
 }
 
-void NoteEndOfFile() {
-  if (HasParseWarning(ParseWarningKind::FileEnds)) return;
+void ParseWarnings::CloseRecord() {
+  if (depth_ > 0) --depth_;
+}
+
+void ParseWarnings::NoteEndOfFile(std::uint64_t endPlace, const BracePlaces& braces) {
+  if (Has(ParseWarningKind::FileEnds)) return;
   std::wstring inside;
-  if (g_Warnings.depth > 0) {
-    inside = Describe(g_Warnings.open[g_Warnings.depth - 1]);
-  } else if (OpenBraces() > 0) {
-    inside = L"a record opened at " + PlaceText(InnermostBraceLine());
+  if (depth_ > 0) {
+    inside = Describe(open_[depth_ - 1]);
+  } else if (braces.Open() > 0) {
+    inside = L"a record opened at " + PlaceText(braces.InnermostPlace());
   } else {
     return;
   }
-  AddParseWarning(ParseWarningKind::FileEnds,
-                  L"the file ends at " + PlaceText(ReadingBinary() ? ConsumedModelBytes() : TokenLine()) + L", inside " + inside, 1);
+  Add(ParseWarningKind::FileEnds, L"the file ends at " + PlaceText(endPlace) + L", inside " + inside, 1);
+}
+
+std::vector<ParseWarning> ParseWarnings::Finish(std::uint64_t endPlace, const BracePlaces& braces) {
+  depth_ = 0;
+  NoteEndOfFile(endPlace, braces);
+  for (ParseWarning& warning : warnings_) warning.message = Compose(warning);
+  slot_.fill(0);
+  return std::move(warnings_);
 }
 
 XFILE_SHAPE_END

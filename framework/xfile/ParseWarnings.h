@@ -1,16 +1,18 @@
 // What a parse did with data it could not take as written. Every reader
 // hands what it drops or bounds to Warn, the one place that records it: one
 // warning per kind and file, with the number of times it happened and where
-// it happened first. The parse prints them at its end and hands them back
-// with its result.
+// it happened first. The parse hands them back with its result; its caller
+// says them.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "xfile/TokenReader.h"
+#include "xfile/ModelBytes.h"
+#include "xfile/TokenPlaces.h"
 #include "xfile/XFileShape.h"
 
 XFILE_SHAPE_BEGIN
@@ -92,54 +94,79 @@ struct ParseWarning {
 // A short name of the kind for tools ("corner-out-of-range").
 const wchar_t* ParseWarningName(ParseWarningKind kind);
 
-// Starts collecting for a new parse, forgetting the last one's warnings.
-void BeginParseWarnings();
-// Ends the parse: the file's end is noted if it fell inside a record, the
-// messages are composed and each is printed as one line on standard error.
-// Returns the parse's warnings, in the order of their first occurrence, and
-// forgets them.
-std::vector<ParseWarning> EndParseWarnings(std::wstring_view path);
-
-// Records `count` occurrences of `kind`. `what` describes the first one
-// ("7, of 3 vertices"); it is called only for the first, so a file with a
-// million bad indices costs one message.
-void AddParseWarning(ParseWarningKind kind, std::wstring what, std::uint64_t count);
-bool HasParseWarning(ParseWarningKind kind);
-void CountParseWarning(ParseWarningKind kind, std::uint64_t count);
-
-template <typename Describe>
-void Warn(ParseWarningKind kind, Describe&& what, std::uint64_t count = 1) {
-  if (HasParseWarning(kind)) {
-    CountParseWarning(kind, count);
-  } else {
-    AddParseWarning(kind, what(), count);
-  }
-}
-
-// The records the reader is inside, innermost last, so that a warning can
-// say where it arose and the end of the file can say what it cut. A scope
-// opens when its record's keyword has been read and closes with the reader;
-// if the file ended while it was open, that is noted as it closes.
-class RecordScope {
+// The warnings of one parse, and the records the reader is inside (innermost
+// last), so that a warning can say where it arose and the end of the file
+// can say what it cut.
+class ParseWarnings {
  public:
-  // `keyword` names the kind of record ("Mesh"; empty for a record the
-  // reader does not know, whose keyword is then given as its name).
-  explicit RecordScope(const wchar_t* keyword, std::uint64_t line = TokenPlace());
-  ~RecordScope();
-  RecordScope(const RecordScope&) = delete;
-  RecordScope& operator=(const RecordScope&) = delete;
+  // Places are named as PlaceText names them in a file that is `binary` or
+  // not, with the blocks of `bytes`.
+  ParseWarnings(const ModelBytes& bytes, bool binary) : bytes_(bytes), binary_(binary) {}
+  ParseWarnings(const ParseWarnings&) = delete;
+  ParseWarnings& operator=(const ParseWarnings&) = delete;
 
-  // The record's name, once read.
-  void Name(std::wstring_view name);
+  // Records `count` occurrences of `kind`. `what` describes the first one
+  // ("7, of 3 vertices"); it is called only for the first, so a file with a
+  // million bad indices costs one message.
+  template <typename Describe>
+  void Warn(ParseWarningKind kind, Describe&& what, std::uint64_t count = 1) {
+    if (Has(kind)) {
+      Count(kind, count);
+    } else {
+      Add(kind, what(), count);
+    }
+  }
+  void Add(ParseWarningKind kind, std::wstring what, std::uint64_t count);
+  bool Has(ParseWarningKind kind) const { return slot_[static_cast<std::size_t>(kind)] != 0; }
+
+  // A record opens when its keyword has been read (`keyword` names its kind,
+  // "Mesh"; empty for a record the reader does not know, whose keyword is
+  // then given as its name) and closes when its reader is done.
+  void OpenRecord(const wchar_t* keyword, std::wstring_view name, std::uint64_t place);
+  // The innermost record's name, once read.
+  void NameRecord(std::wstring_view name);
+  void CloseRecord();
+  bool InsideRecord() const { return depth_ > 0; }
+
+  // Notes that the data ended at `endPlace` if that fell inside a record:
+  // the innermost open one, or else any brace the file left open. Only the
+  // first call that finds one counts.
+  void NoteEndOfFile(std::uint64_t endPlace, const BracePlaces& braces);
+
+  // Warns of what was wrong with the container (ModelBytes::Damage), once per
+  // file; the tokenizers call it where the data ends.
+  void NoteDataDamage() {
+    if (!bytes_.Damage().empty() && !Has(ParseWarningKind::ContainerDamaged))
+      Add(ParseWarningKind::ContainerDamaged, bytes_.Damage(), 1);
+  }
+
+  // A place in words, as PlaceText names it in this file.
+  std::wstring PlaceText(std::uint64_t place) const { return ::PlaceText(place, binary_, bytes_); }
+
+  // Ends the parse: every record has closed, the file's end is noted if it
+  // fell inside a brace, and the messages are composed. Returns the
+  // warnings, in the order of their first occurrence.
+  std::vector<ParseWarning> Finish(std::uint64_t endPlace, const BracePlaces& braces);
+
+ private:
+  struct OpenRecordEntry {
+    const wchar_t* keyword = L"";
+    std::wstring name;
+    std::uint64_t place = 0;  // where it opened
+  };
+
+  void Count(ParseWarningKind kind, std::uint64_t count);
+  std::wstring Describe(const OpenRecordEntry& record) const;
+
+  const ModelBytes& bytes_;
+  const bool binary_;
+  std::vector<ParseWarning> warnings_;
+  std::array<int, kParseWarningKinds> slot_{};  // index into warnings_ + 1; 0 for none yet
+  // The open records are the first `depth_` entries; entries above it are
+  // kept so that their names' storage serves the next records without
+  // allocating.
+  std::vector<OpenRecordEntry> open_;
+  std::size_t depth_ = 0;
 };
-
-// The same for records that the top level opens and closes (frames).
-void OpenRecord(const wchar_t* keyword, std::wstring_view name, std::uint64_t line = TokenPlace());
-void CloseRecord();
-
-// Notes the end of the file if it fell inside a record: the innermost open
-// record, or else any brace the file left open. Only the first call that
-// finds one counts.
-void NoteEndOfFile();
 
 XFILE_SHAPE_END

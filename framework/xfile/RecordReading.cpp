@@ -4,16 +4,10 @@
 #include <cmath>
 
 #include "xfile/ParseMessages.h"
-#include "xfile/ParseWarnings.h"
 
 XFILE_SHAPE_BEGIN
 
 namespace {
-
-// Entries without a record behind them that one file may make: about 13 MB of
-// default materials at most.
-constexpr std::uint64_t kDeclaredAllowance = 65536;
-std::uint64_t g_DeclaredAllowance = kDeclaredAllowance;
 
 // A float where an integer belongs, truncated toward zero; beyond the range
 // of an integer it holds at the nearest end, and NaN reads as 0.
@@ -28,19 +22,21 @@ std::int32_t FloatAsInteger(float value) {
 }  // namespace
 
 std::int32_t OtherTokenInt() {
-  switch (g_TokenFlags.number) {
-    case kNoNumber: return static_cast<std::int32_t>(_wtol(g_Token.c_str()));
-    case kFloatNumber: return FloatAsInteger(g_TokenFloat);
-    default: return g_TokenInteger;
+  const CurrentToken& token = ActiveReader().token;
+  switch (token.number) {
+    case kNoNumber: return static_cast<std::int32_t>(_wtol(token.text.c_str()));
+    case kFloatNumber: return FloatAsInteger(token.single);
+    default: return token.integer;
   }
 }
 
 float OtherTokenFloat() {
-  switch (g_TokenFlags.number) {
-    case kNoNumber: return static_cast<float>(_wtof(g_Token.c_str()));
-    case kTextNumber: return static_cast<float>(g_TokenReal);
-    case kIntegerNumber: return static_cast<float>(g_TokenInteger);
-    default: return g_TokenFloat;
+  const CurrentToken& token = ActiveReader().token;
+  switch (token.number) {
+    case kNoNumber: return static_cast<float>(_wtof(token.text.c_str()));
+    case kTextNumber: return static_cast<float>(token.real);
+    case kIntegerNumber: return static_cast<float>(token.integer);
+    default: return token.single;
   }
 }
 
@@ -52,20 +48,6 @@ std::uint32_t TokenCount() {
 std::uint32_t ReadCount() {
   TakeNumberToken();
   return TokenCount();
-}
-
-std::size_t Affordable(std::uint32_t count, std::size_t minimumBytes) {
-  std::uint64_t room = RemainingModelBytes() / minimumBytes + 1;
-  return static_cast<std::size_t>(std::min<std::uint64_t>(count, room));
-}
-
-std::size_t ExpectedRecords(std::size_t held, std::size_t minimumBytes) {
-  const std::uint64_t remaining = RemainingModelBytes();
-  const std::uint64_t consumed = ConsumedModelBytes();
-  std::uint64_t expected = held + (consumed > 0 ? remaining * held / consumed : 0);
-  expected = std::clamp<std::uint64_t>(expected, std::max<std::uint64_t>(2 * held, 4),
-                                       8 * std::max<std::uint64_t>(held, 1));
-  return static_cast<std::size_t>(std::min<std::uint64_t>(expected, held + remaining / minimumBytes + 1));
 }
 
 bool TakeItemWord(bool read, std::uint32_t index, std::uint32_t count, const wchar_t* items) {
@@ -84,25 +66,15 @@ void CheckListCount(std::uint32_t count, std::size_t expected, const wchar_t* it
   });
 }
 
-std::size_t KeepDeclared(std::uint32_t declared, std::size_t held, const wchar_t* items) {
-  if (declared <= held) return declared;
-  std::uint64_t unbacked = declared - held;
-  if (unbacked <= g_DeclaredAllowance) {
-    g_DeclaredAllowance -= unbacked;
-    return declared;
-  }
-  Warn(ParseWarningKind::CountBounded, [&] {
-    return std::to_wstring(declared) + L" " + items + L" declared, " + std::to_wstring(held) +
-           L" kept to bound the memory a file can take";
-  });
-  return held;
-}
-
-void ResetDeclaredAllowance() { g_DeclaredAllowance = kDeclaredAllowance; }
-
-void ReadOpeningBrace() {
+std::wstring ReadRecordName(RecordScope* scope) {
+  std::wstring name;
   ReadToken();
-  if (!TokenIsOpenBrace()) ReadToken();
+  if (!TokenIsOpenBrace()) {
+    name = g_Token;
+    if (scope) scope->Name(name);
+    ReadToken();
+  }
+  return name;
 }
 
 void ReadMatrix(D3DXMATRIX& matrix) {

@@ -1,5 +1,7 @@
-// The small steps every record reader is made of: numbers, counts, opening
-// braces that may follow a record name, and skips.
+// The small steps every record reader is made of: numbers, counts, record
+// names and the braces that follow them, skips, and warnings with the record
+// they arose in. Like the token reader, they read from the active reader of
+// the calling thread.
 #pragma once
 
 #include <windows.h>
@@ -8,12 +10,43 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <vector>
+#include <string_view>
 
-#include "xfile/BinaryTokenReader.h"
+#include "xfile/ParseWarnings.h"
 #include "xfile/TokenReader.h"
 
 XFILE_SHAPE_BEGIN
+
+// Hands what a reader drops or bounds to the parse's warnings (see
+// ParseWarnings::Warn): `what` describes the first occurrence and is called
+// only for it.
+template <typename Describe>
+void Warn(ParseWarningKind kind, Describe&& what, std::uint64_t count = 1) {
+  ActiveReader().warnings.Warn(kind, std::forward<Describe>(what), count);
+}
+
+// A record the reader is inside, so that a warning can say where it arose
+// and the end of the file can say what it cut. It opens when its record's
+// keyword has been read and closes with the reader; if the file ended while
+// it was open, that is noted as it closes.
+class RecordScope {
+ public:
+  // `keyword` names the kind of record ("Mesh"; empty for a record the
+  // reader does not know, whose keyword is then given as its name).
+  explicit RecordScope(const wchar_t* keyword, std::uint64_t place = TokenPlace()) {
+    ActiveReader().warnings.OpenRecord(keyword, std::wstring_view(), place);
+  }
+  ~RecordScope() {
+    ModelReader& reader = ActiveReader();
+    if (reader.token.AtEnd()) reader.NoteEndOfFile();
+    reader.warnings.CloseRecord();
+  }
+  RecordScope(const RecordScope&) = delete;
+  RecordScope& operator=(const RecordScope&) = delete;
+
+  // The record's name, once read.
+  void Name(std::wstring_view name) { ActiveReader().warnings.NameRecord(name); }
+};
 
 // The current token as a number, a float or a count. Numbers that need no
 // conversion, nearly every number a model holds, are read inline; the other
@@ -21,13 +54,14 @@ XFILE_SHAPE_BEGIN
 std::int32_t OtherTokenInt();
 float OtherTokenFloat();
 inline std::int32_t TokenInt() {
-  const std::uint8_t kind = g_TokenFlags.number;
-  return kind == kTextNumber || kind == kIntegerNumber ? g_TokenInteger : OtherTokenInt();
+  const CurrentToken& token = ActiveReader().token;
+  return token.number == kTextNumber || token.number == kIntegerNumber ? token.integer : OtherTokenInt();
 }
 inline float TokenFloat() {
-  switch (g_TokenFlags.number) {
-    case kTextNumber: return static_cast<float>(g_TokenReal);
-    case kFloatNumber: return g_TokenFloat;
+  const CurrentToken& token = ActiveReader().token;
+  switch (token.number) {
+    case kTextNumber: return static_cast<float>(token.real);
+    case kFloatNumber: return token.single;
     default: return OtherTokenFloat();
   }
 }
@@ -37,9 +71,10 @@ std::uint32_t TokenCount();
 // left for the reader of the enclosing record, so a short list cannot
 // swallow the braces that end its record.
 inline void TakeNumberToken() {
-  if (TakeBinaryListItemInPlace()) return;
-  ReadNumberToken();
-  if (TokenIsBrace()) UnreadToken();
+  ModelReader& reader = ActiveReader();
+  if (reader.TakeListItemInPlace()) return;
+  reader.ReadNumberToken();
+  if (reader.token.IsBrace()) reader.UnreadToken();
 }
 // The next token as a 32-bit signed integer or as a float (C-locale rules; a
 // token without leading digits, a brace, or an empty one at the end of the
@@ -61,22 +96,6 @@ inline bool IndexIn(std::int32_t index, std::size_t size) {
 // The next token as a count of items; a negative count is none.
 std::uint32_t ReadCount();
 
-// How many of `count` items, each written with at least `minimumBytes`
-// characters, the rest of the file could still hold: the most a reader
-// reserves room for.
-std::size_t Affordable(std::uint32_t count, std::size_t minimumBytes);
-
-// The capacity to give a list of records that is full at `held` entries: as
-// many as the rest of the file promises at the rate the records came so far,
-// between twice and eight times `held` and never more than the rest of the
-// file could hold at `minimumBytes` each. A file of many tiny records then
-// grows its list in a few steps instead of moving every record at each doubling.
-std::size_t ExpectedRecords(std::size_t held, std::size_t minimumBytes);
-template <typename Record>
-void MakeRoomForRecord(std::vector<Record>& list, std::size_t minimumBytes) {
-  if (list.size() == list.capacity()) list.reserve(ExpectedRecords(list.size(), minimumBytes));
-}
-
 // Whether the word just read (`read`: before the end of the file) is item
 // `index` rather than the record's brace or nothing.
 bool TakeItemWord(bool read, std::uint32_t index, std::uint32_t count, const wchar_t* items);
@@ -85,11 +104,13 @@ bool TakeItemWord(bool read, std::uint32_t index, std::uint32_t count, const wch
 // TokenCount and follows with the item's other numbers. False, with nothing
 // read, once the count is reached and at the end of the file; false too when
 // the record's brace comes in the item's place: the brace is left to the
-// record, and the list is reported as shorter than its count.
-inline bool NextItem(std::uint32_t index, std::uint32_t count, const wchar_t* items) {
-  if (index >= count || AtEndOfModel()) return false;
-  const bool read = TakeBinaryListItemInPlace() || ReadNumberToken();
-  return (read && g_TokenFlags.number != kNoNumber) || TakeItemWord(read, index, count, items);
+// record, and the list is reported as shorter than its count. Inline even in
+// the large list readers: it runs once per item of every list.
+[[gnu::always_inline]] inline bool NextItem(std::uint32_t index, std::uint32_t count, const wchar_t* items) {
+  ModelReader& reader = ActiveReader();
+  if (index >= count || reader.token.AtEnd()) return false;
+  const bool read = reader.TakeListItemInPlace() || reader.ReadNumberToken();
+  return (read && reader.token.number != kNoNumber) || TakeItemWord(read, index, count, items);
 }
 
 // Reports a per-face or per-vertex list whose `count` of `items` is not the
@@ -97,18 +118,13 @@ inline bool NextItem(std::uint32_t index, std::uint32_t count, const wchar_t* it
 // ended, counts read as 0 and prove nothing, so they are not reported.
 void CheckListCount(std::uint32_t count, std::size_t expected, const wchar_t* items, const wchar_t* per);
 
-// How many entries a list that the file declares with `declared` entries, of
-// which `held` are backed by records already read, may hold. Entries that no
-// record backs (default materials, bones a header declares) draw on an
-// allowance per file; beyond it the list keeps `held` entries and the bound is
-// reported. A valid file never comes near the allowance.
-std::size_t KeepDeclared(std::uint32_t declared, std::size_t held, const wchar_t* items);
-// Gives every parse the whole allowance again.
-void ResetDeclaredAllowance();
-
-// Reads a record's opening brace. Any record may carry a name before its
-// brace; a token that is not "{" is that name and the brace follows it.
-void ReadOpeningBrace();
+// Reads the tokens after a record's keyword up to its opening brace. Any
+// record may carry a name before its brace: a token that is not "{" is that
+// name, and the brace follows it. Returns the name, empty for none, and
+// gives it to `scope` when one is given.
+std::wstring ReadRecordName(RecordScope* scope = nullptr);
+// The same where the name is not kept.
+inline void ReadOpeningBrace() { ReadRecordName(); }
 
 // Reads sixteen numbers into a matrix, first row first.
 void ReadMatrix(D3DXMATRIX& matrix);

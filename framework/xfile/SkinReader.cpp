@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "xfile/ParseWarnings.h"
 #include "xfile/RecordReading.h"
+#include "xfile/SizeAccounting.h"
 
 XFILE_SHAPE_BEGIN
 
@@ -47,8 +47,7 @@ void ReadSkinWeights(XMesh& mesh, std::size_t n) {
          [&] { return L"beyond the " + std::to_wstring(mesh.bones.size()) + L" bones the header declares"; });
   if (keep) mesh.bones[n].name = boneName;
 
-  static std::vector<std::int32_t> indices;
-  indices.clear();
+  std::vector<std::int32_t> indices;
   std::uint32_t count = ReadCount();
   indices.reserve(Affordable(count, 2));
   for (std::uint32_t i = 0; NextItem(i, count, L"skin vertex indices"); ++i) indices.push_back(TokenInt());
@@ -56,8 +55,7 @@ void ReadSkinWeights(XMesh& mesh, std::size_t n) {
   // their vertices after, in a loop of their own: a bone's vertices lie all
   // over the mesh, and a tight loop lets the processor wait for many of them
   // at once.
-  static std::vector<float> weights;
-  weights.clear();
+  std::vector<float> weights;
   weights.reserve(indices.size());
   const std::size_t vertexCount = mesh.vertices.size();
   for (std::uint32_t i = 0; NextItem(i, static_cast<std::uint32_t>(indices.size()), L"skin weights"); ++i) {

@@ -34,6 +34,15 @@ bool IsAscii(const char* bytes, std::size_t size) {
   return any < 0x80;
 }
 
+void AppendDecodedUtf8(const char* begin, const char* end, std::wstring& out) {
+  const int size = static_cast<int>(end - begin);
+  const int length = MultiByteToWideChar(CP_UTF8, 0, begin, size, nullptr, 0);
+  if (length <= 0) return;
+  const std::size_t at = out.size();
+  out.resize(at + static_cast<std::size_t>(length));
+  MultiByteToWideChar(CP_UTF8, 0, begin, size, out.data() + at, length);
+}
+
 void DecodeText(unsigned codePage, const char* bytes, std::size_t size, std::wstring& text) {
   text.clear();
   if (size == 0) return;

@@ -1,6 +1,9 @@
 #include "xfile/TextureSearch.h"
 
+#include <windows.h>
+
 #include <algorithm>
+#include <filesystem>
 #include <system_error>
 
 #include "platform/FilePaths.h"
@@ -8,43 +11,27 @@
 
 XFILE_SHAPE_BEGIN
 
-namespace fs = std::filesystem;
-
 namespace {
 
-// Names are compared as UTF-8 on every platform; a path is built from them
-// in the platform's own form (wide on Windows, where the narrow form would go
-// through the ANSI code page).
-fs::path PathOf(const std::string& utf8) {
+// The separator the search puts between the parts it joins; the file
+// functions take either.
 #if defined(_WIN32)
-  return fs::path(FromUtf8(utf8));
+constexpr wchar_t kSeparator = L'\\';
 #else
-  return fs::path(utf8);
+constexpr wchar_t kSeparator = L'/';
 #endif
-}
 
-std::string Utf8Of(const fs::path& path) {
-#if defined(_WIN32)
-  return ToUtf8(path.wstring());
-#else
-  return path.string();
-#endif
-}
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
-std::wstring WideOf(const fs::path& path) {
-#if defined(_WIN32)
-  return path.wstring();
-#else
-  return FromUtf8(path.string());
-#endif
+std::wstring Join(const std::wstring& folder, const std::wstring& name) {
+  if (folder.empty()) return name;
+  return IsSeparator(folder.back()) ? folder + name : folder + kSeparator + name;
 }
-
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 // The parts between separators; a run of separators counts as one, since
 // exporters often write every backslash twice.
-std::vector<std::string> SplitParts(const std::string& name) {
-  std::vector<std::string> parts;
+std::vector<std::wstring> SplitParts(const std::wstring& name) {
+  std::vector<std::wstring> parts;
   std::size_t at = 0;
   while (at < name.size()) {
     while (at < name.size() && IsSeparator(name[at])) ++at;
@@ -56,28 +43,32 @@ std::vector<std::string> SplitParts(const std::string& name) {
   return parts;
 }
 
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualIgnoringAsciiCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
+// `parts[first..]` joined under `base`.
+std::wstring JoinParts(std::wstring path, const std::vector<std::wstring>& parts, std::size_t first) {
+  for (std::size_t i = first; i < parts.size(); ++i) path = Join(path, parts[i]);
+  return path;
 }
 
-bool IsFile(const fs::path& path) {
-  std::error_code error;
-  fs::file_status status = fs::status(path, error);
-  return !error && fs::exists(status) && !fs::is_directory(status);
+// Names equal ignoring case, as the platform compares file names.
+bool SameNameIgnoringCase(const std::wstring& a, const std::wstring& b) {
+  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
+         CSTR_EQUAL;
 }
 
-bool IsFolder(const fs::path& path) {
-  std::error_code error;
-  return fs::is_directory(path, error) && !error;
-}
-
-bool IsTextureFolderName(const std::string& name) {
-  for (const char* known : {"tex", "texture", "textures", "image", "images"})
-    if (EqualIgnoringAsciiCase(name, known)) return true;
+bool IsTextureFolderName(const std::wstring& name) {
+  for (const wchar_t* known : {L"tex", L"texture", L"textures", L"image", L"images"})
+    if (SameNameIgnoringCase(name, known)) return true;
   return false;
+}
+
+// Whether two folder paths name one folder, however they are written.
+bool SameFolder(const std::wstring& a, const std::wstring& b) {
+  std::error_code error;
+#if defined(_WIN32)
+  return std::filesystem::equivalent(a.empty() ? L"." : a, b.empty() ? L"." : b, error);
+#else
+  return std::filesystem::equivalent(a.empty() ? "." : ToUtf8(a), b.empty() ? "." : ToUtf8(b), error);
+#endif
 }
 
 // Levels below the model's folder that the bare name is looked for in.
@@ -90,116 +81,79 @@ constexpr std::size_t kMaxTrailingParts = 16;
 
 }  // namespace
 
-TextureSearch::TextureSearch(const std::wstring& modelFolder) {
-  std::string folder = ToUtf8(modelFolder);
-  while (folder.size() > 1 && IsSeparator(folder.back()) && folder[folder.size() - 2] != ':') folder.pop_back();
-  modelFolder_ = PathOf(folder);
+TextureSearch::TextureSearch(const std::wstring& modelFolder) : modelFolder_(modelFolder) {
+  while (modelFolder_.size() > 1 && IsSeparator(modelFolder_.back()) && modelFolder_[modelFolder_.size() - 2] != L':')
+    modelFolder_.pop_back();
 }
 
-const std::vector<TextureSearch::Entry>& TextureSearch::List(const fs::path& folder) {
+const std::vector<TextureSearch::Entry>& TextureSearch::List(const std::wstring& folder) {
   auto [listing, added] = listings_.try_emplace(folder);
   if (!added) return listing->second;
   std::vector<Entry>& entries = listing->second;
-  std::error_code error;
-  fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, fs::directory_options::skip_permission_denied,
-                            error);
-  for (; !error && it != fs::directory_iterator(); it.increment(error)) {
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(Join(folder, L"*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return entries;
+  do {
+    const std::wstring name = found.cFileName;
+    if (name == L"." || name == L"..") continue;
     if (listedEntries_ >= kMaxListedEntries) {
       listingCut_ = true;
       break;
     }
     ++listedEntries_;
-    Entry entry;
-    entry.path = folder / it->path().filename();
-    entry.name = Utf8Of(it->path().filename());
-    std::error_code kind;
-    entry.isFolder = it->is_directory(kind) && !kind;
-    entries.push_back(std::move(entry));
-  }
+    entries.push_back(Entry{name, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
   std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.name < b.name; });
   return entries;
 }
 
-// `parts[first..]` under `base`: the path as written when it exists, else
-// each part in turn as written or, failing that, the first entry of its
-// folder that matches it ignoring ASCII case.
-fs::path TextureSearch::Resolve(const fs::path& base, const std::vector<std::string>& parts, std::size_t first) {
-  fs::path exact = base;
-  for (std::size_t i = first; i < parts.size(); ++i) exact /= PathOf(parts[i]);
-  if (IsFile(exact)) return exact;
-
-  fs::path folder = base;
-  for (std::size_t i = first; i < parts.size(); ++i) {
-    const std::string& part = parts[i];
-    bool last = i + 1 == parts.size();
-    if (part == "." || part == "..") {
-      if (last) return {};
-      folder /= PathOf(part);
-      continue;
-    }
-    fs::path direct = folder / PathOf(part);
-    if (last ? IsFile(direct) : IsFolder(direct)) {
-      folder = direct;
-      continue;
-    }
-    const std::vector<Entry>& entries = List(folder);
-    auto match = std::find_if(entries.begin(), entries.end(), [&](const Entry& entry) {
-      return entry.isFolder != last && EqualIgnoringAsciiCase(entry.name, part);
-    });
-    if (match == entries.end()) return {};
-    folder = match->path;
-  }
-  return folder;
-}
-
 // The model's folder and the folders up to two levels below it,
 // breadth-first; then the model folder's siblings that hold textures by name.
-const std::vector<fs::path>& TextureSearch::NearbyFolders() {
+const std::vector<std::wstring>& TextureSearch::NearbyFolders() {
   if (nearbyListed_) return nearbyFolders_;
   nearbyListed_ = true;
-  std::vector<std::pair<fs::path, int>> queue{{modelFolder_, 0}};
+  std::vector<std::pair<std::wstring, int>> queue{{modelFolder_, 0}};
   for (std::size_t next = 0; next < queue.size(); ++next) {
     nearbyFolders_.push_back(queue[next].first);
     if (queue[next].second == kLevelsBelowModel) continue;
-    fs::path folder = queue[next].first;  // the queue grows below
-    int level = queue[next].second;
+    const std::wstring folder = queue[next].first;  // the queue grows below
+    const int level = queue[next].second;
     for (const Entry& entry : List(folder))
-      if (entry.isFolder) queue.emplace_back(entry.path, level + 1);
+      if (entry.isFolder) queue.emplace_back(Join(folder, entry.name), level + 1);
   }
-  fs::path parent = modelFolder_ / "..";
+  const std::wstring parent = Join(modelFolder_, L"..");
   for (const Entry& entry : List(parent)) {
     if (!entry.isFolder || !IsTextureFolderName(entry.name)) continue;
-    std::error_code error;
     // A model kept in a folder named "textures" has been searched already.
-    if (fs::equivalent(entry.path, modelFolder_.empty() ? fs::path(".") : modelFolder_, error)) continue;
-    nearbyFolders_.push_back(entry.path);
+    const std::wstring sibling = Join(parent, entry.name);
+    if (!SameFolder(sibling, modelFolder_)) nearbyFolders_.push_back(sibling);
   }
   return nearbyFolders_;
 }
 
-fs::path TextureSearch::FindBareName(const std::string& name) {
-  const std::vector<fs::path>& folders = NearbyFolders();
-  for (const fs::path& folder : folders)
+std::wstring TextureSearch::FindBareName(const std::wstring& name) {
+  const std::vector<std::wstring>& folders = NearbyFolders();
+  for (const std::wstring& folder : folders)
     for (const Entry& entry : List(folder))
-      if (!entry.isFolder && entry.name == name) return entry.path;
-  for (const fs::path& folder : folders)
+      if (!entry.isFolder && entry.name == name) return Join(folder, entry.name);
+  for (const std::wstring& folder : folders)
     for (const Entry& entry : List(folder))
-      if (!entry.isFolder && EqualIgnoringAsciiCase(entry.name, name)) return entry.path;
+      if (!entry.isFolder && SameNameIgnoringCase(entry.name, name)) return Join(folder, entry.name);
   return {};
 }
 
-std::wstring TextureSearch::Find(const std::wstring& nameAsWritten, std::wstring* tried) {
+std::wstring TextureSearch::Find(const std::wstring& name, std::wstring* tried) {
   std::vector<std::wstring> places;
-  auto found = [&](const fs::path& path) {
+  auto found = [&](const std::wstring& path) {
     if (tried) tried->clear();
-    return WideOf(path);
+    return path;
   };
-  std::string name = ToUtf8(nameAsWritten);
-  std::vector<std::string> parts = SplitParts(name);
+  std::vector<std::wstring> parts = SplitParts(name);
   // A name that ends in a separator names a folder; one with a zero would be
   // cut short by the file system.
-  if (parts.empty() || IsSeparator(name.back()) || name.find('\0') != std::string::npos ||
-      name.size() > kMaxNameBytes) {
+  if (parts.empty() || IsSeparator(name.back()) || name.find(L'\0') != std::wstring::npos ||
+      ToUtf8(name).size() > kMaxNameBytes) {
     if (tried) *tried = L"the name is no file name";
     return {};
   }
@@ -207,54 +161,52 @@ std::wstring TextureSearch::Find(const std::wstring& nameAsWritten, std::wstring
   while (leading < name.size() && IsSeparator(name[leading])) ++leading;
   // \\server\share\... would reach out over the network: only its trailing
   // parts are looked for here.
-  bool network = leading >= 2;
-  bool drive = leading == 0 && parts[0].size() == 2 && parts[0][1] == ':' && name.size() > 2 && IsSeparator(name[2]);
-  bool rooted = leading == 1;
+  const bool network = leading >= 2;
+  const bool drive = leading == 0 && parts[0].size() == 2 && parts[0][1] == L':' && name.size() > 2 &&
+                     IsSeparator(name[2]);
+  const bool rooted = leading == 1;
+  // Each place is tried as a whole: the platform matches the case of its parts.
+  auto tryPlace = [&](const std::wstring& path) {
+    if (IsFile(path)) return true;
+    places.push_back(L"\"" + path + L"\"");
+    return false;
+  };
 
   if (drive || rooted) {
 #if defined(_WIN32)
-    fs::path root = drive ? PathOf(parts[0] + "\\") : fs::path(L"\\");
-    std::size_t first = drive ? 1 : 0;
-    bool openable = true;
+    const std::wstring root = drive ? parts[0] + L"\\" : L"\\";
+    const std::size_t first = drive ? 1 : 0;
+    const bool openable = true;
 #else
     // A drive letter means nothing here.
-    fs::path root = "/";
-    std::size_t first = 0;
-    bool openable = rooted;
+    const std::wstring root = L"/";
+    const std::size_t first = 0;
+    const bool openable = rooted;
 #endif
     if (openable) {
-      fs::path path = Resolve(root, parts, first);
-      if (!path.empty()) return found(path);
-      fs::path shown = root;
-      for (std::size_t i = first; i < parts.size(); ++i) shown /= PathOf(parts[i]);
-      places.push_back(L"\"" + WideOf(shown) + L"\"");
+      const std::wstring path = JoinParts(root, parts, first);
+      if (tryPlace(path)) return found(path);
     }
   } else if (!network) {
-    fs::path path = Resolve(modelFolder_, parts, 0);
-    if (!path.empty()) return found(path);
-    fs::path shown = modelFolder_;
-    for (const std::string& part : parts) shown /= PathOf(part);
-    places.push_back(L"\"" + WideOf(shown) + L"\"");
+    const std::wstring path = JoinParts(modelFolder_, parts, 0);
+    if (tryPlace(path)) return found(path);
   }
 
   // Trailing parts of two or more, longest first.
-  std::size_t longest = parts.size() > kMaxTrailingParts ? parts.size() - kMaxTrailingParts : 1;
+  const std::size_t longest = parts.size() > kMaxTrailingParts ? parts.size() - kMaxTrailingParts : 1;
   for (std::size_t first = longest; first + 1 < parts.size(); ++first) {
-    fs::path path = Resolve(modelFolder_, parts, first);
-    if (!path.empty()) return found(path);
-    fs::path shown = modelFolder_;
-    for (std::size_t i = first; i < parts.size(); ++i) shown /= PathOf(parts[i]);
-    places.push_back(L"\"" + WideOf(shown) + L"\"");
+    const std::wstring path = JoinParts(modelFolder_, parts, first);
+    if (tryPlace(path)) return found(path);
   }
 
-  fs::path path = FindBareName(parts.back());
+  std::wstring path = FindBareName(parts.back());
   if (!path.empty()) return found(path);
 
   if (tried) {
     std::wstring text = network ? L"a network path is not opened; tried " : L"tried ";
     for (const std::wstring& place : places) text += place + L", ";
     const std::size_t folders = NearbyFolders().size();
-    text += L"and \"" + FromUtf8(parts.back()) + L"\" in " + std::to_wstring(folders) +
+    text += L"and \"" + parts.back() + L"\" in " + std::to_wstring(folders) +
             (folders == 1 ? L" folder" : L" folders") + L" in and beside the model's folder";
     if (listingCut_)
       text += L" (the search stopped after " + std::to_wstring(kMaxListedEntries) + L" directory entries)";

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstddef>
-#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -25,9 +24,13 @@ XFILE_SHAPE_BEGIN
 //   4. the bare file name in the model's folder and up to two levels below
 //      it (breadth-first), then in the model folder's siblings named tex,
 //      texture, textures, image or images (any case).
-// Both '\' and '/' separate, and a run of them counts as one. In every step a
-// name of the same case wins; otherwise the first name that matches ignoring
-// ASCII case, folders in byte order of their entries' names.
+// Both '\' and '/' separate, and a run of them counts as one. Case is the
+// platform's to match, as it matches every file name (the Windows file
+// functions; on Linux the layer's, which fold ASCII letters only): in steps
+// 1 to 3 the platform finds the file, in step 4 a name of the same case in
+// any of the folders wins, else the first that the platform's
+// CompareStringOrdinal finds equal ignoring case, folders in the order of
+// their entries' names.
 class TextureSearch {
  public:
   static constexpr std::size_t kMaxListedEntries = 4096;
@@ -48,20 +51,17 @@ class TextureSearch {
 
  private:
   struct Entry {
-    std::string name;  // UTF-8, as compared
-    std::filesystem::path path;
+    std::wstring name;
     bool isFolder = false;
   };
 
-  const std::vector<Entry>& List(const std::filesystem::path& folder);
-  std::filesystem::path Resolve(const std::filesystem::path& base, const std::vector<std::string>& parts,
-                                std::size_t first);
-  std::filesystem::path FindBareName(const std::string& name);
-  const std::vector<std::filesystem::path>& NearbyFolders();
+  const std::vector<Entry>& List(const std::wstring& folder);
+  std::wstring FindBareName(const std::wstring& name);
+  const std::vector<std::wstring>& NearbyFolders();
 
-  std::filesystem::path modelFolder_;
-  std::map<std::filesystem::path, std::vector<Entry>> listings_;
-  std::vector<std::filesystem::path> nearbyFolders_;  // breadth-first, filled on first use
+  std::wstring modelFolder_;
+  std::map<std::wstring, std::vector<Entry>> listings_;
+  std::vector<std::wstring> nearbyFolders_;  // breadth-first, filled on first use
   bool nearbyListed_ = false;
   std::size_t listedEntries_ = 0;
   bool listingCut_ = false;

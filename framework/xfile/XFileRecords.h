@@ -15,7 +15,6 @@
 #include <vector>
 
 #include "xfile/InlineList.h"
-#include "xfile/RecordMemory.h"
 #include "xfile/XFileShape.h"
 
 XFILE_SHAPE_BEGIN
@@ -106,8 +105,8 @@ struct XFrame {
 struct XMesh {
   std::wstring name;
   std::uint32_t flags = 0;
-  RecordList<XVertex> vertices;
-  RecordList<XFace> faces;
+  std::vector<XVertex> vertices;
+  std::vector<XFace> faces;
   std::vector<XSubset> subsets;
   std::vector<XMaterial> materials;
 #if !defined(XVIEW_REDUCED_MODEL)

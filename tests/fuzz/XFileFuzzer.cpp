@@ -14,7 +14,6 @@
 
 #include "xfile/DocumentParser.h"
 #include "xfile/ParseWarnings.h"
-#include "xfile/TokenReader.h"
 #if defined(XVIEW_FUZZ_COMPRESSED)
 #include "XFileWriter.h"
 #endif
@@ -110,12 +109,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string bytes = FileOf(data, size);
   std::fwrite(bytes.data(), 1, bytes.size(), file);
   std::fclose(file);
-  SetModelEcho(false);
   XModelContent content;
-  std::vector<ParseWarning> warnings;
-  if (ParseXFile(std::wstring(path.begin(), path.end()), content, &warnings)) {
+  const ParseResult parse = ParseXFile(std::wstring(path.begin(), path.end()), content, ParseOptions{.echo = false});
+  if (parse) {
     CheckContent(content);
-    CheckWarnings(warnings);
+    CheckWarnings(parse.warnings);
   }
   return 0;
 }

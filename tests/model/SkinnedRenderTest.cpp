@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "ModelTesting.h"
-#include "compat/testing.h"
+#include "compat/testing_win32.h"
 #include "model/Model.h"
 #include "render/Effect.h"
 #include "support/ImageFiles.h"
@@ -17,7 +17,6 @@
 #include "render/ViewMatrices.h"
 #include "xfile/ModelLoading.h"
 #include "xfile/ModelRegistry.h"
-#include "xfile/TokenReader.h"
 
 namespace {
 
@@ -279,8 +278,10 @@ std::array<UINT, 4> LitBounds(const std::vector<Pixel>& pixels, UINT size) {
 
 TEST_F(SkinnedRenderTest, ARealCharacterStandsUprightAndMovesBetweenTicks) {
   std::wstring file = (std::filesystem::path(XVIEW_TEST_DATA) / "models" / "BCN_Epileptic.X").wstring();
-  SetModelEcho(false);
-  ASSERT_TRUE(LoadModelFile(device_.device(), file));
+  compat::testing::RunWithoutConsole(true);  // no echo of the model's text
+  const bool loaded = LoadModelFile(device_.device(), file);
+  compat::testing::RunWithoutConsole(false);
+  ASSERT_TRUE(loaded);
   Model model;
   ASSERT_TRUE(model.Setup(device_.device(), FindModelFile(file)));
   LookAt(D3DXVECTOR3(0, 0.8f, -2.4f), D3DXVECTOR3(0, 0.1f, 0));
@@ -306,8 +307,10 @@ TEST_F(SkinnedRenderTest, ARealCharacterStandsUprightAndMovesBetweenTicks) {
 // colour, not all of them on one spot.
 TEST_F(SkinnedRenderTest, EveryFrameRecordPlacesItsOwnMesh) {
   std::wstring file = (std::filesystem::path(XVIEW_TEST_DATA) / "real-models" / "separate-frames.x").wstring();
-  SetModelEcho(false);
-  ASSERT_TRUE(LoadModelFile(device_.device(), file));
+  compat::testing::RunWithoutConsole(true);  // no echo of the model's text
+  const bool loaded = LoadModelFile(device_.device(), file);
+  compat::testing::RunWithoutConsole(false);
+  ASSERT_TRUE(loaded);
   Model model;
   ASSERT_TRUE(model.Setup(device_.device(), FindModelFile(file)));
   ASSERT_EQ(model.meshes.size(), 4u);

@@ -20,10 +20,25 @@ class TextureSearchTest : public ::testing::Test {
   }
   ~TextureSearchTest() override { fs::remove_all(root_); }
 
-  // Makes an empty file (and its folders) at `relative` under the scratch root.
+  // Makes a file (and its folders) at `relative` under the scratch root,
+  // holding its own name, so that a test can tell which file a path opens.
   void Touch(const fs::path& relative) {
     fs::create_directories((root_ / relative).parent_path());
-    std::ofstream(root_ / relative) << "x";
+    std::ofstream(root_ / relative) << relative.generic_string();
+  }
+
+  // The file a fresh search from the model's folder finds for `name`, named
+  // by what it holds (the platform matches the case of a path's parts, so
+  // the path found may be written in another case); empty when nothing.
+  std::string Opened(const std::wstring& name) {
+    TextureSearch search(model_.wstring() + L"/");
+    std::wstring path = search.Find(name);
+    FILE* file = path.empty() ? nullptr : _wfopen(path.c_str(), L"rb");
+    if (!file) return {};
+    std::string text;
+    for (int c; (c = std::fgetc(file)) != EOF;) text += static_cast<char>(c);
+    std::fclose(file);
+    return text;
   }
 
   // What a fresh search from the model's folder finds for `name`, relative
@@ -70,14 +85,16 @@ TEST_F(TextureSearchTest, AMatchOfCaseWinsThenTheFirstIgnoringAsciiCase) {
   Touch("model/rock.bmp");
   Touch("model/Tex/Bark.png");
   Touch("model/Tex/bark.png");
-  EXPECT_EQ(Found(L"ROCK.BMP"), "model/rock.bmp");
-  EXPECT_EQ(Found(L"tex\\bark.png"), "model/Tex/bark.png");
-  EXPECT_EQ(Found(L"TEX\\BARK.PNG"), "model/Tex/Bark.png");  // 'B' sorts before 'b'
-  EXPECT_EQ(Found(L"C:\\x\\TEX\\bark.png"), "model/Tex/bark.png");
+  EXPECT_EQ(Opened(L"ROCK.BMP"), "model/rock.bmp");
+  EXPECT_EQ(Opened(L"tex\\bark.png"), "model/Tex/bark.png");
+  EXPECT_EQ(Opened(L"TEX\\BARK.PNG"), "model/Tex/Bark.png");  // 'B' sorts before 'b'
+  EXPECT_EQ(Opened(L"C:\\x\\TEX\\bark.png"), "model/Tex/bark.png");
+  // By its bare name, too, below the model's folder.
+  EXPECT_EQ(Opened(L"C:\\x\\BARK.png"), "model/Tex/Bark.png");
   // Only ASCII letters fold: "Ä" is not "ä".
   Touch("model/\xC3\xA4pfel.png");
-  EXPECT_EQ(Found(L"\u00C4pfel.png"), "");
-  EXPECT_EQ(Found(L"\u00E4PFEL.png"), "model/\xC3\xA4pfel.png");
+  EXPECT_EQ(Opened(L"\u00C4pfel.png"), "");
+  EXPECT_EQ(Opened(L"\u00E4PFEL.png"), "model/\xC3\xA4pfel.png");
 }
 
 TEST_F(TextureSearchTest, BareNamesAreFoundBreadthFirstBelowAndBesideTheModel) {

@@ -18,7 +18,6 @@
 #include "window/WindowRegistry.h"
 #include "xfile/ModelLoading.h"
 #include "xfile/ModelRegistry.h"
-#include "xfile/TokenReader.h"
 
 template <class Scene>
 class SceneFixture : public ::testing::Test {
@@ -37,6 +36,7 @@ class SceneFixture : public ::testing::Test {
     g_TextureMap.clear();
     g_ModelRegistry.clear();
     g_ModelFileName = kModelFileName;
+    compat::testing::RunWithoutConsole(false);
     TearDownDebugGeometry();
     EXPECT_EQ(compat::testing::LiveObjectCount(), 0);
   }
@@ -44,7 +44,8 @@ class SceneFixture : public ::testing::Test {
   // Creates the scene's window on `model` (run from the shipped assets folder
   // unless `folder` is given), as the program's entry does.
   Scene& Start(const std::wstring& model, const std::filesystem::path& folder = {}) {
-    SetModelEcho(false);
+    // As in the program, which has no console: the model's text is not echoed.
+    compat::testing::RunWithoutConsole(true);
     std::filesystem::current_path(folder.empty() ? std::filesystem::path(XVIEW_SOURCE_DIR) / "assets" : folder);
     g_ModelFileName = model;
     scene_ = std::make_unique<Scene>();

@@ -232,7 +232,7 @@ TEST(BinaryFormats, ALateByteOutsideAsciiChoosesTheCodePageOfTheWholeFile) {
     ModelFile model(file);
     const QuietParse parse = ParseQuietly(model.WidePath());
     ASSERT_TRUE(parse.accepted);
-    EXPECT_EQ(g_ModelCodePage, 932u);
+    EXPECT_EQ(parse.codePage, 932u);
     const std::vector<XMesh>& meshes = parse.Meshes();
     ASSERT_EQ(meshes.size(), 2 * kAsciiMeshes + 2u);
     EXPECT_EQ(meshes[kAsciiMeshes - 1].name, L"F" + std::to_wstring(kAsciiMeshes - 1));
@@ -251,7 +251,7 @@ TEST(BinaryFormats, EveryNameOfABinaryFileChoosesItsCodePage) {
     ModelFile model(xfilepack::Twin(text, format));
     const QuietParse parse = ParseQuietly(model.WidePath());
     ASSERT_TRUE(parse.accepted);
-    EXPECT_EQ(g_ModelCodePage, 1252u) << format;
+    EXPECT_EQ(parse.codePage, 1252u) << format;
     ASSERT_EQ(parse.Meshes().size(), 3u);
     EXPECT_EQ(parse.Meshes()[0].name, L"\u00e6\u0153\u00a8");
     EXPECT_EQ(parse.Meshes()[2].name, L"\u00e9t\u00e9");

@@ -10,10 +10,9 @@ namespace {
 bool Accepts(const std::string& text) {
   ModelFile file(text);
   XFileScene scene;
-  SetModelEcho(false);
-  bool accepted = ParseXFile(file.WidePath(), scene);
-  SetModelEcho(true);
-  return accepted;
+  const ParseResult parse = ParseXFile(file.WidePath(), scene, kQuiet);
+  ReportParse(file.WidePath(), parse);
+  return parse.accepted;
 }
 
 const std::string kIdentity = "1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1;;";
@@ -52,10 +51,11 @@ TEST(Header, UnknownFormatsAndNonXFilesAreRefusedWithAMessage) {
 TEST(Header, MissingFileIsReportedAndLeavesContentAlone) {
   XFileScene scene;
   scene.ticksPerSecond = 7;
-  StderrCapture captured;
-  EXPECT_FALSE(ParseXFile(L"/nonexistent/folder/none.x", scene));
-  std::string message = captured.Take();
-  EXPECT_NE(message.find("none.x"), std::string::npos);
+  const QuietParse parse = ParseQuietly(L"/nonexistent/folder/none.x");
+  EXPECT_FALSE(parse.accepted);
+  EXPECT_EQ(parse.standardError,
+            "model file \"/nonexistent/folder/none.x\": cannot be opened (No such file or directory)\n");
+  EXPECT_FALSE(ParseXFile(L"/nonexistent/folder/none.x", scene, kQuiet));
   EXPECT_EQ(scene.ticksPerSecond, 7);
 }
 
@@ -170,9 +170,7 @@ TEST(FrameHierarchy, ModelDirectoryOfAnyLength) {
                      "TextureFilename { \"t.png\"; } } } }\n",
                  deep + "model.x");
   XFileScene scene;
-  SetModelEcho(false);
-  ASSERT_TRUE(ParseXFile(file.WidePath(), scene));
-  SetModelEcho(true);
+  ASSERT_TRUE(ParseXFile(file.WidePath(), scene, kQuiet));
   EXPECT_EQ(scene.meshes.at(0).materials.at(0).textureFiles[0], file.Folder() + Wide(deep) + L"t.png");
 }
 
@@ -180,15 +178,13 @@ TEST(FrameHierarchy, ModelDirectoryOfAnyLength) {
 // was parsed while other files are added to the registry.
 TEST(ModelRegistry, ScenesStayInPlaceAsOtherFilesAreAdded) {
   ModelFile first(kHeader + "Frame A { " + Transform(1) + kTriangleMesh + "}\n");
-  SetModelEcho(false);
   XFileScene& scene = g_ModelRegistry[first.WidePath()];
-  ASSERT_TRUE(ParseXFile(first.WidePath(), scene));
+  ASSERT_TRUE(ParseXFile(first.WidePath(), scene, kQuiet));
   const XFrame* frame = &scene.frames.at(0);
   for (int i = 0; i < 50; ++i) {
     ModelFile other(kHeader + kTriangleMesh);
-    ASSERT_TRUE(ParseXFile(other.WidePath(), g_ModelRegistry[other.WidePath() + std::to_wstring(i)]));
+    ASSERT_TRUE(ParseXFile(other.WidePath(), g_ModelRegistry[other.WidePath() + std::to_wstring(i)], kQuiet));
   }
-  SetModelEcho(true);
   EXPECT_EQ(&g_ModelRegistry.at(first.WidePath()), &scene);
   EXPECT_EQ(scene.meshes.at(0).frame, frame);
   EXPECT_EQ(frame->transform._41, 1.0f);

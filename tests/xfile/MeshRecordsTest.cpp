@@ -2,7 +2,6 @@
 
 #include "ModelFiles.h"
 #include "xfile/MeshFinishing.h"
-#include "support/StderrCapture.h"
 
 namespace xfile_test {
 namespace {
@@ -275,9 +274,7 @@ TEST(MeshMaterials, TextureNamesCarryTheModelDirectoryAndTheLastNameWins) {
                                       Material("b", 1, "TextureFileName { \"sub\\\\b.png\"; }") + "}\n");
   ModelFile file(text);
   XModelContent content;
-  SetModelEcho(false);
-  ASSERT_TRUE(ParseXFile(file.WidePath(), content));
-  SetModelEcho(true);
+  ASSERT_TRUE(ParseXFile(file.WidePath(), content, kQuiet));
 #if defined(XVIEW_REDUCED_MODEL)
   const XMesh& mesh = content.at(0);
 #else
@@ -358,11 +355,7 @@ TEST(MeshRecords, TruncatedFileEndsTheMeshWhereverItFalls) {
   for (std::size_t length = 0; length <= full.size(); ++length) {
     ModelFile file(full.substr(0, length));
     XModelContent content;
-    SetModelEcho(false);
-    StderrCapture captured;
-    bool accepted = ParseXFile(file.WidePath(), content);
-    captured.Take();
-    SetModelEcho(true);
+    bool accepted = ParseXFile(file.WidePath(), content, kQuiet).accepted;
     ExpectSoundContent(content);
     // Accepted once the second word of the header is complete.
     EXPECT_EQ(accepted, length >= 11) << length;

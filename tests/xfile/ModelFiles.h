@@ -10,14 +10,15 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "xfile/DocumentParser.h"
+#include "xfile/ModelReader.h"
 #include "xfile/ModelRegistry.h"
 #include "xfile/ParseWarnings.h"
-#include "xfile/TokenReader.h"
 #include "support/StderrCapture.h"
 
 namespace xfile_test {
@@ -57,13 +58,29 @@ class ModelFile {
 
 inline const std::string kHeader = "xof 0303txt 0032\n";
 
+// `text` written to a file and read token by token as the record readers
+// read it: the object's reader is the active reader of the thread while the
+// object lives.
+class TokenFile {
+ public:
+  explicit TokenFile(const std::string& text, bool echo = false)
+      : file_(text), stream_(_wfopen(file_.WidePath().c_str(), L"rb"), &std::fclose),
+        reader_(stream_.get(), ModelFormat::Text, 4, echo) {}
+  ModelReader& reader() { return reader_; }
+
+ private:
+  ModelFile file_;
+  std::unique_ptr<FILE, int (*)(FILE*)> stream_;
+  ModelReader reader_;
+};
+
+inline const ParseOptions kQuiet{.echo = false};
+
 // Parses `text` (the header is prepended) without echo.
 inline XModelContent Parse(const std::string& text) {
   ModelFile file(kHeader + text);
   XModelContent content;
-  SetModelEcho(false);
-  EXPECT_TRUE(ParseXFile(file.WidePath(), content));
-  SetModelEcho(true);
+  EXPECT_TRUE(ParseXFile(file.WidePath(), content, kQuiet));
   return content;
 }
 
@@ -72,6 +89,7 @@ struct QuietParse {
   bool accepted = false;
   XModelContent content;
   std::vector<ParseWarning> warnings;
+  unsigned codePage = 0;
   std::string standardError;
 
   bool Warned(ParseWarningKind kind) const {
@@ -88,13 +106,16 @@ struct QuietParse {
   }
 };
 
+// A parse, and what it says on standard error, as the programs say it.
 inline QuietParse ParseQuietly(const std::wstring& path) {
   QuietParse parse;
-  SetModelEcho(false);
   StderrCapture captured;
-  parse.accepted = ParseXFile(path, parse.content, &parse.warnings);
+  ParseResult result = ParseXFile(path, parse.content, kQuiet);
+  ReportParse(path, result);
   parse.standardError = captured.Take();
-  SetModelEcho(true);
+  parse.accepted = result.accepted;
+  parse.warnings = std::move(result.warnings);
+  parse.codePage = result.codePage;
   return parse;
 }
 

@@ -3,16 +3,13 @@
 
 #include "ModelFiles.h"
 #include "support/FrameLookup.h"
-#include "support/StderrCapture.h"
 
 namespace xfile_test {
 namespace {
 
 XFileScene Load(const char* name) {
   XFileScene scene;
-  SetModelEcho(false);
-  EXPECT_TRUE(ParseXFile(DataModel(name), scene)) << name;
-  SetModelEcho(true);
+  EXPECT_TRUE(ParseXFile(DataModel(name), scene, kQuiet)) << name;
   return scene;
 }
 
@@ -100,23 +97,19 @@ TEST(ModelFiles, SkinWeightsBeyondTheVertexListDoNoHarm) {
 
 TEST(ModelFiles, AnEmptyFileIsRefusedAtTheHeader) {
   for (const char* name : {"empty.x"}) {
-    XFileScene scene;
-    StderrCapture captured;
-    EXPECT_FALSE(ParseXFile(DataModel(name), scene)) << name;
-    std::string message = captured.Take();
-    EXPECT_NE(message.find(name), std::string::npos) << message;
-    EXPECT_TRUE(scene.frames.empty() && scene.meshes.empty());
+    const QuietParse parse = ParseQuietly(DataModel(name));
+    EXPECT_FALSE(parse.accepted) << name;
+    EXPECT_NE(parse.standardError.find(name), std::string::npos) << parse.standardError;
+    EXPECT_TRUE(parse.content.frames.empty() && parse.content.meshes.empty());
   }
 }
 
 TEST(ModelFiles, WindowsPathRulesFindTheFile) {
   XFileScene scene;
-  SetModelEcho(false);
   std::wstring path = DataModel("TEST.X");
   for (wchar_t& c : path)
     if (c == L'/') c = L'\\';
-  EXPECT_TRUE(ParseXFile(path, scene));
-  SetModelEcho(true);
+  EXPECT_TRUE(ParseXFile(path, scene, kQuiet));
 }
 
 }  // namespace

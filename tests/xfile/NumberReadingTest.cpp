@@ -23,21 +23,16 @@ struct Reading {
 
 // Reads each token of `text` as a record reader reads a number.
 std::vector<Reading> ReadNumbers(const std::string& text) {
-  ModelFile file(text);
-  FILE* stream = _wfopen(file.WidePath().c_str(), L"rb");
-  EXPECT_NE(stream, nullptr);
-  BeginTokens(stream, false);
+  TokenFile file(text);
   std::vector<Reading> readings;
   while (ReadNumberToken()) {
     Reading reading;
-    reading.kind = g_TokenFlags.number;
+    reading.kind = file.reader().token.number;
     reading.integer = TokenInt();
     reading.real = TokenFloat();
     reading.text = TokenText();
     readings.push_back(reading);
   }
-  EndTokens();
-  std::fclose(stream);
   return readings;
 }
 
@@ -106,14 +101,12 @@ TEST(NumberReading, RandomDecimalsReadAsTheConversionsDo) {
 }
 
 TEST(NumberReading, ANumberHandedBackKeepsItsTextAndItsLine) {
-  ModelFile file("1;\n  12.5\n{\n");
-  FILE* stream = _wfopen(file.WidePath().c_str(), L"rb");
-  ASSERT_NE(stream, nullptr);
-  BeginTokens(stream, false);
+  TokenFile file("1;\n  12.5\n{\n");
+  ModelReader& reader = file.reader();
   ASSERT_TRUE(ReadNumberToken());
   ASSERT_TRUE(ReadNumberToken());
-  EXPECT_EQ(g_TokenFlags.number, kTextNumber);
-  EXPECT_EQ(TokenLine(), 2u);
+  EXPECT_EQ(reader.token.number, kTextNumber);
+  EXPECT_EQ(reader.TokenLine(), 2u);
   UnreadToken();
   ASSERT_TRUE(ReadToken());
   EXPECT_EQ(g_Token, L"12.5");
@@ -122,9 +115,7 @@ TEST(NumberReading, ANumberHandedBackKeepsItsTextAndItsLine) {
   // A brace where a number belongs is the brace.
   ASSERT_TRUE(ReadNumberToken());
   EXPECT_TRUE(TokenIsOpenBrace());
-  EXPECT_EQ(TokenLine(), 3u);
-  EndTokens();
-  std::fclose(stream);
+  EXPECT_EQ(reader.TokenLine(), 3u);
 }
 
 }  // namespace

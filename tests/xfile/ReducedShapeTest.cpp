@@ -37,24 +37,20 @@ TEST(ReducedShape, AnimationAndTickRateAreSkipped) {
 
 TEST(ReducedShape, RealFilesGiveTheirMeshes) {
   std::vector<XMesh> meshes;
-  SetModelEcho(false);
-  ASSERT_TRUE(ParseXFile(DataModel("BCN_Epileptic.X"), meshes));
+  ASSERT_TRUE(ParseXFile(DataModel("BCN_Epileptic.X"), meshes, kQuiet));
   EXPECT_EQ(meshes.size(), 3u);
   std::vector<XMesh> cube;
-  ASSERT_TRUE(ParseXFile(DataModel("kwxport_test_cubewithvcolors.x"), cube));
+  ASSERT_TRUE(ParseXFile(DataModel("kwxport_test_cubewithvcolors.x"), cube, kQuiet));
   ASSERT_EQ(cube.size(), 1u);
   EXPECT_EQ(cube[0].materials.size(), 3u);
-  SetModelEcho(true);
   StderrCapture captured;
-  EXPECT_FALSE(ParseXFile(DataModel("empty.x"), meshes));
+  EXPECT_FALSE(ParseXFile(DataModel("empty.x"), meshes, kQuiet));
   captured.Take();
 }
 
 TEST(ReducedShape, TheRegistryHoldsEachFilesMeshList) {
   ModelFile file(kHeader + "Frame F { Mesh a { 0; 0; } Mesh b { 0; 0; } }\n");
-  SetModelEcho(false);
-  ASSERT_TRUE(ParseXFile(file.WidePath(), g_ModelRegistry[file.WidePath()]));
-  SetModelEcho(true);
+  ASSERT_TRUE(ParseXFile(file.WidePath(), g_ModelRegistry[file.WidePath()], kQuiet));
   const std::vector<XMesh>& meshes = g_ModelRegistry.at(file.WidePath());
   ASSERT_EQ(meshes.size(), 2u);
   EXPECT_EQ(meshes[1].name, L"b");

@@ -14,15 +14,13 @@ namespace {
 struct Tokens {
   std::vector<std::wstring> words;
   bool lastResult = true;
+  unsigned codePage = 0;
 };
 
 // Reads every token of `text` the way the record readers do.
 Tokens ReadAll(const std::string& text, bool echo = false) {
-  ModelFile file(text);
-  FILE* stream = _wfopen(file.WidePath().c_str(), L"rb");
-  EXPECT_NE(stream, nullptr);
+  TokenFile file(text, echo);
   Tokens result;
-  BeginTokens(stream, echo);
   for (;;) {
     result.lastResult = ReadToken();
     if (!result.lastResult) {
@@ -31,8 +29,7 @@ Tokens ReadAll(const std::string& text, bool echo = false) {
     }
     result.words.push_back(g_Token);
   }
-  EndTokens();
-  std::fclose(stream);
+  result.codePage = file.reader().CodePage();
   return result;
 }
 
@@ -59,9 +56,7 @@ TEST(TokenSplitting, AQuotedStringIsOneToken) {
 }
 
 TEST(TokenSplitting, AQuotedBraceOrKeywordIsNeither) {
-  ModelFile file("\"{\" \"Mesh\" {\n");
-  FILE* stream = _wfopen(file.WidePath().c_str(), L"rb");
-  BeginTokens(stream, false);
+  TokenFile file("\"{\" \"Mesh\" {\n");
   ReadToken();
   EXPECT_FALSE(TokenIsOpenBrace());
   ReadToken();
@@ -71,8 +66,6 @@ TEST(TokenSplitting, AQuotedBraceOrKeywordIsNeither) {
   EXPECT_FALSE(TokenIs(L"Mesh"));
   ReadToken();
   EXPECT_TRUE(TokenIsOpenBrace());
-  EndTokens();
-  std::fclose(stream);
 }
 
 TEST(TokenSplitting, AQuoteOpenAtTheEndOfItsLineEndsThereWithAWarning) {
@@ -118,13 +111,10 @@ TEST(TokenSplitting, WordsOfAnyLengthAreOneToken) {
 }
 
 TEST(TokenSplitting, KeywordsIgnoreAsciiCase) {
-  ModelFile file("TextureFileName\n");
-  FILE* stream = _wfopen(file.WidePath().c_str(), L"rb");
-  BeginTokens(stream, false);
+  TokenFile file("TextureFileName\n");
   ReadToken();
   EXPECT_TRUE(TokenIs(L"TextureFilename"));
   EXPECT_FALSE(TokenIs(L"TextureFilenam"));
-  std::fclose(stream);
 }
 
 
@@ -132,19 +122,19 @@ TEST(TokenSplitting, KeywordsIgnoreAsciiCase) {
 // all of it is UTF-8, else Shift-JIS where all of it is that, else 1252.
 TEST(TokenDecoding, TheFileChoosesItsCodePage) {
   Tokens utf8 = ReadAll("\xc3\xa1rbol \xe6\x9c\xa8\n");
-  EXPECT_EQ(g_ModelCodePage, static_cast<unsigned>(CP_UTF8));
+  EXPECT_EQ(utf8.codePage, static_cast<unsigned>(CP_UTF8));
   EXPECT_EQ(utf8.words, (Words{L"\u00e1rbol", L"\u6728"}));
   // "そざい\Tex\木.png", and "ソ" whose second byte is a backslash.
   Tokens shiftJis = ReadAll("\"\x82\xbb\x82\xb4\x82\xa2\\Tex\\\x96\xd8.png\" \x83\x5c\n");
-  EXPECT_EQ(g_ModelCodePage, 932u);
+  EXPECT_EQ(shiftJis.codePage, 932u);
   EXPECT_EQ(shiftJis.words, (Words{L"\u305d\u3056\u3044\\Tex\\\u6728.png", L"\u30bd"}));
   Tokens western = ReadAll("\xe9t\xff\x80 \x01\n");
-  EXPECT_EQ(g_ModelCodePage, 1252u);
+  EXPECT_EQ(western.codePage, 1252u);
   EXPECT_EQ(western.words, (Words{L"\u00e9t\u00ff\u20ac", std::wstring{0x01}}));
   // One byte that is not UTF-8 at the very end decides for the whole file.
   std::string text = "\xc3\xa1 " + std::string(600000, 'x') + " \xe1\n";
   Tokens late = ReadAll(text);
-  EXPECT_EQ(g_ModelCodePage, 1252u);
+  EXPECT_EQ(late.codePage, 1252u);
   ASSERT_EQ(late.words.size(), 3u);
   EXPECT_EQ(late.words[0], L"\u00c3\u00a1");
   EXPECT_EQ(late.words[2], L"\u00e1");
@@ -163,18 +153,14 @@ TEST(TokenDecoding, LinesAcrossBlocksKeepTheirCharactersAndNumbers) {
   std::string text;
   for (int i = 0; i < 40000; ++i) text += "\xe6\x9c\xa8" + std::to_string(i) + "\r\n";
   text += "end";
-  ModelFile file(text);
-  FILE* stream = _wfopen(file.WidePath().c_str(), L"rb");
-  BeginTokens(stream, false);
+  TokenFile file(text);
   for (int i = 0; i < 40000; ++i) {
     ASSERT_TRUE(ReadToken());
     ASSERT_EQ(g_Token, L"\u6728" + std::to_wstring(i));
   }
   EXPECT_FALSE(ReadToken());
   EXPECT_EQ(g_Token, L"end");
-  EXPECT_EQ(TokenLine(), 40001u);
-  EndTokens();
-  std::fclose(stream);
+  EXPECT_EQ(file.reader().TokenLine(), 40001u);
 }
 
 TEST(TokenEcho, EchoesWhatTheReaderTakesButNotComments) {
@@ -201,24 +187,19 @@ TEST(TokenEcho, ParseWithEchoTurnedOffWritesNothing) {
   ModelFile file(kHeader + "Mesh m { 0; 0; }\n");
   std::string echoed = CaptureStandardOutput([&] {
     XModelContent content;
-    SetModelEcho(false);
-    EXPECT_TRUE(ParseXFile(file.WidePath(), content));
-    SetModelEcho(true);
+    EXPECT_TRUE(ParseXFile(file.WidePath(), content, kQuiet));
   });
   EXPECT_EQ(echoed, "");
 }
 
 TEST(RecordSteps, NumbersConvertByCLocaleRules) {
-  ModelFile file("12abc -3.5e2; x .25 \n");
-  FILE* stream = _wfopen(file.WidePath().c_str(), L"rb");
-  BeginTokens(stream, false);
+  TokenFile file("12abc -3.5e2; x .25 \n");
   EXPECT_EQ(ReadInt(), 12);
   EXPECT_FLOAT_EQ(ReadFloat(), -350.0f);
   EXPECT_EQ(ReadInt(), 0);
   EXPECT_FLOAT_EQ(ReadFloat(), 0.25f);
   EXPECT_EQ(ReadInt(), 0);  // past the end: an empty token
   EXPECT_TRUE(AtEndOfModel());
-  std::fclose(stream);
 }
 
 }  // namespace

@@ -3,17 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
-#include "support/StderrCapture.h"
 #include "xfile/DocumentParser.h"
-#include "xfile/TokenReader.h"
 
 namespace convert_test {
 
 ViewerModel::ViewerModel(const std::string& path) {
-  SetModelEcho(false);
-  StderrCapture quiet;
-  loaded_ = ParseXFile(std::wstring(path.begin(), path.end()), scene_);
-  quiet.Take();
+  loaded_ = static_cast<bool>(ParseXFile(std::wstring(path.begin(), path.end()), scene_));
   if (loaded_) model_.Setup(nullptr, &scene_);
 }
 

@@ -1,30 +1,17 @@
 #include "ReaderAdapter.h"
 
-#include <mutex>
-
 #include "xfile/DocumentParser.h"
-#include "xfile/TokenReader.h"
 
 namespace xfileconvert {
 
-namespace {
-
-// The reader keeps one parse's state in process-wide variables (the open
-// file, the token, the warnings, the code page), so two parses at once would
-// read each other's. Parses take turns behind this lock; everything after the
-// parse (building and writing the output) runs on every core. The lock goes
-// when the reader keeps its state per parse.
-std::mutex g_ReaderTurn;
-
-}  // namespace
-
 std::unique_ptr<LoadedModel> LoadModelRecords(const std::wstring& path) {
   auto model = std::make_unique<LoadedModel>();
-  std::lock_guard<std::mutex> turn(g_ReaderTurn);
-  SetModelEcho(false);
-  if (!ParseXFile(path, model->scene, &model->warnings)) return nullptr;
-  model->format = LastModelFormat();
-  model->codePage = g_ModelCodePage;
+  ParseResult parse = ParseXFile(path, model->scene);
+  ReportParse(path, parse);
+  if (!parse) return nullptr;
+  model->format = parse.format;
+  model->codePage = parse.codePage;
+  model->warnings = std::move(parse.warnings);
   return model;
 }
 

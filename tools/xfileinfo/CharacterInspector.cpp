@@ -1,7 +1,6 @@
 #include "Inspectors.h"
 #include "MeshJson.h"
 #include "xfile/DocumentParser.h"
-#include "xfile/TokenReader.h"
 
 namespace xfileinfo {
 
@@ -76,20 +75,20 @@ void WriteAnimationSets(JsonWriter& json, const XFileScene& scene, bool full) {
 
 int InspectCharacter(const std::wstring& path, bool full) {
   XFileScene scene;
-  SetModelEcho(false);
-  std::vector<ParseWarning> warnings;
-  if (!ParseXFile(path, scene, &warnings)) return 1;
+  const ParseResult parse = ParseXFile(path, scene, ParseOptions{.echo = false});
+  ReportParse(path, parse);
+  if (!parse) return 1;
   JsonWriter json;
   json.BeginObject();
   json.Key("format");
-  json.String(LastModelFormat());
+  json.String(parse.format);
   json.Key("ticksPerSecond");
   json.Int(scene.ticksPerSecond);
   const FrameIndices indices = IndexFrames(scene);
   WriteFrames(json, scene, indices);
   WriteMeshes(json, scene.meshes, full, indices);
   WriteAnimationSets(json, scene, full);
-  WriteWarnings(json, warnings);
+  WriteWarnings(json, parse.warnings);
   json.EndObject();
   return Print(json);
 }

@@ -2,14 +2,14 @@
 #include "MeshJson.h"
 #include "model/Model.h"
 #include "xfile/DocumentParser.h"
-#include "xfile/TokenReader.h"
 
 namespace xfileinfo {
 
 int InspectPose(const std::wstring& path, std::uint32_t set, std::uint32_t tick) {
   XFileScene scene;
-  SetModelEcho(false);
-  if (!ParseXFile(path, scene)) return 1;
+  const ParseResult parse = ParseXFile(path, scene, ParseOptions{.echo = false});
+  ReportParse(path, parse);
+  if (!parse) return 1;
   // No device: the meshes get no device objects, but the pose is the same.
   Model model;
   model.Setup(nullptr, &scene);

@@ -1,21 +1,20 @@
 #include "Inspectors.h"
 #include "MeshJson.h"
 #include "xfile/DocumentParser.h"
-#include "xfile/TokenReader.h"
 
 namespace xfileinfo {
 
 int InspectReduced(const std::wstring& path, bool full) {
   std::vector<XMesh> meshes;
-  SetModelEcho(false);
-  std::vector<ParseWarning> warnings;
-  if (!ParseXFile(path, meshes, &warnings)) return 1;
+  const ParseResult parse = ParseXFile(path, meshes, ParseOptions{.echo = false});
+  ReportParse(path, parse);
+  if (!parse) return 1;
   JsonWriter json;
   json.BeginObject();
   json.Key("format");
-  json.String(LastModelFormat());
+  json.String(parse.format);
   WriteMeshes(json, meshes, full);
-  WriteWarnings(json, warnings);
+  WriteWarnings(json, parse.warnings);
   json.EndObject();
   return Print(json);
 }

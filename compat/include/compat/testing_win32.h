@@ -37,4 +37,9 @@ void UseManualPerformanceCounter(LONGLONG frequency);
 void AdvancePerformanceCounter(LONGLONG counts);
 void UseSystemPerformanceCounter();
 
+// While `without`, GetStdHandle answers for standard output and input as in a
+// GUI program that has no console (null), so that a scene run in a test
+// behaves as in the program; the process's streams stay as they are.
+void RunWithoutConsole(bool without);
+
 }  // namespace compat::testing

@@ -49,6 +49,44 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wideText, int wideLe
                         LPCSTR defaultChar, LPBOOL usedDefaultChar);
 int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR bytes, int byteLength, LPWSTR wideText, int wideLength);
 
+// Files by Windows rules (a backslash separates like a slash; a name that
+// does not exist as written is matched ignoring the case of ASCII letters):
+// what a path is, and the entries of a folder ("folder\*").
+#define MAX_PATH 260
+#define FILE_ATTRIBUTE_DIRECTORY 0x00000010
+#define FILE_ATTRIBUTE_NORMAL 0x00000080
+#define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
+#define ERROR_FILE_NOT_FOUND 2L
+#define ERROR_PATH_NOT_FOUND 3L
+#define ERROR_NO_MORE_FILES 18L
+typedef struct _FILETIME {
+  DWORD dwLowDateTime;
+  DWORD dwHighDateTime;
+} FILETIME;
+typedef struct _WIN32_FIND_DATAW {
+  DWORD dwFileAttributes;
+  FILETIME ftCreationTime;
+  FILETIME ftLastAccessTime;
+  FILETIME ftLastWriteTime;
+  DWORD nFileSizeHigh;
+  DWORD nFileSizeLow;
+  DWORD dwReserved0;
+  DWORD dwReserved1;
+  WCHAR cFileName[MAX_PATH];
+  WCHAR cAlternateFileName[14];
+} WIN32_FIND_DATAW, *LPWIN32_FIND_DATAW;
+DWORD GetFileAttributesW(LPCWSTR fileName);
+HANDLE FindFirstFileW(LPCWSTR fileName, LPWIN32_FIND_DATAW findData);
+BOOL FindNextFileW(HANDLE find, LPWIN32_FIND_DATAW findData);
+BOOL FindClose(HANDLE find);
+
+// Compares two strings code unit by code unit (`count` -1: up to the zero),
+// ignoring case as file names do where `ignoreCase`; 0 for bad arguments.
+#define CSTR_LESS_THAN 1
+#define CSTR_EQUAL 2
+#define CSTR_GREATER_THAN 3
+int CompareStringOrdinal(LPCWCH string1, int count1, LPCWCH string2, int count2, BOOL ignoreCase);
+
 DWORD GetTickCount();
 // The high-resolution clock: counts since an arbitrary start, and the counts
 // per second (fixed while the program runs). Both always succeed.

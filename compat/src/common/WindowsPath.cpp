@@ -3,7 +3,7 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
-#include <cwctype>
+#include <algorithm>
 #include <vector>
 
 #include "common/Unicode.h"
@@ -17,30 +17,35 @@ bool Exists(const std::string& path) {
   return ::stat(path.c_str(), &info) == 0;
 }
 
-bool SameIgnoringCase(const std::string& a, const std::string& b) {
-  std::wstring wa = FromUtf8(a), wb = FromUtf8(b);
-  if (wa.size() != wb.size()) return false;
-  for (std::size_t i = 0; i < wa.size(); ++i)
-    if (std::towlower(static_cast<wint_t>(wa[i])) != std::towlower(static_cast<wint_t>(wb[i]))) return false;
-  return true;
+bool IsFolder(const std::string& path) {
+  struct stat info;
+  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-// The entry of `folder` whose name equals `name` ignoring case, or `name`.
-std::string MatchInFolder(const std::string& folder, const std::string& name) {
+// The entry of `folder` that `name` means where it does not exist as written:
+// of the entries equal to it ignoring case (only folders where `wantFolder`),
+// the first in byte order of their names; `name` itself when none is.
+std::string MatchInFolder(const std::string& folder, const std::string& name, bool wantFolder) {
   DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
   if (!dir) return name;
-  std::string found = name;
+  std::string found;
   while (dirent* entry = ::readdir(dir)) {
-    if (SameIgnoringCase(entry->d_name, name)) {
-      found = entry->d_name;
-      break;
-    }
+    const std::string_view candidate = entry->d_name;
+    if (!SameNameIgnoringCase(candidate, name) || (!found.empty() && candidate >= found)) continue;
+    if (wantFolder && !IsFolder(folder + std::string(candidate))) continue;
+    found = candidate;
   }
   ::closedir(dir);
-  return found;
+  return found.empty() ? name : found;
 }
 
 }  // namespace
+
+bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return FoldedCase(static_cast<unsigned char>(x)) == FoldedCase(static_cast<unsigned char>(y));
+         });
+}
 
 std::string ResolveWindowsPath(std::string_view utf8Path) {
   // Normalise separators: backslashes become slashes, runs count once.
@@ -68,9 +73,10 @@ std::string ResolveWindowsPath(std::string_view utf8Path) {
     const std::string& part = parts[i];
     std::string folder = resolved.empty() ? "" : resolved;
     std::string candidate = resolved + part;
-    if (part != "." && part != ".." && !Exists(candidate)) candidate = resolved + MatchInFolder(folder, part);
+    const bool last = i + 1 == parts.size();
+    if (part != "." && part != ".." && !Exists(candidate)) candidate = resolved + MatchInFolder(folder, part, !last);
     resolved = candidate;
-    if (i + 1 < parts.size()) resolved += '/';
+    if (!last) resolved += '/';
   }
   if (normal.back() == '/' && resolved.back() != '/') resolved += '/';
   return Exists(resolved) ? resolved : normal;

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 
+#include "compat/testing_win32.h"
 
 namespace compat::win32 {
 
@@ -15,6 +16,7 @@ namespace {
 
 struct ConsoleState {
   bool guiProgram = false;
+  bool withoutConsole = false;  // a test's: the handles are a GUI program's, the streams stay
   bool allocated = false;
   int savedOutput = -1;  // the standard output the process was started with
   int savedInput = -1;
@@ -98,6 +100,12 @@ HANDLE GetStdHandle(DWORD stdHandle) {
     return INVALID_HANDLE_VALUE;
   }
   // A GUI program has no standard input or output until it has a console.
-  if (state.guiProgram && !state.allocated && fd != 2) return nullptr;
+  if ((state.guiProgram || state.withoutConsole) && !state.allocated && fd != 2) return nullptr;
   return reinterpret_cast<HANDLE>(static_cast<intptr_t>(0x1000 + fd));
 }
+
+namespace compat::testing {
+
+void RunWithoutConsole(bool without) { win32::State().withoutConsole = without; }
+
+}  // namespace compat::testing

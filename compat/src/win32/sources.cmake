@@ -1,6 +1,7 @@
 target_sources(compat PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/Console.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FileDrop.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/FileQueries.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FrameMetrics.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Kernel.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MessageQueue.cpp
