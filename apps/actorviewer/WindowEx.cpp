@@ -66,19 +66,25 @@ void WindowEx::SwitchSet(int direction) {
 }
 
 void WindowEx::HandleProgramKeys(double seconds) {
-  auto pressed = [this](int key) { return input.GetKey(key) == InputState::Pressed; };
-  if (pressed(DIK_SPACE)) playback.TogglePause();
-  if (pressed(DIK_NEXT)) SwitchSet(+1);
-  if (pressed(DIK_PRIOR)) SwitchSet(-1);
-  if (pressed(DIK_EQUALS) || pressed(DIK_ADD)) playback.Faster();
-  if (pressed(DIK_MINUS) || pressed(DIK_SUBTRACT)) playback.Slower();
-  if (pressed(DIK_T)) playback.ToggleRealTime();
-  if (pressed(DIK_B)) skeleton = !skeleton;
+  // Toggles flip once per press, steps go once per press.
+  if (input.Presses(DIK_SPACE) % 2) playback.TogglePause();
+  if (input.Presses(DIK_T) % 2) playback.ToggleRealTime();
+  if (input.Presses(DIK_B) % 2) skeleton = !skeleton;
+  for (int i = input.Presses(DIK_NEXT); i > 0; --i) SwitchSet(+1);
+  for (int i = input.Presses(DIK_PRIOR); i > 0; --i) SwitchSet(-1);
+  for (int i = input.Presses(DIK_EQUALS) + input.Presses(DIK_ADD); i > 0; --i) playback.Faster();
+  for (int i = input.Presses(DIK_MINUS) + input.Presses(DIK_SUBTRACT); i > 0; --i) playback.Slower();
   // Right wins over Left, as W wins over S.
-  const InputState right = input.GetKey(DIK_RIGHT), left = input.GetKey(DIK_LEFT);
-  const bool stepping = right == InputState::Pressed || right == InputState::Held;
-  const int direction = stepping ? +1 : (left == InputState::Pressed || left == InputState::Held) ? -1 : 0;
-  const int steps = direction ? playback.StepsFor(stepping ? right : left, seconds) : 0;
+  const int right = input.Presses(DIK_RIGHT), left = input.Presses(DIK_LEFT);
+  const InputState rightState = input.GetKey(DIK_RIGHT), leftState = input.GetKey(DIK_LEFT);
+  int direction = 0, steps = 0;
+  if (right || IsDown(rightState)) {
+    direction = +1;
+    steps = playback.StepsFor(right, rightState, seconds);
+  } else if (left || IsDown(leftState)) {
+    direction = -1;
+    steps = playback.StepsFor(left, leftState, seconds);
+  }
   if (steps && playback.Paused()) {
     const PlaybackClip clip = Clip();
     for (int i = 0; i < steps; ++i) character.animationTick = Playback::Step(character.animationTick, direction, clip);

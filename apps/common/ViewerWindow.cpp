@@ -36,8 +36,6 @@ constexpr double kTitleInterval = 0.25;  // seconds between updates of the title
 constexpr float kFramingMargin = 1.05f;
 constexpr UINT kDroppedFileCount = 0xFFFFFFFF;
 
-bool Pressed(const DirectInput& input, int key) { return input.GetKey(key) == InputState::Pressed; }
-
 // Moves `object` by `move` and, while it moves, turns it to face that way: a
 // model whose front faces -Z looks along the walk. Standing still keeps the
 // last heading.
@@ -107,12 +105,15 @@ void ViewerWindow::FrameModel() {
   SetProjection(nearDistance, farDistance);
 }
 
+// Every press since the last frame counts: a toggle pressed twice is back
+// where it was. Framing, the screenshot, the help and closing act once
+// however often they were pressed, since a second time gives nothing new.
 void ViewerWindow::HandleSharedKeys() {
-  if (Pressed(input, DIK_F)) FrameModel();
-  if (Pressed(input, DIK_X)) wireframe = !wireframe;
-  if (Pressed(input, DIK_F12)) screenshotWanted_ = true;
-  if (Pressed(input, DIK_H) || Pressed(input, DIK_F1)) PrintControls(UserOutput(), g_RunOptions.Program());
-  if (Pressed(input, DIK_ESCAPE)) PostMessageW(hwnd, WM_CLOSE, 0, 0);
+  if (input.Presses(DIK_F)) FrameModel();
+  if (input.Presses(DIK_X) % 2) wireframe = !wireframe;
+  if (input.Presses(DIK_F12)) screenshotWanted_ = true;
+  if (input.Presses(DIK_H) || input.Presses(DIK_F1)) PrintControls(UserOutput(), g_RunOptions.Program());
+  if (input.Presses(DIK_ESCAPE)) PostMessageW(hwnd, WM_CLOSE, 0, 0);
 }
 
 void ViewerWindow::SaveNumberedScreenshot(IDirect3DDevice9* device) {

@@ -87,6 +87,33 @@ TEST_F(ActorControlsTest, PauseHoldsTheTickAndStepsWalkTheKeyTimesBothWays) {
   EXPECT_EQ(scene.character.animationTick, 1.0);
 }
 
+// A heavy model draws few frames a second: a quick tap falls between two.
+TEST_F(ActorControlsTest, TapsBetweenFramesActOncePerPressAndTwiceUndoAToggle) {
+  WindowEx& scene = StartTwoSets();
+  Frames(3);
+  TapBetweenFrames(SDL_SCANCODE_SPACE);
+  Frames(1);
+  EXPECT_TRUE(scene.playback.Paused());
+  EXPECT_EQ(scene.character.animationTick, 3.0);
+  TapBetweenFrames(SDL_SCANCODE_RIGHT, 2);  // two steps: 3 -> 10 -> 40
+  Frames(1);
+  EXPECT_EQ(scene.character.animationTick, 40.0);
+  TapBetweenFrames(SDL_SCANCODE_T, 2);
+  TapBetweenFrames(SDL_SCANCODE_B, 2);
+  TapBetweenFrames(SDL_SCANCODE_EQUALS, 2);
+  TapBetweenFrames(SDL_SCANCODE_PAGEDOWN, 3);  // of two sets: 0 -> 1 -> 0 -> 1
+  Frames(1);
+  EXPECT_FALSE(scene.playback.RealTime());
+  EXPECT_FALSE(scene.skeleton);
+  EXPECT_EQ(scene.playback.Rate(), 4.0);
+  EXPECT_EQ(scene.character.animationSet, 1u);
+  TapBetweenFrames(SDL_SCANCODE_X, 3);
+  TapBetweenFrames(SDL_SCANCODE_MINUS);
+  Frames(1);
+  EXPECT_TRUE(scene.wireframe);
+  EXPECT_EQ(scene.playback.Rate(), 2.0);
+}
+
 TEST_F(ActorControlsTest, StepsDoNothingWhilePlaying) {
   WindowEx& scene = StartTwoSets();
   Frames(2);

@@ -71,6 +71,15 @@ class SceneFixture : public ::testing::Test {
   // A key down for one frame (read as Pressed), then up for one.
   void TapKey(SDL_Scancode key) { HoldKey(key, 1); }
 
+  // Presses and lets go of a key `times` times between two frames, quicker
+  // than the frames can see it down.
+  void TapBetweenFrames(SDL_Scancode key, int times = 1) {
+    for (int i = 0; i < times; ++i) {
+      scripted_input::Key(key, true);
+      scripted_input::Key(key, false);
+    }
+  }
+
   // Holds a key for `frames` frames, then lets it go.
   void HoldKey(SDL_Scancode key, int frames) {
     scripted_input::Key(key, true);

@@ -13,9 +13,17 @@ namespace {
 
 // Property identifiers are the small numbers that MAKEDIPROP turns into an address.
 std::uintptr_t PropertyNumber(REFGUID property) { return reinterpret_cast<std::uintptr_t>(&property); }
+constexpr std::uintptr_t kBufferSizeProperty = 1;  // DIPROP_BUFFERSIZE
+constexpr std::uintptr_t kRangeProperty = 4;       // DIPROP_RANGE
 
 bool ValidRangeHeader(LPCDIPROPHEADER header) {
   return header && header->dwSize == sizeof(DIPROPRANGE) && header->dwHeaderSize == sizeof(DIPROPHEADER);
+}
+
+// The buffer size belongs to the whole device.
+bool ValidDeviceWordHeader(LPCDIPROPHEADER header) {
+  return header->dwSize == sizeof(DIPROPDWORD) && header->dwHeaderSize == sizeof(DIPROPHEADER) &&
+         header->dwHow == DIPH_DEVICE && header->dwObj == 0;
 }
 
 }  // namespace
@@ -35,14 +43,16 @@ HRESULT Device::QueryInterface(REFIID riid, void** object) {
 
 HRESULT Device::GetProperty(REFGUID property, LPDIPROPHEADER header) {
   if (!header) return DIERR_INVALIDPARAM;
-  if (PropertyNumber(property) != 4) return DIERR_UNSUPPORTED;
+  if (PropertyNumber(property) == kBufferSizeProperty) return GetBufferSize(header);
+  if (PropertyNumber(property) != kRangeProperty) return DIERR_UNSUPPORTED;
   if (!ValidRangeHeader(header)) return DIERR_INVALIDPARAM;
   return GetRange(*reinterpret_cast<DIPROPRANGE*>(header));
 }
 
 HRESULT Device::SetProperty(REFGUID property, LPCDIPROPHEADER header) {
   if (!header) return DIERR_INVALIDPARAM;
-  if (PropertyNumber(property) != 4) return DIERR_UNSUPPORTED;
+  if (PropertyNumber(property) == kBufferSizeProperty) return SetBufferSize(header);
+  if (PropertyNumber(property) != kRangeProperty) return DIERR_UNSUPPORTED;
   if (!ValidRangeHeader(header)) return DIERR_INVALIDPARAM;
   const DIPROPRANGE& range = *reinterpret_cast<const DIPROPRANGE*>(header);
   trace::Record("SetProperty", KindName(), "range", header->dwObj, header->dwHow, range.lMin, range.lMax);
@@ -51,6 +61,24 @@ HRESULT Device::SetProperty(REFGUID property, LPCDIPROPHEADER header) {
 }
 
 HRESULT Device::SetRange(const DIPROPRANGE&) { return DIERR_UNSUPPORTED; }
+
+HRESULT Device::SetBufferSize(LPCDIPROPHEADER header) {
+  if (!OffersBuffer()) return DIERR_UNSUPPORTED;
+  if (!ValidDeviceWordHeader(header)) return DIERR_INVALIDPARAM;
+  const DWORD size = reinterpret_cast<const DIPROPDWORD*>(header)->dwData;
+  trace::Record("SetProperty", KindName(), "buffersize", size);
+  // Like every property but a force-feedback gain, only while not acquired.
+  if (acquired_) return DIERR_ACQUIRED;
+  buffer_.SetSize(size);
+  return DI_OK;
+}
+
+HRESULT Device::GetBufferSize(LPDIPROPHEADER header) const {
+  if (!OffersBuffer()) return DIERR_UNSUPPORTED;
+  if (!ValidDeviceWordHeader(header)) return DIERR_INVALIDPARAM;
+  reinterpret_cast<DIPROPDWORD*>(header)->dwData = buffer_.Size();
+  return DI_OK;
+}
 
 HRESULT Device::GetRange(DIPROPRANGE&) const { return DIERR_UNSUPPORTED; }
 
@@ -88,6 +116,7 @@ HRESULT Device::Acquire() {
   if ((cooperation_ & DISCL_FOREGROUND) && !HasFocus(window)) return DIERR_OTHERAPPHASPRIO;
   focusLossesAtAcquire_ = FocusLossesOf(window);
   acquired_ = true;
+  buffer_.Clear();
   StartReading();
   return DI_OK;
 }
@@ -109,17 +138,36 @@ bool Device::Lost() const {
          (FocusLossesOf(window) != focusLossesAtAcquire_ || !HasFocus(window));
 }
 
+bool Device::Readable(HRESULT& refusal) {
+  if (!acquired_) {
+    refusal = DIERR_NOTACQUIRED;
+    return false;
+  }
+  CurrentInput();
+  if (Lost()) {
+    acquired_ = false;
+    refusal = DIERR_INPUTLOST;
+    return false;
+  }
+  return true;
+}
+
 HRESULT Device::GetDeviceState(DWORD size, LPVOID data) {
   if (!data) return DIERR_INVALIDPARAM;
   if (!acquired_) return DIERR_NOTACQUIRED;
   if (size != format_->dwDataSize) return DIERR_INVALIDPARAM;
-  CurrentInput();
-  if (Lost()) {
-    acquired_ = false;
-    return DIERR_INPUTLOST;
-  }
+  HRESULT refusal = DI_OK;
+  if (!Readable(refusal)) return refusal;
   Read(data);
   return DI_OK;
+}
+
+HRESULT Device::GetDeviceData(DWORD itemSize, LPDIDEVICEOBJECTDATA items, LPDWORD inOut, DWORD flags) {
+  if (!inOut) return DIERR_INVALIDPARAM;
+  HRESULT refusal = DI_OK;
+  if (!Readable(refusal)) return refusal;
+  if (!buffer_.Buffering()) return DIERR_NOTBUFFERED;
+  return buffer_.Take(itemSize, items, inOut, flags);
 }
 
 HRESULT Device::GetDeviceInfo(LPDIDEVICEINSTANCEW instance) {
