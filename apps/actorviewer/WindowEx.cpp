@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "common/ModelReload.h"
 #include "common/ProgramMessages.h"
 #include "common/RunOptions.h"
 #include "platform/TextConversion.h"
@@ -116,6 +117,28 @@ bool WindowEx::OpenModel(const std::wstring& file) {
   ReleaseModelFile(previous);
   character.PlaySet(0);
   return true;
+}
+
+// The set and tick play on where the new file has them; a set it lacks
+// starts set 0 from tick 0, a tick past the set's last key time its start.
+bool WindowEx::ReloadModel(std::string& why) {
+  const std::uint32_t set = character.animationSet;
+  const double tick = character.animationTick;
+  return ReloadModelFile(
+      direct3d9.device, g_ModelFileName,
+      [&](XFileScene* scene) {
+        character.Setup(direct3d9.device, scene);
+        const std::size_t sets = scene ? scene->animationSets.size() : 0;
+        if (sets == 0) return;
+        if (set >= sets) {
+          character.PlaySet(0);
+          return;
+        }
+        character.animationSet = set;
+        const PlaybackClip clip = Clip();
+        character.animationTick = tick <= clip.lastKeyTime ? tick : 0.0;
+      },
+      why);
 }
 
 std::wstring WindowEx::TitleDetails() const {

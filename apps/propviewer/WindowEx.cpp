@@ -1,5 +1,6 @@
 #include "propviewer/WindowEx.h"
 
+#include "common/ModelReload.h"
 #include "common/RunOptions.h"
 #include "render/Effect.h"
 #include "render/MeshDrawing.h"
@@ -35,16 +36,30 @@ WorldBounds WindowEx::ModelBounds() {
   return bounds;
 }
 
+std::vector<PlacedNormal> WindowEx::ModelNormals() {
+  std::vector<PlacedNormal> normals;
+  if (mesh.record) AddPlacedNormals(*mesh.record, mesh.world, normals);  // world as DrawMesh left it
+  return normals;
+}
+
 bool WindowEx::OpenModel(const std::wstring& file) {
   if (file == g_ModelFileName) return true;
   if (!LoadModelFile(direct3d9.device, file) || !FindModelFile(file)) return false;
   const std::wstring previous = g_ModelFileName;
   g_ModelFileName = file;
-  // The drawable keeps where it stands and takes the new file's first mesh.
+  ShowMeshes(FindModelFile(file));
+  ReleaseModelFile(previous);
+  return true;
+}
+
+void WindowEx::ShowMeshes(const std::vector<XMesh>* meshes) {
   mesh.ReleaseAll();
   mesh.record = nullptr;
   mesh.flags = 0;
-  BuildFirstMesh(FindModelFile(file));
-  ReleaseModelFile(previous);
-  return true;
+  BuildFirstMesh(meshes);
+}
+
+bool WindowEx::ReloadModel(std::string& why) {
+  return ReloadModelFile(
+      direct3d9.device, g_ModelFileName, [this](std::vector<XMesh>* meshes) { ShowMeshes(meshes); }, why);
 }

@@ -2,11 +2,15 @@
 // dropped model in place of the shown one.
 #include <stb_image.h>
 
+#include <cmath>
+#include <cstring>
 #include <fstream>
 
 #include "SceneControls.h"
 #include "SceneFixture.h"
+#include "compat/testing_draw.h"
 #include "propviewer/WindowEx.h"
+#include "render/NormalDrawing.h"
 #include "support/StderrCapture.h"
 
 namespace {
@@ -57,6 +61,35 @@ TEST_F(PropControlsTest, WireframeShowsTheSquareAsLinesWithTheFloorBehindIt) {
   TapKey(SDL_SCANCODE_X);
   EXPECT_EQ(shot("wire.png"), 0);     // the black background through the square
   std::filesystem::remove_all(folder);
+}
+
+TEST_F(PropControlsTest, NormalsRunFromEachCornerAlongItsNormalAShareOfTheModelLong) {
+  WindowEx& scene = Start(L"squarepolygon.x");
+  EXPECT_FALSE(scene.normals);
+  TapKey(SDL_SCANCODE_N);
+  ASSERT_TRUE(scene.normals);
+  const std::vector<std::uint8_t> data = compat::testing::LastUserPrimitiveData();
+  ASSERT_EQ(data.size(), 8 * sizeof(ColorVertex));
+  ColorVertex lines[8];
+  std::memcpy(lines, data.data(), data.size());
+  // The square is 20 by 20 and faces -Z: each line is 2 % of its diagonal.
+  const float length = 0.02f * std::sqrt(800.0f);
+  EXPECT_EQ(lines[0].x, -10.0f);
+  EXPECT_EQ(lines[0].y, 0.0f);
+  EXPECT_EQ(lines[0].z, 0.0f);
+  EXPECT_EQ(lines[1].x, -10.0f);
+  EXPECT_NEAR(lines[1].z, -length, 1e-5f);
+  EXPECT_EQ(lines[1].color, kNormalColor);
+}
+
+TEST_F(PropControlsTest, ISaysWhatTheStaticModelHoldsAsXfileinfoSummaryDoes) {
+  const std::string file = std::string(XVIEW_TEST_DATA) + "/summary/character.x";
+  Start(FromUtf8(file));
+  StderrCapture said;
+  TapKey(SDL_SCANCODE_I);
+  const std::string text = said.Take();
+  EXPECT_NE(text.find("textures: 1 found, 1 missing\n"), std::string::npos) << text;
+  EXPECT_EQ(text, ToolOutput(std::string(XVIEW_XFILEINFO) + " --summary --reduced " + file));
 }
 
 class TinyPropTest : public SceneFixture<WindowEx> {

@@ -15,6 +15,7 @@
 #include "support/RenderDevice.h"
 #include "render/Texture.h"
 #include "compat/testing_win32.h"
+#include "platform/TextConversion.h"
 #include "window/WindowRegistry.h"
 #include "xfile/ModelLoading.h"
 #include "xfile/ModelRegistry.h"
@@ -39,6 +40,15 @@ class SceneFixture : public ::testing::Test {
     g_ModelFileName = kModelFileName;
     TearDownDebugGeometry();
     EXPECT_EQ(compat::testing::LiveObjectCount(), 0);
+  }
+
+  // Parses `arguments` as the program's command line, as its entry does;
+  // before Start.
+  void Options(std::vector<std::string> arguments) {
+    const ProgramTraits program = g_RunOptions.Program();  // Parse starts from nothing
+    arguments.insert(arguments.begin(), ToUtf8(program.name));
+    compat::testing::SetCommandLine(arguments);
+    ASSERT_TRUE(g_RunOptions.Parse(program));
   }
 
   // Creates the scene's window on `model` (run from the shipped assets folder

@@ -1,4 +1,5 @@
-// kernel32 and shell32: module handle, debugger output, console, command line.
+// kernel32 and shell32: module handle, debugger output, console, command
+// line, file attributes.
 #pragma once
 
 #include <cstdarg>
@@ -48,6 +49,35 @@ HLOCAL LocalFree(HLOCAL memory);
 int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR wideText, int wideLength, LPSTR bytes, int byteLength,
                         LPCSTR defaultChar, LPBOOL usedDefaultChar);
 int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR bytes, int byteLength, LPWSTR wideText, int wideLength);
+
+// 100-nanosecond intervals since 1 January 1601 (UTC).
+struct FILETIME {
+  DWORD dwLowDateTime;
+  DWORD dwHighDateTime;
+};
+typedef FILETIME* LPFILETIME;
+
+struct WIN32_FILE_ATTRIBUTE_DATA {
+  DWORD dwFileAttributes;
+  FILETIME ftCreationTime;
+  FILETIME ftLastAccessTime;
+  FILETIME ftLastWriteTime;
+  DWORD nFileSizeHigh;
+  DWORD nFileSizeLow;
+};
+typedef WIN32_FILE_ATTRIBUTE_DATA* LPWIN32_FILE_ATTRIBUTE_DATA;
+
+enum GET_FILEEX_INFO_LEVELS { GetFileExInfoStandard, GetFileExMaxInfoLevel };
+
+#define FILE_ATTRIBUTE_READONLY 0x00000001
+#define FILE_ATTRIBUTE_DIRECTORY 0x00000010
+#define FILE_ATTRIBUTE_NORMAL 0x00000080
+
+// The attributes, times and size of a file or folder, the path by Windows
+// rules; FALSE with ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND or
+// ERROR_ACCESS_DENIED (GetLastError) when it cannot be looked at. Only
+// GetFileExInfoStandard.
+BOOL GetFileAttributesExW(LPCWSTR fileName, GET_FILEEX_INFO_LEVELS infoLevel, LPVOID fileInformation);
 
 DWORD GetTickCount();
 // The high-resolution clock: counts since an arbitrary start, and the counts
