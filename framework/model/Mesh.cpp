@@ -7,11 +7,7 @@
 
 XFILE_SHAPE_BEGIN
 
-Mesh::Mesh() : record(nullptr), flags(0) {
-#if !defined(XVIEW_REDUCED_MODEL)
-  D3DXMatrixIdentity(&frameMatrix);
-#endif
-}
+Mesh::Mesh() : record(nullptr), flags(0) { D3DXMatrixIdentity(&frameMatrix); }
 
 Mesh::~Mesh() {}
 

@@ -1,6 +1,7 @@
-// One parsed mesh record made drawable: its placement (Object3D) and its
-// device objects (Stream). In the character shape it also carries the matrix
-// that places it in the world and the bone palette of a skinned mesh.
+// One parsed mesh record made drawable: its placement (Object3D), the matrix
+// that places it in the world (its frames and its model's placement), and its
+// device objects (Stream). In the character shape it also carries the bone
+// palette of a skinned mesh.
 #pragma once
 
 #include <windows.h>
@@ -55,8 +56,8 @@ class Mesh : public Object3D, public Stream {
 
   const XMesh* record;  // not owned: the model registry keeps the parsed file
   std::uint32_t flags;  // the stream kinds requested at set-up
+  D3DXMATRIX frameMatrix;  // mesh space to world space, written before every draw (identity until then)
 #if !defined(XVIEW_REDUCED_MODEL)
-  D3DXMATRIX frameMatrix;          // mesh space to world space, written before every draw
   std::vector<D3DXMATRIX> palette;  // one matrix per bone of the record
   bool paletteRefused = false;      // more bones than the skinning effect holds; said once
 

@@ -113,6 +113,12 @@ struct XMesh {
 #if !defined(XVIEW_REDUCED_MODEL)
   std::vector<XBone> bones;
   XFrame* frame = nullptr;
+#else
+  // The reduced shape keeps no frames: a static model's frames never move, so
+  // each mesh keeps what its enclosing frames' transforms combine to (its
+  // frame's, then its parent's, out to the top), taking its points to model
+  // space; the identity outside every frame.
+  D3DXMATRIX frameTransform = IdentityMatrix();
 #endif
 };
 

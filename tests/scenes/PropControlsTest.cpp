@@ -20,13 +20,16 @@ using namespace scene_controls;
 class PropControlsTest : public SceneFixture<WindowEx> {
  protected:
   PropControlsTest() : SceneFixture({L"propviewer", false, 1.0f}) {}
-  WorldBounds Bounds(WindowEx& scene) {
-    WorldBounds bounds;
-    scene.mesh.UpdateWorldMatrix();
-    AddMeshBounds(scene.mesh, scene.mesh.world, bounds);
-    return bounds;
-  }
 };
+
+// The world box of every mesh as the scene places it now.
+WorldBounds Bounds(WindowEx& scene) {
+  WorldBounds bounds;
+  scene.prop.UpdateWorldMatrix();
+  for (std::size_t i = 0; i < scene.meshes.size(); ++i)
+    AddMeshBounds(scene.meshes[i], scene.MeshWorldMatrix(i), bounds);
+  return bounds;
+}
 
 TEST_F(PropControlsTest, FramingFollowsTheModelWhereverItWalked) {
   WindowEx& scene = Start(L"squarepolygon.x");
@@ -102,9 +105,7 @@ TEST_F(TinyPropTest, FramingATinyModelBringsTheNearPlaneIn) {
   TapKey(SDL_SCANCODE_F);
   EXPECT_LT(scene.nearPlane, 0.1f);
   EXPECT_EQ(scene.farPlane, 1000.0f);
-  WorldBounds bounds;
-  AddMeshBounds(scene.mesh, scene.mesh.world, bounds);
-  ExpectInView(bounds, scene.camera);
+  ExpectInView(Bounds(scene), scene.camera);
 }
 
 TEST_F(PropControlsTest, TheTitleNamesTheProgramTheFileAndTheFrameRate) {
@@ -122,8 +123,8 @@ TEST_F(PropControlsTest, ADroppedModelIsShownAndTheOldOneReleased) {
   std::ofstream(file) << "xof 0303txt 0032\nMesh T { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;;\n"
                          " MeshNormals { 1; 0;0;-1;; 1; 3;0,0,0;; } }\n";
   DropFiles(scene.GetHandle(), {file.string()});
-  ASSERT_NE(scene.mesh.record, nullptr);
-  EXPECT_EQ(scene.mesh.record->vertices.size(), 3u);
+  ASSERT_NE(scene.meshes.at(0).record, nullptr);
+  EXPECT_EQ(scene.meshes.at(0).record->vertices.size(), 3u);
   EXPECT_EQ(g_ModelRegistry.size(), 1u);
   // The texture of the square went with it; the triangle has none.
   EXPECT_TRUE(g_TextureMap.empty());
@@ -135,9 +136,9 @@ TEST_F(PropControlsTest, ADroppedModelIsShownAndTheOldOneReleased) {
 TEST_F(PropControlsTest, AWindowThatDoesNotTakeFilesGetsNoDrop) {
   WindowEx& scene = Start(L"squarepolygon.x");
   DragAcceptFiles(scene.GetHandle(), FALSE);
-  const XMesh* shown = scene.mesh.record;
+  const XMesh* shown = scene.meshes.at(0).record;
   DropFiles(scene.GetHandle(), {(std::filesystem::path(XVIEW_SOURCE_DIR) / "assets" / "miko.x").string()});
-  EXPECT_EQ(scene.mesh.record, shown);
+  EXPECT_EQ(scene.meshes.at(0).record, shown);
   EXPECT_EQ(g_ModelRegistry.size(), 1u);
 }
 

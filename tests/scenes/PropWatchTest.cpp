@@ -71,7 +71,7 @@ TEST_F(PropWatchTest, ARewrittenModelIsShownAgainWithTheViewKept) {
   Frames(1);
   scripted_input::Button(SDL_BUTTON_RIGHT, false);
   Frames(1);
-  const D3DXVECTOR3 position = scene.mesh.position, eye = scene.camera.eye;
+  const D3DXVECTOR3 position = scene.prop.position, eye = scene.camera.eye;
   EXPECT_GT(Centre() & 0xFF0000, 0x800000u);  // red
   EXPECT_EQ(Centre() & 0x00FFFF, 0u);
 
@@ -79,7 +79,7 @@ TEST_F(PropWatchTest, ARewrittenModelIsShownAgainWithTheViewKept) {
   StderrCapture said;
   Frames(11);  // a check sees the change, the next that it held still
   EXPECT_EQ(said.Take(), "propviewer: \"" + model.string() + "\" changed on disk and is shown again\n");
-  EXPECT_EQ(scene.mesh.position, position);
+  EXPECT_EQ(scene.prop.position, position);
   EXPECT_EQ(scene.camera.eye, eye);
   const std::uint32_t green = Centre();
   EXPECT_GT((green >> 8) & 0xFF, 0x80u);
@@ -93,7 +93,7 @@ TEST_F(PropWatchTest, AFileCaughtHalfWrittenKeepsTheModelAndIsSaidOnceThenTheNex
   WriteFile(model, Square(1, 0, 0));
   Options({"--watch"});
   WindowEx& scene = Start(model.wstring());
-  const XMesh* shown = scene.mesh.record;
+  const XMesh* shown = scene.meshes.at(0).record;
   const std::string whole = Square(0, 0, 1);
   WriteFile(model, whole.substr(0, whole.size() / 2));
   StderrCapture errors;
@@ -102,7 +102,7 @@ TEST_F(PropWatchTest, AFileCaughtHalfWrittenKeepsTheModelAndIsSaidOnceThenTheNex
   const std::string expected = "changed on disk but is not shown: it ends inside a record";
   ASSERT_NE(said.find(expected), std::string::npos) << said;
   EXPECT_EQ(said.find(expected), said.rfind(expected)) << said;  // once, however long it stays so
-  EXPECT_EQ(scene.mesh.record, shown);
+  EXPECT_EQ(scene.meshes.at(0).record, shown);
   Frames(1);
   EXPECT_GT(Centre() & 0xFF0000, 0x800000u);  // still red
 
@@ -110,11 +110,11 @@ TEST_F(PropWatchTest, AFileCaughtHalfWrittenKeepsTheModelAndIsSaidOnceThenTheNex
   errors.Start();
   Frames(11);
   EXPECT_NE(errors.Take().find("is empty, not an X file"), std::string::npos);
-  EXPECT_EQ(scene.mesh.record, shown);
+  EXPECT_EQ(scene.meshes.at(0).record, shown);
 
   WriteFile(model, whole);
   Frames(11);
-  EXPECT_NE(scene.mesh.record, shown);
+  EXPECT_NE(scene.meshes.at(0).record, shown);
   EXPECT_GT(Centre() & 0xFF, 0x80u);  // blue
 }
 
@@ -124,13 +124,13 @@ TEST_F(PropWatchTest, ARewrittenTextureIsShownAgainAndABrokenOneKeepsTheOld) {
   WritePng(folder_ / "skin.png", {255, 0, 0, 255});
   Options({"--watch"});
   WindowEx& scene = Start(model.wstring());
-  const XMesh* shown = scene.mesh.record;
+  const XMesh* shown = scene.meshes.at(0).record;
   Frames(1);
   EXPECT_GT(Centre() & 0xFF0000, 0x800000u);
 
   WritePng(folder_ / "skin.png", {0, 0, 255, 255});
   Frames(11);
-  EXPECT_EQ(scene.mesh.record, shown);  // the model itself was not read again
+  EXPECT_EQ(scene.meshes.at(0).record, shown);  // the model itself was not read again
   EXPECT_GT(Centre() & 0xFF, 0x80u);
   EXPECT_EQ(Centre() & 0xFF0000, 0u);
 
@@ -150,12 +150,12 @@ TEST_F(PropWatchTest, ChecksAreAtMostTwoASecond) {
   Options({"--watch"});
   WindowEx& scene = Start(model.wstring());
   UseFrameTime(0.125);  // the clock starts again
-  const XMesh* shown = scene.mesh.record;
+  const XMesh* shown = scene.meshes.at(0).record;
   WriteFile(model, Square(0, 1, 0));
   Frames(7);  // 0.875 s: the check at 0.5 s has seen the change, none yet that it held still
-  EXPECT_EQ(scene.mesh.record, shown);
+  EXPECT_EQ(scene.meshes.at(0).record, shown);
   Frames(1);  // the check at 1 s
-  EXPECT_NE(scene.mesh.record, shown);
+  EXPECT_NE(scene.meshes.at(0).record, shown);
 }
 
 }  // namespace
