@@ -11,14 +11,6 @@
 
 namespace {
 
-const std::vector<XMesh>& MeshesOf(const XModelContent& content) {
-#if defined(XVIEW_REDUCED_MODEL)
-  return content;
-#else
-  return content.meshes;
-#endif
-}
-
 // Warnings that mean the file stops where its records do not: one caught
 // while it is being written.
 bool EndsEarly(const std::vector<ParseWarning>& warnings) {

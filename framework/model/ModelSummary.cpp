@@ -28,14 +28,6 @@ std::string Shown(const std::wstring& name) { return name.empty() ? "(no name)" 
 
 const char* Plural(std::size_t count) { return count == 1 ? "" : "s"; }
 
-const std::vector<XMesh>& MeshesOf(const XModelContent& content) {
-#if defined(XVIEW_REDUCED_MODEL)
-  return content;
-#else
-  return content.meshes;
-#endif
-}
-
 void AddMeshes(std::string& text, const std::vector<XMesh>& meshes) {
   Line(text, "meshes: %zu", meshes.size());
   for (std::size_t i = 0; i < meshes.size(); ++i) {

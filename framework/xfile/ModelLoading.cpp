@@ -25,14 +25,6 @@ std::wstring g_ModelFileName = kModelFileName;
 
 namespace {
 
-const std::vector<XMesh>& MeshesOf(const XModelContent& content) {
-#if defined(XVIEW_REDUCED_MODEL)
-  return content;
-#else
-  return content.meshes;
-#endif
-}
-
 // Texture slots in the order they are loaded.
 constexpr int kSlotOrder[] = {0, 2, 1, 3};
 

@@ -152,8 +152,10 @@ struct XFileScene {
 
 // What one model file holds in this shape.
 using XModelContent = XFileScene;
+inline const std::vector<XMesh>& MeshesOf(const XFileScene& scene) { return scene.meshes; }
 #else
 using XModelContent = std::vector<XMesh>;
+inline const std::vector<XMesh>& MeshesOf(const std::vector<XMesh>& meshes) { return meshes; }
 #endif
 
 XFILE_SHAPE_END
