@@ -233,7 +233,8 @@ void BeginContent(XFileScene& scene) { scene.ticksPerSecond = 60; }
 std::vector<XMesh>& MeshesOf(std::vector<XMesh>& meshes) { return meshes; }
 OpenFrame NewFrame(std::vector<XMesh>&, const std::wstring&) { return IdentityMatrix(); }
 void ReadTransform(OpenFrame, FrameNesting& nesting) {
-  D3DXMATRIX local;
+  // What a record cut short leaves unread stays as the identity has it, as in a kept frame.
+  D3DXMATRIX local = IdentityMatrix();
   ReadFrameTransformMatrix(local);
   nesting.TransformInnermost(local);
 }

@@ -117,7 +117,8 @@ struct XMesh {
   // The reduced shape keeps no frames: a static model's frames never move, so
   // each mesh keeps what its enclosing frames' transforms combine to (its
   // frame's, then its parent's, out to the top), taking its points to model
-  // space; the identity outside every frame.
+  // space. The identity outside every frame, and for a skinned mesh, whose
+  // vertices lie in model space already.
   D3DXMATRIX frameTransform = IdentityMatrix();
 #endif
 };
