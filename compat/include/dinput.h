@@ -244,9 +244,12 @@ typedef const DIPROPRANGE* LPCDIPROPRANGE;
 #define DIPROPRANGE_NOMIN ((LONG)0x80000000)
 #define DIPROPRANGE_NOMAX ((LONG)0x7FFFFFFF)
 
-// Property identifiers are small integers in the place of a GUID's address; the device compares
-// addresses, never reads through them.
-#define MAKEDIPROP(prop) (*(const GUID*)(prop))
+// Property identifiers. The SDK makes each a small number in the place of a
+// GUID's address, where no GUID lives; here each is an entry of a table that
+// the layer keeps, so that the reference a call takes is to a real object, and
+// the device tells them apart by their place in it, never by their bytes.
+extern const GUID c_diPropertyIds[8];
+#define MAKEDIPROP(prop) (c_diPropertyIds[prop])
 #define DIPROP_BUFFERSIZE MAKEDIPROP(1)
 #define DIPROP_AXISMODE MAKEDIPROP(2)
 #define DIPROP_GRANULARITY MAKEDIPROP(3)

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 
 #include "common/Trace.h"
 #include "dinput8/InputEvents.h"
@@ -11,8 +12,15 @@ namespace compat::dinput8 {
 
 namespace {
 
-// Property identifiers are the small numbers that MAKEDIPROP turns into an address.
-std::uintptr_t PropertyNumber(REFGUID property) { return reinterpret_cast<std::uintptr_t>(&property); }
+// A property identifier is its place in the table that MAKEDIPROP indexes;
+// anything else is no property this layer knows.
+std::uintptr_t PropertyNumber(REFGUID property) {
+  const std::uintptr_t place = reinterpret_cast<std::uintptr_t>(&property);
+  const std::uintptr_t first = reinterpret_cast<std::uintptr_t>(&c_diPropertyIds[0]);
+  if (place < first || (place - first) % sizeof(GUID) != 0) return 0;
+  const std::uintptr_t number = (place - first) / sizeof(GUID);
+  return number < std::size(c_diPropertyIds) ? number : 0;
+}
 constexpr std::uintptr_t kBufferSizeProperty = 1;  // DIPROP_BUFFERSIZE
 constexpr std::uintptr_t kRangeProperty = 4;       // DIPROP_RANGE
 
