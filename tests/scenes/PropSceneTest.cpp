@@ -2,6 +2,7 @@
 // frames, its streams following its content, and W walks the whole.
 #include <fstream>
 
+#include "SceneControls.h"
 #include "SceneFixture.h"
 #include "propviewer/WindowEx.h"
 #include "support/LayerTestSupport.h"
@@ -90,6 +91,15 @@ TEST_F(PropSceneTest, MeshesInNestedTurnedFramesStandWhereTheirFramesPutThem) {
   EXPECT_EQ(dominant(colour(placed(3, D3DXVECTOR3(0, -2, -3)))), 'g');  // the lamp's front
   EXPECT_EQ(dominant(colour(placed(2, D3DXVECTOR3(0, 6, -0.75f)))), 'r');  // the arm, from below
   EXPECT_EQ(dominant(colour(placed(0, D3DXVECTOR3(4, 4, 1)))), 'b');  // the base's top, beside the post
+
+  // Framing takes the whole: the lamp's corner far out on the arm comes into view too.
+  TapKey(SDL_SCANCODE_F);
+  WorldBounds whole;
+  for (std::size_t i = 0; i < scene.meshes.size(); ++i)
+    AddMeshBounds(scene.meshes[i], scene.meshes[i].frameMatrix, whole);
+  EXPECT_NEAR(whole.max.y, 30.0f, 1e-4f);
+  EXPECT_NEAR(whole.min.z - at.z, -14.0f, 1e-4f);
+  scene_controls::ExpectInView(whole, scene.camera);
 }
 
 TEST_F(PropSceneTest, HoldingWWalksTheModelAtItsOwnSize) {
