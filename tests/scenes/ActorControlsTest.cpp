@@ -315,9 +315,7 @@ TEST_F(ActorControlsTest, NormalsAreCyanDepthTestedLinesAlongThePosedNormals) {
 TEST_F(ActorControlsTest, ISaysWhatTheModelHoldsAsXfileinfoSummaryDoes) {
   const std::string file = std::string(XVIEW_TEST_DATA) + "/summary/character.x";
   Start(FromUtf8(file));
-  StderrCapture said;
-  TapKey(SDL_SCANCODE_I);
-  const std::string text = said.Take();
+  const std::string text = SaidForTap(SDL_SCANCODE_I);
   EXPECT_NE(text.find("animation sets: 2, 100 ticks a second\n"), std::string::npos) << text;
   EXPECT_EQ(text, ToolOutput(std::string(XVIEW_XFILEINFO) + " --summary " + file));
 }

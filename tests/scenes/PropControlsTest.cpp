@@ -88,9 +88,7 @@ TEST_F(PropControlsTest, NormalsRunFromEachCornerAlongItsNormalAShareOfTheModelL
 TEST_F(PropControlsTest, ISaysWhatTheStaticModelHoldsAsXfileinfoSummaryDoes) {
   const std::string file = std::string(XVIEW_TEST_DATA) + "/summary/character.x";
   Start(FromUtf8(file));
-  StderrCapture said;
-  TapKey(SDL_SCANCODE_I);
-  const std::string text = said.Take();
+  const std::string text = SaidForTap(SDL_SCANCODE_I);
   EXPECT_NE(text.find("textures: 1 found, 1 missing\n"), std::string::npos) << text;
   EXPECT_EQ(text, ToolOutput(std::string(XVIEW_XFILEINFO) + " --summary --reduced " + file));
 }

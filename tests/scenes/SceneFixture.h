@@ -11,6 +11,7 @@
 #include "compat/testing.h"
 #include "input/ScriptedInput.h"
 #include "support/DebugGeometryTeardown.h"
+#include "support/StderrCapture.h"
 #include "render/Effect.h"
 #include "support/RenderDevice.h"
 #include "render/Texture.h"
@@ -88,6 +89,14 @@ class SceneFixture : public ::testing::Test {
       scripted_input::Key(key, true);
       scripted_input::Key(key, false);
     }
+  }
+
+  // What a tap of `key` writes on standard error (where the scenes of the
+  // tests talk to the user).
+  std::string SaidForTap(SDL_Scancode key) {
+    StderrCapture said;
+    TapKey(key);
+    return said.Take();
   }
 
   // Holds a key for `frames` frames, then lets it go.
