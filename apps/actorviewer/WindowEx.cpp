@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "common/ModelReload.h"
 #include "common/ProgramMessages.h"
 #include "common/RunOptions.h"
 #include "platform/TextConversion.h"
@@ -66,19 +67,25 @@ void WindowEx::SwitchSet(int direction) {
 }
 
 void WindowEx::HandleProgramKeys(double seconds) {
-  auto pressed = [this](int key) { return input.GetKey(key) == InputState::Pressed; };
-  if (pressed(DIK_SPACE)) playback.TogglePause();
-  if (pressed(DIK_NEXT)) SwitchSet(+1);
-  if (pressed(DIK_PRIOR)) SwitchSet(-1);
-  if (pressed(DIK_EQUALS) || pressed(DIK_ADD)) playback.Faster();
-  if (pressed(DIK_MINUS) || pressed(DIK_SUBTRACT)) playback.Slower();
-  if (pressed(DIK_T)) playback.ToggleRealTime();
-  if (pressed(DIK_B)) skeleton = !skeleton;
+  // Toggles flip once per press, steps go once per press.
+  if (input.Presses(DIK_SPACE) % 2) playback.TogglePause();
+  if (input.Presses(DIK_T) % 2) playback.ToggleRealTime();
+  if (input.Presses(DIK_B) % 2) skeleton = !skeleton;
+  for (int i = input.Presses(DIK_NEXT); i > 0; --i) SwitchSet(+1);
+  for (int i = input.Presses(DIK_PRIOR); i > 0; --i) SwitchSet(-1);
+  for (int i = input.Presses(DIK_EQUALS) + input.Presses(DIK_ADD); i > 0; --i) playback.Faster();
+  for (int i = input.Presses(DIK_MINUS) + input.Presses(DIK_SUBTRACT); i > 0; --i) playback.Slower();
   // Right wins over Left, as W wins over S.
-  const InputState right = input.GetKey(DIK_RIGHT), left = input.GetKey(DIK_LEFT);
-  const bool stepping = right == InputState::Pressed || right == InputState::Held;
-  const int direction = stepping ? +1 : (left == InputState::Pressed || left == InputState::Held) ? -1 : 0;
-  const int steps = direction ? playback.StepsFor(stepping ? right : left, seconds) : 0;
+  const int right = input.Presses(DIK_RIGHT), left = input.Presses(DIK_LEFT);
+  const InputState rightState = input.GetKey(DIK_RIGHT), leftState = input.GetKey(DIK_LEFT);
+  int direction = 0, steps = 0;
+  if (right || IsDown(rightState)) {
+    direction = +1;
+    steps = playback.StepsFor(right, rightState, seconds);
+  } else if (left || IsDown(leftState)) {
+    direction = -1;
+    steps = playback.StepsFor(left, leftState, seconds);
+  }
   if (steps && playback.Paused()) {
     const PlaybackClip clip = Clip();
     for (int i = 0; i < steps; ++i) character.animationTick = Playback::Step(character.animationTick, direction, clip);
@@ -110,6 +117,28 @@ bool WindowEx::OpenModel(const std::wstring& file) {
   ReleaseModelFile(previous);
   character.PlaySet(0);
   return true;
+}
+
+// The set and tick play on where the new file has them; a set it lacks
+// starts set 0 from tick 0, a tick past the set's last key time its start.
+bool WindowEx::ReloadModel(std::string& why) {
+  const std::uint32_t set = character.animationSet;
+  const double tick = character.animationTick;
+  return ReloadModelFile(
+      direct3d9.device, g_ModelFileName,
+      [&](XFileScene* scene) {
+        character.Setup(direct3d9.device, scene);
+        const std::size_t sets = scene ? scene->animationSets.size() : 0;
+        if (sets == 0) return;
+        if (set >= sets) {
+          character.PlaySet(0);
+          return;
+        }
+        character.animationSet = set;
+        const PlaybackClip clip = Clip();
+        character.animationTick = tick <= clip.lastKeyTime ? tick : 0.0;
+      },
+      why);
 }
 
 std::wstring WindowEx::TitleDetails() const {

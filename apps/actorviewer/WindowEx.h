@@ -24,7 +24,9 @@ class WindowEx : public ViewerWindow {
   void DrawModel() override { character.Draw(); }
   void DrawOverlays() override;
   WorldBounds ModelBounds() override { return PosedModelBounds(character); }
+  std::vector<PlacedNormal> ModelNormals() override { return PosedNormals(character); }
   bool OpenModel(const std::wstring& file) override;
+  bool ReloadModel(std::string& why) override;
   std::wstring TitleDetails() const override;
   void PlayChosenSet();
   void SwitchSet(int direction);

@@ -34,12 +34,13 @@ double Playback::Step(double tick, int direction, const PlaybackClip& clip) {
   return static_cast<double>(before == keys.begin() ? keys.back() : *std::prev(before));
 }
 
-int Playback::StepsFor(InputState state, double seconds) {
-  if (state == InputState::Pressed) {
+int Playback::StepsFor(int presses, InputState state, double seconds) {
+  if (presses > 0) {
     stepHeld_ = 0.0;
-    return 1;
+    return presses;
   }
-  if (state != InputState::Held) return 0;
+  // A press the buffer gave last frame may reach the snapshots only now.
+  if (!IsDown(state)) return 0;
   stepHeld_ += seconds;
   // Frame times add up with rounding: a hold of 4 x 0.1 s counts as 0.4 s.
   return stepHeld_ >= kStepRepeatDelay - 1e-9 ? 1 : 0;

@@ -9,6 +9,9 @@
 
 #include "platform/DirectInput.h"
 
+// Down now, whether freshly or for a while.
+inline bool IsDown(InputState state) { return state == InputState::Pressed || state == InputState::Held; }
+
 // What playback needs of the animation set that plays.
 struct PlaybackClip {
   bool hasSet = false;               // without a set the tick counts on, wrapping at 2^32
@@ -35,9 +38,10 @@ class Playback {
   // the ends; `tick` itself when the clip has no keys.
   static double Step(double tick, int direction, const PlaybackClip& clip);
 
-  // Steps to take this frame for a step key in `state`: one on the press,
-  // then one per frame once it has been held for kStepRepeatDelay.
-  int StepsFor(InputState state, double seconds);
+  // Steps to take this frame for a step key pressed `presses` times since
+  // the last frame and now in `state`: one per press, then, while it stays
+  // down, one per frame once it has been held for kStepRepeatDelay.
+  int StepsFor(int presses, InputState state, double seconds);
 
   void TogglePause() { paused_ = !paused_; }
   void ToggleRealTime() { realTime_ = !realTime_; }

@@ -25,7 +25,15 @@
   /* the program, the number of files ignored, "s" for several */                                  \
   X(DroppedFilesIgnored, "%s: %u more dropped file%s ignored; only the first is opened")           \
   /* the program, the dropped file */                                                              \
-  X(DroppedFileNotOpened, "%s: dropped file \"%s\" is not a model that can be shown; the current model stays")
+  X(DroppedFileNotOpened, "%s: dropped file \"%s\" is not a model that can be shown; the current model stays") \
+  /* the program, the model file (--watch) */                                                      \
+  X(ModelReloaded, "%s: \"%s\" changed on disk and is shown again")                                \
+  /* the program, the model file, why it is not shown */                                          \
+  X(ModelNotReloaded, "%s: \"%s\" changed on disk but is not shown: %s; the shown model stays until the file changes again") \
+  /* the program, the texture's file */                                                           \
+  X(TextureReloaded, "%s: texture \"%s\" changed on disk and is shown again")                      \
+  /* the program, the texture's file, why it is not shown */                                      \
+  X(TextureNotReloaded, "%s: texture \"%s\" changed on disk but is not shown: %s; the shown texture stays until the file changes again")
 
 XVIEW_DECLARE_MESSAGES(ProgramMessage, XVIEW_PROGRAM_MESSAGES)
 

@@ -34,6 +34,8 @@ void PrintUsage(const ProgramTraits& program) {
                "  --scale S              draw the model S times its size (default %g)\n"
                "  --fit                  frame the model in view at start\n"
                "  --wireframe            draw the model as wireframe\n"
+               "  --normals              show each vertex's normal as a short line\n"
+               "  --watch                show the model again whenever its file or a texture changes\n"
                "  --frames N             close the window after N frames\n"
                "  --screenshot FILE.png  write the last frame's back buffer as PNG\n"
                "  --help                 show this text\n"
@@ -86,7 +88,9 @@ void PrintControls(std::FILE* stream, const ProgramTraits& program) {
   std::fprintf(stream,
                "  F                              frame the model in view\n"
                "  X                              wireframe on / off\n"
+               "  N                              normals on / off (a short line along each vertex's normal)\n"
                "  F12                            save a screenshot as %s-0001.png (the next free number)\n"
+               "  I                              what the model holds: meshes, frames, bones, animation, textures\n"
                "  H or F1                        show these controls\n"
                "  Escape                         close the window\n",
                ToUtf8(program.name).c_str());
@@ -118,6 +122,10 @@ bool RunOptions::Parse(const ProgramTraits& program) {
       fit_ = true;
     } else if (argument == L"--wireframe") {
       wireframe_ = true;
+    } else if (argument == L"--watch") {
+      watch_ = true;
+    } else if (argument == L"--normals") {
+      normals_ = true;
     } else if (argument == L"--frames" || argument == L"--set" || argument == L"--scale" ||
                argument == L"--screenshot" || argument == L"--speed") {
       if ((argument == L"--set" || argument == L"--speed") && !program.playsAnimation) {

@@ -1,6 +1,7 @@
 // Command-line options of the viewers: an optional model file, the animation
 // set and the model's scale, the playback and view the keys also change
-// (speed, real time, framing, skeleton, wireframe), and for scripts and tests --frames N (close
+// (speed, real time, framing, skeleton, wireframe, normals), --watch (show the model
+// again when its files change on disk), and for scripts and tests --frames N (close
 // after N frames, as if the user had closed the window) and --screenshot
 // FILE.png (write the back buffer of the last frame). Without arguments the
 // programs show their own model until closed.
@@ -51,6 +52,9 @@ class RunOptions {
   bool Fit() const { return fit_; }
   bool Skeleton() const { return skeleton_; }
   bool Wireframe() const { return wireframe_; }
+  bool Normals() const { return normals_; }
+  // Read the model again whenever its file or one of its textures changes.
+  bool Watch() const { return watch_; }
   const ProgramTraits& Program() const { return program_; }
   // A run that ends by itself with a screenshot: needs no display to show on.
   bool EndsWithScreenshot() const { return frameLimit_ != 0 && !screenshot_.empty(); }
@@ -67,6 +71,8 @@ class RunOptions {
   bool fit_ = false;
   bool skeleton_ = false;
   bool wireframe_ = false;
+  bool watch_ = false;
+  bool normals_ = false;
   ProgramTraits program_ = {L"viewer", false, 1.0f};
   int exitCode_ = 0;
 };

@@ -6,12 +6,15 @@
 #include <cmath>
 #include <cwchar>
 
+#include "common/ModelReload.h"
 #include "common/ProgramMessages.h"
 #include "common/RunOptions.h"
 #include "common/Screenshots.h"
+#include "model/ModelSummary.h"
 #include "platform/FilePaths.h"
 #include "platform/TextConversion.h"
 #include "render/DebugGeometry.h"
+#include "render/Texture.h"
 #include "render/ViewMatrices.h"
 #include "xfile/ModelLoading.h"
 #include "xfile/ParseMessages.h"
@@ -35,8 +38,6 @@ constexpr double kTitleInterval = 0.25;  // seconds between updates of the title
 // Framing leaves this much room around the model's bounding sphere.
 constexpr float kFramingMargin = 1.05f;
 constexpr UINT kDroppedFileCount = 0xFFFFFFFF;
-
-bool Pressed(const DirectInput& input, int key) { return input.GetKey(key) == InputState::Pressed; }
 
 // Moves `object` by `move` and, while it moves, turns it to face that way: a
 // model whose front faces -Z looks along the walk. Standing still keeps the
@@ -65,8 +66,10 @@ int ViewerWindow::OnCreate(HWND window, CREATESTRUCTW* createStruct) {
   SetProjection(kNearPlane, kFarPlane);
   CreateModel();
   wireframe = g_RunOptions.Wireframe();
+  normals = g_RunOptions.Normals();
   if (g_RunOptions.Fit()) FrameModel();
   DragAcceptFiles(window, TRUE);
+  if (g_RunOptions.Watch()) watch_.Watch(FilesOfModel(g_ModelFileName));
   clock_.Restart();
   return 1;
 }
@@ -107,12 +110,27 @@ void ViewerWindow::FrameModel() {
   SetProjection(nearDistance, farDistance);
 }
 
+// Every press since the last frame counts: a toggle pressed twice is back
+// where it was. Framing, the screenshot, the help and closing act once
+// however often they were pressed, since a second time gives nothing new.
 void ViewerWindow::HandleSharedKeys() {
-  if (Pressed(input, DIK_F)) FrameModel();
-  if (Pressed(input, DIK_X)) wireframe = !wireframe;
-  if (Pressed(input, DIK_F12)) screenshotWanted_ = true;
-  if (Pressed(input, DIK_H) || Pressed(input, DIK_F1)) PrintControls(UserOutput(), g_RunOptions.Program());
-  if (Pressed(input, DIK_ESCAPE)) PostMessageW(hwnd, WM_CLOSE, 0, 0);
+  if (input.Presses(DIK_F)) FrameModel();
+  if (input.Presses(DIK_X) % 2) wireframe = !wireframe;
+  if (input.Presses(DIK_N) % 2) normals = !normals;
+  if (input.Presses(DIK_F12)) screenshotWanted_ = true;
+  if (input.Presses(DIK_H) || input.Presses(DIK_F1)) PrintControls(UserOutput(), g_RunOptions.Program());
+  if (input.Presses(DIK_I)) PrintSummary();
+  if (input.Presses(DIK_ESCAPE)) PostMessageW(hwnd, WM_CLOSE, 0, 0);
+}
+
+void ViewerWindow::PrintSummary() {
+  std::FILE* out = UserOutput();
+  if (const XModelContent* content = FindModel()) {
+    std::fputs(ModelSummary(g_ModelFileName, *content).c_str(), out);
+  } else {
+    std::fprintf(out, "model file \"%s\": not loaded\n", ToUtf8(Escaped(g_ModelFileName)).c_str());
+  }
+  std::fflush(out);
 }
 
 void ViewerWindow::SaveNumberedScreenshot(IDirect3DDevice9* device) {
@@ -141,6 +159,7 @@ void ViewerWindow::UpdateTitle(double seconds) {
   std::wstring title = std::wstring(g_RunOptions.Program().name) + L" - " + FileNameOf(g_ModelFileName);
   std::wstring details = TitleDetails();
   if (!details.empty()) title += L" - " + details;
+  if (g_RunOptions.Watch()) title += L" - watching";
   title += L" - ";
   title += rate;
   SetWindowTextW(hwnd, title.c_str());
@@ -163,6 +182,44 @@ void ViewerWindow::OnDropFiles(HWND, HDROP drop) {
   if (!OpenModel(file))
     Report(ProgramMessage::DroppedFileNotOpened, ToUtf8(g_RunOptions.Program().name).c_str(),
            ToUtf8(Escaped(file)).c_str());
+  else if (g_RunOptions.Watch())
+    watch_.Watch(FilesOfModel(g_ModelFileName));
+}
+
+void ViewerWindow::WatchModelFiles(double seconds) {
+  const std::vector<std::wstring> changed = watch_.Changed(seconds);
+  if (changed.empty()) return;
+  const std::string program = ToUtf8(g_RunOptions.Program().name);
+  for (const std::wstring& file : changed) {
+    if (file != g_ModelFileName) {
+      ReloadChangedTexture(file);
+      continue;
+    }
+    std::string why;
+    if (ReloadModel(why)) {
+      Say(UserOutput(), ProgramMessage::ModelReloaded, program.c_str(), ToUtf8(Escaped(file)).c_str());
+    } else {
+      Report(ProgramMessage::ModelNotReloaded, program.c_str(), ToUtf8(Escaped(file)).c_str(), why.c_str());
+    }
+  }
+  // The new file may name other textures.
+  watch_.Watch(FilesOfModel(g_ModelFileName));
+}
+
+// Every texture read from `file` (several names may find the same image),
+// said once.
+void ViewerWindow::ReloadChangedTexture(const std::wstring& file) {
+  HRESULT result = D3D_OK;
+  for (auto& [name, texture] : g_TextureMap)
+    if (texture.source == file && SUCCEEDED(result)) result = ReloadTexture(direct3d9.device, name);
+  const std::string program = ToUtf8(g_RunOptions.Program().name);
+  const std::string shown = ToUtf8(Escaped(file));
+  if (SUCCEEDED(result)) {
+    Say(UserOutput(), ProgramMessage::TextureReloaded, program.c_str(), shown.c_str());
+  } else {
+    Report(ProgramMessage::TextureNotReloaded, program.c_str(), shown.c_str(),
+           result == D3DXERR_INVALIDDATA ? "it is not an image that can be read" : "it cannot be opened");
+  }
 }
 
 // Clears to black, draws the floor grid, the axes and then the model, and
@@ -170,6 +227,7 @@ void ViewerWindow::OnDropFiles(HWND, HDROP drop) {
 // is nothing to draw on, but the frame still counts for --frames.
 void ViewerWindow::OnFrame() {
   const double seconds = clock_.Lap();
+  if (g_RunOptions.Watch()) WatchModelFiles(seconds);
   input.Update();
   camera.Update(input, kZoomSpeed, kPanSpeed, kOrbitSpeed);
   g_ViewMatrix = camera.view;
@@ -187,6 +245,7 @@ void ViewerWindow::OnFrame() {
     if (wireframe) device->SetRenderState(D3DRS_FILLMODE, D3DFILL_WIREFRAME);
     DrawModel();
     if (wireframe) device->SetRenderState(D3DRS_FILLMODE, D3DFILL_SOLID);
+    if (normals) DrawNormals(ModelNormals());
     DrawOverlays();
     device->EndScene();
   }

@@ -2,7 +2,8 @@
 // the input devices, the debug geometry, the effects, the debug camera and
 // its projection, in that order, and then the program's model; every frame,
 // the input, the camera, the keys, walking the model, and the picture of the
-// floor grid, the axes and the model; the title; files dropped on the window.
+// floor grid, the axes and the model; the title; files dropped on the window;
+// and with --watch, the model shown again when its files change on disk.
 // Each program's WindowEx adds only its model.
 #pragma once
 
@@ -19,6 +20,8 @@
 #include "platform/Camera.h"
 #include "platform/Direct3D9.h"
 #include "platform/DirectInput.h"
+#include "platform/FileWatch.h"
+#include "render/NormalDrawing.h"
 #include "window/MessageLoop.h"
 #include "window/Window.h"
 
@@ -40,6 +43,7 @@ class ViewerWindow : public Window {
   DirectInput input;
   DebugCamera camera;
   bool wireframe = false;
+  bool normals = false;  // each vertex's normal as a short line
   // The near and far planes of the projection now.
   float nearPlane = 0.0f, farPlane = 0.0f;
 
@@ -58,12 +62,18 @@ class ViewerWindow : public Window {
   virtual void DrawModel() = 0;
   // Drawn over the model (the skeleton), outside the wireframe.
   virtual void DrawOverlays() {}
+  // Every vertex of the model as it was drawn this frame, for the normals.
+  virtual std::vector<PlacedNormal> ModelNormals() = 0;
   // The world box of the model as it is drawn now.
   virtual WorldBounds ModelBounds() = 0;
   // Parses `file` and, only when that succeeds, shows it in place of the
   // current model, whose records and textures are then released. False
   // (said on standard error) keeps the current model.
   virtual bool OpenModel(const std::wstring& file) = 0;
+  // Reads the shown model file again (ReloadModelFile) and shows it with the
+  // view and playback kept as far as the new file has them; false, with
+  // `why`, keeps the shown model.
+  virtual bool ReloadModel(std::string& why) = 0;
   // The program's part of the title: set, tick, rate, paused.
   virtual std::wstring TitleDetails() const { return {}; }
   // Where the program tells the user what a key did.
@@ -71,12 +81,19 @@ class ViewerWindow : public Window {
 
  private:
   void HandleSharedKeys();
+  // What the model holds (ModelSummary), where the program talks to the user.
+  void PrintSummary();
   void SetProjection(float nearPlane, float farPlane);
   void SaveNumberedScreenshot(IDirect3DDevice9* device);
   void UpdateTitle(double seconds);
+  // --watch: every half second at most, the model's files are looked at;
+  // what changed is read again.
+  void WatchModelFiles(double seconds);
+  void ReloadChangedTexture(const std::wstring& file);
 
   float aspect_ = 1.0f;
   FrameClock clock_;
+  FileWatch watch_;
   bool screenshotWanted_ = false;
   bool bindPoseSaid_ = false;
   double titleSeconds_ = 0.0;  // since the title was last written

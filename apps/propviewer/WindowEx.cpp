@@ -1,5 +1,6 @@
 #include "propviewer/WindowEx.h"
 
+#include "common/ModelReload.h"
 #include "common/RunOptions.h"
 #include "render/Effect.h"
 #include "render/MeshDrawing.h"
@@ -9,30 +10,46 @@ void WindowEx::LoadEffects() { LoadEffect(direct3d9.device, L"mesh.cfx"); }
 
 void WindowEx::CreateModel() {
   LoadModel(direct3d9.device);
-  BuildFirstMesh(FindModel());
+  ShowMeshes(FindModel());
   // The model keeps its file size unless the command line chose another scale.
   const float scale = g_RunOptions.Scale();
-  mesh.scale = D3DXVECTOR3(scale, scale, scale);
+  prop.scale = D3DXVECTOR3(scale, scale, scale);
 }
 
-// Only the first mesh of the file is shown.
-void WindowEx::BuildFirstMesh(const std::vector<XMesh>* meshes) {
-  if (meshes && !meshes->empty()) {
-    const XMesh& first = meshes->front();
-    if ((first.flags & HasPositions) && (first.flags & HasNormals)) mesh.flags |= STREAM_POSITION_NORMAL;
-    if (first.flags & HasTexCoords) mesh.flags |= STREAM_TEXCOORD;
-    mesh.Build(direct3d9.device, &first, mesh.flags);
-    mesh.record = &first;
+void WindowEx::ShowMeshes(const std::vector<XMesh>* records) {
+  meshes.clear();
+  if (!records) return;
+  meshes.resize(records->size());
+  for (std::size_t i = 0; i < meshes.size(); ++i) meshes[i].Setup(&(*records)[i], direct3d9.device);
+}
+
+D3DXMATRIX WindowEx::MeshWorldMatrix(std::size_t i) const {
+  D3DXMATRIX placed = prop.world;
+  if (i < meshes.size() && meshes[i].record) D3DXMatrixMultiply(&placed, &meshes[i].record->frameTransform, &prop.world);
+  return placed;
+}
+
+void WindowEx::DrawModel() {
+  prop.UpdateWorldMatrix();
+  for (std::size_t i = 0; i < meshes.size(); ++i) {
+    meshes[i].frameMatrix = MeshWorldMatrix(i);
+    DrawMesh(meshes[i]);
   }
 }
 
-void WindowEx::DrawModel() { DrawMesh(mesh); }
-
 WorldBounds WindowEx::ModelBounds() {
   WorldBounds bounds;
-  mesh.UpdateWorldMatrix();
-  AddMeshBounds(mesh, mesh.world, bounds);
+  prop.UpdateWorldMatrix();
+  for (std::size_t i = 0; i < meshes.size(); ++i) AddMeshBounds(meshes[i], MeshWorldMatrix(i), bounds);
   return bounds;
+}
+
+// Placed as DrawModel placed them this frame.
+std::vector<PlacedNormal> WindowEx::ModelNormals() {
+  std::vector<PlacedNormal> normals;
+  for (std::size_t i = 0; i < meshes.size(); ++i)
+    if (meshes[i].record) AddPlacedNormals(*meshes[i].record, MeshWorldMatrix(i), normals);
+  return normals;
 }
 
 bool WindowEx::OpenModel(const std::wstring& file) {
@@ -40,11 +57,12 @@ bool WindowEx::OpenModel(const std::wstring& file) {
   if (!LoadModelFile(direct3d9.device, file) || !FindModelFile(file)) return false;
   const std::wstring previous = g_ModelFileName;
   g_ModelFileName = file;
-  // The drawable keeps where it stands and takes the new file's first mesh.
-  mesh.ReleaseAll();
-  mesh.record = nullptr;
-  mesh.flags = 0;
-  BuildFirstMesh(FindModelFile(file));
+  ShowMeshes(FindModelFile(file));
   ReleaseModelFile(previous);
   return true;
+}
+
+bool WindowEx::ReloadModel(std::string& why) {
+  return ReloadModelFile(
+      direct3d9.device, g_ModelFileName, [this](std::vector<XMesh>* records) { ShowMeshes(records); }, why);
 }

@@ -1,5 +1,6 @@
 // The DirectInput 8 subset that the framework calls, for non-Windows builds:
-// keyboard, mouse and game controllers read as device state snapshots.
+// keyboard, mouse and game controllers read as device state snapshots, and
+// the keyboard's presses and releases also as buffered data.
 #pragma once
 
 #include <windows.h>
@@ -24,6 +25,7 @@
 
 // Result codes.
 #define DI_OK S_OK
+#define DI_BUFFEROVERFLOW S_FALSE
 #define DI_NOTATTACHED S_FALSE
 #define DI_PROPNOEFFECT S_FALSE
 #define DI_NOEFFECT S_FALSE
@@ -45,6 +47,7 @@
 #define DIERR_ACQUIRED ((HRESULT)0x800700AAL)
 #define DIERR_NOTACQUIRED ((HRESULT)0x8007000CL)
 #define DIERR_READONLY E_ACCESSDENIED
+#define DIERR_NOTBUFFERED ((HRESULT)0x80040207L)
 #define DIERR_UNPLUGGED ((HRESULT)0x80040209L)
 
 // Enumeration.
@@ -241,15 +244,40 @@ typedef const DIPROPRANGE* LPCDIPROPRANGE;
 #define DIPROPRANGE_NOMIN ((LONG)0x80000000)
 #define DIPROPRANGE_NOMAX ((LONG)0x7FFFFFFF)
 
-// Property identifiers are small integers in the place of a GUID's address; the device compares
-// addresses, never reads through them.
-#define MAKEDIPROP(prop) (*(const GUID*)(prop))
+// Property identifiers. The SDK makes each a small number in the place of a
+// GUID's address, where no GUID lives; here each is an entry of a table that
+// the layer keeps, so that the reference a call takes is to a real object, and
+// the device tells them apart by their place in it, never by their bytes.
+extern const GUID c_diPropertyIds[8];
+#define MAKEDIPROP(prop) (c_diPropertyIds[prop])
 #define DIPROP_BUFFERSIZE MAKEDIPROP(1)
 #define DIPROP_AXISMODE MAKEDIPROP(2)
 #define DIPROP_GRANULARITY MAKEDIPROP(3)
 #define DIPROP_RANGE MAKEDIPROP(4)
 #define DIPROP_DEADZONE MAKEDIPROP(5)
 #define DIPROP_SATURATION MAKEDIPROP(6)
+
+// Buffered data: one item per change of a key or button, oldest first.
+struct DIDEVICEOBJECTDATA_DX3 {
+  DWORD dwOfs;
+  DWORD dwData;
+  DWORD dwTimeStamp;
+  DWORD dwSequence;
+};
+
+struct DIDEVICEOBJECTDATA {
+  DWORD dwOfs;        // the object's offset in the data format: the DIK_ code of a key
+  DWORD dwData;       // for a key or button, 0x80 in the low byte while down
+  DWORD dwTimeStamp;  // GetTickCount's milliseconds when it happened
+  DWORD dwSequence;   // one counter over every device, so items of several devices can be ordered
+  UINT_PTR uAppData;  // the action of an action map; without one, nothing to use
+};
+typedef DIDEVICEOBJECTDATA* LPDIDEVICEOBJECTDATA;
+typedef const DIDEVICEOBJECTDATA* LPCDIDEVICEOBJECTDATA;
+
+#define DIGDD_PEEK 0x00000001
+// Sequence numbers wrap: compare them by their difference.
+#define DISEQUENCE_COMPARE(dwSq1, cmp, dwSq2) ((int)((dwSq1) - (dwSq2)) cmp 0)
 
 // Device instances, as the enumeration hands them to its callback.
 struct DIDEVICEINSTANCEW {
@@ -278,6 +306,8 @@ struct IDirectInputDevice8W : public IUnknown {
   virtual HRESULT STDMETHODCALLTYPE Acquire() = 0;
   virtual HRESULT STDMETHODCALLTYPE Unacquire() = 0;
   virtual HRESULT STDMETHODCALLTYPE GetDeviceState(DWORD cbData, LPVOID lpvData) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetDeviceData(DWORD cbObjectData, LPDIDEVICEOBJECTDATA rgdod, LPDWORD pdwInOut,
+                                                  DWORD dwFlags) = 0;
   virtual HRESULT STDMETHODCALLTYPE SetDataFormat(LPCDIDATAFORMAT lpdf) = 0;
   virtual HRESULT STDMETHODCALLTYPE SetCooperativeLevel(HWND hwnd, DWORD dwFlags) = 0;
   virtual HRESULT STDMETHODCALLTYPE GetDeviceInfo(LPDIDEVICEINSTANCEW pdidi) = 0;

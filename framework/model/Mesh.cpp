@@ -7,11 +7,7 @@
 
 XFILE_SHAPE_BEGIN
 
-Mesh::Mesh() : record(nullptr), flags(0) {
-#if !defined(XVIEW_REDUCED_MODEL)
-  D3DXMatrixIdentity(&frameMatrix);
-#endif
-}
+Mesh::Mesh() : record(nullptr), flags(0) { D3DXMatrixIdentity(&frameMatrix); }
 
 Mesh::~Mesh() {}
 
@@ -34,6 +30,21 @@ bool Mesh::Setup(const XMesh* meshRecord, IDirect3DDevice9* device) {
 
 #if !defined(XVIEW_REDUCED_MODEL)
 bool Mesh::IsSkinned() const { return record && !record->bones.empty() && (flags & STREAM_SKIN); }
+
+bool Mesh::BlendedSkin(const XVertex& vertex, D3DXMATRIX& skin) const {
+  D3DXMATRIX sum(0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+  bool weighted = false;
+  for (std::size_t j = 0; j < 4 && j < vertex.influences.size(); ++j) {
+    const XSkinInfluence& influence = vertex.influences[j];
+    weighted = weighted || influence.weight != 0.0f;
+    if (influence.bone >= palette.size()) continue;
+    D3DXMATRIX weightedBone = palette[influence.bone];
+    weightedBone *= influence.weight;
+    sum += weightedBone;
+  }
+  if (weighted) skin = sum;
+  return weighted;
+}
 
 void Mesh::UpdatePalette(const std::vector<D3DXMATRIX>& frameMatrices, const std::vector<std::int32_t>& boneFrames) {
   if (!record) return;

@@ -1,6 +1,7 @@
-// One parsed mesh record made drawable: its placement (Object3D) and its
-// device objects (Stream). In the character shape it also carries the matrix
-// that places it in the world and the bone palette of a skinned mesh.
+// One parsed mesh record made drawable: its placement (Object3D), the matrix
+// that places it in the world (its frames and its model's placement), and its
+// device objects (Stream). In the character shape it also carries the bone
+// palette of a skinned mesh.
 #pragma once
 
 #include <windows.h>
@@ -44,16 +45,33 @@ class Mesh : public Object3D, public Stream {
   // True when the mesh is drawn skinned: its record has bones and the skin
   // stream was built (a mesh of more bones than the stream can address is not).
   bool IsSkinned() const;
+
+  // The palette matrices of `vertex`'s first four influences, each times its
+  // weight as the file gives it, summed: what the skin shader moves the
+  // vertex and its normal by. False, leaving `skin` alone, for a vertex whose
+  // weights are all zero (the shader leaves it in the bind pose); a bone
+  // outside the palette counts for nothing. Reads `palette`.
+  bool BlendedSkin(const XVertex& vertex, D3DXMATRIX& skin) const;
 #endif
 
   const XMesh* record;  // not owned: the model registry keeps the parsed file
   std::uint32_t flags;  // the stream kinds requested at set-up
+  D3DXMATRIX frameMatrix;  // mesh space to world space, written before every draw (identity until then)
 #if !defined(XVIEW_REDUCED_MODEL)
-  D3DXMATRIX frameMatrix;          // mesh space to world space, written before every draw
   std::vector<D3DXMATRIX> palette;  // one matrix per bone of the record
   bool paletteRefused = false;      // more bones than the skinning effect holds; said once
 
 #endif
 };
+
+#if !defined(XVIEW_REDUCED_MODEL)
+// A point moved by a blended skin matrix, whose weights need not add up to
+// one: the shader takes x, y and z and divides by nothing.
+inline D3DXVECTOR3 SkinnedPoint(const D3DXVECTOR3& point, const D3DXMATRIX& skin) {
+  D3DXVECTOR4 moved;
+  D3DXVec3Transform(&moved, &point, &skin);
+  return D3DXVECTOR3(moved.x, moved.y, moved.z);
+}
+#endif
 
 XFILE_SHAPE_END

@@ -72,18 +72,10 @@ WorldBounds PosedModelBounds(Model& model) {
     }
     model.UpdatePalette(i);
     for (const XVertex& v : mesh.record->vertices) {
-      D3DXVECTOR3 skinned(0, 0, 0);
-      bool weighted = false;
-      for (std::size_t j = 0; j < 4 && j < v.influences.size(); ++j) {
-        const XSkinInfluence& influence = v.influences[j];
-        weighted = weighted || influence.weight != 0.0f;
-        if (influence.bone >= mesh.palette.size()) continue;
-        D3DXVECTOR4 moved;
-        D3DXVec3Transform(&moved, &v.position, &mesh.palette[influence.bone]);
-        skinned += D3DXVECTOR3(moved.x, moved.y, moved.z) * influence.weight;
-      }
       // A vertex that no bone moves stays in the bind pose, as in the shader.
-      if (!weighted) skinned = v.position;
+      D3DXMATRIX skin;
+      D3DXVECTOR3 skinned = v.position;
+      if (mesh.BlendedSkin(v, skin)) skinned = SkinnedPoint(v.position, skin);
       bounds.Add(Placed(skinned, placement));
     }
   }

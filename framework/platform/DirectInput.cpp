@@ -26,6 +26,17 @@ void SetAxisRange(IDirectInputDevice8W* device, DWORD offset) {
   device->SetProperty(DIPROP_RANGE, &range.diph);  // a controller without this axis refuses; that is fine
 }
 
+// Asks the keyboard to keep its key changes between two reads.
+void SetBufferSize(IDirectInputDevice8W* device, DWORD size) {
+  DIPROPDWORD buffer;
+  buffer.diph.dwSize = sizeof(DIPROPDWORD);
+  buffer.diph.dwHeaderSize = sizeof(DIPROPHEADER);
+  buffer.diph.dwObj = 0;
+  buffer.diph.dwHow = DIPH_DEVICE;
+  buffer.dwData = size;
+  device->SetProperty(DIPROP_BUFFERSIZE, &buffer.diph);  // refused: presses come from the snapshots
+}
+
 void ReleaseDevice(IDirectInputDevice8W*& device) {
   if (!device) return;
   device->Unacquire();
@@ -41,6 +52,8 @@ DirectInput::DirectInput()
       mouse(nullptr),
       controllers{},
       keyboardStates{},
+      keyPresses{},
+      pressesComplete(false),
       mouseStates{},
       controllerStates{},
       keyboardIndex(0),
@@ -61,6 +74,7 @@ bool DirectInput::Initialize(HWND hwnd) {
   if (FAILED(directInput->CreateDevice(GUID_SysKeyboard, &keyboard, NULL))) return false;
   keyboard->SetDataFormat(&c_dfDIKeyboard);
   keyboard->SetCooperativeLevel(hwnd, DISCL_NONEXCLUSIVE | DISCL_FOREGROUND);
+  SetBufferSize(keyboard, kKeyBufferSize);
   keyboard->Acquire();
 
   if (FAILED(directInput->CreateDevice(GUID_SysMouse, &mouse, NULL))) return false;
@@ -112,6 +126,7 @@ void DirectInput::Update() {
     std::memset(keyboardStates, 0, sizeof(keyboardStates));
     keyboardIndex = 0;
   }
+  ReadKeyPresses();
   if (mouse && !Read(mouse, sizeof(mouseStates[0]), &mouseStates[mouseIndex])) {
     std::memset(mouseStates, 0, sizeof(mouseStates));
     mouseIndex = 0;
@@ -124,6 +139,39 @@ void DirectInput::Update() {
       std::memset(pair, 0, 2 * sizeof(DIJOYSTATE2));
     }
   }
+}
+
+void DirectInput::ReadKeyPresses() {
+  std::memset(keyPresses, 0, sizeof(keyPresses));
+  pressesComplete = false;
+  if (!keyboard) return;
+  // The buffer holds at most kKeyBufferSize - 1 changes; the bound on the
+  // rounds keeps a flood of new ones from holding the frame.
+  constexpr DWORD kChunk = 64;
+  constexpr int kMostRounds = static_cast<int>(kKeyBufferSize / kChunk) + 1;
+  DIDEVICEOBJECTDATA items[kChunk];
+  bool complete = true;
+  for (int round = 0; round < kMostRounds; ++round) {
+    DWORD count = kChunk;
+    HRESULT result = keyboard->GetDeviceData(sizeof(DIDEVICEOBJECTDATA), items, &count, 0);
+    if (FAILED(result)) return;  // not buffered, or lost: the snapshots stand in
+    if (result == DI_BUFFEROVERFLOW) complete = false;
+    for (DWORD i = 0; i < count; ++i) {
+      BYTE& presses = keyPresses[items[i].dwOfs & 0xFF];
+      if ((items[i].dwData & 0x80) && presses < 0xFF) ++presses;
+    }
+    if (count < kChunk) {
+      pressesComplete = complete;
+      return;
+    }
+  }
+}
+
+int DirectInput::Presses(int dikCode) const {
+  if (dikCode < 0 || dikCode > 255) return 0;
+  const int fresh = GetKey(dikCode) == InputState::Pressed ? 1 : 0;
+  const int buffered = keyPresses[dikCode];
+  return pressesComplete ? buffered : (buffered > fresh ? buffered : fresh);
 }
 
 InputState DirectInput::GetKey(int dikCode) const {

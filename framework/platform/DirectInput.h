@@ -1,5 +1,7 @@
 // Keyboard, mouse and up to four game controllers, read once per frame. Two
-// snapshots per device tell a key that has just gone down from one held down.
+// snapshots per device tell a key that has just gone down from one held down;
+// the keyboard's buffered data counts every press since the last frame, also
+// one that was let go before the frame could see it.
 #pragma once
 
 #include <windows.h>
@@ -23,6 +25,9 @@ struct MouseMove {
 class DirectInput {
  public:
   static constexpr int kMaxControllers = 4;
+  // Key changes the keyboard buffers between two frames; more are lost and
+  // the snapshots stand in for them.
+  static constexpr DWORD kKeyBufferSize = 256;
 
   DirectInput();
   virtual ~DirectInput();
@@ -35,6 +40,10 @@ class DirectInput {
   void Update();
 
   InputState GetKey(int dikCode) const;
+  // How often the key went down between the last two Updates, from the
+  // keyboard's buffered data. Where the buffer lost presses (overflow) or
+  // cannot be read, a key whose snapshots show it freshly down counts once.
+  int Presses(int dikCode) const;
   // 0 left, 1 right, 2 middle, up to 7.
   InputState GetMouseButton(int index) const;
   // Each value within one count of zero reads as zero.
@@ -51,11 +60,15 @@ class DirectInput {
   static BOOL CALLBACK AddController(LPCDIDEVICEINSTANCEW instance, LPVOID context);
   // One read with a single re-acquire and retry; false when both attempts failed.
   static bool Read(IDirectInputDevice8W* device, DWORD size, void* snapshot);
+  // Counts the presses in the keyboard's buffered data into keyPresses.
+  void ReadKeyPresses();
 
   IDirectInputDevice8W* keyboard;
   IDirectInputDevice8W* mouse;
   IDirectInputDevice8W* controllers[kMaxControllers];
   BYTE keyboardStates[2][256];
+  BYTE keyPresses[256];  // since the last Update, from the buffered data
+  bool pressesComplete;  // false when the buffer lost presses or could not be read
   DIMOUSESTATE2 mouseStates[2];
   DIJOYSTATE2 controllerStates[2 * kMaxControllers];
   int keyboardIndex;

@@ -18,6 +18,9 @@ constexpr D3DCOLOR kXAxisColor = 0xFFFF0000;
 constexpr D3DCOLOR kYAxisColor = 0xFF00FF00;
 constexpr D3DCOLOR kZAxisColor = 0xFF0000FF;
 constexpr UINT kGeometryPass = 1;
+// Lines handed to the device per call: within every Direct3D 9 device's
+// MaxPrimitiveCount.
+constexpr UINT kLinesPerCall = 65535;
 
 void ReleaseColorDecl() { SafeRelease(g_ColorDecl); }
 
@@ -32,8 +35,11 @@ bool DrawLines(const ColorVertex* vertices, UINT lineCount, const D3DXMATRIX* wo
   SetGeometryMatrices();
   if (world) g_GeometryEffect.SetMatrix(L"g_mWorld", *world);
   g_GeometryEffect.BeginPass();
-  bool drawn = SUCCEEDED(device->SetVertexDeclaration(g_ColorDecl)) &&
-               SUCCEEDED(device->DrawPrimitiveUP(D3DPT_LINELIST, lineCount, vertices, sizeof(ColorVertex)));
+  bool drawn = SUCCEEDED(device->SetVertexDeclaration(g_ColorDecl));
+  for (UINT first = 0; drawn && first < lineCount; first += kLinesPerCall) {
+    const UINT lines = lineCount - first < kLinesPerCall ? lineCount - first : kLinesPerCall;
+    drawn = SUCCEEDED(device->DrawPrimitiveUP(D3DPT_LINELIST, lines, vertices + 2 * first, sizeof(ColorVertex)));
+  }
   g_GeometryEffect.effect->EndPass();
   g_GeometryEffect.effect->End();
   device->Release();
@@ -88,6 +94,11 @@ bool DrawAxes(float length) {
       {0.0f, half, 0.0f, kYAxisColor},  {0.0f, 0.0f, -half, kZAxisColor}, {0.0f, 0.0f, half, kZAxisColor},
   };
   return DrawLines(vertices, 3);
+}
+
+bool DrawSceneLines(const std::vector<ColorVertex>& vertices, const D3DXMATRIX& world) {
+  if (vertices.size() < 2) return false;
+  return DrawLines(vertices.data(), static_cast<UINT>(vertices.size() / 2), &world);
 }
 
 bool DrawOverlayLines(const std::vector<ColorVertex>& vertices, const D3DXMATRIX& world) {

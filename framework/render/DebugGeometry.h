@@ -30,3 +30,5 @@ bool DrawAxes(float length);
 // drawn (without the depth test, which is restored after); false for fewer
 // than two vertices or without the effect.
 bool DrawOverlayLines(const std::vector<ColorVertex>& vertices, const D3DXMATRIX& world);
+// The same, hidden where the scene already drawn lies in front of them.
+bool DrawSceneLines(const std::vector<ColorVertex>& vertices, const D3DXMATRIX& world);

@@ -49,8 +49,8 @@ bool Draw(Mesh& mesh, Effect& effect, const std::vector<D3DXMATRIX>* palette) {
   if (FAILED(compiled->GetDevice(&device)) || !device) return false;
 
   mesh.UpdateWorldMatrix();
-#if !defined(XVIEW_REDUCED_MODEL)
   D3DXMatrixMultiply(&mesh.world, &mesh.world, &mesh.frameMatrix);
+#if !defined(XVIEW_REDUCED_MODEL)
   if (palette) effect.SetFinalTransforms(palette->data(), static_cast<UINT>(palette->size()));
 #else
   (void)palette;

@@ -9,8 +9,7 @@
 XFILE_SHAPE_BEGIN
 
 // Draws `mesh` as its vertices are, with "mesh.cfx": rebuilds the mesh's
-// `world` from its placement (times its `frameMatrix` in the character
-// shape), sets the four matrices, binds the streams, then per subset chooses
+// `world` from its placement times its `frameMatrix`, sets the four matrices, binds the streams, then per subset chooses
 // pass 1 and the texture of material slot 0 when that texture is loaded in
 // g_TextureMap, or pass 0 without one (also when slot 0 names a texture that
 // did not load), sets the material's diffuse and emissive colours and draws the subset's faces; the

@@ -33,6 +33,7 @@ bool Texture::Assign(const Texture& source) {
   ReleaseTextureAndSurface();
   source.texture->AddRef();
   texture = source.texture;
+  this->source = source.source;
   ReadLevelZero();
   for (int i = 0; i < 2; ++i) {
     if (!source.extra[i]) continue;
@@ -43,27 +44,36 @@ bool Texture::Assign(const Texture& source) {
   return true;
 }
 
+void Texture::Take(IDirect3DTexture9* loaded, const std::wstring& path) {
+  ReleaseTextureAndSurface();
+  texture = loaded;
+  source = path;
+  ReadLevelZero();
+}
+
 bool LoadTexture(IDirect3DDevice9* device, const wchar_t* fileName) {
   return SUCCEEDED(LoadTextureFrom(device, fileName, fileName));
 }
 
 HRESULT LoadTextureFrom(IDirect3DDevice9* device, const wchar_t* fileName, const wchar_t* path) {
   std::wstring name = fileName ? fileName : L"";
-  g_TextureMap.try_emplace(name);
-  Texture& entry = g_TextureMap[name];
-  SafeRelease(entry.surface);
-  SafeRelease(entry.texture);
-  HRESULT result = D3DXCreateTextureFromFileW(device, path, &entry.texture);
+  IDirect3DTexture9* texture = nullptr;
+  HRESULT result = D3DXCreateTextureFromFileW(device, path, &texture);
   if (FAILED(result)) {
-    entry.texture = nullptr;
     g_TextureMap.erase(name);
     return result;
   }
-  entry.texture->GetSurfaceLevel(0, &entry.surface);
-  D3DSURFACE_DESC description{};
-  if (entry.surface && SUCCEEDED(entry.surface->GetDesc(&description))) {
-    entry.width = description.Width;
-    entry.height = description.Height;
-  }
+  g_TextureMap[name].Take(texture, path);
+  return D3D_OK;
+}
+
+HRESULT ReloadTexture(IDirect3DDevice9* device, const std::wstring& fileName) {
+  auto found = g_TextureMap.find(fileName);
+  if (found == g_TextureMap.end() || found->second.source.empty()) return D3DERR_NOTFOUND;
+  IDirect3DTexture9* texture = nullptr;
+  const std::wstring source = found->second.source;
+  HRESULT result = D3DXCreateTextureFromFileW(device, source.c_str(), &texture);
+  if (FAILED(result)) return result;
+  found->second.Take(texture, source);
   return D3D_OK;
 }

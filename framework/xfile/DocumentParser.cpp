@@ -116,13 +116,13 @@ bool IsSkippedTopLevelRecord() {
 // loses nothing a viewer shows, so it is no warning.
 void SkipUnknownBlock(const std::wstring& word) { SkipBlock(word, TokenPlace(), false); }
 
-// A frame whose block is open: the character shape keeps frames, the reduced
-// shape only follows their blocks, so that the end of the file can say which
-// one it cut.
+// A frame whose block is open: the character shape keeps frames; the reduced
+// shape follows their blocks (so that the end of the file can say which one
+// it cut) with the transform they combine to, which places their meshes.
 #if !defined(XVIEW_REDUCED_MODEL)
 using OpenFrame = XFrame*;
 #else
-using OpenFrame = std::nullptr_t;
+using OpenFrame = D3DXMATRIX;
 #endif
 
 // The frames whose blocks enclose the reader's position, innermost last.
@@ -134,13 +134,29 @@ class FrameNesting {
     while (!open_.empty()) Leave();
   }
 
+#if !defined(XVIEW_REDUCED_MODEL)
   OpenFrame Current() const { return open_.empty() ? nullptr : open_.back(); }
+#else
+  OpenFrame Current() const { return open_.empty() ? IdentityMatrix() : open_.back(); }
+
+  // The innermost frame's own transform, read after it was entered: its
+  // meshes are placed by it, then by the frames around it.
+  void TransformInnermost(const D3DXMATRIX& local) {
+    if (open_.empty()) return;
+    const D3DXMATRIX outer = open_.size() > 1 ? open_[open_.size() - 2] : IdentityMatrix();
+    D3DXMatrixMultiply(&open_.back(), &local, &outer);
+  }
+#endif
 
   void Enter(OpenFrame frame, std::wstring_view name, std::uint64_t line) {
 #if !defined(XVIEW_REDUCED_MODEL)
     frame->parent = Current();
-#endif
     open_.push_back(frame);
+#else
+    // Until its transform is read, a frame places its meshes as its parent does.
+    (void)frame;
+    open_.push_back(Current());
+#endif
     ActiveReader().warnings.OpenRecord(L"Frame", name, line);
   }
 
@@ -164,7 +180,7 @@ OpenFrame NewFrame(XFileScene& scene, std::wstring name) {
   return &frame;
 }
 
-void ReadTransform(OpenFrame frame) { ReadFrameTransformMatrix(frame->transform); }
+void ReadTransform(OpenFrame frame, FrameNesting&) { ReadFrameTransformMatrix(frame->transform); }
 
 void PlaceMesh(XMesh& mesh, const FrameNesting& nesting) { mesh.frame = nesting.Current(); }
 
@@ -191,9 +207,14 @@ bool ReadAnimationRecord(XFileScene& scene) {
 void BeginContent(XFileScene& scene) { scene.ticksPerSecond = 60; }
 #else
 std::vector<XMesh>& MeshesOf(std::vector<XMesh>& meshes) { return meshes; }
-OpenFrame NewFrame(std::vector<XMesh>&, const std::wstring&) { return nullptr; }
-void ReadTransform(OpenFrame) { SkipRecord(false); }
-void PlaceMesh(XMesh&, const FrameNesting&) {}
+OpenFrame NewFrame(std::vector<XMesh>&, const std::wstring&) { return IdentityMatrix(); }
+void ReadTransform(OpenFrame, FrameNesting& nesting) {
+  // What a record cut short leaves unread stays as the identity has it, as in a kept frame.
+  D3DXMATRIX local = IdentityMatrix();
+  ReadFrameTransformMatrix(local);
+  nesting.TransformInnermost(local);
+}
+void PlaceMesh(XMesh& mesh, const FrameNesting& nesting) { mesh.frameTransform = nesting.Current(); }
 bool ReadAnimationRecord(std::vector<XMesh>&) { return false; }
 void BeginContent(std::vector<XMesh>&) {}
 #endif
@@ -208,7 +229,7 @@ void ReadFrame(XModelContent& content, FrameNesting& nesting, bool& tokenPending
   // is read at the top level as it stands.
   bool more = ReadToken();
   if (TokenIs(L"FrameTransformMatrix")) {
-    ReadTransform(frame);
+    ReadTransform(frame, nesting);
   } else {
     tokenPending = more;
   }

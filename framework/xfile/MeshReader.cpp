@@ -47,11 +47,7 @@ void ReadFaces(XMesh& mesh) {
 // worth a warning.
 bool IsUnusedMeshRecord() {
   return TokenIs(L"VertexDuplicationIndices") || TokenIs(L"DeclData") || TokenIs(L"FVFData") ||
-         TokenIs(L"MeshFaceWraps")
-#if defined(XVIEW_REDUCED_MODEL)
-         || TokenIs(L"XSkinMeshHeader") || TokenIs(L"SkinWeights")
-#endif
-      ;
+         TokenIs(L"MeshFaceWraps");
 }
 
 }  // namespace
@@ -82,6 +78,14 @@ bool ReadMesh(XMesh& mesh, MeshFinisher& finisher) {
       mesh.flags |= HasSkin;
     } else if (TokenIs(L"SkinWeights")) {
       ReadSkinWeights(mesh, skinWeightsRead++);
+#else
+    } else if (TokenIs(L"XSkinMeshHeader") || TokenIs(L"SkinWeights")) {
+      // A skinned mesh's vertices lie in model space, where its bones'
+      // offsets take them from: the static shape shows that bind pose placed
+      // by the model alone, as the character shape places a skinned mesh,
+      // not by its frames a second time.
+      mesh.frameTransform = IdentityMatrix();
+      SkipRecord(false);
 #endif
     } else if (TokenIs(L"MeshVertexColors")) {
       SkipRecord(false);

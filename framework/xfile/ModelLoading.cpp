@@ -24,14 +24,6 @@ std::wstring g_ModelFileName = kModelFileName;
 
 namespace {
 
-const std::vector<XMesh>& MeshesOf(const XModelContent& content) {
-#if defined(XVIEW_REDUCED_MODEL)
-  return content;
-#else
-  return content.meshes;
-#endif
-}
-
 // Texture slots in the order they are loaded.
 constexpr int kSlotOrder[] = {0, 2, 1, 3};
 
@@ -69,26 +61,35 @@ void LoadModelTexture(IDirect3DDevice9* device, const std::wstring& modelFile, u
 
 }  // namespace
 
-bool LoadModelFile(IDirect3DDevice9* device, const std::wstring& fileName) {
-  // Parsing a loaded file again would append a second copy of every record.
-  if (g_ModelRegistry.count(fileName)) return true;
+ParseResult ParseModelFile(const std::wstring& fileName) {
   XModelContent& content = g_ModelRegistry[fileName];
-  const ParseResult parse = ParseXFile(fileName, content);
-  ReportParse(fileName, parse);
-  if (!parse) {
-    g_ModelRegistry.erase(fileName);
-    return false;
-  }
+  ParseResult parse = ParseXFile(fileName, content);
+  if (!parse) g_ModelRegistry.erase(fileName);
+  return parse;
+}
+
+void LoadModelTextures(IDirect3DDevice9* device, const std::wstring& fileName, unsigned codePage) {
+  const XModelContent* content = FindModelFile(fileName);
+  if (!content) return;
   // Each name once, however many materials share it; one search lists the
   // folders around the model for all of them.
   std::set<std::wstring> loaded;
   TextureSearch search(FolderOf(fileName));
-  for (const XMesh& mesh : MeshesOf(content))
+  for (const XMesh& mesh : MeshesOf(*content))
     for (const XMaterial& material : mesh.materials)
       for (int slot : kSlotOrder) {
         const std::wstring& texture = material.textureFiles[static_cast<std::size_t>(slot)];
-        if (!texture.empty() && loaded.insert(texture).second) LoadModelTexture(device, fileName, parse.codePage, texture, search);
+        if (!texture.empty() && loaded.insert(texture).second) LoadModelTexture(device, fileName, codePage, texture, search);
       }
+}
+
+bool LoadModelFile(IDirect3DDevice9* device, const std::wstring& fileName) {
+  // Parsing a loaded file again would append a second copy of every record.
+  if (g_ModelRegistry.count(fileName)) return true;
+  const ParseResult parse = ParseModelFile(fileName);
+  ReportParse(fileName, parse);
+  if (!parse) return false;
+  LoadModelTextures(device, fileName, parse.codePage);
   return true;
 }
 

@@ -10,6 +10,7 @@
 
 #include <string>
 
+#include "xfile/DocumentParser.h"
 #include "xfile/XFileRecords.h"
 
 XFILE_SHAPE_BEGIN
@@ -36,6 +37,15 @@ XModelContent* FindModel();
 // The same for any file name (the programs use the fixed one above).
 bool LoadModelFile(IDirect3DDevice9* device, const std::wstring& fileName);
 XModelContent* FindModelFile(const std::wstring& fileName);
+
+// The two halves of LoadModelFile, for a caller that weighs the parse before
+// it reports it (a model read again while it is shown). ParseModelFile
+// parses `fileName` into the registry under that name, which must be free,
+// and says nothing; a file the reader refuses leaves nothing registered.
+// LoadModelTextures then loads the textures the registered model names, its
+// text decoded with `codePage` (the parse's).
+ParseResult ParseModelFile(const std::wstring& fileName);
+void LoadModelTextures(IDirect3DDevice9* device, const std::wstring& fileName, unsigned codePage);
 
 // Forgets a loaded model file and releases the textures its materials name
 // that no other loaded model names. Nothing may point into its records any

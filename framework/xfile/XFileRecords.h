@@ -112,6 +112,13 @@ struct XMesh {
 #if !defined(XVIEW_REDUCED_MODEL)
   std::vector<XBone> bones;
   XFrame* frame = nullptr;
+#else
+  // The reduced shape keeps no frames: a static model's frames never move, so
+  // each mesh keeps what its enclosing frames' transforms combine to (its
+  // frame's, then its parent's, out to the top), taking its points to model
+  // space. The identity outside every frame, and for a skinned mesh, whose
+  // vertices lie in model space already.
+  D3DXMATRIX frameTransform = IdentityMatrix();
 #endif
 };
 
@@ -145,8 +152,10 @@ struct XFileScene {
 
 // What one model file holds in this shape.
 using XModelContent = XFileScene;
+inline const std::vector<XMesh>& MeshesOf(const XFileScene& scene) { return scene.meshes; }
 #else
 using XModelContent = std::vector<XMesh>;
+inline const std::vector<XMesh>& MeshesOf(const std::vector<XMesh>& meshes) { return meshes; }
 #endif
 
 XFILE_SHAPE_END

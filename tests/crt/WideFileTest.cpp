@@ -140,4 +140,36 @@ TEST_F(WideFile, ReopenSendsAStreamToAnotherFile) {
   EXPECT_EQ(reopened, nullptr);
 }
 
+// What --watch looks at: GetFileAttributesExW by Windows path rules.
+TEST_F(WideFile, AttributesGiveTheSizeTheWriteTimeAndWhyAFileIsNotThere) {
+  std::wstring file = Write("Model.x", std::string(70000, 'x'));
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+  ASSERT_TRUE(GetFileAttributesExW(file.c_str(), GetFileExInfoStandard, &data));
+  EXPECT_EQ(data.nFileSizeLow, 70000u);
+  EXPECT_EQ(data.nFileSizeHigh, 0u);
+  EXPECT_EQ(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY, 0u);
+  // A later write time reads later, in 100-nanosecond steps since 1601.
+  const ULONGLONG before = (ULONGLONG{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime;
+  EXPECT_GT(before, 116444736000000000ULL);  // after 1970
+  std::filesystem::last_write_time(folder_ / "Model.x",
+                                   std::filesystem::last_write_time(folder_ / "Model.x") + std::chrono::seconds(3));
+  std::wstring otherCase = file.substr(0, file.size() - 7) + L"MODEL.X";  // names match in any case
+  ASSERT_TRUE(GetFileAttributesExW(otherCase.c_str(), GetFileExInfoStandard, &data));
+  const ULONGLONG after = (ULONGLONG{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime;
+  EXPECT_EQ(after - before, 30000000u);
+
+  std::string sub = (folder_ / "Sub").string();
+  ASSERT_TRUE(GetFileAttributesExW(std::wstring(sub.begin(), sub.end()).c_str(), GetFileExInfoStandard, &data));
+  EXPECT_NE(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY, 0u);
+  std::string missing = (folder_ / "Sub" / "gone.x").string();
+  EXPECT_FALSE(GetFileAttributesExW(std::wstring(missing.begin(), missing.end()).c_str(), GetFileExInfoStandard, &data));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  std::string noFolder = (folder_ / "Nowhere" / "gone.x").string();
+  EXPECT_FALSE(
+      GetFileAttributesExW(std::wstring(noFolder.begin(), noFolder.end()).c_str(), GetFileExInfoStandard, &data));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+  EXPECT_FALSE(GetFileAttributesExW(file.c_str(), GetFileExMaxInfoLevel, &data));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+}
+
 }  // namespace

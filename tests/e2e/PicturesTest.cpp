@@ -23,6 +23,7 @@ struct Picture {
   const char* frames;
   const char* reference;  // in tests/data/screenshots
   bool sharedModel;       // the character of ../shared/models instead of the bundled model
+  const char* ownModel = nullptr;  // or a model of tests/data
 };
 
 const Picture kPictures[] = {
@@ -30,6 +31,8 @@ const Picture kPictures[] = {
     {"propviewer", "3", "propviewer-bundled.png", false},
     {"actorviewer", "40", "actorviewer-shared.png", true},
     {"propviewer", "3", "propviewer-shared.png", true},
+    // Four meshes in nested, turned frames: the whole model, upright.
+    {"propviewer", "3", "propviewer-lamp-post.png", false, "props/lamp-post.x"},
 };
 
 class Pictures : public ::testing::TestWithParam<Picture> {};
@@ -45,6 +48,7 @@ TEST_P(Pictures, MatchTheReference) {
   launch.program = picture.program;
   launch.arguments = {"--frames", picture.frames, "--screenshot", shot};
   if (picture.sharedModel) launch.arguments.push_back(model.string());
+  if (picture.ownModel) launch.arguments.push_back(std::string(XVIEW_TEST_DATA) + "/" + picture.ownModel);
   launch.set = {{"SDL_VIDEODRIVER", "offscreen"}, {"XDG_CACHE_HOME", (scratch / "cache").string()}};
   e2e::Outcome run = e2e::Run(launch);
   ASSERT_EQ(run.exitCode, 0) << run.output;

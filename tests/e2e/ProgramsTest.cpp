@@ -85,13 +85,14 @@ TEST_P(Programs, HelpAndMistakenOptions) {
 
 TEST_P(Programs, ViewOptionsRunAndTheHelpListsThemWithTheControls) {
   Outcome help = e2e::Run(Offscreen({"--help"}));
-  for (const char* listed : {"--fit", "--wireframe", "F12", "Escape", "frame the model"})
+  for (const char* listed : {"--fit", "--wireframe", "--normals", "--watch", "F12", "Escape", "frame the model",
+                             "  N     ", "normals on / off", "  I     ", "what the model holds"})
     EXPECT_TRUE(Contains(help, listed)) << listed << "\n" << help.output;
   const bool animated = program() == "actorviewer";
   for (const char* listed : {"--speed", "--realtime", "--skeleton", "Page Down"})
     EXPECT_EQ(Contains(help, listed), animated) << listed << "\n" << help.output;
   std::string shot = TempPng(program() + "-options");
-  std::vector<std::string> options = {"--fit", "--wireframe", "--frames", "3", "--screenshot", shot};
+  std::vector<std::string> options = {"--fit", "--wireframe", "--normals", "--watch", "--frames", "3", "--screenshot", shot};
   if (animated) options.insert(options.end(), {"--speed", "0.25", "--realtime", "--skeleton"});
   Outcome run = e2e::Run(Offscreen(options));
   EXPECT_EQ(run.exitCode, 0) << run.output;

@@ -30,6 +30,38 @@ TEST_F(FrameworkInput, OneFrameKeyIsPressedThenReleasedAndNeverHeld) {
   EXPECT_EQ(InputState::Up, input->GetKey(256));
 }
 
+TEST_F(FrameworkInput, EveryPressBetweenTwoFramesCounts) {
+  ASSERT_TRUE(StartInput());
+  input->Update();
+  Key(SDL_SCANCODE_W, true);
+  Key(SDL_SCANCODE_W, false);  // let go before the frame could see it down
+  for (int tap = 0; tap < 2; ++tap) {
+    Key(SDL_SCANCODE_A, true);
+    Key(SDL_SCANCODE_A, false);
+  }
+  Key(SDL_SCANCODE_S, true);
+  input->Update();
+  EXPECT_EQ(1, input->Presses(DIK_W));
+  EXPECT_EQ(InputState::Up, input->GetKey(DIK_W));
+  EXPECT_EQ(2, input->Presses(DIK_A));
+  EXPECT_EQ(1, input->Presses(DIK_S));
+  EXPECT_EQ(0, input->Presses(DIK_D));
+  EXPECT_EQ(0, input->Presses(300));
+  input->Update();  // held on: no new press
+  EXPECT_EQ(0, input->Presses(DIK_S));
+  EXPECT_EQ(0, input->Presses(DIK_A));
+}
+
+TEST_F(FrameworkInput, PressesTheBufferLostComeFromTheSnapshots) {
+  ASSERT_TRUE(StartInput());
+  input->Update();
+  for (DWORD i = 0; i < DirectInput::kKeyBufferSize; ++i) Key(SDL_SCANCODE_Q, i % 2 == 0);
+  Key(SDL_SCANCODE_E, true);  // past the buffer's end
+  input->Update();
+  EXPECT_EQ(static_cast<int>(DirectInput::kKeyBufferSize / 2), input->Presses(DIK_Q));
+  EXPECT_EQ(1, input->Presses(DIK_E));
+}
+
 TEST_F(FrameworkInput, PressIsHeldFromItsSecondFrame) {
   ASSERT_TRUE(StartInput());
   Key(SDL_SCANCODE_S, true);
@@ -78,6 +110,7 @@ TEST_F(FrameworkInput, InitializeConfiguresEveryDeviceInOrder) {
       "CreateDevice keyboard",
       "SetDataFormat keyboard 256",
       "SetCooperativeLevel keyboard 6",
+      "SetProperty keyboard buffersize 256",
       "Acquire keyboard",
       "CreateDevice mouse",
       "SetDataFormat mouse 20",

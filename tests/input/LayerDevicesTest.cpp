@@ -154,6 +154,134 @@ TEST_F(LayerDevices, ReadsFailUntilAcquiredAndAfterFocusLoss) {
   EXPECT_EQ(DI_OK, device->GetDeviceState(sizeof(keys), keys));
 }
 
+// A keyboard asked for buffered data before acquisition, holding `size` - 1 changes.
+void SetBufferSize(IDirectInputDevice8W* device, DWORD size, HRESULT expected = DI_OK) {
+  DIPROPDWORD property = {};
+  property.diph.dwSize = sizeof(property);
+  property.diph.dwHeaderSize = sizeof(property.diph);
+  property.diph.dwHow = DIPH_DEVICE;
+  property.dwData = size;
+  EXPECT_EQ(expected, device->SetProperty(DIPROP_BUFFERSIZE, &property.diph));
+}
+
+TEST_F(LayerDevices, KeyboardBuffersEachPressAndReleaseInOrder) {
+  ASSERT_EQ(DI_OK, directInput->CreateDevice(GUID_SysKeyboard, &device, NULL));
+  ASSERT_EQ(DI_OK, device->SetDataFormat(&c_dfDIKeyboard));
+  ASSERT_EQ(DI_OK, device->SetCooperativeLevel(window, DISCL_NONEXCLUSIVE | DISCL_FOREGROUND));
+  SetBufferSize(device, 16);
+  Key(SDL_SCANCODE_Q, true);  // before acquisition: not buffered
+  compat::testing::PumpWindowEvents();
+  ASSERT_EQ(DI_OK, device->Acquire());
+  const DWORD before = GetTickCount();
+  Key(SDL_SCANCODE_Q, false);
+  Key(SDL_SCANCODE_W, true);
+  Key(SDL_SCANCODE_W, false);
+  Key(SDL_SCANCODE_A, true);
+  Key(SDL_SCANCODE_A, true);  // auto-repeat is no change
+  Key(SDL_SCANCODE_A, false);
+
+  DIDEVICEOBJECTDATA items[8] = {};
+  DWORD count = 8;
+  ASSERT_EQ(DI_OK, device->GetDeviceData(sizeof(DIDEVICEOBJECTDATA), items, &count, DIGDD_PEEK));
+  ASSERT_EQ(5u, count);
+  const DWORD offsets[] = {DIK_Q, DIK_W, DIK_W, DIK_A, DIK_A};
+  const DWORD data[] = {0x00, 0x80, 0x00, 0x80, 0x00};
+  for (DWORD i = 0; i < count; ++i) {
+    EXPECT_EQ(offsets[i], items[i].dwOfs) << i;
+    EXPECT_EQ(data[i], items[i].dwData) << i;
+    EXPECT_LE(before - 1000, items[i].dwTimeStamp) << i;  // GetTickCount's clock
+    EXPECT_LE(items[i].dwTimeStamp, GetTickCount()) << i;
+    if (i > 0) {
+      EXPECT_EQ(items[i - 1].dwSequence + 1, items[i].dwSequence) << i;
+    }
+  }
+  // A peek leaves the items; a read in the DirectX 3 record size takes them.
+  DIDEVICEOBJECTDATA_DX3 small[2] = {};
+  count = 2;
+  ASSERT_EQ(DI_OK, device->GetDeviceData(sizeof(DIDEVICEOBJECTDATA_DX3),
+                                         reinterpret_cast<LPDIDEVICEOBJECTDATA>(small), &count, 0));
+  ASSERT_EQ(2u, count);
+  EXPECT_EQ(static_cast<DWORD>(DIK_Q), small[0].dwOfs);
+  EXPECT_EQ(items[1].dwSequence, small[1].dwSequence);
+  // Without an array the items go all the same.
+  count = 1;
+  ASSERT_EQ(DI_OK, device->GetDeviceData(sizeof(DIDEVICEOBJECTDATA), nullptr, &count, 0));
+  EXPECT_EQ(1u, count);
+  count = 8;
+  ASSERT_EQ(DI_OK, device->GetDeviceData(sizeof(DIDEVICEOBJECTDATA), items, &count, 0));
+  ASSERT_EQ(2u, count);
+  EXPECT_EQ(static_cast<DWORD>(DIK_A), items[0].dwOfs);
+  count = 8;
+  ASSERT_EQ(DI_OK, device->GetDeviceData(sizeof(DIDEVICEOBJECTDATA), items, &count, 0));
+  EXPECT_EQ(0u, count);
+  EXPECT_EQ(DIERR_INVALIDPARAM, device->GetDeviceData(12, items, &count, 0));
+  EXPECT_EQ(DIERR_INVALIDPARAM, device->GetDeviceData(sizeof(DIDEVICEOBJECTDATA), items, nullptr, 0));
+}
+
+TEST_F(LayerDevices, FullBufferKeepsTheOldestAndReportsTheOverflowOnce) {
+  ASSERT_EQ(DI_OK, directInput->CreateDevice(GUID_SysKeyboard, &device, NULL));
+  ASSERT_EQ(DI_OK, device->SetDataFormat(&c_dfDIKeyboard));
+  SetBufferSize(device, 4);  // holds three
+  ASSERT_EQ(DI_OK, device->Acquire());
+  for (SDL_Scancode key : {SDL_SCANCODE_1, SDL_SCANCODE_2, SDL_SCANCODE_3}) Key(key, true);
+  Key(SDL_SCANCODE_4, true);  // lost
+  Key(SDL_SCANCODE_5, true);  // lost
+  DIDEVICEOBJECTDATA items[8] = {};
+  DWORD count = 8;
+  EXPECT_EQ(DI_BUFFEROVERFLOW, device->GetDeviceData(sizeof(DIDEVICEOBJECTDATA), items, &count, DIGDD_PEEK));
+  count = 8;
+  EXPECT_EQ(DI_BUFFEROVERFLOW, device->GetDeviceData(sizeof(DIDEVICEOBJECTDATA), items, &count, 0));
+  ASSERT_EQ(3u, count);
+  EXPECT_EQ(static_cast<DWORD>(DIK_1), items[0].dwOfs);
+  EXPECT_EQ(static_cast<DWORD>(DIK_3), items[2].dwOfs);
+  Key(SDL_SCANCODE_1, false);
+  count = 8;
+  EXPECT_EQ(DI_OK, device->GetDeviceData(sizeof(DIDEVICEOBJECTDATA), items, &count, 0));
+  ASSERT_EQ(1u, count);
+  // The state knows the keys the buffer lost.
+  BYTE keys[256];
+  ASSERT_EQ(DI_OK, device->GetDeviceState(sizeof(keys), keys));
+  EXPECT_EQ(0x80, keys[DIK_5]);
+}
+
+TEST_F(LayerDevices, BufferIsTheKeyboardsAndStartsEmptyAtEachAcquisition) {
+  Open(GUID_SysMouse, &c_dfDIMouse2, DISCL_NONEXCLUSIVE | DISCL_BACKGROUND);
+  device->Unacquire();
+  SetBufferSize(device, 8, DIERR_UNSUPPORTED);
+  ASSERT_EQ(DI_OK, device->Acquire());
+  DIDEVICEOBJECTDATA items[4] = {};
+  DWORD count = 4;
+  EXPECT_EQ(DIERR_NOTBUFFERED, device->GetDeviceData(sizeof(DIDEVICEOBJECTDATA), items, &count, 0));
+  device->Release();
+  device = nullptr;
+
+  Open(GUID_SysKeyboard, &c_dfDIKeyboard, DISCL_NONEXCLUSIVE | DISCL_FOREGROUND);
+  EXPECT_EQ(DIERR_NOTBUFFERED, device->GetDeviceData(sizeof(DIDEVICEOBJECTDATA), items, &count, 0));
+  SetBufferSize(device, 8, DIERR_ACQUIRED);  // properties change only while not acquired
+  device->Unacquire();
+  SetBufferSize(device, 8);
+  DIPROPDWORD property = {};
+  property.diph.dwSize = sizeof(property);
+  property.diph.dwHeaderSize = sizeof(property.diph);
+  property.diph.dwHow = DIPH_DEVICE;
+  ASSERT_EQ(DI_OK, device->GetProperty(DIPROP_BUFFERSIZE, &property.diph));
+  EXPECT_EQ(8u, property.dwData);
+  property.diph.dwHow = DIPH_BYOFFSET;  // the size belongs to the whole device
+  EXPECT_EQ(DIERR_INVALIDPARAM, device->SetProperty(DIPROP_BUFFERSIZE, &property.diph));
+  EXPECT_EQ(DIERR_NOTACQUIRED, device->GetDeviceData(sizeof(DIDEVICEOBJECTDATA), items, &count, 0));
+
+  ASSERT_EQ(DI_OK, device->Acquire());
+  Key(SDL_SCANCODE_E, true);
+  Focus(Sdl(), false);  // a foreground keyboard is lost, and what it held with it
+  count = 4;
+  EXPECT_EQ(DIERR_INPUTLOST, device->GetDeviceData(sizeof(DIDEVICEOBJECTDATA), items, &count, 0));
+  Focus(Sdl(), true);
+  ASSERT_EQ(DI_OK, device->Acquire());
+  count = 4;
+  ASSERT_EQ(DI_OK, device->GetDeviceData(sizeof(DIDEVICEOBJECTDATA), items, &count, 0));
+  EXPECT_EQ(0u, count);
+}
+
 BOOL CALLBACK CountUpTo(LPCDIDEVICEINSTANCEW instance, LPVOID context) {
   auto* seen = static_cast<std::vector<GUID>*>(context);
   seen->push_back(instance->guidInstance);

@@ -100,6 +100,20 @@ TEST_F(DebugGeometryTest, GridHandsTwentyEightVerticesAsFourteenLines) {
   for (const ColorVertex& vertex : LastVertices()) ExpectVertex(vertex, 0, 0, 0, 0xFFFFFFFF);
 }
 
+TEST_F(DebugGeometryTest, SceneLinesKeepTheDepthTestAndGoInCallsTheDeviceTakes) {
+  ASSERT_TRUE(SetupDebugGeometry(device_.device()));
+  std::vector<ColorVertex> lines(2 * 70000, ColorVertex{1, 2, 3, 0xFF00FFFF});
+  compat::testing::StartTrace();
+  EXPECT_TRUE(DrawSceneLines(lines, kIdentity));
+  auto trace = compat::testing::StopTrace();
+  EXPECT_EQ(std::count(trace.begin(), trace.end(), "DrawPrimitiveUP 2 65535 16"), 1);
+  EXPECT_EQ(std::count(trace.begin(), trace.end(), "DrawPrimitiveUP 2 4465 16"), 1);
+  EXPECT_EQ(std::count_if(trace.begin(), trace.end(),
+                          [](const std::string& line) { return line.rfind("SetRenderState 7", 0) == 0; }),
+            0);
+  EXPECT_FALSE(DrawSceneLines({lines[0]}, kIdentity));  // half a line
+}
+
 TEST_F(DebugGeometryTest, AxesAreThreeColouredLinesThroughTheOrigin) {
   ASSERT_TRUE(SetupDebugGeometry(device_.device()));
   compat::testing::StartTrace();

@@ -66,6 +66,23 @@ TEST_F(TextureTest, ReloadingReplacesTheTexture) {
   EXPECT_EQ(g_TextureMap.size(), 1u);
 }
 
+// --watch reads a changed image again: a file caught half written keeps
+// what was shown.
+TEST_F(TextureTest, ReadingAgainFromTheSourceReplacesOnlyOnSuccess) {
+  std::wstring file = WritePng("watched.png", 2, 2);
+  ASSERT_TRUE(SUCCEEDED(LoadTextureFrom(device_.device(), L"as the material says", file.c_str())));
+  EXPECT_EQ(g_TextureMap.at(L"as the material says").source, file);
+  WritePng("watched.png", 8, 8);
+  ASSERT_EQ(ReloadTexture(device_.device(), L"as the material says"), D3D_OK);
+  EXPECT_EQ(g_TextureMap.at(L"as the material says").width, 8u);
+  testimages::WriteFile(std::filesystem::path(file).string(), {0x89, 'P', 'N'});
+  EXPECT_EQ(ReloadTexture(device_.device(), L"as the material says"), D3DXERR_INVALIDDATA);
+  const Texture& kept = g_TextureMap.at(L"as the material says");
+  EXPECT_NE(kept.texture, nullptr);
+  EXPECT_EQ(kept.width, 8u);
+  EXPECT_EQ(ReloadTexture(device_.device(), L"never loaded"), D3DERR_NOTFOUND);
+}
+
 TEST_F(TextureTest, SubscriptingANewNameAddsAnEmptyTexture) {
   const Texture& entry = g_TextureMap[L"never_loaded.png"];
   EXPECT_EQ(entry.texture, nullptr);

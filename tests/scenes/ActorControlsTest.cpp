@@ -9,6 +9,7 @@
 #include "actorviewer/WindowEx.h"
 #include "common/Playback.h"
 #include "compat/testing_draw.h"
+#include "render/NormalDrawing.h"
 #include "render/SkeletonDrawing.h"
 #include "support/StderrCapture.h"
 
@@ -85,6 +86,33 @@ TEST_F(ActorControlsTest, PauseHoldsTheTickAndStepsWalkTheKeyTimesBothWays) {
 
   TapKey(SDL_SCANCODE_SPACE);  // playing again: a tick per frame, wrapping after 40
   EXPECT_EQ(scene.character.animationTick, 1.0);
+}
+
+// A heavy model draws few frames a second: a quick tap falls between two.
+TEST_F(ActorControlsTest, TapsBetweenFramesActOncePerPressAndTwiceUndoAToggle) {
+  WindowEx& scene = StartTwoSets();
+  Frames(3);
+  TapBetweenFrames(SDL_SCANCODE_SPACE);
+  Frames(1);
+  EXPECT_TRUE(scene.playback.Paused());
+  EXPECT_EQ(scene.character.animationTick, 3.0);
+  TapBetweenFrames(SDL_SCANCODE_RIGHT, 2);  // two steps: 3 -> 10 -> 40
+  Frames(1);
+  EXPECT_EQ(scene.character.animationTick, 40.0);
+  TapBetweenFrames(SDL_SCANCODE_T, 2);
+  TapBetweenFrames(SDL_SCANCODE_B, 2);
+  TapBetweenFrames(SDL_SCANCODE_EQUALS, 2);
+  TapBetweenFrames(SDL_SCANCODE_PAGEDOWN, 3);  // of two sets: 0 -> 1 -> 0 -> 1
+  Frames(1);
+  EXPECT_FALSE(scene.playback.RealTime());
+  EXPECT_FALSE(scene.skeleton);
+  EXPECT_EQ(scene.playback.Rate(), 4.0);
+  EXPECT_EQ(scene.character.animationSet, 1u);
+  TapBetweenFrames(SDL_SCANCODE_X, 3);
+  TapBetweenFrames(SDL_SCANCODE_MINUS);
+  Frames(1);
+  EXPECT_TRUE(scene.wireframe);
+  EXPECT_EQ(scene.playback.Rate(), 2.0);
 }
 
 TEST_F(ActorControlsTest, StepsDoNothingWhilePlaying) {
@@ -241,6 +269,57 @@ TEST_F(ActorControlsTest, SkeletonIsYellowLinesDrawnWithoutDepthTestOnlyWhileOn)
   EXPECT_NEAR(vertices[1].y - vertices[0].y, Frame(scene, 1).transform._42, 1e-5f);
 }
 
+// A square skinned whole to one bone whose frame is turned 90 degrees about Y.
+const char* kTurnedSkin =
+    "xof 0303txt 0032\n"
+    "Frame Bone { FrameTransformMatrix { 0,0,-1,0, 0,1,0,0, 1,0,0,0, 0,0,0,1;; }\n"
+    " Mesh { 4; -1;0;0;, -1;2;0;, 1;2;0;, 1;0;0;; 2; 3;0,1,2;, 3;0,2,3;;\n"
+    "  XSkinMeshHeader { 1; 1; 1; }\n"
+    "  SkinWeights { \"Bone\"; 4; 0,1,2,3; 1,1,1,1; 1,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,0,1;; } } }\n";
+
+TEST_F(ActorControlsTest, NormalsAreCyanDepthTestedLinesAlongThePosedNormals) {
+  std::filesystem::create_directories(folder_);
+  std::ofstream(folder_ / "turned.x") << kTurnedSkin;
+  WindowEx& scene = Start((folder_ / "turned.x").wstring());
+  ASSERT_TRUE(scene.character.meshes.at(0).IsSkinned());
+  compat::testing::StartTrace();
+  TapKey(SDL_SCANCODE_N);
+  const std::vector<std::string> trace = compat::testing::StopTrace();
+  ASSERT_TRUE(scene.normals);
+  EXPECT_NE(std::find(trace.begin(), trace.end(), "DrawPrimitiveUP 2 4 16"), trace.end());
+  EXPECT_EQ(std::find(trace.begin(), trace.end(), "SetRenderState 7 0"), trace.end());
+  const std::vector<std::uint8_t> data = compat::testing::LastUserPrimitiveData();
+  ASSERT_EQ(data.size(), 8 * sizeof(ColorVertex));
+  ColorVertex lines[8];
+  std::memcpy(lines, data.data(), data.size());
+  // The bone turns the square to face -X, ten times its size: its first
+  // corner (-1, 0, 0) lands on (0, 0, 10) and faces (-1, 0, 0); the line is
+  // 2 % of the diagonal of the posed square's box, 20 by 20.
+  const float length = 0.02f * std::sqrt(800.0f);
+  EXPECT_NEAR(lines[0].x, 0.0f, 1e-4f);
+  EXPECT_NEAR(lines[0].y, 0.0f, 1e-4f);
+  EXPECT_NEAR(lines[0].z, 10.0f, 1e-4f);
+  EXPECT_NEAR(lines[1].x, -length, 1e-4f);
+  EXPECT_NEAR(lines[1].y, 0.0f, 1e-4f);
+  EXPECT_NEAR(lines[1].z, 10.0f, 1e-4f);
+  for (const ColorVertex& vertex : lines) EXPECT_EQ(vertex.color, kNormalColor);
+
+  compat::testing::StartTrace();
+  TapBetweenFrames(SDL_SCANCODE_N);
+  Frames(1);
+  const std::vector<std::string> off = compat::testing::StopTrace();
+  EXPECT_FALSE(scene.normals);
+  EXPECT_EQ(std::find(off.begin(), off.end(), "DrawPrimitiveUP 2 4 16"), off.end());
+}
+
+TEST_F(ActorControlsTest, ISaysWhatTheModelHoldsAsXfileinfoSummaryDoes) {
+  const std::string file = std::string(XVIEW_TEST_DATA) + "/summary/character.x";
+  Start(FromUtf8(file));
+  const std::string text = SaidForTap(SDL_SCANCODE_I);
+  EXPECT_NE(text.find("animation sets: 2, 100 ticks a second\n"), std::string::npos) << text;
+  EXPECT_EQ(text, ToolOutput(std::string(XVIEW_XFILEINFO) + " --summary " + file));
+}
+
 TEST_F(ActorControlsTest, WireframeSetsTheFillModeOnlyAroundTheModelWhileOn) {
   WindowEx& scene = StartTwoSets();
   compat::testing::StartTrace();
@@ -306,6 +385,43 @@ TEST_F(ActorControlsTest, TitleSaysWhatIsShownAFewTimesASecond) {
   TapKey(SDL_SCANCODE_T);
   EXPECT_STREQ(SDL_GetWindowTitle(window),
                "actorviewer - twosets.x - set 0 \"Both\" of 2 - tick 3.0 of 40 - real time 1x - paused - 10.0 fps");
+}
+
+TEST_F(ActorControlsTest, AWatchedModelReadAgainKeepsTheSetTheTickAndThePlayback) {
+  UseFrameTime(0.1);
+  Options({"--watch"});
+  WindowEx& scene = StartTwoSets();
+  TapKey(SDL_SCANCODE_PAGEDOWN);  // set 1 from tick 0
+  Frames(2);
+  TapKey(SDL_SCANCODE_SPACE);
+  TapKey(SDL_SCANCODE_EQUALS);
+  const double tick = scene.character.animationTick;
+  ASSERT_GT(tick, 0.0);
+  const XFileScene* before = scene.character.sceneData;
+  // The arm moves up a unit in the new export.
+  std::string moved = kTwoSets;
+  moved.replace(moved.find("0,2,0,1;;"), 9, "0,3,0,1;;");
+  std::ofstream(folder_ / "twosets.x") << moved;
+  std::filesystem::last_write_time(folder_ / "twosets.x",
+                                   std::filesystem::file_time_type::clock::now() + std::chrono::seconds(2));
+  Frames(11);
+  ASSERT_NE(scene.character.sceneData, before);
+  EXPECT_EQ(scene.character.animationSet, 1u);
+  EXPECT_EQ(scene.character.animationTick, tick);
+  EXPECT_TRUE(scene.playback.Paused());
+  EXPECT_EQ(scene.playback.Rate(), 2.0);
+  EXPECT_EQ(Frame(scene, 1).transform._42, 3.0f);  // set 1 leaves the arm where the file has it
+
+  // A file without that set plays set 0 from its start.
+  std::string oneSet = kTwoSets;
+  oneSet.erase(oneSet.find("AnimationSet RootOnly"));
+  std::ofstream(folder_ / "twosets.x") << oneSet;
+  std::filesystem::last_write_time(folder_ / "twosets.x",
+                                   std::filesystem::file_time_type::clock::now() + std::chrono::seconds(4));
+  Frames(11);
+  EXPECT_EQ(scene.character.sceneData->animationSets.size(), 1u);
+  EXPECT_EQ(scene.character.animationSet, 0u);
+  EXPECT_EQ(scene.character.animationTick, 0.0);
 }
 
 TEST_F(ActorControlsTest, ADroppedModelReplacesTheOldOneWhichIsReleased) {

@@ -2,11 +2,15 @@
 // dropped model in place of the shown one.
 #include <stb_image.h>
 
+#include <cmath>
+#include <cstring>
 #include <fstream>
 
 #include "SceneControls.h"
 #include "SceneFixture.h"
+#include "compat/testing_draw.h"
 #include "propviewer/WindowEx.h"
+#include "render/NormalDrawing.h"
 #include "support/StderrCapture.h"
 
 namespace {
@@ -16,13 +20,16 @@ using namespace scene_controls;
 class PropControlsTest : public SceneFixture<WindowEx> {
  protected:
   PropControlsTest() : SceneFixture({L"propviewer", false, 1.0f}) {}
-  WorldBounds Bounds(WindowEx& scene) {
-    WorldBounds bounds;
-    scene.mesh.UpdateWorldMatrix();
-    AddMeshBounds(scene.mesh, scene.mesh.world, bounds);
-    return bounds;
-  }
 };
+
+// The world box of every mesh as the scene places it now.
+WorldBounds Bounds(WindowEx& scene) {
+  WorldBounds bounds;
+  scene.prop.UpdateWorldMatrix();
+  for (std::size_t i = 0; i < scene.meshes.size(); ++i)
+    AddMeshBounds(scene.meshes[i], scene.MeshWorldMatrix(i), bounds);
+  return bounds;
+}
 
 TEST_F(PropControlsTest, FramingFollowsTheModelWhereverItWalked) {
   WindowEx& scene = Start(L"squarepolygon.x");
@@ -59,6 +66,33 @@ TEST_F(PropControlsTest, WireframeShowsTheSquareAsLinesWithTheFloorBehindIt) {
   std::filesystem::remove_all(folder);
 }
 
+TEST_F(PropControlsTest, NormalsRunFromEachCornerAlongItsNormalAShareOfTheModelLong) {
+  WindowEx& scene = Start(L"squarepolygon.x");
+  EXPECT_FALSE(scene.normals);
+  TapKey(SDL_SCANCODE_N);
+  ASSERT_TRUE(scene.normals);
+  const std::vector<std::uint8_t> data = compat::testing::LastUserPrimitiveData();
+  ASSERT_EQ(data.size(), 8 * sizeof(ColorVertex));
+  ColorVertex lines[8];
+  std::memcpy(lines, data.data(), data.size());
+  // The square is 20 by 20 and faces -Z: each line is 2 % of its diagonal.
+  const float length = 0.02f * std::sqrt(800.0f);
+  EXPECT_EQ(lines[0].x, -10.0f);
+  EXPECT_EQ(lines[0].y, 0.0f);
+  EXPECT_EQ(lines[0].z, 0.0f);
+  EXPECT_EQ(lines[1].x, -10.0f);
+  EXPECT_NEAR(lines[1].z, -length, 1e-5f);
+  EXPECT_EQ(lines[1].color, kNormalColor);
+}
+
+TEST_F(PropControlsTest, ISaysWhatTheStaticModelHoldsAsXfileinfoSummaryDoes) {
+  const std::string file = std::string(XVIEW_TEST_DATA) + "/summary/character.x";
+  Start(FromUtf8(file));
+  const std::string text = SaidForTap(SDL_SCANCODE_I);
+  EXPECT_NE(text.find("textures: 1 found, 1 missing\n"), std::string::npos) << text;
+  EXPECT_EQ(text, ToolOutput(std::string(XVIEW_XFILEINFO) + " --summary --reduced " + file));
+}
+
 class TinyPropTest : public SceneFixture<WindowEx> {
  protected:
   TinyPropTest() : SceneFixture({L"propviewer", false, 0.0001f}) {}
@@ -69,9 +103,7 @@ TEST_F(TinyPropTest, FramingATinyModelBringsTheNearPlaneIn) {
   TapKey(SDL_SCANCODE_F);
   EXPECT_LT(scene.nearPlane, 0.1f);
   EXPECT_EQ(scene.farPlane, 1000.0f);
-  WorldBounds bounds;
-  AddMeshBounds(scene.mesh, scene.mesh.world, bounds);
-  ExpectInView(bounds, scene.camera);
+  ExpectInView(Bounds(scene), scene.camera);
 }
 
 TEST_F(PropControlsTest, TheTitleNamesTheProgramTheFileAndTheFrameRate) {
@@ -89,8 +121,8 @@ TEST_F(PropControlsTest, ADroppedModelIsShownAndTheOldOneReleased) {
   std::ofstream(file) << "xof 0303txt 0032\nMesh T { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;;\n"
                          " MeshNormals { 1; 0;0;-1;; 1; 3;0,0,0;; } }\n";
   DropFiles(scene.GetHandle(), {file.string()});
-  ASSERT_NE(scene.mesh.record, nullptr);
-  EXPECT_EQ(scene.mesh.record->vertices.size(), 3u);
+  ASSERT_NE(scene.meshes.at(0).record, nullptr);
+  EXPECT_EQ(scene.meshes.at(0).record->vertices.size(), 3u);
   EXPECT_EQ(g_ModelRegistry.size(), 1u);
   // The texture of the square went with it; the triangle has none.
   EXPECT_TRUE(g_TextureMap.empty());
@@ -102,9 +134,9 @@ TEST_F(PropControlsTest, ADroppedModelIsShownAndTheOldOneReleased) {
 TEST_F(PropControlsTest, AWindowThatDoesNotTakeFilesGetsNoDrop) {
   WindowEx& scene = Start(L"squarepolygon.x");
   DragAcceptFiles(scene.GetHandle(), FALSE);
-  const XMesh* shown = scene.mesh.record;
+  const XMesh* shown = scene.meshes.at(0).record;
   DropFiles(scene.GetHandle(), {(std::filesystem::path(XVIEW_SOURCE_DIR) / "assets" / "miko.x").string()});
-  EXPECT_EQ(scene.mesh.record, shown);
+  EXPECT_EQ(scene.meshes.at(0).record, shown);
   EXPECT_EQ(g_ModelRegistry.size(), 1u);
 }
 

@@ -6,6 +6,7 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "compat/testing_win32.h"
@@ -13,6 +14,17 @@
 #include "platform/Camera.h"
 
 namespace scene_controls {
+
+// What a command writes on standard output.
+inline std::string ToolOutput(const std::string& command) {
+  std::string output;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (!pipe) return output;
+  char buffer[4096];
+  for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, got);
+  ::pclose(pipe);
+  return output;
+}
 
 constexpr LONGLONG kCountsPerSecond = 1000;
 

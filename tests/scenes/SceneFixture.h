@@ -11,10 +11,12 @@
 #include "compat/testing.h"
 #include "input/ScriptedInput.h"
 #include "support/DebugGeometryTeardown.h"
+#include "support/StderrCapture.h"
 #include "render/Effect.h"
 #include "support/RenderDevice.h"
 #include "render/Texture.h"
 #include "compat/testing_win32.h"
+#include "platform/TextConversion.h"
 #include "window/WindowRegistry.h"
 #include "xfile/ModelLoading.h"
 #include "xfile/ModelRegistry.h"
@@ -39,6 +41,15 @@ class SceneFixture : public ::testing::Test {
     compat::testing::RunWithoutConsole(false);
     TearDownDebugGeometry();
     EXPECT_EQ(compat::testing::LiveObjectCount(), 0);
+  }
+
+  // Parses `arguments` as the program's command line, as its entry does;
+  // before Start.
+  void Options(std::vector<std::string> arguments) {
+    const ProgramTraits program = g_RunOptions.Program();  // Parse starts from nothing
+    arguments.insert(arguments.begin(), ToUtf8(program.name));
+    compat::testing::SetCommandLine(arguments);
+    ASSERT_TRUE(g_RunOptions.Parse(program));
   }
 
   // Creates the scene's window on `model` (run from the shipped assets folder
@@ -71,6 +82,23 @@ class SceneFixture : public ::testing::Test {
 
   // A key down for one frame (read as Pressed), then up for one.
   void TapKey(SDL_Scancode key) { HoldKey(key, 1); }
+
+  // Presses and lets go of a key `times` times between two frames, quicker
+  // than the frames can see it down.
+  void TapBetweenFrames(SDL_Scancode key, int times = 1) {
+    for (int i = 0; i < times; ++i) {
+      scripted_input::Key(key, true);
+      scripted_input::Key(key, false);
+    }
+  }
+
+  // What a tap of `key` writes on standard error (where the scenes of the
+  // tests talk to the user).
+  std::string SaidForTap(SDL_Scancode key) {
+    StderrCapture said;
+    TapKey(key);
+    return said.Take();
+  }
 
   // Holds a key for `frames` frames, then lets it go.
   void HoldKey(SDL_Scancode key, int frames) {

@@ -199,3 +199,33 @@ TEST(XFileInfo, PoseRefusesASetOrTickThatIsNotANumber) {
   EXPECT_EQ(RunInspector("--pose 0 " + Model("test_cube_text.x")).exitCode, 2);
   EXPECT_EQ(RunInspector("--pose 0 0 " + Model("empty.x")).exitCode, 1);
 }
+
+namespace {
+
+TEST(XFileInfo, SummaryTellsMeshesFramesBonesSetsAndTexturesInWords) {
+  const std::string folder = std::string(XVIEW_TEST_DATA) + "/summary/";
+  ToolRun run = RunInspector("--summary " + folder + "character.x");
+  ASSERT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.output, "model file \"" + folder + "character.x\"\n" +
+                            "meshes: 1\n"
+                            "  mesh 0 \"Body\": 4 vertices, 2 faces, 2 materials, 2 bones\n"
+                            "frames: 2\n"
+                            "bones: 2 in 1 skinned mesh\n"
+                            "animation sets: 2, 100 ticks a second\n"
+                            "  set 0 \"Walk\": 2 animations, 3 keys, 50 ticks, 0.500 s\n"
+                            "  set 1 (no name): 0 animations, 0 keys, 0 ticks, 0.000 s\n"
+                            "textures: 1 found, 1 missing\n"
+                            "  found \"found.png\" as \"" +
+                            folder + "found.png\"\n" + "  missing \"missing.png\"\n");
+
+  ToolRun reduced = RunInspector("--summary --reduced " + folder + "character.x");
+  ASSERT_EQ(reduced.exitCode, 0);
+  EXPECT_TRUE(Has(reduced.output, "  mesh 0 \"Body\": 4 vertices, 2 faces, 2 materials\n")) << reduced.output;
+  EXPECT_FALSE(Has(reduced.output, "bones")) << reduced.output;
+  EXPECT_TRUE(Has(reduced.output, "textures: 1 found, 1 missing\n")) << reduced.output;
+
+  EXPECT_EQ(RunInspector("--summary --full " + folder + "character.x").exitCode, 2);
+  EXPECT_EQ(RunInspector("--summary " + Model("empty.x")).exitCode, 1);
+}
+
+}  // namespace

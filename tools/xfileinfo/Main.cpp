@@ -1,7 +1,9 @@
 // xfileinfo [--reduced] [--full] FILE.x
+// xfileinfo --summary [--reduced] FILE.x
 // xfileinfo --pose SET TICK FILE.x
-// Prints what the X-file reader makes of FILE as one JSON object, or the
-// character's pose at one tick of one animation set.
+// Prints what the X-file reader makes of FILE as one JSON object, the
+// viewers' summary of it in words, or the character's pose at one tick of one
+// animation set.
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +18,7 @@ namespace {
 
 int Usage() {
   std::fputs("usage: xfileinfo [--reduced] [--full] FILE.x\n"
+             "       xfileinfo --summary [--reduced] FILE.x\n"
              "       xfileinfo --pose SET TICK FILE.x\n",
              stderr);
   return 2;
@@ -49,13 +52,15 @@ int Pose(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   if (argc > 1 && std::strcmp(argv[1], "--pose") == 0) return Pose(argc, argv);
-  bool reduced = false, full = false;
+  bool reduced = false, full = false, summary = false;
   const char* file = nullptr;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--reduced") == 0) {
       reduced = true;
     } else if (std::strcmp(argv[i], "--full") == 0) {
       full = true;
+    } else if (std::strcmp(argv[i], "--summary") == 0) {
+      summary = true;
     } else if (argv[i][0] == '-' && argv[i][1] == '-') {
       return Usage();
     } else if (file) {
@@ -66,5 +71,9 @@ int main(int argc, char** argv) {
   }
   if (!file) return Usage();
   std::wstring path = FromUtf8(file);
+  if (summary) {
+    if (full) return Usage();
+    return reduced ? xfileinfo::SummarizeReduced(path) : xfileinfo::SummarizeCharacter(path);
+  }
   return reduced ? xfileinfo::InspectReduced(path, full) : xfileinfo::InspectCharacter(path, full);
 }

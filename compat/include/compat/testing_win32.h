@@ -29,6 +29,10 @@ void PumpWindowEvents();
 // aimed at it; null for a handle the layer does not know.
 SDL_Window* SdlWindowOf(HWND window);
 
+// The command line GetCommandLineW gives from now on, as if the program had
+// been started with `arguments` (the program's name first).
+void SetCommandLine(const std::vector<std::string>& arguments);
+
 // QueryPerformanceCounter reads a clock that only the test moves: it starts
 // at 0 with `frequency` counts per second (QueryPerformanceFrequency) and
 // moves by AdvancePerformanceCounter. UseSystemPerformanceCounter goes back

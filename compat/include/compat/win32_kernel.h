@@ -1,4 +1,5 @@
-// kernel32 and shell32: module handle, debugger output, console, command line.
+// kernel32 and shell32: module handle, debugger output, console, command
+// line, file attributes.
 #pragma once
 
 #include <cstdarg>
@@ -56,8 +57,6 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR bytes, int byteLength
 #define FILE_ATTRIBUTE_DIRECTORY 0x00000010
 #define FILE_ATTRIBUTE_NORMAL 0x00000080
 #define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
-#define ERROR_FILE_NOT_FOUND 2L
-#define ERROR_PATH_NOT_FOUND 3L
 #define ERROR_NO_MORE_FILES 18L
 typedef struct _FILETIME {
   DWORD dwLowDateTime;
@@ -86,6 +85,25 @@ BOOL FindClose(HANDLE find);
 #define CSTR_EQUAL 2
 #define CSTR_GREATER_THAN 3
 int CompareStringOrdinal(LPCWCH string1, int count1, LPCWCH string2, int count2, BOOL ignoreCase);
+
+// The same fields without the name, for GetFileAttributesExW.
+typedef struct _WIN32_FILE_ATTRIBUTE_DATA {
+  DWORD dwFileAttributes;
+  FILETIME ftCreationTime;
+  FILETIME ftLastAccessTime;
+  FILETIME ftLastWriteTime;
+  DWORD nFileSizeHigh;
+  DWORD nFileSizeLow;
+} WIN32_FILE_ATTRIBUTE_DATA, *LPWIN32_FILE_ATTRIBUTE_DATA;
+typedef FILETIME* LPFILETIME;
+enum GET_FILEEX_INFO_LEVELS { GetFileExInfoStandard, GetFileExMaxInfoLevel };
+#define FILE_ATTRIBUTE_READONLY 0x00000001
+
+// The attributes, times and size of a file or folder, the path by Windows
+// rules; FALSE with ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND or
+// ERROR_ACCESS_DENIED (GetLastError) when it cannot be looked at. Only
+// GetFileExInfoStandard.
+BOOL GetFileAttributesExW(LPCWSTR fileName, GET_FILEEX_INFO_LEVELS infoLevel, LPVOID fileInformation);
 
 DWORD GetTickCount();
 // The high-resolution clock: counts since an arbitrary start, and the counts

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 
 #include "common/Trace.h"
 #include "dinput8/InputEvents.h"
@@ -11,11 +12,26 @@ namespace compat::dinput8 {
 
 namespace {
 
-// Property identifiers are the small numbers that MAKEDIPROP turns into an address.
-std::uintptr_t PropertyNumber(REFGUID property) { return reinterpret_cast<std::uintptr_t>(&property); }
+// A property identifier is its place in the table that MAKEDIPROP indexes;
+// anything else is no property this layer knows.
+std::uintptr_t PropertyNumber(REFGUID property) {
+  const std::uintptr_t place = reinterpret_cast<std::uintptr_t>(&property);
+  const std::uintptr_t first = reinterpret_cast<std::uintptr_t>(&c_diPropertyIds[0]);
+  if (place < first || (place - first) % sizeof(GUID) != 0) return 0;
+  const std::uintptr_t number = (place - first) / sizeof(GUID);
+  return number < std::size(c_diPropertyIds) ? number : 0;
+}
+constexpr std::uintptr_t kBufferSizeProperty = 1;  // DIPROP_BUFFERSIZE
+constexpr std::uintptr_t kRangeProperty = 4;       // DIPROP_RANGE
 
 bool ValidRangeHeader(LPCDIPROPHEADER header) {
   return header && header->dwSize == sizeof(DIPROPRANGE) && header->dwHeaderSize == sizeof(DIPROPHEADER);
+}
+
+// The buffer size belongs to the whole device.
+bool ValidDeviceWordHeader(LPCDIPROPHEADER header) {
+  return header->dwSize == sizeof(DIPROPDWORD) && header->dwHeaderSize == sizeof(DIPROPHEADER) &&
+         header->dwHow == DIPH_DEVICE && header->dwObj == 0;
 }
 
 }  // namespace
@@ -35,14 +51,16 @@ HRESULT Device::QueryInterface(REFIID riid, void** object) {
 
 HRESULT Device::GetProperty(REFGUID property, LPDIPROPHEADER header) {
   if (!header) return DIERR_INVALIDPARAM;
-  if (PropertyNumber(property) != 4) return DIERR_UNSUPPORTED;
+  if (PropertyNumber(property) == kBufferSizeProperty) return GetBufferSize(header);
+  if (PropertyNumber(property) != kRangeProperty) return DIERR_UNSUPPORTED;
   if (!ValidRangeHeader(header)) return DIERR_INVALIDPARAM;
   return GetRange(*reinterpret_cast<DIPROPRANGE*>(header));
 }
 
 HRESULT Device::SetProperty(REFGUID property, LPCDIPROPHEADER header) {
   if (!header) return DIERR_INVALIDPARAM;
-  if (PropertyNumber(property) != 4) return DIERR_UNSUPPORTED;
+  if (PropertyNumber(property) == kBufferSizeProperty) return SetBufferSize(header);
+  if (PropertyNumber(property) != kRangeProperty) return DIERR_UNSUPPORTED;
   if (!ValidRangeHeader(header)) return DIERR_INVALIDPARAM;
   const DIPROPRANGE& range = *reinterpret_cast<const DIPROPRANGE*>(header);
   trace::Record("SetProperty", KindName(), "range", header->dwObj, header->dwHow, range.lMin, range.lMax);
@@ -51,6 +69,24 @@ HRESULT Device::SetProperty(REFGUID property, LPCDIPROPHEADER header) {
 }
 
 HRESULT Device::SetRange(const DIPROPRANGE&) { return DIERR_UNSUPPORTED; }
+
+HRESULT Device::SetBufferSize(LPCDIPROPHEADER header) {
+  if (!OffersBuffer()) return DIERR_UNSUPPORTED;
+  if (!ValidDeviceWordHeader(header)) return DIERR_INVALIDPARAM;
+  const DWORD size = reinterpret_cast<const DIPROPDWORD*>(header)->dwData;
+  trace::Record("SetProperty", KindName(), "buffersize", size);
+  // Like every property but a force-feedback gain, only while not acquired.
+  if (acquired_) return DIERR_ACQUIRED;
+  buffer_.SetSize(size);
+  return DI_OK;
+}
+
+HRESULT Device::GetBufferSize(LPDIPROPHEADER header) const {
+  if (!OffersBuffer()) return DIERR_UNSUPPORTED;
+  if (!ValidDeviceWordHeader(header)) return DIERR_INVALIDPARAM;
+  reinterpret_cast<DIPROPDWORD*>(header)->dwData = buffer_.Size();
+  return DI_OK;
+}
 
 HRESULT Device::GetRange(DIPROPRANGE&) const { return DIERR_UNSUPPORTED; }
 
@@ -88,6 +124,7 @@ HRESULT Device::Acquire() {
   if ((cooperation_ & DISCL_FOREGROUND) && !HasFocus(window)) return DIERR_OTHERAPPHASPRIO;
   focusLossesAtAcquire_ = FocusLossesOf(window);
   acquired_ = true;
+  buffer_.Clear();
   StartReading();
   return DI_OK;
 }
@@ -109,17 +146,36 @@ bool Device::Lost() const {
          (FocusLossesOf(window) != focusLossesAtAcquire_ || !HasFocus(window));
 }
 
+bool Device::Readable(HRESULT& refusal) {
+  if (!acquired_) {
+    refusal = DIERR_NOTACQUIRED;
+    return false;
+  }
+  CurrentInput();
+  if (Lost()) {
+    acquired_ = false;
+    refusal = DIERR_INPUTLOST;
+    return false;
+  }
+  return true;
+}
+
 HRESULT Device::GetDeviceState(DWORD size, LPVOID data) {
   if (!data) return DIERR_INVALIDPARAM;
   if (!acquired_) return DIERR_NOTACQUIRED;
   if (size != format_->dwDataSize) return DIERR_INVALIDPARAM;
-  CurrentInput();
-  if (Lost()) {
-    acquired_ = false;
-    return DIERR_INPUTLOST;
-  }
+  HRESULT refusal = DI_OK;
+  if (!Readable(refusal)) return refusal;
   Read(data);
   return DI_OK;
+}
+
+HRESULT Device::GetDeviceData(DWORD itemSize, LPDIDEVICEOBJECTDATA items, LPDWORD inOut, DWORD flags) {
+  if (!inOut) return DIERR_INVALIDPARAM;
+  HRESULT refusal = DI_OK;
+  if (!Readable(refusal)) return refusal;
+  if (!buffer_.Buffering()) return DIERR_NOTBUFFERED;
+  return buffer_.Take(itemSize, items, inOut, flags);
 }
 
 HRESULT Device::GetDeviceInfo(LPDIDEVICEINSTANCEW instance) {

@@ -3,15 +3,19 @@
 // A foreground device is lost when its window loses the SDL keyboard focus.
 // Accepted but ignored: DISCL_NOWINKEY, and DISCL_EXCLUSIVE beyond its checks
 // (nothing is taken from other programs; the pointer is neither grabbed nor
-// hidden). DIPROP_RANGE is the only property; others answer
-// DIERR_UNSUPPORTED. Poll has nothing to do (state is read on demand);
-// buffered input (GetDeviceData) is not offered.
+// hidden). The properties are DIPROP_RANGE and, on a device that buffers
+// (the keyboard), DIPROP_BUFFERSIZE; others answer DIERR_UNSUPPORTED. Poll
+// has nothing to do (state is read on demand). Buffered data (GetDeviceData)
+// starts empty at each acquisition; the mouse and game controllers do not
+// buffer (DIPROP_BUFFERSIZE answers DIERR_UNSUPPORTED, GetDeviceData
+// DIERR_NOTBUFFERED).
 #pragma once
 
 #include <SDL.h>
 #include <dinput.h>
 
 #include "common/LiveObjects.h"
+#include "dinput8/DataBuffer.h"
 
 namespace compat::dinput8 {
 
@@ -23,6 +27,7 @@ class Device : public RefCounted<IDirectInputDevice8W> {
   HRESULT Acquire() override;
   HRESULT Unacquire() override;
   HRESULT GetDeviceState(DWORD size, LPVOID data) override;
+  HRESULT GetDeviceData(DWORD itemSize, LPDIDEVICEOBJECTDATA items, LPDWORD inOut, DWORD flags) override;
   HRESULT SetDataFormat(LPCDIDATAFORMAT format) override;
   HRESULT SetCooperativeLevel(HWND hwnd, DWORD flags) override;
   HRESULT GetDeviceInfo(LPDIDEVICEINSTANCEW instance) override;
@@ -49,11 +54,21 @@ class Device : public RefCounted<IDirectInputDevice8W> {
   // Property hooks; the base refuses every property.
   virtual HRESULT SetRange(const DIPROPRANGE& range);
   virtual HRESULT GetRange(DIPROPRANGE& range) const;
+  // Whether the device keeps buffered data when asked to (DIPROP_BUFFERSIZE).
+  virtual bool OffersBuffer() const { return false; }
+
+  bool Acquired() const { return acquired_; }
 
   LPCDIDATAFORMAT format_ = nullptr;
+  DataBuffer buffer_;
 
  private:
   bool Lost() const;
+  // Checks a read of state or buffered data: false, with the result to give,
+  // while the device is not acquired or has just been lost.
+  bool Readable(HRESULT& refusal);
+  HRESULT SetBufferSize(LPCDIPROPHEADER header);
+  HRESULT GetBufferSize(LPDIPROPHEADER header) const;
 
   IUnknown* owner_;
   HWND window_ = nullptr;

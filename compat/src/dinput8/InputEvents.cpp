@@ -1,6 +1,8 @@
 #include "dinput8/InputEvents.h"
 
+#include <algorithm>
 #include <unordered_map>
+#include <vector>
 
 #include "dinput8/KeyMap.h"
 #include "win32/WindowTable.h"
@@ -17,6 +19,8 @@ struct FocusRecord {
 struct Watcher {
   InputEvents input;
   std::unordered_map<Uint32, FocusRecord> focusByWindow;  // windows that have had a focus event
+  std::vector<KeyListener*> keyListeners;
+  DWORD sequence = 0;  // of the last buffered change
   int users = 0;
 };
 
@@ -36,6 +40,22 @@ int MouseButtonIndex(Uint8 sdlButton) {
   }
 }
 
+// SDL stamps events with its own milliseconds; DirectInput with GetTickCount's.
+DWORD TickCountAt(Uint32 sdlTimestamp) { return GetTickCount() - (SDL_GetTicks() - sdlTimestamp); }
+
+// A key goes down or up: the state follows, and each buffering device hears of it once.
+void ChangeKey(unsigned char dik, bool down, DWORD timeStamp) {
+  Watcher& watcher = TheWatcher();
+  if (watcher.input.keysDown[dik] == down) return;  // auto-repeat, or a key already let go
+  watcher.input.keysDown[dik] = down;
+  DIDEVICEOBJECTDATA item = {};
+  item.dwOfs = dik;
+  item.dwData = down ? 0x80 : 0x00;
+  item.dwTimeStamp = timeStamp;
+  item.dwSequence = ++watcher.sequence;
+  for (KeyListener* listener : watcher.keyListeners) listener->KeyChanged(item);
+}
+
 void Observe(const SDL_Event& event) {
   Watcher& watcher = TheWatcher();
   InputEvents& input = watcher.input;
@@ -43,7 +63,7 @@ void Observe(const SDL_Event& event) {
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
       const unsigned char dik = DirectInputKeyOf(event.key.keysym.scancode);
-      if (dik != 0) input.keysDown[dik] = (event.type == SDL_KEYDOWN);
+      if (dik != 0) ChangeKey(dik, event.type == SDL_KEYDOWN, TickCountAt(event.key.timestamp));
       break;
     }
     case SDL_MOUSEMOTION:
@@ -69,7 +89,8 @@ void Observe(const SDL_Event& event) {
         record.focused = false;
         ++record.losses;
         // The keys go on to another program; none stays down here.
-        input.keysDown.fill(false);
+        for (int dik = 0; dik < 256; ++dik)
+          if (input.keysDown[dik]) ChangeKey(static_cast<unsigned char>(dik), false, TickCountAt(event.window.timestamp));
       }
       break;
     default:
@@ -85,6 +106,13 @@ void StartWatching() {
 
 void StopWatching() {
   if (--TheWatcher().users == 0) win32::RemoveEventObserver(Observe);
+}
+
+void AddKeyListener(KeyListener* listener) { TheWatcher().keyListeners.push_back(listener); }
+
+void RemoveKeyListener(KeyListener* listener) {
+  auto& listeners = TheWatcher().keyListeners;
+  listeners.erase(std::remove(listeners.begin(), listeners.end(), listener), listeners.end());
 }
 
 const InputEvents& CurrentInput() {

@@ -2,10 +2,13 @@
 // tracked from the SDL events that the message pump takes. Pushed events do
 // not reach SDL's own keyboard state, so the events are the only source.
 // Events of every window of the program count. Losing the focus releases
-// every key; mouse buttons stay as the events left them.
+// every key; mouse buttons stay as the events left them. Each change of a key
+// (a press or a release, never the auto-repeat) is also handed, in order, to
+// the devices that buffer it, numbered by one sequence counter.
 #pragma once
 
 #include <SDL.h>
+#include <dinput.h>
 
 #include <array>
 #include <cstdint>
@@ -24,6 +27,18 @@ struct InputEvents {
 // Starts (on the first call) and stops (on the last) watching the pump's events.
 void StartWatching();
 void StopWatching();
+
+// A device that buffers key changes.
+class KeyListener {
+ public:
+  // One key went down (dwData 0x80) or up (0), its DIK_ code in dwOfs.
+  virtual void KeyChanged(const DIDEVICEOBJECTDATA& item) = 0;
+
+ protected:
+  ~KeyListener() = default;
+};
+void AddKeyListener(KeyListener* listener);
+void RemoveKeyListener(KeyListener* listener);
 
 // Takes any waiting SDL events through the pump, then gives the state.
 const InputEvents& CurrentInput();

@@ -1,5 +1,7 @@
 // GUID_SysKeyboard with c_dfDIKeyboard: 256 bytes by DIK_ code, 0x80 while
-// down, from SDL key events (KeyMap.cpp). Keys with no DIK_ code are ignored.
+// down, from SDL key events (KeyMap.cpp), and with DIPROP_BUFFERSIZE each
+// press and release as buffered data (offset the DIK_ code, data 0x80 or 0).
+// Keys with no DIK_ code are ignored.
 #include <cstring>
 
 #include "dinput8/Device.h"
@@ -10,11 +12,17 @@ namespace compat::dinput8 {
 
 namespace {
 
-class Keyboard final : public Device {
+class Keyboard final : public Device, private KeyListener {
  public:
-  explicit Keyboard(IUnknown* owner) : Device(owner) {}
+  explicit Keyboard(IUnknown* owner) : Device(owner) { AddKeyListener(this); }
+  ~Keyboard() override { RemoveKeyListener(this); }
 
  private:
+  bool OffersBuffer() const override { return true; }
+  // Only while acquired: what happens before an acquisition does not count.
+  void KeyChanged(const DIDEVICEOBJECTDATA& item) override {
+    if (Acquired()) buffer_.Add(item);
+  }
   const char* KindName() const override { return "keyboard"; }
   bool Accepts(LPCDIDATAFORMAT format) const override { return format == &c_dfDIKeyboard; }
   bool SharedBySystem() const override { return true; }

@@ -1,4 +1,5 @@
 target_sources(compat PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/DataBuffer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DataFormats.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Device.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DirectInput.cpp

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "common/CodePages.h"
+#include "compat/testing_win32.h"
 #include "common/Unicode.h"
 #include "win32/CommandLine.h"
 
@@ -77,6 +78,16 @@ void SetCommandLine(int argc, char** argv) {
 const char* ProgramName() { return StoredProgramName().c_str(); }
 
 }  // namespace compat::win32
+
+namespace compat::testing {
+
+void SetCommandLine(const std::vector<std::string>& arguments) {
+  std::vector<char*> argv;
+  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  win32::SetCommandLine(static_cast<int>(argv.size()), argv.data());
+}
+
+}  // namespace compat::testing
 
 HMODULE GetModuleHandleW(LPCWSTR moduleName) {
   // The program's own image; named modules are not loaded by this layer.
@@ -175,6 +186,8 @@ DWORD FormatMessageA(DWORD flags, LPCVOID, DWORD messageId, DWORD, LPSTR buffer,
     DWORD code;
     const char* text;
   } kMessages[] = {
+      {ERROR_FILE_NOT_FOUND, "The system cannot find the file specified."},
+      {ERROR_PATH_NOT_FOUND, "The system cannot find the path specified."},
       {ERROR_ACCESS_DENIED, "Access is denied."},
       {ERROR_INVALID_HANDLE, "The handle is invalid."},
       {ERROR_INVALID_PARAMETER, "The parameter is incorrect."},
