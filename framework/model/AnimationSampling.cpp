@@ -58,6 +58,8 @@ D3DXMATRIX SampleMatrix(const std::map<std::uint32_t, D3DXMATRIX>& keys, double 
   return BlendMatrices(t, cursor.Previous()->second, cursor.Next()->second);
 }
 
+}  // namespace
+
 // The local matrix of one animation: its matrix keys when it has any, else
 // scale x rotation x translation from the three channels. The rotation key's
 // w is negated before the conversion, as the file's quaternions expect.
@@ -75,6 +77,8 @@ D3DXMATRIX SampleLocalMatrix(const XAnimation& animation, double tick, Animation
   D3DXMatrixMultiply(&local, &local, &translation);
   return local;
 }
+
+namespace {
 
 // Divides the first three entries of each of the first three rows by their
 // length; a zero-length row becomes the identity's row with scale 0.

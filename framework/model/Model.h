@@ -118,6 +118,13 @@ class Model : public Object3D {
   std::vector<std::vector<std::int32_t>> boneFrames_;  // per mesh, per bone: its frame's index, or -1
 };
 
+// The local matrix that `animation` gives its frame at `tick`: its matrix
+// keys when it has any, else scale x rotation x translation from its three
+// key channels. `cursors` keeps where the last sampling stood, so that ticks
+// that move forward walk on from there. SampleAnimation samples every
+// animation of a set with it; a converter samples one at a time.
+D3DXMATRIX SampleLocalMatrix(const XAnimation& animation, double tick, AnimationCursors& cursors);
+
 // The blend of two matrix keys: each is taken as scale, rotation and
 // translation; the rotations are spherically interpolated, scale and
 // translation linearly (shear is lost). A row of zero length counts as scale 0

@@ -42,27 +42,6 @@ const char* Reason(HRESULT result) {
   return "the device cannot hold it";
 }
 
-// A name the reader decoded as Shift-JIS read again as Windows-1252: a
-// Western file of plain ASCII words and a few accented letters often passes
-// for Shift-JIS ("\xE1r" is one kanji). Empty when the name did not come
-// from Shift-JIS bytes.
-std::wstring ReadAgainAsWindows1252(const std::wstring& name) {
-  constexpr UINT kShiftJis = 932, kWindows1252 = 1252;
-  int size = static_cast<int>(name.size());
-  BOOL usedDefault = FALSE;
-  int length = WideCharToMultiByte(kShiftJis, 0, name.data(), size, nullptr, 0, nullptr, &usedDefault);
-  if (length <= 0 || usedDefault) return {};
-  std::string bytes(static_cast<std::size_t>(length), '\0');
-  if (WideCharToMultiByte(kShiftJis, 0, name.data(), size, bytes.data(), length, nullptr, &usedDefault) != length ||
-      usedDefault)
-    return {};
-  int wideLength = MultiByteToWideChar(kWindows1252, 0, bytes.data(), length, nullptr, 0);
-  if (wideLength <= 0) return {};
-  std::wstring western(static_cast<std::size_t>(wideLength), L'\0');
-  if (MultiByteToWideChar(kWindows1252, 0, bytes.data(), length, western.data(), wideLength) != wideLength) return {};
-  return western;
-}
-
 void ReportTexture(const std::wstring& modelFile, const std::wstring& name, const std::string& reason) {
   // The texture's name comes from the file: its control characters are escaped.
   Report(FrameworkMessage::TextureNotLoaded, ToUtf8(Escaped(modelFile)).c_str(), ToUtf8(Escaped(name)).c_str(),
@@ -73,23 +52,12 @@ void ReportTexture(const std::wstring& modelFile, const std::wstring& name, cons
 // keeps it under the material's name, which drawing looks up.
 void LoadModelTexture(IDirect3DDevice9* device, const std::wstring& modelFile, const std::wstring& name,
                       TextureSearch& search) {
-  // The reader put the model's folder in front of the name the file writes.
-  std::wstring folder = FolderOf(modelFile);
-  std::wstring asWritten = name.compare(0, folder.size(), folder) == 0 ? name.substr(folder.size()) : name;
-  std::wstring tried;
-  std::wstring path = search.Find(asWritten, &tried);
-  std::wstring western, triedWestern;
-  if (path.empty() && g_ModelCodePage == 932) {
-    western = ReadAgainAsWindows1252(asWritten);
-    if (!western.empty() && western != asWritten) path = search.Find(western, &triedWestern);
-  }
+  std::wstring notFound;
+  std::wstring path = FindModelTexture(modelFile, name, g_ModelCodePage, search, notFound);
   if (path.empty()) {
     // As a failed load of the name would: nothing stays under it.
     g_TextureMap.erase(name);
-    std::wstring said = L"the file cannot be opened (" + tried + L")";
-    if (!triedWestern.empty())
-      said += L"; read as Windows-1252, \"" + western + L"\" was not found either (" + triedWestern + L")";
-    ReportTexture(modelFile, name, ToUtf8(Escaped(said)));
+    ReportTexture(modelFile, name, ToUtf8(Escaped(notFound)));
     return;
   }
   HRESULT result = LoadTextureFrom(device, name.c_str(), path.c_str());

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <system_error>
 
+#include "platform/FilePaths.h"
 #include "platform/TextConversion.h"
 
 XFILE_SHAPE_BEGIN
@@ -260,6 +261,51 @@ std::wstring TextureSearch::Find(const std::wstring& nameAsWritten, std::wstring
     *tried = text;
   }
   return {};
+}
+
+namespace {
+
+// A name the reader decoded as Shift-JIS read again as Windows-1252: a
+// Western file of plain ASCII words and a few accented letters often passes
+// for Shift-JIS ("\xE1r" is one kanji). Empty when the name did not come
+// from Shift-JIS bytes.
+std::wstring ReadAgainAsWindows1252(const std::wstring& name) {
+  constexpr UINT kShiftJis = 932, kWindows1252 = 1252;
+  int size = static_cast<int>(name.size());
+  BOOL usedDefault = FALSE;
+  int length = WideCharToMultiByte(kShiftJis, 0, name.data(), size, nullptr, 0, nullptr, &usedDefault);
+  if (length <= 0 || usedDefault) return {};
+  std::string bytes(static_cast<std::size_t>(length), '\0');
+  if (WideCharToMultiByte(kShiftJis, 0, name.data(), size, bytes.data(), length, nullptr, &usedDefault) != length ||
+      usedDefault)
+    return {};
+  int wideLength = MultiByteToWideChar(kWindows1252, 0, bytes.data(), length, nullptr, 0);
+  if (wideLength <= 0) return {};
+  std::wstring western(static_cast<std::size_t>(wideLength), L'\0');
+  if (MultiByteToWideChar(kWindows1252, 0, bytes.data(), length, western.data(), wideLength) != wideLength) return {};
+  return western;
+}
+
+}  // namespace
+
+std::wstring FindModelTexture(const std::wstring& modelFile, const std::wstring& name, unsigned codePage,
+                              TextureSearch& search, std::wstring& reason) {
+  // The reader put the model's folder in front of the name the file writes.
+  std::wstring folder = FolderOf(modelFile);
+  std::wstring asWritten = name.compare(0, folder.size(), folder) == 0 ? name.substr(folder.size()) : name;
+  std::wstring tried;
+  std::wstring path = search.Find(asWritten, &tried);
+  std::wstring western, triedWestern;
+  if (path.empty() && codePage == 932) {
+    western = ReadAgainAsWindows1252(asWritten);
+    if (!western.empty() && western != asWritten) path = search.Find(western, &triedWestern);
+  }
+  if (path.empty()) {
+    reason = L"the file cannot be opened (" + tried + L")";
+    if (!triedWestern.empty())
+      reason += L"; read as Windows-1252, \"" + western + L"\" was not found either (" + triedWestern + L")";
+  }
+  return path;
 }
 
 XFILE_SHAPE_END

@@ -67,4 +67,13 @@ class TextureSearch {
   bool listingCut_ = false;
 };
 
+// Where the viewers find the texture that a material of `modelFile` names:
+// `name` as the reader gives it (the model's folder in front of what the file
+// writes), looked for by `search`; a name that the reader decoded as
+// Shift-JIS (`codePage` 932) and that is nowhere is looked for again as
+// Windows-1252 would read its bytes. Empty when it is nowhere, with `reason`
+// saying where it was looked for.
+std::wstring FindModelTexture(const std::wstring& modelFile, const std::wstring& name, unsigned codePage,
+                              TextureSearch& search, std::wstring& reason);
+
 XFILE_SHAPE_END

@@ -8,23 +8,11 @@
 #include <cstring>
 #include <vector>
 
+#include "BinaryFormat.h"
+
 namespace xfilepack {
 
 namespace {
-
-enum : std::uint16_t {
-  kName = 1,
-  kString = 2,
-  kIntegerList = 6,
-  kFloatList = 7,
-  kOpenBrace = 10,
-  kCloseBrace = 11,
-  kSemicolon = 20,
-  kTemplate = 31,
-};
-
-constexpr std::size_t kHeaderBytes = 16;
-constexpr std::size_t kWindowBytes = 32768;
 
 void Put16(std::string& out, std::uint16_t value) {
   out.push_back(static_cast<char>(value & 0xFF));

@@ -1,0 +1,243 @@
+#include "GltfPoses.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <stdexcept>
+
+namespace convert_test {
+
+namespace {
+
+Mat4 Multiply(const Mat4& a, const Mat4& b) {
+  Mat4 out{};
+  for (int col = 0; col < 4; ++col)
+    for (int row = 0; row < 4; ++row) {
+      double sum = 0;
+      for (int k = 0; k < 4; ++k) sum += a[k * 4 + row] * b[col * 4 + k];
+      out[col * 4 + row] = sum;
+    }
+  return out;
+}
+
+Vec3 Transform(const Mat4& m, const Vec3& p) {
+  return {m[0] * p[0] + m[4] * p[1] + m[8] * p[2] + m[12], m[1] * p[0] + m[5] * p[1] + m[9] * p[2] + m[13],
+          m[2] * p[0] + m[6] * p[1] + m[10] * p[2] + m[14]};
+}
+
+// T x R x S.
+Mat4 FromTrs(const std::vector<double>& t, const std::vector<double>& r, const std::vector<double>& s) {
+  const double x = r[0], y = r[1], z = r[2], w = r[3];
+  Mat4 m{1 - 2 * (y * y + z * z),
+         2 * (x * y + z * w),
+         2 * (x * z - y * w),
+         0,
+         2 * (x * y - z * w),
+         1 - 2 * (x * x + z * z),
+         2 * (y * z + x * w),
+         0,
+         2 * (x * z + y * w),
+         2 * (y * z - x * w),
+         1 - 2 * (x * x + y * y),
+         0,
+         t[0],
+         t[1],
+         t[2],
+         1};
+  for (int col = 0; col < 3; ++col)
+    for (int row = 0; row < 3; ++row) m[col * 4 + row] *= s[col];
+  return m;
+}
+
+std::vector<double> Slerp(std::vector<double> a, std::vector<double> b, double u) {
+  double dot = a[0] * b[0] + a[1] * b[1] + a[2] * b[2] + a[3] * b[3];
+  if (dot < 0) {
+    for (double& c : b) c = -c;
+    dot = -dot;
+  }
+  double wa = 1 - u, wb = u;
+  if (dot < 1 - 1e-9) {
+    const double angle = std::acos(std::min(dot, 1.0));
+    wa = std::sin((1 - u) * angle) / std::sin(angle);
+    wb = std::sin(u * angle) / std::sin(angle);
+  }
+  std::vector<double> q(4);
+  double length = 0;
+  for (int i = 0; i < 4; ++i) length += (q[i] = wa * a[i] + wb * b[i]) * q[i];
+  for (double& c : q) c /= std::sqrt(length);
+  return q;
+}
+
+// A sampler's value at `time`.
+std::vector<double> Sample(const tinygltf::Model& model, const tinygltf::AnimationSampler& sampler, bool rotation,
+                           double time) {
+  const std::vector<double> times = ReadAccessor(model, sampler.input);
+  const std::vector<double> values = ReadAccessor(model, sampler.output);
+  const std::size_t n = rotation ? 4 : 3;
+  auto at = [&](std::size_t i) { return std::vector<double>(values.begin() + i * n, values.begin() + (i + 1) * n); };
+  if (time <= times.front()) return at(0);
+  if (time >= times.back()) return at(times.size() - 1);
+  const std::size_t next = std::upper_bound(times.begin(), times.end(), time) - times.begin();
+  if (sampler.interpolation == "STEP") return at(next - 1);
+  if (sampler.interpolation != "LINEAR") throw std::runtime_error("unexpected interpolation " + sampler.interpolation);
+  const double u = (time - times[next - 1]) / (times[next] - times[next - 1]);
+  std::vector<double> a = at(next - 1), b = at(next);
+  if (rotation) return Slerp(a, b, u);
+  for (std::size_t i = 0; i < n; ++i) a[i] = (1 - u) * a[i] + u * b[i];
+  return a;
+}
+
+}  // namespace
+
+bool LoadGltf(const std::string& path, tinygltf::Model& model, std::string& error) {
+  tinygltf::TinyGLTF loader;
+  std::string warning;
+  const bool binary = path.size() > 4 && path.compare(path.size() - 4, 4, ".glb") == 0;
+  const bool loaded = binary ? loader.LoadBinaryFromFile(&model, &error, &warning, path)
+                             : loader.LoadASCIIFromFile(&model, &error, &warning, path);
+  if (!warning.empty()) error += (error.empty() ? "" : "; ") + warning;
+  return loaded && warning.empty();
+}
+
+std::vector<double> ReadAccessor(const tinygltf::Model& model, int index) {
+  const tinygltf::Accessor& accessor = model.accessors.at(static_cast<std::size_t>(index));
+  if (accessor.normalized) throw std::runtime_error("a normalised accessor");
+  const tinygltf::BufferView& view = model.bufferViews.at(static_cast<std::size_t>(accessor.bufferView));
+  const std::vector<unsigned char>& buffer = model.buffers.at(static_cast<std::size_t>(view.buffer)).data;
+  const std::size_t components = static_cast<std::size_t>(tinygltf::GetNumComponentsInType(accessor.type));
+  const std::size_t size = static_cast<std::size_t>(tinygltf::GetComponentSizeInBytes(accessor.componentType));
+  const std::size_t stride = view.byteStride ? view.byteStride : components * size;
+  std::vector<double> out;
+  out.reserve(accessor.count * components);
+  for (std::size_t i = 0; i < accessor.count; ++i)
+    for (std::size_t c = 0; c < components; ++c) {
+      const unsigned char* p = &buffer.at(view.byteOffset + accessor.byteOffset + i * stride + c * size);
+      switch (accessor.componentType) {
+        case TINYGLTF_COMPONENT_TYPE_FLOAT: {
+          float f;
+          std::memcpy(&f, p, 4);
+          out.push_back(f);
+          break;
+        }
+        case TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE:
+          out.push_back(*p);
+          break;
+        case TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT:
+          out.push_back(p[0] | p[1] << 8);
+          break;
+        case TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT: {
+          std::uint32_t u;
+          std::memcpy(&u, p, 4);
+          out.push_back(u);
+          break;
+        }
+        default:
+          throw std::runtime_error("an unexpected component type");
+      }
+    }
+  return out;
+}
+
+std::vector<Mat4> NodeGlobals(const tinygltf::Model& model, int animation, double time) {
+  const std::size_t count = model.nodes.size();
+  std::vector<std::vector<double>> t(count), r(count), s(count);
+  std::vector<Mat4> locals(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    const tinygltf::Node& node = model.nodes[i];
+    t[i] = node.translation.empty() ? std::vector<double>{0, 0, 0} : node.translation;
+    r[i] = node.rotation.empty() ? std::vector<double>{0, 0, 0, 1} : node.rotation;
+    s[i] = node.scale.empty() ? std::vector<double>{1, 1, 1} : node.scale;
+  }
+  if (animation >= 0)
+    for (const tinygltf::AnimationChannel& channel :
+         model.animations.at(static_cast<std::size_t>(animation)).channels) {
+      const tinygltf::AnimationSampler& sampler =
+          model.animations[static_cast<std::size_t>(animation)].samplers.at(static_cast<std::size_t>(channel.sampler));
+      const std::size_t node = static_cast<std::size_t>(channel.target_node);
+      const std::string& path = channel.target_path;
+      (path == "translation" ? t : path == "rotation" ? r : s)[node] = Sample(model, sampler, path == "rotation", time);
+    }
+  for (std::size_t i = 0; i < count; ++i) {
+    const tinygltf::Node& node = model.nodes[i];
+    if (node.matrix.size() == 16) {
+      std::copy(node.matrix.begin(), node.matrix.end(), locals[i].begin());
+    } else {
+      locals[i] = FromTrs(t[i], r[i], s[i]);
+    }
+  }
+  std::vector<int> parents(count, -1);
+  for (std::size_t i = 0; i < count; ++i)
+    for (int child : model.nodes[i].children) parents.at(static_cast<std::size_t>(child)) = static_cast<int>(i);
+  std::vector<Mat4> globals(count);
+  std::vector<bool> done(count, false);
+  for (std::size_t i = 0; i < count; ++i) {
+    std::vector<std::size_t> chain;
+    for (int at = static_cast<int>(i); at >= 0 && !done[static_cast<std::size_t>(at)];
+         at = parents[static_cast<std::size_t>(at)])
+      chain.push_back(static_cast<std::size_t>(at));
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+      const int parent = parents[*it];
+      globals[*it] = parent >= 0 ? Multiply(globals[static_cast<std::size_t>(parent)], locals[*it]) : locals[*it];
+      done[*it] = true;
+    }
+  }
+  return globals;
+}
+
+std::vector<std::vector<Vec3>> PosedMeshes(const tinygltf::Model& model, int animation, double time) {
+  const std::vector<Mat4> globals = NodeGlobals(model, animation, time);
+  std::vector<std::vector<Vec3>> meshes(model.meshes.size());
+  for (std::size_t n = 0; n < model.nodes.size(); ++n) {
+    const tinygltf::Node& node = model.nodes[n];
+    if (node.mesh < 0) continue;
+    const tinygltf::Primitive& primitive = model.meshes.at(static_cast<std::size_t>(node.mesh)).primitives.at(0);
+    const std::vector<double> positions = ReadAccessor(model, primitive.attributes.at("POSITION"));
+    std::vector<Vec3>& out = meshes[static_cast<std::size_t>(node.mesh)];
+    out.resize(positions.size() / 3);
+    std::vector<Mat4> jointMatrices;
+    std::vector<std::vector<double>> joints, weights;
+    if (node.skin >= 0) {
+      const tinygltf::Skin& skin = model.skins.at(static_cast<std::size_t>(node.skin));
+      const std::vector<double> inverse = ReadAccessor(model, skin.inverseBindMatrices);
+      for (std::size_t j = 0; j < skin.joints.size(); ++j) {
+        Mat4 ibm;
+        std::copy(inverse.begin() + j * 16, inverse.begin() + (j + 1) * 16, ibm.begin());
+        jointMatrices.push_back(Multiply(globals.at(static_cast<std::size_t>(skin.joints[j])), ibm));
+      }
+      for (int set = 0; primitive.attributes.count("JOINTS_" + std::to_string(set)); ++set) {
+        joints.push_back(ReadAccessor(model, primitive.attributes.at("JOINTS_" + std::to_string(set))));
+        weights.push_back(ReadAccessor(model, primitive.attributes.at("WEIGHTS_" + std::to_string(set))));
+      }
+    }
+    for (std::size_t v = 0; v < out.size(); ++v) {
+      const Vec3 p{positions[v * 3], positions[v * 3 + 1], positions[v * 3 + 2]};
+      if (node.skin < 0) {
+        out[v] = Transform(globals[n], p);
+        continue;
+      }
+      Vec3 sum{0, 0, 0};
+      for (std::size_t set = 0; set < joints.size(); ++set)
+        for (std::size_t k = 0; k < 4; ++k) {
+          const double w = weights[set][v * 4 + k];
+          if (w == 0) continue;
+          const Vec3 q = Transform(jointMatrices.at(static_cast<std::size_t>(joints[set][v * 4 + k])), p);
+          for (int c = 0; c < 3; ++c) sum[c] += w * q[c];
+        }
+      out[v] = sum;
+    }
+  }
+  return meshes;
+}
+
+std::vector<double> AnimationTimes(const tinygltf::Model& model, int animation) {
+  std::vector<double> times;
+  for (const tinygltf::AnimationSampler& sampler : model.animations.at(static_cast<std::size_t>(animation)).samplers) {
+    const std::vector<double> input = ReadAccessor(model, sampler.input);
+    times.insert(times.end(), input.begin(), input.end());
+  }
+  std::sort(times.begin(), times.end());
+  times.erase(std::unique(times.begin(), times.end()), times.end());
+  return times;
+}
+
+}  // namespace convert_test

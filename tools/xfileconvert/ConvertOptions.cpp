@@ -1,0 +1,235 @@
+#include "ConvertOptions.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <system_error>
+
+#include "ConvertMessages.h"
+
+namespace xfileconvert {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Lower(std::string text) {
+  for (char& c : text)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return text;
+}
+
+bool IsFolder(const std::string& path) {
+  std::error_code error;
+  return fs::is_directory(fs::path(path), error);
+}
+
+bool KindOfExtension(const std::string& extension, OutputKind& kind) {
+  const std::string lower = Lower(extension);
+  if (lower == ".glb") {
+    kind = OutputKind::Glb;
+  } else if (lower == ".gltf") {
+    kind = OutputKind::Gltf;
+  } else if (lower == ".x") {
+    kind = OutputKind::X;
+  } else {
+    return false;
+  }
+  return true;
+}
+
+bool ParseWhole(const char* text, unsigned long long low, unsigned long long high, unsigned long long& value) {
+  if (!*text || *text == '-') return false;
+  char* end = nullptr;
+  errno = 0;
+  value = std::strtoull(text, &end, 10);
+  return !*end && errno == 0 && value >= low && value <= high;
+}
+
+}  // namespace
+
+const char* ExtensionOf(OutputKind kind) {
+  switch (kind) {
+    case OutputKind::Glb:
+      return ".glb";
+    case OutputKind::Gltf:
+      return ".gltf";
+    case OutputKind::X:
+      return ".x";
+  }
+  return "";
+}
+
+const char* ConvertUsage() {
+  return "usage: xfileconvert [options] IN.x... -o OUT\n"
+         "Converts DirectX .x model files (text, binary or compressed) to glTF 2.0, or to\n"
+         "another .x format. One input and -o FILE, or several inputs and -o FOLDER.\n"
+         "\n"
+         "  -o OUT           the output: a file whose extension gives the format (.glb: one\n"
+         "                   file, textures embedded; .gltf: JSON with a .bin and the\n"
+         "                   textures beside it; .x), or a folder, where each output is\n"
+         "                   named after its input\n"
+         "  --to glb|gltf|x  the format of outputs into a folder (default glb; x with --format)\n"
+         "  --format F       .x output: txt, bin, tzip or bzip (default txt)\n"
+         "  --float 32|64    .x output: the size of its floats (default 32)\n"
+         "  --block BYTES    .x output, tzip or bzip: bytes per compressed block (1 to 32768,\n"
+         "                   default 32768)\n"
+         "  --jobs N         files converted at once (default: one per core)\n"
+         "  --help           this text\n"
+         "\n"
+         "A folder given as input stands for the .x files in it. Inputs convert in parallel.\n"
+         "A file that cannot be converted is named on standard error with the reason and\n"
+         "the others still convert; the exit status is then 1 (2 for a mistaken command\n"
+         "line). Each output is written under a temporary name beside it and renamed when\n"
+         "it is whole, so none is ever left half written.\n";
+}
+
+bool ParseConvertOptions(int argc, const char* const* argv, ConvertOptions& options, std::string& error) {
+  bool haveOutput = false, haveTo = false, haveFormat = false;
+  OutputKind to = OutputKind::Glb;
+  for (int i = 1; i < argc; ++i) {
+    const std::string argument = argv[i];
+    auto value = [&](const char* name) -> const char* {
+      if (i + 1 >= argc) {
+        error = std::string(name) + " needs a value";
+        return nullptr;
+      }
+      return argv[++i];
+    };
+    if (argument == "--help" || argument == "-h") {
+      options.help = true;
+      return true;
+    } else if (argument == "-o") {
+      const char* path = value("-o");
+      if (!path) return false;
+      if (haveOutput) {
+        error = "-o is given twice";
+        return false;
+      }
+      options.output = path;
+      haveOutput = true;
+    } else if (argument == "--to") {
+      const char* kind = value("--to");
+      if (!kind) return false;
+      if (!KindOfExtension(std::string(".") + kind, to)) {
+        error = std::string("--to must be glb, gltf or x, not \"") + kind + "\"";
+        return false;
+      }
+      haveTo = true;
+    } else if (argument == "--format") {
+      const char* format = value("--format");
+      if (!format) return false;
+      options.xFormat = format;
+      if (options.xFormat != "txt" && options.xFormat != "bin" && options.xFormat != "tzip" &&
+          options.xFormat != "bzip") {
+        error = "--format must be txt, bin, tzip or bzip, not \"" + options.xFormat + "\"";
+        return false;
+      }
+      haveFormat = true;
+    } else if (argument == "--float") {
+      const char* size = value("--float");
+      if (!size) return false;
+      if (std::strcmp(size, "32") != 0 && std::strcmp(size, "64") != 0) {
+        error = std::string("--float must be 32 or 64, not \"") + size + "\"";
+        return false;
+      }
+      options.floatBytes = std::strcmp(size, "64") == 0 ? 8 : 4;
+      haveFormat = true;
+    } else if (argument == "--block") {
+      const char* bytes = value("--block");
+      unsigned long long parsed = 0;
+      if (!bytes) return false;
+      if (!ParseWhole(bytes, 1, 32768, parsed)) {
+        error = std::string("--block must be a whole number from 1 to 32768, not \"") + bytes + "\"";
+        return false;
+      }
+      options.blockBytes = static_cast<std::size_t>(parsed);
+    } else if (argument == "--jobs") {
+      const char* jobs = value("--jobs");
+      unsigned long long parsed = 0;
+      if (!jobs) return false;
+      if (!ParseWhole(jobs, 1, 1024, parsed)) {
+        error = std::string("--jobs must be a whole number from 1 to 1024, not \"") + jobs + "\"";
+        return false;
+      }
+      options.jobs = static_cast<unsigned>(parsed);
+    } else if (argument.size() > 1 && argument[0] == '-') {
+      error = "unknown option \"" + argument + "\"";
+      return false;
+    } else {
+      options.inputs.push_back(argument);
+    }
+  }
+  if (options.inputs.empty()) {
+    error = "no input file";
+    return false;
+  }
+  if (!haveOutput || options.output.empty()) {
+    error = "no output: give -o FILE or -o FOLDER";
+    return false;
+  }
+  const char last = options.output.back();
+  options.outputIsFolder = options.inputs.size() > 1 || last == '/' || last == '\\' || IsFolder(options.output) ||
+                           std::any_of(options.inputs.begin(), options.inputs.end(), IsFolder);
+  if (options.outputIsFolder) {
+    options.kind = haveTo ? to : haveFormat ? OutputKind::X : OutputKind::Glb;
+  } else if (!KindOfExtension(fs::path(options.output).extension().string(), options.kind)) {
+    error = "the output \"" + options.output + "\" must end in .glb, .gltf or .x (or be a folder)";
+    return false;
+  } else if (haveTo && to != options.kind) {
+    error = std::string("--to says ") + ExtensionOf(to) + " but the output \"" + options.output + "\" is " +
+            ExtensionOf(options.kind);
+    return false;
+  }
+  if (haveFormat && options.kind != OutputKind::X) {
+    error = "--format and --float are for .x output";
+    return false;
+  }
+  return true;
+}
+
+std::vector<ConversionJob> PlanJobs(const ConvertOptions& options, std::size_t& failed) {
+  std::vector<std::string> files;
+  for (const std::string& input : options.inputs) {
+    if (!IsFolder(input)) {
+      files.push_back(input);
+      continue;
+    }
+    std::vector<std::string> found;
+    std::error_code error;
+    for (fs::directory_iterator entry(fs::path(input), error), end; !error && entry != end; entry.increment(error))
+      if (Lower(entry->path().extension().string()) == ".x" && !IsFolder(entry->path().string()))
+        found.push_back(entry->path().string());
+    if (error) {
+      Say(ConvertMessage::NotRead, input.c_str(), ("the folder cannot be listed: " + error.message()).c_str());
+      ++failed;
+    }
+    std::sort(found.begin(), found.end());
+    files.insert(files.end(), found.begin(), found.end());
+  }
+
+  std::vector<ConversionJob> jobs;
+  std::map<fs::path, std::string> writers;  // output -> the input that writes it
+  for (const std::string& file : files) {
+    ConversionJob job{file, options.output};
+    if (options.outputIsFolder)
+      job.output =
+          (fs::path(options.output) / fs::path(file).filename().replace_extension(ExtensionOf(options.kind))).string();
+    std::error_code error;
+    fs::path key = fs::weakly_canonical(fs::path(job.output), error);
+    if (error) key = fs::absolute(fs::path(job.output), error).lexically_normal();
+    auto [at, added] = writers.emplace(key, file);
+    if (!added) {
+      Say(ConvertMessage::SameOutput, file.c_str(), at->second.c_str(), job.output.c_str());
+      ++failed;
+      continue;
+    }
+    jobs.push_back(job);
+  }
+  return jobs;
+}
+
+}  // namespace xfileconvert
