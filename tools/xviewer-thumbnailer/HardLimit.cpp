@@ -11,10 +11,10 @@ namespace {
 // nothing but async-signal-safe functions: the texts are ready-made.
 std::string g_line;
 std::string g_output;
-volatile sig_atomic_t g_writing = 0;
+volatile sig_atomic_t g_unfinished = 0;
 
 void EndAtLimit(int) {
-  if (g_writing) ::unlink(g_output.c_str());
+  if (g_unfinished) ::unlink(g_output.c_str());
   ssize_t ignored = ::write(STDERR_FILENO, g_line.data(), g_line.size());
   (void)ignored;
   ::_exit(1);
@@ -33,4 +33,4 @@ void LimitRunTime(unsigned seconds, const std::string& line, const std::string& 
   ::alarm(seconds);
 }
 
-void WritingOutput(bool writing) { g_writing = writing ? 1 : 0; }
+void OutputUnfinished(bool unfinished) { g_unfinished = unfinished ? 1 : 0; }

@@ -6,10 +6,10 @@
 #include <string>
 
 // From now on, the process ends after `seconds` with `line` (and a line feed)
-// on standard error and exit status 1, removing `output` if it was being
-// written then (see WritingOutput).
+// on standard error and exit status 1, removing `output` if it is then
+// unfinished (see OutputUnfinished).
 void LimitRunTime(unsigned seconds, const std::string& line, const std::string& output);
 
-// Between these calls the output file is being written: a half-written file
-// is removed when the limit strikes then.
-void WritingOutput(bool writing);
+// Whether the output file exists but is not yet written whole: an unfinished
+// file is removed when the limit strikes.
+void OutputUnfinished(bool unfinished);

@@ -47,6 +47,12 @@ std::wstring Absolute(const std::wstring& path) {
   return error ? path : FromUtf8(absolute.string());
 }
 
+// Makes the thumbnail's file, empty; false when it cannot be written.
+bool MakeOutput(const std::string& output) {
+  std::FILE* file = std::fopen(output.c_str(), "wb");
+  return file && std::fclose(file) == 0;
+}
+
 std::string TimeLimitLine(const std::wstring& model) {
   char line[4096];
   std::snprintf(line, sizeof(line), kThumbnailMessageFormats[static_cast<std::size_t>(ThumbnailMessage::TimeLimit)],
@@ -71,7 +77,21 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   RenderOffscreenWithoutCaches();
   // Named from the folder the thumbnailer was started in, before it leaves it.
   const std::wstring model = Absolute(options.model), output = Absolute(options.output);
-  LimitRunTime(kTimeLimitSeconds, TimeLimitLine(options.model), ToUtf8(output));
+  const std::string outputFile = ToUtf8(output);
+  LimitRunTime(kTimeLimitSeconds, TimeLimitLine(options.model), outputFile);
+  // The thumbnail's file is made first: a folder it cannot be written in is
+  // said before any work, and until the picture is written whole, every way
+  // of ending removes it.
+  if (!MakeOutput(outputFile)) {
+    Report(ThumbnailMessage::NotWritten, ToUtf8(Escaped(output)).c_str());
+    return 1;
+  }
+  OutputUnfinished(true);
   WorkInInstalledAssets();
-  return RenderThumbnail(model, output, options.size) ? 0 : 1;
+  if (!RenderThumbnail(model, output, options.size)) {
+    std::remove(outputFile.c_str());
+    return 1;
+  }
+  OutputUnfinished(false);
+  return 0;
 }

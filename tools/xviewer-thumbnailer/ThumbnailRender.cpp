@@ -4,7 +4,6 @@
 #include <d3d9.h>
 #include <d3dx9.h>
 
-#include "HardLimit.h"
 #include "ThumbnailMessages.h"
 #include "common/Screenshots.h"
 #include "model/Model.h"
@@ -86,11 +85,8 @@ bool DrawAndSave(IDirect3DDevice9* device, const std::wstring& file, const std::
   device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, kTransparent, 1.0f, 0);
   model.Draw();
   device->EndScene();
-  WritingOutput(true);
-  const bool saved = SaveBackBuffer(device, output);
-  WritingOutput(false);
-  if (!saved) Report(ThumbnailMessage::NotWritten, Shown(output).c_str());
-  return saved;
+  // The layer says why a picture cannot be written.
+  return SaveBackBuffer(device, output);
 }
 
 }  // namespace

@@ -11,5 +11,6 @@
 // pixels whose background stays transparent, and writes it as PNG to
 // `output`. The effects are the first of their names found by FindAsset.
 // False, said on standard error in one line, when the file cannot be read,
-// holds nothing to draw, or the picture cannot be made or written.
+// holds nothing to draw, or the picture cannot be made or written; `output`
+// may then hold part of the picture.
 bool RenderThumbnail(const std::wstring& model, const std::wstring& output, int size);
