@@ -4,6 +4,8 @@
 #include <d3d9.h>
 #include <d3dx9.h>
 
+#include <algorithm>
+
 #include "ThumbnailMessages.h"
 #include "common/Screenshots.h"
 #include "model/Model.h"
@@ -55,19 +57,28 @@ bool FrameModel(Model& model) {
   return true;
 }
 
-// Loads the effects and the model, draws it once and writes the back buffer.
+// The effects the model is drawn with: mesh.cfx always (a skinned mesh that
+// the skin effect cannot hold falls back to it), skinmesh.cfx where a mesh
+// has bones. Each costs shader compiles that no cache saves here. They say
+// themselves why they did not load.
+bool LoadModelEffects(IDirect3DDevice9* device, const Model& model) {
+  const bool skinned =
+      std::any_of(model.meshes.begin(), model.meshes.end(), [](const Mesh& mesh) { return !mesh.palette.empty(); });
+  return LoadEffect(device, L"mesh.cfx") && (!skinned || LoadEffect(device, L"skinmesh.cfx"));
+}
+
+// Loads the model and its effects, draws it once and writes the back buffer.
 bool DrawAndSave(IDirect3DDevice9* device, const std::wstring& file, const std::wstring& output) {
-  // The effects say themselves why they did not load.
-  if (!LoadEffect(device, L"mesh.cfx") || !LoadEffect(device, L"skinmesh.cfx")) {
-    Report(ThumbnailMessage::NotRendered, Shown(file).c_str(), "the viewers' effects cannot be loaded");
-    return false;
-  }
   // The reader says in one line why a file cannot be read.
   if (!LoadModelFile(device, file)) return false;
   XFileScene* scene = FindModelFile(file);
   Model model;
   if (!scene || !model.Setup(device, scene) || model.meshes.empty()) {
     Report(ThumbnailMessage::NothingToDraw, Shown(file).c_str());
+    return false;
+  }
+  if (!LoadModelEffects(device, model)) {
+    Report(ThumbnailMessage::NotRendered, Shown(file).c_str(), "the viewers' effects cannot be loaded");
     return false;
   }
   MakeMaterialsOpaque(*scene);
