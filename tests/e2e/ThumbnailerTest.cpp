@@ -206,10 +206,10 @@ std::set<std::string> FilesWritten(const fs::path& log) {
   std::set<std::string> written;
   std::ifstream lines(log);
   for (std::string line; std::getline(lines, line);) {
-    // "PID call(arguments) = result"
-    const std::size_t space = line.find(' '), bracket = line.find('(');
-    if (space == std::string::npos || bracket == std::string::npos || bracket < space) continue;
-    const std::string call = line.substr(space + 1, bracket - space - 1);
+    // "PID call(arguments) = result", the PID padded with spaces
+    const std::size_t name = line.find_first_not_of(' ', line.find(' ')), bracket = line.find('(');
+    if (name == std::string::npos || bracket == std::string::npos || bracket < name) continue;
+    const std::string call = line.substr(name, bracket - name);
     const bool writes = line.find("O_WRONLY") != std::string::npos || line.find("O_RDWR") != std::string::npos ||
                         line.find("O_CREAT") != std::string::npos || call == "creat";
     if (!(opens.count(call) && writes) && !changes.count(call)) continue;
