@@ -244,13 +244,20 @@ TEST(Thumbnailer, WritesNothingButTheThumbnail) {
 
 // The sandbox of file managers, as bubblewrap makes it: the whole file system
 // read-only, a fresh /tmp, no network, a home it cannot write, and only the
-// thumbnail's folder writable.
+// thumbnail's folder writable. Every namespace but the user's is new: a
+// chroot, such as scripts/fresh-check runs the tests in, cannot make one.
+const std::vector<std::string> kSandbox = {"--ro-bind", "/", "/", "--dev", "/dev", "--proc", "/proc",
+                                           "--tmpfs", "/tmp", "--unshare-pid", "--unshare-net", "--unshare-ipc",
+                                           "--unshare-uts", "--unshare-cgroup-try", "--die-with-parent",
+                                           "--new-session", "--setenv", "HOME", "/nonexistent", "--chdir", "/"};
+
 class Sandboxed : public ::testing::Test {
  protected:
   void SetUp() override {
     e2e::Launch probe;
     probe.executable = "/usr/bin/bwrap";
-    probe.arguments = {"--ro-bind", "/", "/", "--unshare-all", "/bin/true"};
+    probe.arguments = kSandbox;
+    probe.arguments.push_back("/bin/true");
     probe.layerReport = false;
     e2e::Outcome run = e2e::Run(probe);
     if (run.exitCode != 0) GTEST_SKIP() << "bubblewrap cannot make a sandbox here: " << run.output;
@@ -259,10 +266,10 @@ class Sandboxed : public ::testing::Test {
   e2e::Outcome Run(const std::string& model, const fs::path& outputFolder, const std::string& size) {
     e2e::Launch launch;
     launch.executable = "/usr/bin/bwrap";
-    launch.arguments = {"--ro-bind", "/", "/", "--dev", "/dev", "--proc", "/proc", "--tmpfs", "/tmp",
-                        "--bind", outputFolder.string(), outputFolder.string(), "--unshare-all",
-                        "--die-with-parent", "--new-session", "--setenv", "HOME", "/nonexistent",
-                        "--chdir", "/", kThumbnailer, "-s", size, model, (outputFolder / "thumbnail.png").string()};
+    launch.arguments = kSandbox;
+    launch.arguments.insert(launch.arguments.end(), {"--bind", outputFolder.string(), outputFolder.string(),
+                                                     kThumbnailer, "-s", size, model,
+                                                     (outputFolder / "thumbnail.png").string()});
     launch.layerReport = false;
     return e2e::Run(launch);
   }
