@@ -91,23 +91,14 @@ void ViewerWindow::FrameModel() {
     Report(ProgramMessage::FramedByBindPose, ToUtf8(g_RunOptions.Program().name).c_str(), bounds.bindPoseMeshes,
            bounds.bindPoseMeshes == 1 ? "" : "es", kPosedBoundsVertexLimit);
   }
-  // The sphere around the box fits the narrower of the two fields of view.
-  const float radius = std::max(bounds.Radius(), 1e-4f);
-  const float halfHeight = kFieldOfView * 0.5f;
-  const float halfWidth = std::atan(std::tan(halfHeight) * aspect_);
-  const float distance = radius * kFramingMargin / std::sin(std::min(halfHeight, halfWidth));
   D3DXVECTOR3 direction = camera.eye - camera.lookAt;
   if (D3DXVec3Length(&direction) == 0.0f) direction = kCameraEye - kCameraTarget;
-  D3DXVec3Normalize(&direction, &direction);
-  const D3DXVECTOR3 centre = bounds.Centre();
-  camera.Setup(centre, centre + direction * distance);
+  const SphereView view = FrameSphere(bounds.Centre(), bounds.Radius(), direction, kFieldOfView, aspect_,
+                                      kFramingMargin, kNearPlane, kFarPlane);
+  camera.Setup(view.lookAt, view.eye);
   camera.UpdateView();
   g_ViewMatrix = camera.view;
-  // The design's planes unless the framed sphere reaches past them.
-  float nearDistance = kNearPlane, farDistance = kFarPlane;
-  if (distance + radius > kFarPlane) farDistance = (distance + radius) * 1.01f;
-  if (distance - radius < kNearPlane) nearDistance = std::max((distance - radius) * 0.5f, farDistance * 1e-7f);
-  SetProjection(nearDistance, farDistance);
+  SetProjection(view.nearPlane, view.farPlane);
 }
 
 // Every press since the last frame counts: a toggle pressed twice is back

@@ -42,7 +42,7 @@ Direct3D9::~Direct3D9() {
   SafeRelease(direct3d);
 }
 
-bool Direct3D9::Initialize(HWND hwnd, int width, int height) {
+bool Direct3D9::Initialize(HWND hwnd, int width, int height, D3DFORMAT backBufferFormat) {
   if (device) return true;
   // The SDK version with the debug-information bit set.
   if (!direct3d) direct3d = Direct3DCreate9(0x80000000 | D3D_SDK_VERSION);
@@ -52,7 +52,7 @@ bool Direct3D9::Initialize(HWND hwnd, int width, int height) {
   direct3d->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &displayMode);
   presentParameters.BackBufferWidth = static_cast<UINT>(width);
   presentParameters.BackBufferHeight = static_cast<UINT>(height);
-  presentParameters.BackBufferFormat = displayMode.Format;
+  presentParameters.BackBufferFormat = backBufferFormat == D3DFMT_UNKNOWN ? displayMode.Format : backBufferFormat;
   presentParameters.BackBufferCount = 1;
   presentParameters.MultiSampleType = D3DMULTISAMPLE_NONE;
   presentParameters.MultiSampleQuality = 0;

@@ -13,8 +13,10 @@ class Direct3D9 {
   Direct3D9& operator=(const Direct3D9&) = delete;
 
   // Creates the Direct3D object and the device for hwnd with a back buffer
-  // of width x height; true at once when the device already exists.
-  bool Initialize(HWND hwnd, int width, int height);
+  // of width x height, in the display's format unless `backBufferFormat`
+  // names another (D3DFMT_A8R8G8B8 keeps the alpha that drawing leaves);
+  // true at once when the device already exists.
+  bool Initialize(HWND hwnd, int width, int height, D3DFORMAT backBufferFormat = D3DFMT_UNKNOWN);
 
   IDirect3D9* direct3d;
   IDirect3DDevice9* device;

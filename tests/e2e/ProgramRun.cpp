@@ -38,8 +38,8 @@ pid_t StartProgram(const Launch& launch, int output) {
     if (!replaced) environment.push_back(variable);
   }
   for (const auto& [name, value] : launch.set) environment.push_back(name + "=" + value);
-  environment.push_back("XVIEW_LAYER_REPORT=1");
-  std::string path = XVIEW_BINARY_DIR "/apps/" + launch.program;
+  if (launch.layerReport) environment.push_back("XVIEW_LAYER_REPORT=1");
+  std::string path = launch.executable.empty() ? XVIEW_BINARY_DIR "/apps/" + launch.program : launch.executable;
   std::vector<std::string> arguments = launch.arguments;
   arguments.insert(arguments.begin(), path);
   auto pointers = [](std::vector<std::string>& strings) {

@@ -10,6 +10,7 @@ namespace e2e {
 
 struct Launch {
   std::string program;  // "actorviewer" or "propviewer"
+  std::string executable;  // another program to run, by its path, in place of `program`
   std::vector<std::string> arguments;
   std::string folder;  // working folder; the shipped assets when empty
   std::vector<std::string> unset;                            // variables removed from the environment
@@ -17,6 +18,7 @@ struct Launch {
   // When non-zero, sent once the program has presented its first frame and
   // run a few frames more.
   int signal = 0;
+  bool layerReport = true;  // XVIEW_LAYER_REPORT=1: the layer's report at the end
 };
 
 struct Outcome {
@@ -26,8 +28,9 @@ struct Outcome {
   std::string output;      // standard error and output, interleaved
 };
 
-// The program runs with XVIEW_LAYER_REPORT=1 and without a controlling
-// terminal, so its console writes to the captured output too.
+// The program runs with XVIEW_LAYER_REPORT=1 (unless the launch says
+// otherwise) and without a controlling terminal, so its console writes to the
+// captured output too.
 Outcome Run(const Launch& launch);
 
 // The layer's report at the very end of the process.
