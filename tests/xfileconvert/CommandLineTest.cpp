@@ -39,7 +39,8 @@ TEST(CommandLine, HelpAndMistakes) {
 }
 
 // A refused file writes nothing and says why; the others of the run still
-// convert; a file the reader reads with warnings converts, its warnings said.
+// convert; a file the reader reads with warnings converts, its warnings said
+// and nothing else.
 TEST(CommandLine, EachFailureIsOneLineAndTheOthersStillConvert) {
   Scratch in, out;
   const std::string empty = in.Write("empty.x", "");
@@ -56,6 +57,7 @@ TEST(CommandLine, EachFailureIsOneLineAndTheOthersStillConvert) {
   const ConverterRun alone = RunConverter({warned, "-o", out / "alone.glb"});
   EXPECT_EQ(alone.exitCode, 0) << alone.output;
   EXPECT_TRUE(Has(alone.output, "a skin weight names no vertex")) << alone.output;
+  EXPECT_FALSE(Has(alone.output, "xof 0")) << "the model's own text is not echoed: " << alone.output;
 }
 
 // An output that cannot be written is said, leaves no temporary file, and

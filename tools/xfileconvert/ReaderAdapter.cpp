@@ -6,7 +6,7 @@ namespace xfileconvert {
 
 std::unique_ptr<LoadedModel> LoadModelRecords(const std::wstring& path) {
   auto model = std::make_unique<LoadedModel>();
-  ParseResult parse = ParseXFile(path, model->scene);
+  ParseResult parse = ParseXFile(path, model->scene, ParseOptions{.echo = false});
   ReportParse(path, parse);
   if (!parse) return nullptr;
   model->format = parse.format;
