@@ -1,5 +1,4 @@
-// The binary format: every token is a 2-byte little-endian number; names,
-// strings, integers, GUIDs and lists carry a record after it. A string ends
+// The binary format (its token codes in BinaryTokens.h). A string ends
 // with a ";" or "," token; an integer list holds 4-byte integers and a float
 // list floats of the header's size. Punctuation and template keywords stand
 // alone. Template declarations are read as tokens like any other and skipped
@@ -11,34 +10,14 @@
 #include <algorithm>
 #include <cstring>
 
+#include "xfile/BinaryTokens.h"
 #include "xfile/TextDecoding.h"
 
 XFILE_SHAPE_BEGIN
 
 namespace {
 
-enum BinaryToken : std::uint16_t {
-  kName = 1,
-  kString = 2,
-  kInteger = 3,
-  kGuid = 5,
-  kIntegerList = 6,
-  kFloatList = 7,
-  kOpenBrace = 10,
-  kCloseBrace = 11,
-  kOpenParenthesis = 12,
-  kCloseParenthesis = 13,
-  kOpenBracket = 14,
-  kCloseBracket = 15,
-  kOpenAngle = 16,
-  kCloseAngle = 17,
-  kDot = 18,
-  kComma = 19,
-  kSemicolon = 20,
-  kTemplate = 31,
-  kFirstKeyword = 40,  // WORD, DWORD, FLOAT ... ARRAY
-  kLastKeyword = 52,
-};
+using namespace xfile_binary;
 
 // The words the stand-alone tokens read as.
 const wchar_t* const kKeywords[] = {L"WORD",  L"DWORD",  L"FLOAT", L"DOUBLE",  L"CHAR",    L"UCHAR", L"SWORD",

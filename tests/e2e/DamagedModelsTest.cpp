@@ -28,7 +28,7 @@ TEST(DamagedModels, BothViewersSurviveCutAndCorruptedFiles) {
     const std::string text = ReadWholeFile(fs::path(XVIEW_TEST_DATA) / "models" / name);
     for (const char* format : {"bin", "bzip"}) {
       fs::path twin = scratch / (std::string(format) + "-" + name);
-      WriteWholeFile(twin, xfilepack::Twin(text, format, false, 2000));
+      WriteWholeFile(twin, xfileconvert::Twin(text, format, false, 2000));
       models.push_back(twin);
     }
   }

@@ -92,7 +92,7 @@ std::string FileOf(const std::uint8_t* data, std::size_t size) {
   const std::size_t block = (choice >> 2) == 0 ? 32768 : (choice >> 2) * 97;
   std::string file = std::string("xof 0303") + (text ? "txt " : "bin ") + (doubles ? "0064" : "0032");
   file.append(reinterpret_cast<const char*>(data + 1), size - 1);
-  return xfilepack::Compress(file, text ? "tzip" : "bzip", block);
+  return xfileconvert::Compress(file, text ? "tzip" : "bzip", block);
 }
 #else
 std::string FileOf(const std::uint8_t* data, std::size_t size) {

@@ -153,7 +153,7 @@ TEST(BinaryFormats, WrittenTwinsOfEveryFormatReadAsTheirText) {
         for (std::size_t block : {std::size_t{32768}, std::size_t{4000}}) {
           SCOPED_TRACE(std::string(name) + " " + format + (doubles ? " 0064" : " 0032") + " blocks of " +
                        std::to_string(block));
-          ModelFile twin(xfilepack::Twin(text, format, doubles, block));
+          ModelFile twin(xfileconvert::Twin(text, format, doubles, block));
           QuietParse parse = ParseQuietly(twin.WidePath());
           ASSERT_TRUE(parse.accepted) << parse.standardError;
           EXPECT_EQ(KindsOf(parse), KindsOf(original)) << parse.standardError;
@@ -163,7 +163,7 @@ TEST(BinaryFormats, WrittenTwinsOfEveryFormatReadAsTheirText) {
 }
 
 std::string BinaryFile(const std::string& body, bool doubles = false) {
-  return xfilepack::Twin(kHeader + body, "bin", doubles);
+  return xfileconvert::Twin(kHeader + body, "bin", doubles);
 }
 
 TEST(BinaryFormats, NumbersKeepTheirTypes) {
@@ -187,7 +187,7 @@ TEST(BinaryFormats, NamesAndStringsChooseTheCodePage) {
   // "\x96\xd8" is Shift-JIS for U+6728 and no valid UTF-8.
   const std::string body = "Material \x96\xd8 { 1;1;1;1;; 0; 0;0;0;; 0;0;0;; TextureFilename { \"\x96\xd8.png\"; } }";
   for (const char* format : {"bin", "bzip"}) {
-    ModelFile file(xfilepack::Twin(kHeader + body + " Mesh m { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; "
+    ModelFile file(xfileconvert::Twin(kHeader + body + " Mesh m { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; "
                                                     "MeshMaterialList { 1; 1; 0;; { \x96\xd8 } } }",
                                    format));
     QuietParse parse = ParseQuietly(file.WidePath());
@@ -210,7 +210,7 @@ TEST(BinaryFormats, ABinaryFileEchoesOneLineWithItsSize) {
 
   // Compressed text echoes as the text it holds.
   const std::string body = "Mesh m { 0; 0; }\n";
-  ModelFile compressed(xfilepack::Twin(kHeader + body, "tzip", false, 5));
+  ModelFile compressed(xfileconvert::Twin(kHeader + body, "tzip", false, 5));
   echoed = CaptureStandardOutput([&] {
     XModelContent content;
     EXPECT_TRUE(ParseXFile(compressed.WidePath(), content));
@@ -227,8 +227,8 @@ TEST(BinaryFormats, ALateByteOutsideAsciiChoosesTheCodePageOfTheWholeFile) {
   for (int i = 0; i < kAsciiMeshes; ++i) text += "Mesh F" + std::to_string(i) + " { 0; 0; }\n";
   text += "Mesh \x96\xd8 { 0; 0; }\nMesh \x83\x5c { 0; 0; }\n";  // Shift-JIS, and not UTF-8
   for (int i = 0; i < kAsciiMeshes; ++i) text += "Mesh G" + std::to_string(i) + " { 0; 0; }\n";
-  for (const std::string& file : {text, xfilepack::Twin(text, "tzip", false, 4096), xfilepack::Twin(text, "bin"),
-                                   xfilepack::Twin(text, "bzip", false, 4096)}) {
+  for (const std::string& file : {text, xfileconvert::Twin(text, "tzip", false, 4096), xfileconvert::Twin(text, "bin"),
+                                   xfileconvert::Twin(text, "bzip", false, 4096)}) {
     ModelFile model(file);
     const QuietParse parse = ParseQuietly(model.WidePath());
     ASSERT_TRUE(parse.accepted);
@@ -248,7 +248,7 @@ TEST(BinaryFormats, EveryNameOfABinaryFileChoosesItsCodePage) {
   const std::string text = kHeader + "Mesh \xe6\x9c\xa8 { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; }\n" +
                            "Mesh m { 1; 0.5;0;0;; 0; }\nMesh \xe9t\xe9 { 0; 0; }\n";
   for (const char* format : {"bin", "bzip"}) {
-    ModelFile model(xfilepack::Twin(text, format));
+    ModelFile model(xfileconvert::Twin(text, format));
     const QuietParse parse = ParseQuietly(model.WidePath());
     ASSERT_TRUE(parse.accepted);
     EXPECT_EQ(parse.codePage, 1252u) << format;
@@ -333,7 +333,7 @@ TEST(DamagedBinaryFiles, CountsBeyondTheDataReserveNothingFromThem) {
   QuietParse text = ParseTextQuietly(body);
   ASSERT_EQ(text.Meshes().size(), 1u);
   for (const char* format : {"bin", "bzip", "tzip"}) {
-    ModelFile file(xfilepack::Twin(kHeader + body, format));
+    ModelFile file(xfileconvert::Twin(kHeader + body, format));
     QuietParse parse = ParseQuietly(file.WidePath());
     ASSERT_TRUE(parse.accepted) << format;
     ASSERT_EQ(parse.Meshes().size(), 1u) << format;
@@ -346,7 +346,7 @@ TEST(DamagedBinaryFiles, CountsBeyondTheDataReserveNothingFromThem) {
 
 TEST(DamagedBinaryFiles, ContainerFaultsSayTheirOffsetAndBlock) {
   const std::string text = kHeader + FrameAndMesh(400);
-  const std::string compressed = xfilepack::Twin(text, "bzip", false, 2000);
+  const std::string compressed = xfileconvert::Twin(text, "bzip", false, 2000);
   const std::size_t firstBlock = 20;
   const std::size_t secondBlock =
       firstBlock + 4 + (static_cast<unsigned char>(compressed[22]) | static_cast<unsigned char>(compressed[23]) << 8);
@@ -383,9 +383,9 @@ TEST(DamagedBinaryFiles, ContainerFaultsSayTheirOffsetAndBlock) {
     ExpectDamage(parse, ParseWarningKind::ContainerDamaged, "block 2 at offset " + std::to_string(secondBlock), file);
   }
   {  // a token fault inside a compressed file names its block
-    std::string binary = xfilepack::Twin(text, "bin");
+    std::string binary = xfileconvert::Twin(text, "bin");
     binary.insert(binary.size() - 2, std::string("\x63\x00", 2));
-    const std::string damaged = xfilepack::Compress(binary, "bzip", 2000);
+    const std::string damaged = xfileconvert::Compress(binary, "bzip", 2000);
     ModelFile file(damaged);
     QuietParse parse = ParseQuietly(file.WidePath());
     const std::size_t blocks = (binary.size() - 16 + 1999) / 2000;

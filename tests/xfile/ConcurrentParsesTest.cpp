@@ -95,7 +95,7 @@ Model Prepare(const std::wstring& path) {
   text << in.rdbuf();
   const std::string name = Narrow(path.substr(path.find_last_of(L'/') + 1));
   model.files.push_back(std::make_unique<ModelFile>(text.str(), "text-" + name));
-  model.files.push_back(std::make_unique<ModelFile>(xfilepack::Twin(text.str(), "bin"), "bin-" + name));
+  model.files.push_back(std::make_unique<ModelFile>(xfileconvert::Twin(text.str(), "bin"), "bin-" + name));
   for (const auto& file : model.files) {
     XFileScene scene;
     const ParseResult parse = ParseXFile(file->WidePath(), scene, kQuiet);

@@ -93,7 +93,7 @@ TEST(DamagedFiles, BinaryAndCompressedTwinsCutOrCorruptedReadSoundly) {
   for (const char* name : {"test_cube_text.x", "test.x", "kwxport_test_cubewithvcolors.x"}) {
     const std::string text = damaged_models::ReadWholeFile(Narrow(DataModel(name)));
     for (const char* format : {"bin", "bzip", "tzip"}) {
-      const std::string twin = xfilepack::Twin(text, format, false, 1500);
+      const std::string twin = xfileconvert::Twin(text, format, false, 1500);
       const bool compressed = format[1] == 'z';
       for (std::size_t offset : damaged_models::CutOffsets(twin.size(), kMostCuts * Scale(), Scale() - 1)) {
         QuietParse parse = ParseQuietly(scratch.Write(twin.substr(0, offset)));

@@ -22,13 +22,13 @@ bool RecodeModelFile(const ConversionJob& job, const ConvertOptions& options) {
     Say(ConvertMessage::NotRead, job.input.c_str(), "the file cannot be read");
     return false;
   }
-  xfilepack::ModelText text;
+  xfileconvert::ModelText text;
   std::string reason;
-  if (!xfilepack::TextOfModelFile(bytes.str(), text, reason)) {
+  if (!xfileconvert::TextOfModelFile(bytes.str(), text, reason)) {
     Say(ConvertMessage::NotRead, job.input.c_str(), reason.c_str());
     return false;
   }
-  const std::string twin = xfilepack::Twin(text.text, options.xFormat, options.floatBytes == 8, options.blockBytes);
+  const std::string twin = xfileconvert::Twin(text.text, options.xFormat, options.floatBytes == 8, options.blockBytes);
   if (!WriteWholeFile(job.output, {twin}, reason)) {
     Say(ConvertMessage::NotWritten, job.input.c_str(), job.output.c_str(), reason.c_str());
     return false;

@@ -11,7 +11,7 @@
 
 #include "BinaryFormat.h"
 
-namespace xfilepack {
+namespace xfileconvert {
 
 namespace {
 
@@ -294,4 +294,4 @@ bool TextOfModelFile(std::string_view file, ModelText& out, std::string& reason)
   return true;
 }
 
-}  // namespace xfilepack
+}  // namespace xfileconvert

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace xfilepack {
+namespace xfileconvert {
 
 struct ModelText {
   std::string text;    // a whole text file: a "txt" header of the file's float size, then the body
@@ -32,4 +32,4 @@ std::string Inflate(std::string_view container, std::string& damage);
 // Stops at the first token that cannot be read, saying so in `damage`.
 std::string TextOfBinaryTokens(std::string_view data, unsigned floatBytes, std::string& damage);
 
-}  // namespace xfilepack
+}  // namespace xfileconvert

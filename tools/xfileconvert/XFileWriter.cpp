@@ -10,7 +10,7 @@
 
 #include "BinaryFormat.h"
 
-namespace xfilepack {
+namespace xfileconvert {
 
 namespace {
 
@@ -176,4 +176,4 @@ std::string Twin(std::string_view text, std::string_view format, bool doubles, s
   return binary;
 }
 
-}  // namespace xfilepack
+}  // namespace xfileconvert

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace xfilepack {
+namespace xfileconvert {
 
 // The tokens of the body of a text file (after its header) as binary tokens:
 // names, quoted strings (ended with ";"), braces, and runs of numbers as
@@ -30,4 +30,4 @@ std::string Compress(std::string_view file, std::string_view format, std::size_t
 std::string Twin(std::string_view text, std::string_view format, bool doubles = false,
                  std::size_t blockBytes = 32768);
 
-}  // namespace xfilepack
+}  // namespace xfileconvert
