@@ -2,9 +2,13 @@
 // same records, with 32- and 64-bit floats.
 #include <gtest/gtest.h>
 
+#include <zlib.h>
+
+#include <cstdint>
 #include <cstring>
 
 #include "ConverterRun.h"
+#include "TestModels.h"
 #include "ViewerPoses.h"
 
 namespace convert_test {
@@ -130,6 +134,39 @@ TEST(Recode, ADamagedFileGivesWhatTheReaderReadsOfIt) {
     EXPECT_FALSE(read.Scene().meshes.empty());
     ExpectSameRecords(read.Scene(), written.Scene());
   }
+}
+
+// A block that claims more than a block may hold is damage, as the reader
+// takes it: the text written holds what the reader read, nothing beyond.
+TEST(Recode, ABlockLargerThanAnyBlockIsDamage) {
+  std::string body = CubeModel().substr(16);
+  body.resize(40000, ' ');
+  z_stream deflater{};
+  deflateInit2(&deflater, Z_BEST_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+  std::string packed(deflateBound(&deflater, body.size()), '\0');
+  deflater.next_in = reinterpret_cast<Bytef*>(body.data());
+  deflater.avail_in = static_cast<uInt>(body.size());
+  deflater.next_out = reinterpret_cast<Bytef*>(packed.data());
+  deflater.avail_out = static_cast<uInt>(packed.size());
+  deflate(&deflater, Z_FINISH);
+  packed.resize(packed.size() - deflater.avail_out);
+  deflateEnd(&deflater);
+  auto little = [](std::uint32_t value, int bytes) {
+    std::string out;
+    for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
+    return out;
+  };
+  // The container's size field allows anything; the one block claims 40,000 bytes.
+  const std::string file = "xof 0303tzip0032" + little(0xFFFFFFFFu, 4) + little(40000, 2) +
+                           little(static_cast<std::uint32_t>(packed.size() + 2), 2) + "CK" + packed;
+  Scratch in, out;
+  const std::string damaged = in.Write("oversized.x", file), text = out / "text.x";
+  const ConverterRun run = RunConverter({damaged, "-o", text});
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_TRUE(Has(run.output, "the compressed data is damaged")) << run.output;
+  ViewerModel read(damaged), written(text);
+  EXPECT_TRUE(written.Scene().meshes.empty());
+  ExpectSameRecords(read.Scene(), written.Scene());
 }
 
 // The twins the tests and sweeps make with --block: small blocks, many of them.

@@ -115,7 +115,8 @@ std::string Inflate(std::string_view container, std::string& damage) {
       break;
     }
     const std::size_t size = Get16(container.data() + at), packed = Get16(container.data() + at + 2);
-    if (std::memcmp(container.data() + at + 4, "CK", 2) != 0 || packed < 2 || size == 0) {
+    // No block holds more than the window, as the reader also holds them.
+    if (std::memcmp(container.data() + at + 4, "CK", 2) != 0 || packed < 2 || size == 0 || size > kWindowBytes) {
       damage = "a block does not begin with \"CK\" and its sizes" + At(kHeaderBytes + at);
       break;
     }
