@@ -164,6 +164,10 @@ TEST_F(WideFile, AttributesGiveTheSizeTheWriteTimeAndWhyAFileIsNotThere) {
   std::string missing = (folder_ / "Sub" / "gone.x").string();
   EXPECT_FALSE(GetFileAttributesExW(std::wstring(missing.begin(), missing.end()).c_str(), GetFileExInfoStandard, &data));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+  std::string otherCaseFolder = (folder_ / "SUB" / "gone.x").string();  // the folder is there, in another case
+  EXPECT_FALSE(GetFileAttributesExW(std::wstring(otherCaseFolder.begin(), otherCaseFolder.end()).c_str(),
+                                    GetFileExInfoStandard, &data));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
   std::string noFolder = (folder_ / "Nowhere" / "gone.x").string();
   EXPECT_FALSE(
       GetFileAttributesExW(std::wstring(noFolder.begin(), noFolder.end()).c_str(), GetFileExInfoStandard, &data));

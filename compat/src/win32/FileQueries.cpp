@@ -1,9 +1,14 @@
-// kernel32's file queries: GetFileAttributesW, FindFirstFileW, FindNextFileW,
-// FindClose, and CompareStringOrdinal, the comparison of names by the same
-// rule as the layer's paths (common/WindowsPath.h: only ASCII letters fold).
-// Paths follow Windows rules as every file function of the layer does.
-// GetFileAttributesW tells only FILE_ATTRIBUTE_DIRECTORY from
-// FILE_ATTRIBUTE_NORMAL. FindFirstFileW takes a folder's entries ("folder\*"
+// kernel32's file queries: GetFileAttributesW, GetFileAttributesExW,
+// FindFirstFileW, FindNextFileW, FindClose, and CompareStringOrdinal, the
+// comparison of names by the same rule as the layer's paths
+// (common/WindowsPath.h: only ASCII letters fold). Paths follow Windows rules
+// as every file function of the layer does.
+// Attributes are the folder bit and the read-only bit (no write permission
+// for anyone); hidden, system and archive bits do not exist here, and an
+// entry that is neither reads FILE_ATTRIBUTE_NORMAL. GetFileAttributesExW
+// gives the three times at the host's resolution (the creation time is the
+// host's time of the last status change, the nearest it keeps) and the size.
+// FindFirstFileW takes a folder's entries ("folder\*"
 // or "folder\*.*") or one name without wildcards; other patterns fail with
 // ERROR_INVALID_PARAMETER. The entries come in byte order of their UTF-8
 // names, "." and ".." first as on Windows; of WIN32_FIND_DATAW only the
@@ -13,6 +18,9 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
 #include <cwchar>
 #include <memory>
 #include <mutex>
@@ -48,10 +56,38 @@ FindState* LiveSearch(HANDLE find) {
   return found == Searches().end() ? nullptr : *found;
 }
 
+DWORD AttributesOfStatus(const struct stat& status) {
+  DWORD attributes = 0;
+  if (S_ISDIR(status.st_mode)) attributes |= FILE_ATTRIBUTE_DIRECTORY;
+  if (!(status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH))) attributes |= FILE_ATTRIBUTE_READONLY;
+  return attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+}
+
 DWORD AttributesOf(const std::string& hostPath) {
   struct stat info;
   if (::stat(hostPath.c_str(), &info) != 0) return INVALID_FILE_ATTRIBUTES;
-  return S_ISDIR(info.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+  return AttributesOfStatus(info);
+}
+
+// Seconds from 1601 to 1970, the two epochs.
+constexpr std::uint64_t kEpochDifference = 11644473600ULL;
+
+FILETIME FileTimeOf(const struct timespec& time) {
+  const std::uint64_t ticks = (static_cast<std::uint64_t>(time.tv_sec) + kEpochDifference) * 10000000ULL +
+                              static_cast<std::uint64_t>(time.tv_nsec) / 100;
+  return FILETIME{static_cast<DWORD>(ticks & 0xFFFFFFFFu), static_cast<DWORD>(ticks >> 32)};
+}
+
+// As Windows tells them apart: a file missing from a folder that exists, or
+// a folder on the way that does not. The folder is found by Windows rules
+// too, whatever the case it is written in.
+DWORD ErrorOfMissing(std::wstring_view fileName) {
+  const std::size_t cut = fileName.find_last_of(L"\\/");
+  if (cut == std::wstring_view::npos) return ERROR_FILE_NOT_FOUND;
+  struct stat status;
+  const std::string folder = compat::ResolveWindowsPath(fileName.substr(0, cut + 1));
+  return ::stat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode) ? ERROR_FILE_NOT_FOUND
+                                                                          : ERROR_PATH_NOT_FOUND;
 }
 
 bool Fill(FindState& state, LPWIN32_FIND_DATAW data) {
@@ -77,6 +113,30 @@ DWORD GetFileAttributesW(LPCWSTR fileName) {
   DWORD attributes = AttributesOf(compat::ResolveWindowsPath(std::wstring_view(fileName)));
   if (attributes == INVALID_FILE_ATTRIBUTES) SetLastError(ERROR_FILE_NOT_FOUND);
   return attributes;
+}
+
+BOOL GetFileAttributesExW(LPCWSTR fileName, GET_FILEEX_INFO_LEVELS infoLevel, LPVOID fileInformation) {
+  if (!fileName || !fileInformation || infoLevel != GetFileExInfoStandard) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  const std::string path = compat::ResolveWindowsPath(std::wstring_view(fileName));
+  struct stat status;
+  if (::stat(path.c_str(), &status) != 0) {
+    SetLastError(errno == EACCES ? ERROR_ACCESS_DENIED : ErrorOfMissing(fileName));
+    return FALSE;
+  }
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  std::memset(&data, 0, sizeof(data));
+  data.dwFileAttributes = AttributesOfStatus(status);
+  data.ftCreationTime = FileTimeOf(status.st_ctim);
+  data.ftLastAccessTime = FileTimeOf(status.st_atim);
+  data.ftLastWriteTime = FileTimeOf(status.st_mtim);
+  const std::uint64_t size = S_ISDIR(status.st_mode) ? 0 : static_cast<std::uint64_t>(status.st_size);
+  data.nFileSizeHigh = static_cast<DWORD>(size >> 32);
+  data.nFileSizeLow = static_cast<DWORD>(size & 0xFFFFFFFFu);
+  std::memcpy(fileInformation, &data, sizeof(data));
+  return TRUE;
 }
 
 HANDLE FindFirstFileW(LPCWSTR fileName, LPWIN32_FIND_DATAW findData) {

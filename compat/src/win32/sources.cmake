@@ -1,6 +1,5 @@
 target_sources(compat PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/Console.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/FileAttributes.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FileDrop.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FileQueries.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FrameMetrics.cpp
