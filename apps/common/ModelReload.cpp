@@ -29,13 +29,11 @@ std::vector<std::wstring> FilesOfModel(const std::wstring& modelFile) {
   const XModelContent* content = FindModelFile(modelFile);
   if (!content) return files;
   std::set<std::wstring> sources;
-  for (const XMesh& mesh : MeshesOf(*content))
-    for (const XMaterial& material : mesh.materials)
-      for (const std::wstring& name : material.textureFiles) {
-        auto found = name.empty() ? g_TextureMap.end() : g_TextureMap.find(name);
-        if (found != g_TextureMap.end() && !found->second.source.empty() && sources.insert(found->second.source).second)
-          files.push_back(found->second.source);
-      }
+  for (const std::wstring& name : TexturesOf(*content)) {
+    auto found = g_TextureMap.find(name);
+    if (found != g_TextureMap.end() && !found->second.source.empty() && sources.insert(found->second.source).second)
+      files.push_back(found->second.source);
+  }
   return files;
 }
 

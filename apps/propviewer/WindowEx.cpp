@@ -48,7 +48,7 @@ WorldBounds WindowEx::ModelBounds() {
 std::vector<PlacedNormal> WindowEx::ModelNormals() {
   std::vector<PlacedNormal> normals;
   for (std::size_t i = 0; i < meshes.size(); ++i)
-    if (meshes[i].record) AddPlacedNormals(*meshes[i].record, MeshWorldMatrix(i), normals);
+    if (meshes[i].record) AddPlacedNormals(*meshes[i].record, meshes[i].frameMatrix, normals);
   return normals;
 }
 

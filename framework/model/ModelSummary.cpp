@@ -5,6 +5,7 @@
 #include <set>
 
 #include "platform/FilePaths.h"
+#include "platform/Messages.h"
 #include "platform/TextConversion.h"
 #include "xfile/ParseMessages.h"
 #include "xfile/TextureSearch.h"
@@ -15,12 +16,10 @@ namespace {
 
 // One line of the summary, formatted as printf formats.
 void Line(std::string& text, const char* format, ...) {
-  char line[512];
   std::va_list arguments;
   va_start(arguments, format);
-  std::vsnprintf(line, sizeof line, format, arguments);
+  text += FormatLine(format, arguments);
   va_end(arguments);
-  text += line;
   text += '\n';
 }
 
@@ -39,7 +38,7 @@ void AddMeshes(std::string& text, const std::vector<XMesh>& meshes) {
 #if !defined(XVIEW_REDUCED_MODEL)
     if (!mesh.bones.empty()) line += ", " + std::to_string(mesh.bones.size()) + " bone" + Plural(mesh.bones.size());
 #endif
-    Line(text, "%s", line.c_str());
+    text += line + '\n';
   }
 }
 
@@ -71,14 +70,12 @@ void AddAnimationSets(std::string& text, const XFileScene& scene) {
 }
 #endif
 
-void AddTextures(std::string& text, const std::wstring& modelFile, const std::vector<XMesh>& meshes) {
+void AddTextures(std::string& text, const std::wstring& modelFile, const XModelContent& content) {
   // The reader put the model's folder in front of each name as the file writes it.
   const std::wstring folder = FolderOf(modelFile);
   std::set<std::wstring> names;
-  for (const XMesh& mesh : meshes)
-    for (const XMaterial& material : mesh.materials)
-      for (const std::wstring& name : material.textureFiles)
-        if (!name.empty()) names.insert(name.compare(0, folder.size(), folder) == 0 ? name.substr(folder.size()) : name);
+  for (const std::wstring& name : TexturesOf(content))
+    names.insert(name.compare(0, folder.size(), folder) == 0 ? name.substr(folder.size()) : name);
   TextureSearch search(folder);
   std::string found, missing;
   std::size_t foundCount = 0;
@@ -107,7 +104,7 @@ std::string ModelSummary(const std::wstring& modelFile, const XModelContent& con
 #else
   Line(text, "skin and animation: not kept by the static shape");
 #endif
-  AddTextures(text, modelFile, MeshesOf(content));
+  AddTextures(text, modelFile, content);
   return text;
 }
 

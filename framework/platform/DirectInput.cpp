@@ -145,26 +145,17 @@ void DirectInput::ReadKeyPresses() {
   std::memset(keyPresses, 0, sizeof(keyPresses));
   pressesComplete = false;
   if (!keyboard) return;
-  // The buffer holds at most kKeyBufferSize - 1 changes; the bound on the
-  // rounds keeps a flood of new ones from holding the frame.
-  constexpr DWORD kChunk = 64;
-  constexpr int kMostRounds = static_cast<int>(kKeyBufferSize / kChunk) + 1;
-  DIDEVICEOBJECTDATA items[kChunk];
-  bool complete = true;
-  for (int round = 0; round < kMostRounds; ++round) {
-    DWORD count = kChunk;
-    HRESULT result = keyboard->GetDeviceData(sizeof(DIDEVICEOBJECTDATA), items, &count, 0);
-    if (FAILED(result)) return;  // not buffered, or lost: the snapshots stand in
-    if (result == DI_BUFFEROVERFLOW) complete = false;
-    for (DWORD i = 0; i < count; ++i) {
-      BYTE& presses = keyPresses[items[i].dwOfs & 0xFF];
-      if ((items[i].dwData & 0x80) && presses < 0xFF) ++presses;
-    }
-    if (count < kChunk) {
-      pressesComplete = complete;
-      return;
-    }
+  // One read takes everything: the buffer never holds more than
+  // kKeyBufferSize changes.
+  DIDEVICEOBJECTDATA items[kKeyBufferSize];
+  DWORD count = kKeyBufferSize;
+  const HRESULT result = keyboard->GetDeviceData(sizeof(DIDEVICEOBJECTDATA), items, &count, 0);
+  if (FAILED(result)) return;  // not buffered, or lost: the snapshots stand in
+  for (DWORD i = 0; i < count; ++i) {
+    BYTE& presses = keyPresses[items[i].dwOfs & 0xFF];
+    if ((items[i].dwData & 0x80) && presses < 0xFF) ++presses;
   }
+  pressesComplete = result != DI_BUFFEROVERFLOW;
 }
 
 int DirectInput::Presses(int dikCode) const {

@@ -1,5 +1,7 @@
 #include "platform/FileWatch.h"
 
+namespace {
+
 FileStamp ReadFileStamp(const std::wstring& path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
   FileStamp stamp;
@@ -10,6 +12,8 @@ FileStamp ReadFileStamp(const std::wstring& path) {
   stamp.size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
   return stamp;
 }
+
+}  // namespace
 
 void FileWatch::Watch(const std::vector<std::wstring>& files) {
   std::vector<Watched> watched;

@@ -19,8 +19,6 @@ struct FileStamp {
   bool operator==(const FileStamp& other) const = default;
 };
 
-FileStamp ReadFileStamp(const std::wstring& path);
-
 class FileWatch {
  public:
   static constexpr double kCheckInterval = 0.5;  // seconds: two checks a second at most
@@ -28,7 +26,6 @@ class FileWatch {
   // Watches `files` as they are now; a file watched already keeps what it
   // was last seen as, so a change made while the caller read it still counts.
   void Watch(const std::vector<std::wstring>& files);
-  bool Watching() const { return !files_.empty(); }
 
   // `seconds` since the last call. Once kCheckInterval has gone by, every
   // file is looked at; returns the files that changed and have since held

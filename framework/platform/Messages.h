@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <iterator>
+#include <string>
 
 // Declares, from a message list, `enum class Enum` with one name per entry
 // and `k<Enum>Formats` with their formats in the same order; the lists of
@@ -40,3 +41,5 @@ void Report(FrameworkMessage message, ...);
 // Writes `format` with its arguments and a line feed on `stream` in one
 // write, and flushes it: the one way every list's lines go out.
 void WriteMessageLine(std::FILE* stream, const char* format, std::va_list arguments);
+// `format` with its arguments, as printf formats it, whatever its length.
+std::string FormatLine(const char* format, std::va_list arguments);

@@ -132,7 +132,7 @@ void BinaryTokenizer::GuidToken() {
   state_.position += 16;
 }
 
-bool BinaryTokenizer::ReadOne() {
+bool BinaryTokenizer::Read() {
   State& r = state_;
   std::wstring& text = token_.text;
   for (;;) {
@@ -218,8 +218,6 @@ bool BinaryTokenizer::ReadOne() {
   }
 }
 
-bool BinaryTokenizer::Read() { return ReadOne(); }
-
 // Shows the choice of code page the names and strings of the rest of the
 // data, from the current one on (lists are passed over unread), then goes
 // back to where the tokenizer stood.
@@ -243,7 +241,7 @@ void BinaryTokenizer::SeeAhead(CodePageChoice& choice) {
     // Only the reader clears the kind of number before a token; this pass
     // reads tokens itself, so a name after a number is a name.
     token_.number = kNoNumber;
-    if (!ReadOne()) break;
+    if (!Read()) break;
     if (token_.number != kNoNumber || token_.text.empty()) continue;
     choice.See(r.raw.data(), r.raw.size());
   }

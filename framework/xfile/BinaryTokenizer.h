@@ -99,7 +99,6 @@ class BinaryTokenizer {
   bool TakeBytes(std::uint32_t count, std::string& raw);
   bool TakeListItem();
   void GuidToken();
-  bool ReadOne();
   void SeeAhead(CodePageChoice& choice);
 
   ModelBytes& bytes_;

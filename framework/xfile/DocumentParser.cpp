@@ -172,8 +172,6 @@ class FrameNesting {
 
 // What the two shapes do differently at the top level.
 #if !defined(XVIEW_REDUCED_MODEL)
-std::vector<XMesh>& MeshesOf(XFileScene& scene) { return scene.meshes; }
-
 OpenFrame NewFrame(XFileScene& scene, std::wstring name) {
   XFrame& frame = scene.frames.emplace_back();
   frame.name = std::move(name);
@@ -206,7 +204,6 @@ bool ReadAnimationRecord(XFileScene& scene) {
 
 void BeginContent(XFileScene& scene) { scene.ticksPerSecond = 60; }
 #else
-std::vector<XMesh>& MeshesOf(std::vector<XMesh>& meshes) { return meshes; }
 OpenFrame NewFrame(std::vector<XMesh>&, const std::wstring&) { return IdentityMatrix(); }
 void ReadTransform(OpenFrame, FrameNesting& nesting) {
   // What a record cut short leaves unread stays as the identity has it, as in a kept frame.
@@ -303,7 +300,7 @@ ParseResult ParseXFile(const std::wstring& path, XModelContent& content, const P
     std::fclose(file);
     return result;
   }
-  const bool binary = header.format == ModelFormat::Binary || header.format == ModelFormat::CompressedBinary;
+  const bool binary = IsBinary(header.format);
   const bool echo = options.echo && StandardOutputVisible();
   if (echo && binary) EchoBinary(header, size);
   g_ModelFile = file;

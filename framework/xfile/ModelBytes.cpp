@@ -39,7 +39,7 @@ ModelBytes::~ModelBytes() = default;
 
 void ModelBytes::Restart() {
   given_ = fileOffset_ = 0;
-  exhausted_ = ended_ = false;
+  ended_ = false;
   declaredSize_ = 0;
   blockStarts_.clear();
   window_.clear();
@@ -181,7 +181,6 @@ std::size_t ModelBytes::Read(char* out, std::size_t size) {
   } else if (file_) {
     got = ReadCompressed(out, size);
   }
-  if (got < size) exhausted_ = true;
   return got;
 }
 

@@ -51,8 +51,6 @@ class ModelBytes {
   // measured against these, never against a size field.
   bool Compressed() const { return compressed_; }
   std::uint64_t Given() const { return given_; }
-  // Whether a read has come back short: the data has nothing more to give.
-  bool Exhausted() const { return exhausted_; }
 
   // The MSZIP block, counted from 1, that holds byte `offset` of the data; 0
   // for the header and for a file that is not compressed.
@@ -75,7 +73,6 @@ class ModelBytes {
   bool compressed_;
   std::uint64_t given_ = 0;       // bytes of the data handed out, the header included
   std::uint64_t fileOffset_ = 0;  // bytes of the file read
-  bool exhausted_ = false;
   bool ended_ = false;            // no more blocks: the last ended, or one was damaged
   std::uint32_t declaredSize_ = 0;
   std::vector<std::uint64_t> blockStarts_;  // offset in the data where each block's output begins

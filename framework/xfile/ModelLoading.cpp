@@ -95,15 +95,6 @@ bool LoadModelFile(IDirect3DDevice9* device, const std::wstring& fileName) {
 
 namespace {
 
-std::set<std::wstring> TexturesOf(const XModelContent& content) {
-  std::set<std::wstring> names;
-  for (const XMesh& mesh : MeshesOf(content))
-    for (const XMaterial& material : mesh.materials)
-      for (const std::wstring& texture : material.textureFiles)
-        if (!texture.empty()) names.insert(texture);
-  return names;
-}
-
 }  // namespace
 
 // The effects and the device keep a reference to the last texture drawn

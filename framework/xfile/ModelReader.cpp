@@ -12,8 +12,6 @@ thread_local std::wstring g_ModelDirectory;
 
 namespace {
 
-bool IsBinary(ModelFormat format) { return format == ModelFormat::Binary || format == ModelFormat::CompressedBinary; }
-
 bool IsCompressed(ModelFormat format) {
   return format == ModelFormat::CompressedText || format == ModelFormat::CompressedBinary;
 }

@@ -34,6 +34,10 @@ enum class ModelFormat : std::uint8_t {
   CompressedBinary,  // "bzip": binary in a MSZIP container
 };
 
+constexpr bool IsBinary(ModelFormat format) {
+  return format == ModelFormat::Binary || format == ModelFormat::CompressedBinary;
+}
+
 class ModelReader;
 // The reader the record readers of this thread read from; null when none is.
 extern thread_local constinit ModelReader* g_ActiveReader;

@@ -126,7 +126,6 @@ class ParseWarnings {
   // The innermost record's name, once read.
   void NameRecord(std::wstring_view name);
   void CloseRecord();
-  bool InsideRecord() const { return depth_ > 0; }
 
   // Notes that the data ended at `endPlace` if that fell inside a record:
   // the innermost open one, or else any brace the file left open. Only the

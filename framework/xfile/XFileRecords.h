@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -153,9 +154,21 @@ struct XFileScene {
 // What one model file holds in this shape.
 using XModelContent = XFileScene;
 inline const std::vector<XMesh>& MeshesOf(const XFileScene& scene) { return scene.meshes; }
+inline std::vector<XMesh>& MeshesOf(XFileScene& scene) { return scene.meshes; }
 #else
 using XModelContent = std::vector<XMesh>;
 inline const std::vector<XMesh>& MeshesOf(const std::vector<XMesh>& meshes) { return meshes; }
+inline std::vector<XMesh>& MeshesOf(std::vector<XMesh>& meshes) { return meshes; }
 #endif
+
+// The texture files a model's materials name, each once.
+inline std::set<std::wstring> TexturesOf(const XModelContent& content) {
+  std::set<std::wstring> names;
+  for (const XMesh& mesh : MeshesOf(content))
+    for (const XMaterial& material : mesh.materials)
+      for (const std::wstring& texture : material.textureFiles)
+        if (!texture.empty()) names.insert(texture);
+  return names;
+}
 
 XFILE_SHAPE_END
