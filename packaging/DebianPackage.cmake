@@ -5,12 +5,15 @@
 # for the thumbnailer and headless runs) are named here. The desktop,
 # icon-cache and MIME databases follow the installed files by dpkg triggers.
 set(XVIEW_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/xviewer)
-configure_file(debian/changelog.in ${CMAKE_CURRENT_BINARY_DIR}/debian/changelog @ONLY)
-add_custom_command(OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/debian/changelog.gz
-  COMMAND ${GZIP} -9nf ${CMAKE_CURRENT_BINARY_DIR}/debian/changelog
-  DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/debian/changelog.in VERBATIM)
-add_custom_target(debian_changelog ALL DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/debian/changelog.gz)
-install(FILES debian/copyright ${CMAKE_CURRENT_BINARY_DIR}/debian/changelog.gz DESTINATION ${XVIEW_DOC_DIR})
+set(changelog ${CMAKE_CURRENT_BINARY_DIR}/debian/changelog)
+configure_file(debian/changelog.in ${changelog} @ONLY)
+# Compressed from the configured file, kept (-k), so that a new version
+# configured into it is compressed again.
+add_custom_command(OUTPUT ${changelog}.gz
+  COMMAND ${GZIP} -9nkf ${changelog}
+  DEPENDS ${changelog} VERBATIM)
+add_custom_target(debian_changelog ALL DEPENDS ${changelog}.gz)
+install(FILES debian/copyright ${changelog}.gz DESTINATION ${XVIEW_DOC_DIR})
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME xviewer)

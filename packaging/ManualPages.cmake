@@ -1,12 +1,6 @@
 # A manual page for every program installed, compressed as Debian keeps them.
-# xfileconvert's page is installed with the program, where the tree has it.
-set(XVIEW_MANUAL_PAGES actorviewer propviewer xfileinfo xviewer-thumbnailer xviewer-effectc)
-if(TARGET xfileconvert)
-  list(APPEND XVIEW_MANUAL_PAGES xfileconvert)
-endif()
-find_program(GZIP gzip REQUIRED)
 set(compressed_pages)
-foreach(page ${XVIEW_MANUAL_PAGES})
+foreach(page ${XVIEW_INSTALLED_PROGRAMS} xviewer-effectc)
   set(source ${CMAKE_CURRENT_SOURCE_DIR}/man/${page}.1)
   set(copy ${CMAKE_CURRENT_BINARY_DIR}/man/${page}.1)
   # -n leaves out the name and time, so the same page compresses the same.

@@ -1,11 +1,8 @@
 # An installation that strips its programs (cmake --install --strip, as CPack
 # does) strips the libraries of their debugging sections too, and the
 # programs of the compiler's notes; other files of the prefix are left alone.
-set(XVIEW_STRIPPED_PROGRAMS ${CMAKE_INSTALL_BINDIR}/actorviewer ${CMAKE_INSTALL_BINDIR}/propviewer
-  ${CMAKE_INSTALL_BINDIR}/xfileinfo ${CMAKE_INSTALL_BINDIR}/xviewer-thumbnailer ${XVIEW_TRANSLATOR_PATH})
-if(TARGET xfileconvert)
-  list(APPEND XVIEW_STRIPPED_PROGRAMS ${CMAKE_INSTALL_BINDIR}/xfileconvert)
-endif()
+list(TRANSFORM XVIEW_INSTALLED_PROGRAMS PREPEND ${CMAKE_INSTALL_BINDIR}/ OUTPUT_VARIABLE XVIEW_STRIPPED_PROGRAMS)
+list(APPEND XVIEW_STRIPPED_PROGRAMS ${XVIEW_TRANSLATOR_PATH})
 file(CONFIGURE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/StripInstalled.cmake @ONLY CONTENT [[
 if(CMAKE_INSTALL_DO_STRIP)
   set(installed "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}")

@@ -10,6 +10,7 @@
 #include "common/ProgramMessages.h"
 #include "common/RunOptions.h"
 #include "common/Screenshots.h"
+#include "common/ViewerFraming.h"
 #include "model/ModelSummary.h"
 #include "platform/FilePaths.h"
 #include "platform/TextConversion.h"
@@ -21,22 +22,13 @@
 
 namespace {
 
-// The debug camera's start: looking at a point 5 units above the origin from
-// 100 units in front of it and 30 above.
-const D3DXVECTOR3 kCameraTarget(0.0f, 5.0f, 0.0f);
-const D3DXVECTOR3 kCameraEye(0.0f, 30.0f, -100.0f);
 constexpr float kZoomSpeed = 0.02f;   // units per wheel unit (120 a notch)
 constexpr float kPanSpeed = 0.2f;     // units per mouse count
 constexpr float kOrbitSpeed = 1.0f;   // degrees per mouse count
-constexpr float kFieldOfView = D3DX_PI / 4;
-constexpr float kNearPlane = 0.1f;
-constexpr float kFarPlane = 1000.0f;
 constexpr float kGridSize = 100.0f;
 constexpr float kAxesLength = 50.0f;
 constexpr D3DCOLOR kBackground = 0xFF000000;
 constexpr double kTitleInterval = 0.25;  // seconds between updates of the title
-// Framing leaves this much room around the model's bounding sphere.
-constexpr float kFramingMargin = 1.05f;
 constexpr UINT kDroppedFileCount = 0xFFFFFFFF;
 
 // Moves `object` by `move` and, while it moves, turns it to face that way: a
@@ -213,8 +205,8 @@ void ViewerWindow::ReloadChangedTexture(const std::wstring& file) {
   }
 }
 
-// Clears to black, draws the floor grid, the axes and then the model, and
-// presents; presents even when the scene cannot begin. Without a device there
+// Clears to black, draws the floor grid, the axes, the model and, while they
+// are on, its normals, and presents; presents even when the scene cannot begin. Without a device there
 // is nothing to draw on, but the frame still counts for --frames.
 void ViewerWindow::OnFrame() {
   const double seconds = clock_.Lap();

@@ -19,8 +19,6 @@
 
 namespace {
 
-constexpr unsigned kTimeLimitSeconds = 10;
-
 // Renders offscreen, display or not, and leaves no file behind but the
 // thumbnail: Mesa keeps no shader cache, and the layer, knowing no cache
 // folder, neither reads nor writes effect records of its own (the bundled
@@ -56,7 +54,7 @@ bool MakeOutput(const std::string& output) {
 std::string TimeLimitLine(const std::wstring& model) {
   char line[4096];
   std::snprintf(line, sizeof(line), kThumbnailMessageFormats[static_cast<std::size_t>(ThumbnailMessage::TimeLimit)],
-                ToUtf8(Escaped(model)).c_str(), kTimeLimitSeconds);
+                ToUtf8(Escaped(model)).c_str(), kThumbnailTimeLimitSeconds);
   return line;
 }
 
@@ -78,7 +76,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // Named from the folder the thumbnailer was started in, before it leaves it.
   const std::wstring model = Absolute(options.model), output = Absolute(options.output);
   const std::string outputFile = ToUtf8(output);
-  LimitRunTime(kTimeLimitSeconds, TimeLimitLine(options.model), outputFile);
+  LimitRunTime(kThumbnailTimeLimitSeconds, TimeLimitLine(options.model), outputFile);
   // The thumbnail's file is made first: a folder it cannot be written in is
   // said before any work, and until the picture is written whole, every way
   // of ending removes it.

@@ -63,14 +63,15 @@ bool ParseThumbnailOptions(ThumbnailOptions& options, std::wstring& mistake) {
 }
 
 void PrintThumbnailUsage() {
-  std::fputs(
+  std::fprintf(
+      stderr,
       "usage: xviewer-thumbnailer -s SIZE MODEL.x THUMBNAIL.png\n"
-      "  -s, --size SIZE  the thumbnail's longer side in pixels (1 to 4096)\n"
+      "  -s, --size SIZE  the thumbnail's longer side in pixels (1 to %d)\n"
       "  --help           show this text\n"
       "Writes a PNG picture of the model, framed whole on a transparent background, as the\n"
       "viewers draw it: a character in the first pose of its first animation set, a static\n"
       "model with every mesh in place. Renders offscreen, with no display and no GPU, and\n"
       "writes no file but THUMBNAIL.png. A file that cannot be shown is one line on standard\n"
-      "error and exit status 1; a mistaken command line, exit status 2. It gives up after 10 s.\n",
-      stderr);
+      "error and exit status 1; a mistaken command line, exit status 2. It gives up after %u s.\n",
+      kMaxThumbnailSize, kThumbnailTimeLimitSeconds);
 }

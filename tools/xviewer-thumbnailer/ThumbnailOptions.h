@@ -5,7 +5,7 @@
 #include <string>
 
 struct ThumbnailOptions {
-  // The longer side of the thumbnail in pixels, 1 to kMaxSize.
+  // The longer side of the thumbnail in pixels, 1 to kMaxThumbnailSize.
   int size = 0;
   std::wstring model;   // the model file
   std::wstring output;  // the PNG to write
@@ -15,6 +15,9 @@ struct ThumbnailOptions {
 // The largest thumbnail: 4096 pixels a side (64 MiB of colour and as much of
 // depth), far beyond the 1024 that file managers ask for.
 inline constexpr int kMaxThumbnailSize = 4096;
+// A run still going after this many seconds gives up: a file manager waits
+// for each thumbnail.
+inline constexpr unsigned kThumbnailTimeLimitSeconds = 10;
 
 // Reads the process's command line into `options`. False, with `mistake`
 // set, for a command line that cannot be run; --help is no mistake.

@@ -8,6 +8,7 @@
 
 #include "ThumbnailMessages.h"
 #include "common/Screenshots.h"
+#include "common/ViewerFraming.h"
 #include "model/Model.h"
 #include "model/ModelBounds.h"
 #include "platform/Camera.h"
@@ -22,14 +23,6 @@
 
 namespace {
 
-// The viewers' start view looks from 25 units above and 100 in front of the
-// point it looks at, with a field of view of 45 degrees; framing keeps that
-// direction and leaves 5 % of room around the model's bounding sphere.
-const D3DXVECTOR3 kViewDirection(0.0f, 25.0f, -100.0f);
-constexpr float kFieldOfView = D3DX_PI / 4;
-constexpr float kFramingMargin = 1.05f;
-constexpr float kNearPlane = 0.1f;
-constexpr float kFarPlane = 1000.0f;
 constexpr D3DCOLOR kTransparent = 0x00000000;
 
 std::string Shown(const std::wstring& file) { return ToUtf8(Escaped(file)); }
@@ -47,7 +40,7 @@ void MakeMaterialsOpaque(XFileScene& scene) {
 bool FrameModel(Model& model) {
   const WorldBounds bounds = PosedModelBounds(model);
   if (bounds.empty) return false;
-  const SphereView view = FrameSphere(bounds.Centre(), bounds.Radius(), kViewDirection, kFieldOfView, 1.0f,
+  const SphereView view = FrameSphere(bounds.Centre(), bounds.Radius(), kCameraEye - kCameraTarget, kFieldOfView, 1.0f,
                                       kFramingMargin, kNearPlane, kFarPlane);
   Camera camera;
   camera.Setup(view.lookAt, view.eye);
