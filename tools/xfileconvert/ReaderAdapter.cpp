@@ -11,7 +11,6 @@ std::unique_ptr<LoadedModel> LoadModelRecords(const std::wstring& path) {
   if (!parse) return nullptr;
   model->format = parse.format;
   model->codePage = parse.codePage;
-  model->warnings = std::move(parse.warnings);
   return model;
 }
 

@@ -1,12 +1,10 @@
-// The converter's one door to the X-file reader: every call into
-// framework/xfile beyond its record types goes through here.
+// The converter's door to the X-file reader: parsing a model file and finding
+// its textures as the viewers do.
 #pragma once
 
 #include <memory>
 #include <string>
-#include <vector>
 
-#include "xfile/ParseWarnings.h"
 #include "xfile/TextureSearch.h"
 #include "xfile/XFileRecords.h"
 
@@ -16,9 +14,8 @@ namespace xfileconvert {
 // point into `scene`, so it stays where it was made.
 struct LoadedModel {
   XFileScene scene;
-  std::wstring format;                 // as the header writes it: "txt", "bin", "tzip" or "bzip"
-  unsigned codePage = 0;               // the code page the file's text was decoded with
-  std::vector<ParseWarning> warnings;  // what the reader said about the file
+  std::wstring format;    // as the header writes it: "txt", "bin", "tzip" or "bzip"
+  unsigned codePage = 0;  // the code page the file's text was decoded with
 };
 
 // Parses `path` as the viewers do. Null when the reader refuses the file; it
