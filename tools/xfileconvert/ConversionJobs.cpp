@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "ConvertMessages.h"
+#include "GltfToX.h"
 #include "ModelToGltf.h"
 #include "OutputFile.h"
 #include "ReaderAdapter.h"
@@ -47,6 +48,7 @@ bool ConvertOne(const ConversionJob& job, const ConvertOptions& options) {
   // A model too large for memory, or any other surprise, fails its own file
   // and no other.
   try {
+    if (IsGltfPath(job.input)) return ConvertGltfToX(job, options);
     return options.kind == OutputKind::X ? RecodeModelFile(job, options) : ConvertToGltf(job, options.kind);
   } catch (const std::bad_alloc&) {
     Say(ConvertMessage::NotRead, job.input.c_str(), "there is not enough memory to convert it");

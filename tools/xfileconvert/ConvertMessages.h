@@ -65,7 +65,13 @@
   /* the input, how many */                                                                            \
   X(Renamed,                                                                                            \
     "xfileconvert: \"%s\": %llu names or strings hold characters the text format cannot; they are "       \
-    "written with _ in names, and with \' and spaces for quotes and line breaks in strings")
+    "written with _ in names, and with \' and spaces for quotes and line breaks in strings")          \
+  /* .x from glTF. The input, what, what is done instead */                                           \
+  X(NotHeld, "xfileconvert: \"%s\": a .x file cannot hold %s; %s")                                        \
+  /* the input, the part, why */                                                                       \
+  X(LeftOut, "xfileconvert: \"%s\": %s is left out: %s")                                                 \
+  /* the input, what tinygltf said */                                                                  \
+  X(GltfWarning, "xfileconvert: \"%s\": %s")
 
 XVIEW_DECLARE_MESSAGES(ConvertMessage, XFILECONVERT_MESSAGES)
 

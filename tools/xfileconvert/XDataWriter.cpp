@@ -241,6 +241,7 @@ void XDataWriter::Reference(std::string_view name, const XGuid* uuid) {
     body_ += uuid->Text();
   }
   body_ += " }\n";
+  lineStarted_ = false;
 }
 
 void XDataWriter::End() {
@@ -253,6 +254,7 @@ void XDataWriter::End() {
   }
   Indent();
   body_ += "}\n";
+  lineStarted_ = false;
 }
 
 void XDataWriter::Indent() {

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
 
 namespace xfileconvert {
 
@@ -361,6 +362,12 @@ const std::deque<XTemplate>& StandardTemplates() {
     return all;
   }();
   return standard;
+}
+
+const XTemplate& StandardTemplate(std::string_view name) {
+  for (const XTemplate& standard : StandardTemplates())
+    if (standard.name == name) return standard;
+  std::abort();  // a name of the converter's own, never of a file
 }
 
 }  // namespace xfileconvert

@@ -114,5 +114,7 @@ class XTemplateSet {
 // DirectX's standard templates, resolved, in an order in which each comes
 // after the templates its members use.
 const std::deque<XTemplate>& StandardTemplates();
+// The standard template of that name, which must be one.
+const XTemplate& StandardTemplate(std::string_view name);
 
 }  // namespace xfileconvert
