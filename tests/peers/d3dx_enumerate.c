@@ -53,6 +53,7 @@
 #include <windows.h>
 #include <d3dx9.h>
 #include <dxfile.h>
+#include <shellapi.h>
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -148,6 +149,14 @@ static const char kStandardTemplates[] =
     "template ExternalVisual { <98116AA0-BDBA-11D1-82C0-00A0C9697271> Guid guidExternalVisual; [...] }\n"
     "template RightHanded { <7F5D5EA0-D53A-11D1-82C0-00A0C9697271> DWORD bRightHanded; }\n";
 
+/* Templates that exporters declare in their own files, which the program
+ * does not register (the files bring them) but knows, so that their locked
+ * data can be walked: kW Xport's KeyValuePair holds two STRINGs, which Lock
+ * gives as pointers. */
+static const char kExporterTemplates[] =
+    "xof 0303txt 0032\n"
+    "template KeyValuePair { <26E6B1C3-3D4D-4A1D-A437-B33668FFA1C2> STRING key; STRING value; }\n";
+
 /* ---- The templates above, parsed, so that locked data can be walked. ---- */
 
 enum MemberKind { M_WORD, M_DWORD, M_FLOAT, M_DOUBLE, M_CHAR, M_UCHAR, M_SWORD, M_SDWORD, M_ULONGLONG, M_STRING,
@@ -233,9 +242,9 @@ static int KindOf(const char* type, enum MemberKind* kind, int* templateIndex) {
   return *templateIndex >= 0;
 }
 
-/* Parses kStandardTemplates (our own text, so a failure is a fault here). */
-static int ParseTemplates(void) {
-  const char* p = strchr(kStandardTemplates, '\n') + 1;
+/* Parses one of the texts above (our own, so a failure is a fault here). */
+static int ParseTemplates(const char* text) {
+  const char* p = strchr(text, '\n') + 1;
   char word[MAX_NAME];
   for (;;) {
     p = ReadWord(p, word, sizeof word);
@@ -559,19 +568,40 @@ static void PrintObject(FileRun* run, ID3DXFileData* object, int depth) {
   }
 }
 
+/* The whole file in memory; NULL with `size` 0 where it cannot be read. */
+static void* ReadWholeFile(const wchar_t* path, DWORD* size) {
+  *size = 0;
+  FILE* file = _wfopen(path, L"rb");
+  if (!file) return NULL;
+  void* bytes = NULL;
+  if (fseek(file, 0, SEEK_END) == 0) {
+    const long length = ftell(file);
+    if (length >= 0 && fseek(file, 0, SEEK_SET) == 0 && (bytes = malloc(length ? (size_t)length : 1)) &&
+        fread(bytes, 1, (size_t)length, file) == (size_t)length) {
+      *size = (DWORD)length;
+    } else {
+      free(bytes);
+      bytes = NULL;
+    }
+  }
+  fclose(file);
+  return bytes;
+}
+
 /* Wine's ID3DXFile keeps the top-level objects before one it cannot parse
  * and reports success; its DirectX file layer (IDirectXFile, which it is
  * built on) reports the failure. Each top-level object is read through that
  * layer too, so that a file which does not parse whole fails. */
-static void CheckWholeFile(FileRun* run, char* windowsPath, int registerTemplates) {
+static void CheckWholeFile(FileRun* run, void* bytes, DWORD size, int registerTemplates) {
   IDirectXFile* file = NULL;
   IDirectXFileEnumObject* enumObject = NULL;
+  DXFILELOADMEMORY memory = {bytes, size};
   if (!Failed(run, "DirectXFileCreate", DirectXFileCreate(&file)) &&
       (!registerTemplates ||
        !Failed(run, "IDirectXFile::RegisterTemplates",
                IDirectXFile_RegisterTemplates(file, (void*)kStandardTemplates, sizeof kStandardTemplates - 1))) &&
       !Failed(run, "IDirectXFile::CreateEnumObject",
-              IDirectXFile_CreateEnumObject(file, windowsPath, DXFILELOAD_FROMFILE, &enumObject))) {
+              IDirectXFile_CreateEnumObject(file, &memory, DXFILELOAD_FROMMEMORY, &enumObject))) {
     for (long count = 1;; ++count) {
       IDirectXFileData* object = NULL;
       const HRESULT hr = IDirectXFileEnumObject_GetNextDataObject(enumObject, &object);
@@ -586,33 +616,48 @@ static void CheckWholeFile(FileRun* run, char* windowsPath, int registerTemplate
   if (file) IDirectXFile_Release(file);
 }
 
-/* A Unix path as Wine sees it: drive Z: is the Unix root. */
-static char* WindowsPath(const char* path) {
-  char* windows = (char*)malloc(strlen(path) + 3);
+/* A path as Wine takes it, from UTF-8: one starting with '/' is a Unix
+ * path, which is drive Z:. */
+static wchar_t* WindowsPath(const char* path) {
+  const int length = MultiByteToWideChar(CP_UTF8, 0, path, -1, NULL, 0);
+  wchar_t* windows = length > 0 ? (wchar_t*)malloc((length + 2) * sizeof(wchar_t)) : NULL;
   if (!windows) return NULL;
-  if (path[0] == '/') sprintf(windows, "Z:%s", path);
-  else strcpy(windows, path);
-  for (char* c = windows; *c; ++c)
-    if (*c == '/') *c = '\\';
+  wchar_t* at = windows;
+  if (path[0] == '/') {
+    *at++ = L'Z';
+    *at++ = L':';
+  }
+  MultiByteToWideChar(CP_UTF8, 0, path, -1, at, length);
+  for (wchar_t* c = windows; *c; ++c)
+    if (*c == L'/') *c = L'\\';
   return windows;
 }
 
+/* `path` is UTF-8, as printed. */
 static int EnumerateFile(const char* path, int registerTemplates, int valuesMode) {
   FileRun run = {path, valuesMode, 0, 0};
   ID3DXFile* file = NULL;
   ID3DXFileEnumObject* enumObject = NULL;
-  char* windowsPath = WindowsPath(path);
-  if (!windowsPath) {
-    printf("error %s: out of memory\n", path);
+  wchar_t* windowsPath = WindowsPath(path);
+  D3DXF_FILELOADMEMORY memory = {NULL, 0};
+  DWORD size = 0;
+  printf("file %s\n", path);
+  /* Read here and given from memory: Wine's D3DX opens no file by a wide
+   * name (D3DXF_FILELOAD_FROMWFILE is E_NOTIMPL), and an ANSI name loses
+   * characters. */
+  memory.lpMemory = windowsPath ? ReadWholeFile(windowsPath, &size) : NULL;
+  memory.dSize = size;
+  free(windowsPath);
+  if (!memory.lpMemory) {
+    printf("error %s: the file cannot be read\n", path);
     return 1;
   }
-  printf("file %s\n", path);
   if (!Failed(&run, "D3DXFileCreate", D3DXFileCreate(&file)) &&
       (!registerTemplates ||
        !Failed(&run, "ID3DXFile::RegisterTemplates",
                file->lpVtbl->RegisterTemplates(file, kStandardTemplates, sizeof kStandardTemplates - 1))) &&
       !Failed(&run, "ID3DXFile::CreateEnumObject",
-              file->lpVtbl->CreateEnumObject(file, windowsPath, D3DXF_FILELOAD_FROMFILE, &enumObject))) {
+              file->lpVtbl->CreateEnumObject(file, &memory, D3DXF_FILELOAD_FROMMEMORY, &enumObject))) {
     SIZE_T children = 0;
     if (!Failed(&run, "ID3DXFileEnumObject::GetChildren", enumObject->lpVtbl->GetChildren(enumObject, &children))) {
       for (SIZE_T i = 0; i < children && !run.failed; ++i) {
@@ -625,29 +670,90 @@ static int EnumerateFile(const char* path, int registerTemplates, int valuesMode
   }
   if (enumObject) enumObject->lpVtbl->Release(enumObject);
   if (file) file->lpVtbl->Release(file);
-  if (!run.failed) CheckWholeFile(&run, windowsPath, registerTemplates);
-  free(windowsPath);
+  if (!run.failed) CheckWholeFile(&run, (void*)memory.lpMemory, size, registerTemplates);
+  free((void*)memory.lpMemory);
   if (!run.failed) printf("end %s objects=%ld\n", path, run.objects);
   fflush(stdout);
   return run.failed;
 }
 
-int main(int argc, char** argv) {
-  int registerTemplates = 1, valuesMode = 0, first = 1, failures = 0;
-  for (; first < argc && strncmp(argv[first], "--", 2) == 0; ++first) {
-    if (strcmp(argv[first], "--values") == 0) valuesMode = 1;
-    else if (strcmp(argv[first], "--no-register") == 0) registerTemplates = 0;
-    else if (strcmp(argv[first], "--") == 0) { ++first; break; }
-    else break;
+/* Every line of a list file (UTF-8, '\n' or "\r\n" ends a line) is a path. */
+static int EnumerateList(const char* listPath, int registerTemplates, int valuesMode) {
+  wchar_t* windowsPath = WindowsPath(listPath);
+  DWORD size = 0;
+  char* text = windowsPath ? (char*)ReadWholeFile(windowsPath, &size) : NULL;
+  free(windowsPath);
+  if (!text) {
+    fprintf(stderr, "d3dx_enumerate: the list %s cannot be read\n", listPath);
+    return -1;
   }
-  if (first >= argc || strncmp(argv[first], "--", 2) == 0) {
-    fprintf(stderr, "usage: d3dx_enumerate [--values] [--no-register] FILE.x...\n");
+  int failures = 0;
+  for (char *line = text, *end = text + size; line < end;) {
+    char* next = memchr(line, '\n', (size_t)(end - line));
+    if (!next) next = end;
+    char* stop = next > line && next[-1] == '\r' ? next - 1 : next;
+    if (stop > line) {
+      char saved = *stop;
+      *stop = 0;
+      failures += EnumerateFile(line, registerTemplates, valuesMode);
+      *stop = saved;
+    }
+    line = next + 1;
+  }
+  free(text);
+  return failures;
+}
+
+/* The command line as UTF-8 (Wine gives main() its arguments in the ANSI
+ * code page, which loses characters of other scripts). */
+static char** Utf8Arguments(int* count) {
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), count);
+  char** arguments = wide ? (char**)calloc((size_t)*count + 1, sizeof(char*)) : NULL;
+  for (int i = 0; arguments && i < *count; ++i) {
+    const int length = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, NULL, 0, NULL, NULL);
+    arguments[i] = (char*)malloc(length > 0 ? (size_t)length : 1);
+    if (!arguments[i]) return NULL;
+    arguments[i][0] = 0;
+    WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, arguments[i], length, NULL, NULL);
+  }
+  LocalFree(wide);
+  return arguments;
+}
+
+int main(void) {
+  int argc = 0;
+  char** argv = Utf8Arguments(&argc);
+  int registerTemplates = 1, valuesMode = 0, failures = 0, files = 0;
+  if (!argv) {
+    fprintf(stderr, "d3dx_enumerate: the command line cannot be read\n");
     return 2;
   }
-  if (!ParseTemplates()) {
+  if (!ParseTemplates(kStandardTemplates) || !ParseTemplates(kExporterTemplates)) {
     fprintf(stderr, "d3dx_enumerate: the program's own template list does not parse\n");
     return 2;
   }
-  for (int i = first; i < argc; ++i) failures += EnumerateFile(argv[i], registerTemplates, valuesMode);
+  for (int i = 1; i < argc; ++i) {
+    if (strcmp(argv[i], "--values") == 0) {
+      valuesMode = 1;
+    } else if (strcmp(argv[i], "--no-register") == 0) {
+      registerTemplates = 0;
+    } else if (strcmp(argv[i], "--list") == 0 && i + 1 < argc) {
+      const int listed = EnumerateList(argv[++i], registerTemplates, valuesMode);
+      if (listed < 0) return 2;
+      failures += listed;
+      ++files;
+    } else if (strncmp(argv[i], "--", 2) == 0) {
+      fprintf(stderr, "d3dx_enumerate: unknown option %s\n", argv[i]);
+      files = 0;
+      break;
+    } else {
+      failures += EnumerateFile(argv[i], registerTemplates, valuesMode);
+      ++files;
+    }
+  }
+  if (!files) {
+    fprintf(stderr, "usage: d3dx_enumerate [--values] [--no-register] FILE.x... [--list PATHS.txt]\n");
+    return 2;
+  }
   return failures ? 1 : 0;
 }
