@@ -55,6 +55,19 @@ bool HasBones(ViewerModel& model) {
   return false;
 }
 
+// A bone that no frame has is the file's fault, and each reader poses it by
+// a rule of its own (Irrlicht at the model's origin, our viewers not at
+// all): such a file is not one to compare poses on.
+bool EveryBoneHasAFrame(ViewerModel& model) {
+  for (const XMesh& mesh : model.Scene().meshes)
+    for (const XBone& bone : mesh.bones) {
+      bool found = false;
+      for (const XFrame& frame : model.Scene().frames) found = found || frame.name == bone.name;
+      if (!found) return false;
+    }
+  return true;
+}
+
 class IrrlichtReads : public testing::TestWithParam<const char*> {};
 
 // Every model, as it is or converted to text or binary: Irrlicht loads it,
@@ -97,9 +110,9 @@ TEST_P(IrrlichtReads, FindsEveryMesh) {
 INSTANTIATE_TEST_SUITE_P(Formats, IrrlichtReads, testing::Values("asis", "txt", "bin"));
 
 // A skinned model with one animation set (Irrlicht merges sets into one
-// timeline): at its first, middle and last key ticks, Irrlicht's skinned
-// vertices lie where our viewers pose them, within 1e-3 of the model's size.
-// Irrlicht's frame numbers are the file's ticks.
+// timeline) or none: at its first, middle and last key ticks, Irrlicht's
+// skinned vertices lie where our viewers pose them, within 1e-3 of the
+// model's size. Irrlicht's frame numbers are the file's ticks.
 TEST(IrrlichtPoses, SkinnedModelsPoseAsTheViewersPoseThem) {
   int checked = 0;
   for (const ModelFolder& models : ModelsToConvert()) {
@@ -107,7 +120,7 @@ TEST(IrrlichtPoses, SkinnedModelsPoseAsTheViewersPoseThem) {
       if (Compressed(path)) continue;
       ViewerModel ours(path);
       ASSERT_TRUE(ours.Loaded()) << path;
-      if (!HasBones(ours) || ours.Sets() > 1) continue;
+      if (!HasBones(ours) || ours.Sets() > 1 || !EveryBoneHasAFrame(ours)) continue;
       const double size = ours.Size();
       std::vector<double> ticks{0};
       if (ours.Sets() == 1) {

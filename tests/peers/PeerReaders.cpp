@@ -58,12 +58,21 @@ struct Ran {
   std::string errorOutput;
 };
 
-// Runs a shell command, its standard output read here, its standard error
-// kept apart.
+// What a reader may take: readers nobody here wrote meet our faulty output
+// too, and one of them looping or allocating without end must fail the test,
+// not hang it.
+constexpr int kReaderSeconds = 60;
+constexpr long kReaderKibibytes = 4L * 1024 * 1024;
+
+// Runs a shell command under those bounds (timeout's exit status 124 when it
+// ran out of time), its standard output read here, its standard error kept
+// apart.
 Ran Run(const std::string& command) {
   Ran ran;
   ScratchFile errors("stderr");
-  FILE* pipe = ::popen((command + " 2>" + Quoted(errors.Path().string())).c_str(), "r");
+  const std::string bounded = "ulimit -v " + std::to_string(kReaderKibibytes) + "; exec timeout -k 5 " +
+                              std::to_string(kReaderSeconds) + " " + command;
+  FILE* pipe = ::popen(("(" + bounded + ") 2>" + Quoted(errors.Path().string())).c_str(), "r");
   if (!pipe) return ran;
   char buffer[65536];
   for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) ran.output.append(buffer, got);
@@ -175,6 +184,10 @@ IrrlichtModel LoadWithIrrlicht(const std::string& path, std::optional<double> fr
   }
   const Ran ran = Run(command);
   model.log = ran.errorOutput;
+  if (ran.exitCode == 124) {
+    model.failure = "Irrlicht did not finish loading in " + std::to_string(kReaderSeconds) + " s: " + path;
+    return model;
+  }
   if (ran.exitCode != 0) {
     model.failure = ran.errorOutput.empty() ? "irrlicht_load exited " + std::to_string(ran.exitCode) : ran.errorOutput;
     return model;

@@ -1,7 +1,7 @@
 /* d3dx_enumerate: the platform's own .x parser (D3DX's ID3DXFile) as a
  * reader of the files our converter writes, run under Wine.
  *
- *   d3dx_enumerate [--values] [--no-register] FILE.x...
+ *   d3dx_enumerate [--values] [--no-register] FILE.x... [--list PATHS.txt]
  *
  * For each file: D3DXFileCreate, RegisterTemplates with the standard
  * templates below (those that programs loading .x through D3DX register:
@@ -12,42 +12,61 @@
  *
  *   DEPTH {TYPE-GUID} "NAME" ref|obj SIZE DATA
  *
- * between "file PATH floatsize=32|64" and "end PATH objects=N". DATA is the
- * object's locked bytes made canonical by walking them with the standard
- * template of the object's type: a STRING member, which Lock gives as a
- * pointer, becomes its characters and a terminating 0; a FLOAT member
- * becomes its 32-bit IEEE bytes (see below); everything else is kept as
- * Lock gives it. DATA is "hex:..." for up to 64 canonical bytes, else
- * "fnv:HASH" (FNV-1a, 64 bits) with "bytes=N". An object of a type the
- * program does not know (a file's own template) is hashed raw and marked
- * "raw". A reference prints the object it names and is not descended into.
- * --values prints each known object's members instead of the hash
- * (FLOAT as %.9g, integers in decimal, strings quoted), for reading by hand.
- * Two files with the same objects give the same lines, whatever their
- * format (txt, bin, tzip, bzip) or float size.
+ * between "file PATH" and "end PATH objects=N". DATA is the object's locked
+ * bytes made canonical by walking them with the standard template of the
+ * object's type: a STRING member, which Lock gives as a pointer, becomes its
+ * characters and a terminating 0; everything else is kept as Lock gives it.
+ * DATA is "hex:..." for up to 64 canonical bytes, else "bytes=N fnv:HASH"
+ * (FNV-1a, 64 bits). An object of a type the program does not know (a
+ * file's own template) is hashed raw and marked "raw". A reference prints
+ * the object it names and is not descended into. --values prints each known
+ * object's members instead of the hash (FLOAT as %.9g, integers in decimal,
+ * strings quoted), for reading by hand. --no-register registers nothing:
+ * the file's own template declarations only. Two files with the same
+ * objects give the same lines, whatever their format (txt, bin, tzip, bzip)
+ * or float size.
+ *
+ * Each file is read by the program and given to D3DX from memory: Wine's
+ * D3DX opens no file by a wide name (D3DXF_FILELOAD_FROMWFILE is E_NOTIMPL)
+ * and an ANSI name loses characters. Paths are UTF-8, from the command line
+ * or one a line in a list file (--list FILE: any number of files in one
+ * Wine start); a path starting with '/' is a Unix path (Wine's drive Z:).
  *
  * Any failing call prints "error PATH: CALL failed: NAME (0xHRESULT)" and the
  * program goes on with the next file; the exit status is 1 when any file
- * failed, 2 for a usage error. A path starting with '/' is taken as a Unix
- * path (Wine's drive Z:).
+ * failed, 2 for a usage error.
  *
- * What Wine's D3DX does, found with this program (tests/peers/README.md has
- * the files and commands):
- *  - FLOAT members of a 64-bit-float ("0064") file are locked as 8-byte
- *    doubles, in text and binary alike: Lock's data follows the file's float
- *    size, so the walk reads 8 bytes per FLOAT there and writes the value
- *    rounded to 32 bits. A 0064 file and its 0032 twin give the same lines
- *    when every value is a float's.
- *  - In binary, a TOKEN_STRING's terminator may be a 2-byte token (a
- *    TOKEN_COMMA or TOKEN_SEMICOLON written as a WORD), as the format's
- *    tokens all are; a 4-byte terminator (a DWORD) is refused.
- *  - A file that declares the standard templates again (same names and
- *    GUIDs) is taken: the file's declarations replace none of the registered
- *    ones and no error is given.
- *  - In text, a missing ';' between two members of a record is a parse error
- *    (D3DXFERR_PARSEERROR) for most member types; details in the README.
- * The exact findings, with the inputs that show them, are in
- * tests/peers/README.md.
+ * What Wine's D3DX (Debian 12's Wine 8.0) does, found with this program
+ * (tests/peers/README.md has the inputs):
+ *  - Lock gives every FLOAT member as a 4-byte float, in a 64-bit-float
+ *    ("0064") file too: a text 0064 file's values are rounded to 32 bits
+ *    (0.333333333333333333 locks as 0.333333343f). In a binary 0064 file it
+ *    reads every float of a TOKEN_FLOAT_LIST as 4 bytes, whatever the
+ *    header says: a list of 8-byte doubles is a parse error
+ *    (DXFILEERR_PARSEERROR), a list of 4-byte floats is taken.
+ *  - In binary, a TOKEN_STRING's terminator is a 2-byte token
+ *    (TOKEN_SEMICOLON or TOKEN_COMMA as a WORD, like every token); a 4-byte
+ *    terminator (the token as a DWORD) is a parse error.
+ *  - A file that declares the standard templates again is taken, with the
+ *    same GUIDs or others; the registered declaration stays the one the data
+ *    is read by (a file's Vector of two members is a parse error for Mesh
+ *    data of three floats a vertex).
+ *  - In text, a ';' left out after a member that is a number, a string or a
+ *    list of numbers (the last member before '}' included) is a parse error;
+ *    after a member that is itself a template (a ColorRGBA in a Material, the
+ *    last Vector of a Mesh's vertices) it may be left out. A ',' left out
+ *    between numbers is a parse error, between template values it is not.
+ *  - In text, a FLOAT must be written with a '.' and no exponent: "0" (an
+ *    integer), "1e3", "1.5E+02", "-1.0e-30" and ".5" are parse errors; "5."
+ *    and "0.333333333333333333" are taken. A name may hold '-', not '.'.
+ *  - An object with more than 200 children is a parse error.
+ *  - ID3DXFile::CreateEnumObject fails only where the header or the
+ *    template declarations do not parse; a data object that does not parse
+ *    ends the enumeration there, with success. Every file is therefore read
+ *    again through Wine's DirectX file layer (IDirectXFile), which D3DX is
+ *    built on and which reports the failure (CheckWholeFile).
+ *  - Wine's D3DX passes on DXFILEERR_* codes (an empty file:
+ *    DXFILEERR_BADFILETYPE), not D3DXFERR_*.
  */
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
@@ -395,17 +414,16 @@ static unsigned long long WalkValue(Walk* w, const Member* m) {
       count = v;
       break;
     }
-    case M_FLOAT: case M_DOUBLE: {
+    case M_FLOAT: {
       float f = 0;
-      if (m->kind == M_FLOAT) {
-        Take(w, &f, 4);
-      } else {
-        double d = 0;
-        Take(w, &d, 8);
-        f = (float)d;
-      }
-      Put(w->canonical, &f, 4);
+      if (Take(w, &f, 4)) Put(w->canonical, &f, 4);
       if (w->values) fprintf(w->values, " %.9g", f);
+      break;
+    }
+    case M_DOUBLE: {
+      double d = 0;
+      if (Take(w, &d, 8)) Put(w->canonical, &d, 8);
+      if (w->values) fprintf(w->values, " %.17g", d);
       break;
     }
     case M_STRING: {
@@ -642,9 +660,6 @@ static int EnumerateFile(const char* path, int registerTemplates, int valuesMode
   D3DXF_FILELOADMEMORY memory = {NULL, 0};
   DWORD size = 0;
   printf("file %s\n", path);
-  /* Read here and given from memory: Wine's D3DX opens no file by a wide
-   * name (D3DXF_FILELOAD_FROMWFILE is E_NOTIMPL), and an ANSI name loses
-   * characters. */
   memory.lpMemory = windowsPath ? ReadWholeFile(windowsPath, &size) : NULL;
   memory.dSize = size;
   free(windowsPath);

@@ -17,15 +17,22 @@
 // to the frame, fully blended, and the buffers skinned in software, as the
 // animated mesh scene node does each frame).
 //
-// What Irrlicht makes of a .x, as measured with this program (the files and
-// figures are in tests/peers/README.md):
+// What Irrlicht 1.8.5 makes of a .x, as measured with this program and the
+// tests (tests/peers/README.md):
 //  - Every .x is an ISkinnedMesh (meshType "skinned", even without
-//    SkinWeights); each Mesh record becomes one buffer per material it uses.
-//  - A frame number is a key tick of the file: frameCount is the last key
-//    tick + 1 over every animation set merged into one, and animationSpeed is
-//    the file's AnimTicksPerSecond.
+//    SkinWeights); each Mesh record becomes one buffer per material it uses,
+//    with the file's vertices.
+//  - A frame number is a key tick of the file. Every animation set goes on
+//    one timeline: frameCount is the last key tick of any set, and a model
+//    of two sets (63 and 119 ticks) shows the first set exactly up to its
+//    end, the second set's last key at 119, a blend of both between.
+//  - animationSpeed is 25 whatever the file's AnimTicksPerSecond, which
+//    Irrlicht does not read ("Unknown data object in animation of .x file").
 //  - A vertex that no bone weights stays where the file has it: a rigid mesh
-//    is not placed by its frames.
+//    is not placed by its frames. A bone that no frame has is a joint at the
+//    model's origin.
+//  - Compressed files (tzip, bzip) are refused: "Only uncompressed x files
+//    currently supported".
 //
 // Failures (a file Irrlicht cannot load) are one line on standard error
 // naming the file, with Irrlicht's own log lines before it; exit status 1.
