@@ -51,14 +51,17 @@
  *    same GUIDs or others; the registered declaration stays the one the data
  *    is read by (a file's Vector of two members is a parse error for Mesh
  *    data of three floats a vertex).
- *  - In text, a ';' left out after a member that is a number, a string or a
- *    list of numbers (the last member before '}' included) is a parse error;
- *    after a member that is itself a template (a ColorRGBA in a Material, the
- *    last Vector of a Mesh's vertices) it may be left out. A ',' left out
- *    between numbers is a parse error, between template values it is not.
+ *  - In text, a number or a string must be followed by a ';' or a ','
+ *    (either will do, and more than one): one followed by nothing but space
+ *    (the last member before '}' too) is a parse error. The ';' that closes
+ *    a member that is itself a template (a ColorRGBA in a Material, the last
+ *    Vector of a Mesh's vertices) may be left out. Template members written
+ *    without ';' are a parse error of CreateEnumObject.
  *  - In text, a FLOAT must be written with a '.' and no exponent: "0" (an
- *    integer), "1e3", "1.5E+02", "-1.0e-30" and ".5" are parse errors; "5."
- *    and "0.333333333333333333" are taken. A name may hold '-', not '.'.
+ *    integer), "1e3", "1.5E+02", "-1.0e-30", ".5" and "+0.25" are parse
+ *    errors; "5.", "0.333333333333333333" and any float in fixed notation
+ *    (39 digits before the point, or 45 after it) are taken. A name may hold
+ *    '-', not '.'.
  *  - An object with more than 200 children is a parse error.
  *  - ID3DXFile::CreateEnumObject fails only where the header or the
  *    template declarations do not parse; a data object that does not parse
