@@ -21,7 +21,8 @@ using convert_test::Scratch;
 
 std::vector<std::string> EveryModel() {
   std::vector<std::string> paths;
-  for (const ModelFolder& folder : ModelsToConvert()) paths.insert(paths.end(), folder.files.begin(), folder.files.end());
+  for (const ModelFolder& folder : ModelsToConvert())
+    paths.insert(paths.end(), folder.files.begin(), folder.files.end());
   return paths;
 }
 
@@ -80,7 +81,8 @@ TEST(D3dxReads, WhatWinesParserRefuses) {
            floats + word(0x0b);
   };
   const std::vector<std::string> paths = {
-      folder.Write("integer-float.x", "xof 0303txt 0032\nMesh m { 3; 0.0;0.0;0;, 1.0;0.0;0.0;, 0.0;1.0;0.0;; 1; 3;0,1,2;; }\n"),
+      folder.Write("integer-float.x",
+                   "xof 0303txt 0032\nMesh m { 3; 0.0;0.0;0;, 1.0;0.0;0.0;, 0.0;1.0;0.0;; 1; 3;0,1,2;; }\n"),
       folder.Write("children200.x", withChildren(200)),
       folder.Write("children201.x", withChildren(201)),
       folder.Write("binary64.x", binary("0064", 8)),
@@ -91,7 +93,8 @@ TEST(D3dxReads, WhatWinesParserRefuses) {
   if (!run.unavailable.empty()) GTEST_SKIP() << run.unavailable;
   ASSERT_EQ(run.files.size(), paths.size()) << run.errorOutput;
   const bool taken[] = {false, true, false, false, true, true};
-  for (std::size_t i = 0; i < paths.size(); ++i) EXPECT_EQ(run.files[i].ok, taken[i]) << paths[i] << run.files[i].failure;
+  for (std::size_t i = 0; i < paths.size(); ++i)
+    EXPECT_EQ(run.files[i].ok, taken[i]) << paths[i] << run.files[i].failure;
   EXPECT_EQ(peers::CompareListings(run.files[4], run.files[5]), "");
 }
 
@@ -111,7 +114,8 @@ Frame Box {
   std::string changedText = convert_test::ReadWholeFile(text);
   changedText.replace(changedText.find("8.0;"), 4, "9.0;");
   const std::string changed = folder.Write("changed.x", changedText);
-  const std::string text64 = folder.Write("text64.x", "xof 0303txt 0064" + convert_test::ReadWholeFile(text).substr(16));
+  const std::string text64 =
+      folder.Write("text64.x", "xof 0303txt 0064" + convert_test::ReadWholeFile(text).substr(16));
   const peers::D3dxRun run = peers::EnumerateWithD3dx({text, text64, changed});
   if (!run.unavailable.empty()) GTEST_SKIP() << run.unavailable;
   ASSERT_EQ(run.files.size(), 3u);
@@ -139,7 +143,9 @@ struct Recoding {
   const char* floatBits;
 };
 
-void PrintTo(const Recoding& recoding, std::ostream* out) { *out << recoding.format << ", " << recoding.floatBits << "-bit floats"; }
+void PrintTo(const Recoding& recoding, std::ostream* out) {
+  *out << recoding.format << ", " << recoding.floatBits << "-bit floats";
+}
 
 class D3dxReadsRecoded : public testing::TestWithParam<Recoding> {};
 

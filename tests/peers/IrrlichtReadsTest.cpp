@@ -36,7 +36,8 @@ std::vector<Position> FilePositions(ViewerModel& model) {
   std::vector<Position> all;
   for (const XMesh& mesh : model.Scene().meshes)
     if (!mesh.faces.empty())
-      for (const XVertex& vertex : mesh.vertices) all.push_back({vertex.position.x, vertex.position.y, vertex.position.z});
+      for (const XVertex& vertex : mesh.vertices)
+        all.push_back({vertex.position.x, vertex.position.y, vertex.position.z});
   return all;
 }
 

@@ -140,8 +140,10 @@ D3dxRun EnumerateWithD3dx(const std::vector<std::string>& paths, bool values) {
   const std::string stopped = "d3dx_enumerate under Wine stopped (exit " + std::to_string(ran.exitCode) +
                               ") before this file: " + ran.errorOutput;
   for (std::size_t i = 0; i < paths.size(); ++i) {
-    if (i >= run.files.size()) run.files.push_back({fs::absolute(paths[i]).string(), false, stopped, {}});
-    else if (!run.files[i].ok && run.files[i].failure.empty()) run.files[i].failure = stopped;
+    if (i >= run.files.size())
+      run.files.push_back({fs::absolute(paths[i]).string(), false, stopped, {}});
+    else if (!run.files[i].ok && run.files[i].failure.empty())
+      run.files[i].failure = stopped;
   }
   return run;
 }
@@ -155,8 +157,7 @@ std::string CompareListings(const D3dxListing& source, const D3dxListing& output
   if (source.objects.size() != output.objects.size())
     return std::to_string(output.objects.size()) + " objects where the source has " +
            std::to_string(source.objects.size()) + "; the first not in both: " +
-           (source.objects.size() > common ? "source: " + source.objects[common]
-                                           : "output: " + output.objects[common]);
+           (source.objects.size() > common ? "source: " + source.objects[common] : "output: " + output.objects[common]);
   return {};
 }
 
@@ -171,8 +172,8 @@ IrrlichtModel LoadWithIrrlicht(const std::string& path, std::optional<double> fr
     return model;
   }
   if (!Executable(XVIEW_IRRLICHT_LOAD)) {
-    model.unavailable = std::string("irrlicht_load is not built: build the target irrlicht_load (") +
-                        XVIEW_IRRLICHT_LOAD + ")";
+    model.unavailable =
+        std::string("irrlicht_load is not built: build the target irrlicht_load (") + XVIEW_IRRLICHT_LOAD + ")";
     return model;
   }
   std::string command = Quoted(XVIEW_IRRLICHT_LOAD) + " " + Quoted(path);

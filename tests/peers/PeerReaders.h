@@ -61,7 +61,7 @@ struct IrrlichtModel {
   // Why Irrlicht could not run at all (not built here); empty where it ran.
   std::string unavailable;
   bool loaded = false;
-  std::string failure;  // Irrlicht's log and the program's line, where it did not load
+  std::string failure;   // Irrlicht's log and the program's line, where it did not load
   std::string meshType;  // "skinned" for every .x Irrlicht loads
   unsigned frameCount = 0;
   double animationSpeed = 0;

@@ -73,6 +73,7 @@
  */
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+
 #include <d3dx9.h>
 #include <dxfile.h>
 #include <shellapi.h>
@@ -123,8 +124,10 @@ static const char kStandardTemplates[] =
     " array TimedFloatKeys keys[nKeys]; }\n"
     "template AnimationOptions { <E2BF56C0-840F-11CF-8F52-0040333594A3> DWORD openclosed; DWORD positionquality; }\n"
     "template Animation { <3D82AB4F-62DA-11CF-AB39-0020AF71E433> [...] }\n"
-    "template AnimationSet { <3D82AB50-62DA-11CF-AB39-0020AF71E433> [Animation <3D82AB4F-62DA-11CF-AB39-0020AF71E433>] }\n"
-    "template Guid { <A42790E0-7810-11CF-8F52-0040333594A3> DWORD data1; WORD data2; WORD data3; array UCHAR data4[8]; }\n"
+    "template AnimationSet { <3D82AB50-62DA-11CF-AB39-0020AF71E433>"
+    " [Animation <3D82AB4F-62DA-11CF-AB39-0020AF71E433>] }\n"
+    "template Guid { <A42790E0-7810-11CF-8F52-0040333594A3> DWORD data1; WORD data2; WORD data3;"
+    " array UCHAR data4[8]; }\n"
     "template XSkinMeshHeader { <3CF169CE-FF7C-44AB-93C0-F78F62D172E2> WORD nMaxSkinWeightsPerVertex;"
     " WORD nMaxSkinWeightsPerFace; WORD nBones; }\n"
     "template VertexDuplicationIndices { <B8D65549-D7C9-4995-89CF-53A9A8B031E3> DWORD nIndices;"
@@ -137,7 +140,8 @@ static const char kStandardTemplates[] =
     " DWORD UsageIndex; }\n"
     "template DeclData { <BF22E553-292C-4781-9FEA-62BD554BDD93> DWORD nElements;"
     " array VertexElement Elements[nElements]; DWORD nDWords; array DWORD data[nDWords]; }\n"
-    "template FVFData { <B6E70A0E-8EF9-4E83-94AD-ECC8B0C04897> DWORD dwFVF; DWORD nDWords; array DWORD data[nDWords]; }\n"
+    "template FVFData { <B6E70A0E-8EF9-4E83-94AD-ECC8B0C04897> DWORD dwFVF; DWORD nDWords;"
+    " array DWORD data[nDWords]; }\n"
     "template EffectFloats { <F1CFE2B3-0DE3-4E28-AFA1-155A750A282D> DWORD nFloats; array FLOAT Floats[nFloats]; }\n"
     "template EffectString { <D55B097E-BDB6-4C52-B03D-6051C89D0E42> STRING Value; }\n"
     "template EffectDWord { <622C0ED0-956E-4DA9-908A-2AF94F3CE716> DWORD Value; }\n"
@@ -154,7 +158,8 @@ static const char kStandardTemplates[] =
     " DWORD nVertices; array Vector vertices[nVertices]; DWORD nPatches; array Patch patches[nPatches]; [...] }\n"
     "template PMAttributeRange { <917E0427-C61E-4A14-9C64-AFE65F9E9844> DWORD iFaceOffset; DWORD nFacesMin;"
     " DWORD nFacesMax; DWORD iVertexOffset; DWORD nVerticesMin; DWORD nVerticesMax; }\n"
-    "template PMVSplitRecord { <574CCC14-F0B3-4333-822D-93E8A8A08E4C> DWORD iFaceCLW; DWORD iVlrOffset; DWORD iCode; }\n"
+    "template PMVSplitRecord { <574CCC14-F0B3-4333-822D-93E8A8A08E4C> DWORD iFaceCLW; DWORD iVlrOffset;"
+    " DWORD iCode; }\n"
     "template PMInfo { <B6C3E656-EC8B-4B92-9B62-681659522947> DWORD nAttributes;"
     " array PMAttributeRange attributeRanges[nAttributes]; DWORD nMaxValence; DWORD nMinLogicalVertices;"
     " DWORD nMaxLogicalVertices; DWORD nVSplits; array PMVSplitRecord splitRecords[nVSplits];"
@@ -181,8 +186,19 @@ static const char kExporterTemplates[] =
 
 /* ---- The templates above, parsed, so that locked data can be walked. ---- */
 
-enum MemberKind { M_WORD, M_DWORD, M_FLOAT, M_DOUBLE, M_CHAR, M_UCHAR, M_SWORD, M_SDWORD, M_ULONGLONG, M_STRING,
-                  M_TEMPLATE };
+enum MemberKind {
+  M_WORD,
+  M_DWORD,
+  M_FLOAT,
+  M_DOUBLE,
+  M_CHAR,
+  M_UCHAR,
+  M_SWORD,
+  M_SDWORD,
+  M_ULONGLONG,
+  M_STRING,
+  M_TEMPLATE
+};
 
 #define MAX_MEMBERS 12
 #define MAX_DIMS 2
@@ -193,9 +209,9 @@ typedef struct {
   enum MemberKind kind;
   int templateIndex; /* M_TEMPLATE: which template */
   char name[MAX_NAME];
-  int dims;                     /* 0: not an array */
-  int dimMember[MAX_DIMS];      /* index of the earlier member that sizes it, or -1 */
-  unsigned dimValue[MAX_DIMS];  /* the size written as a number */
+  int dims;                    /* 0: not an array */
+  int dimMember[MAX_DIMS];     /* index of the earlier member that sizes it, or -1 */
+  unsigned dimValue[MAX_DIMS]; /* the size written as a number */
 } Member;
 
 typedef struct {
@@ -249,11 +265,13 @@ static int FindTemplateByGuid(const GUID* guid) {
 }
 
 static int KindOf(const char* type, enum MemberKind* kind, int* templateIndex) {
-  static const struct { const char* name; enum MemberKind kind; } primitives[] = {
-      {"WORD", M_WORD},   {"DWORD", M_DWORD},   {"FLOAT", M_FLOAT},         {"DOUBLE", M_DOUBLE},
-      {"CHAR", M_CHAR},   {"UCHAR", M_UCHAR},   {"SWORD", M_SWORD},         {"SDWORD", M_SDWORD},
-      {"BYTE", M_UCHAR},  {"ULONGLONG", M_ULONGLONG}, {"STRING", M_STRING}, {"CSTRING", M_STRING},
-      {"UNICODE", M_STRING}};
+  static const struct {
+    const char* name;
+    enum MemberKind kind;
+  } primitives[] = {{"WORD", M_WORD},     {"DWORD", M_DWORD},         {"FLOAT", M_FLOAT},   {"DOUBLE", M_DOUBLE},
+                    {"CHAR", M_CHAR},     {"UCHAR", M_UCHAR},         {"SWORD", M_SWORD},   {"SDWORD", M_SDWORD},
+                    {"BYTE", M_UCHAR},    {"ULONGLONG", M_ULONGLONG}, {"STRING", M_STRING}, {"CSTRING", M_STRING},
+                    {"UNICODE", M_STRING}};
   for (size_t i = 0; i < sizeof primitives / sizeof primitives[0]; ++i)
     if (_stricmp(type, primitives[i].name) == 0) {
       *kind = primitives[i].kind;
@@ -282,8 +300,14 @@ static int ParseTemplates(const char* text) {
     p = strchr(p, '>') + 1;
     for (;;) {
       p = SkipSpace(p);
-      if (*p == '}') { ++p; break; }
-      if (*p == '[') { p = strchr(p, ']') + 1; continue; }  /* restrictions: children, not data */
+      if (*p == '}') {
+        ++p;
+        break;
+      }
+      if (*p == '[') {
+        p = strchr(p, ']') + 1;
+        continue;
+      } /* restrictions: children, not data */
       Member* m = &t->members[t->memberCount];
       if (t->memberCount == MAX_MEMBERS) return 0;
       memset(m, 0, sizeof *m);
@@ -331,7 +355,10 @@ static void Put(Canonical* c, const void* data, size_t size) {
     size_t capacity = c->capacity ? c->capacity : 256;
     while (capacity < c->size + size) capacity *= 2;
     unsigned char* grown = (unsigned char*)realloc(c->bytes, capacity);
-    if (!grown) { c->overflow = 1; return; }
+    if (!grown) {
+      c->overflow = 1;
+      return;
+    }
     c->bytes = grown;
     c->capacity = capacity;
   }
@@ -342,9 +369,12 @@ static void Put(Canonical* c, const void* data, size_t size) {
 static void PrintQuoted(FILE* out, const char* text) {
   fputc('"', out);
   for (const unsigned char* s = (const unsigned char*)text; *s; ++s) {
-    if (*s == '"' || *s == '\\') fprintf(out, "\\%c", *s);
-    else if (*s < 0x20 || *s > 0x7e) fprintf(out, "\\x%02x", *s);
-    else fputc(*s, out);
+    if (*s == '"' || *s == '\\')
+      fprintf(out, "\\%c", *s);
+    else if (*s < 0x20 || *s > 0x7e)
+      fprintf(out, "\\x%02x", *s);
+    else
+      fputc(*s, out);
   }
   fputc('"', out);
 }
@@ -371,7 +401,10 @@ typedef struct {
 } Walk;
 
 static int Take(Walk* w, void* out, size_t size) {
-  if (w->failed || w->at + size > w->size) { w->failed = 1; return 0; }
+  if (w->failed || w->at + size > w->size) {
+    w->failed = 1;
+    return 0;
+  }
   memcpy(out, w->data + w->at, size);
   w->at += size;
   return 1;
@@ -383,27 +416,34 @@ static void WalkTemplate(Walk* w, int templateIndex);
 static unsigned long long WalkValue(Walk* w, const Member* m) {
   unsigned long long count = 0;
   switch (m->kind) {
-    case M_WORD: case M_SWORD: {
+    case M_WORD:
+    case M_SWORD: {
       WORD v = 0;
       if (Take(w, &v, 2)) Put(w->canonical, &v, 2);
       if (w->values) {
-        if (m->kind == M_SWORD) fprintf(w->values, " %d", (int)(SHORT)v);
-        else fprintf(w->values, " %u", (unsigned)v);
+        if (m->kind == M_SWORD)
+          fprintf(w->values, " %d", (int)(SHORT)v);
+        else
+          fprintf(w->values, " %u", (unsigned)v);
       }
       count = v;
       break;
     }
-    case M_DWORD: case M_SDWORD: {
+    case M_DWORD:
+    case M_SDWORD: {
       DWORD v = 0;
       if (Take(w, &v, 4)) Put(w->canonical, &v, 4);
       if (w->values) {
-        if (m->kind == M_SDWORD) fprintf(w->values, " %ld", (long)(LONG)v);
-        else fprintf(w->values, " %lu", (unsigned long)v);
+        if (m->kind == M_SDWORD)
+          fprintf(w->values, " %ld", (long)(LONG)v);
+        else
+          fprintf(w->values, " %lu", (unsigned long)v);
       }
       count = v;
       break;
     }
-    case M_CHAR: case M_UCHAR: {
+    case M_CHAR:
+    case M_UCHAR: {
       unsigned char v = 0;
       if (Take(w, &v, 1)) Put(w->canonical, &v, 1);
       if (w->values) fprintf(w->values, " %u", v);
@@ -434,7 +474,10 @@ static unsigned long long WalkValue(Walk* w, const Member* m) {
       if (Take(w, &s, sizeof s)) {
         const char* text = s ? s : "";
         Put(w->canonical, text, strlen(text) + 1);
-        if (w->values) { fputc(' ', w->values); PrintQuoted(w->values, text); }
+        if (w->values) {
+          fputc(' ', w->values);
+          PrintQuoted(w->values, text);
+        }
       }
       break;
     }
@@ -479,32 +522,39 @@ typedef struct {
  * failures (an empty file gives DXFILEERR_BADFILETYPE). */
 static const char* ErrorName(HRESULT hr) {
   static const char* const kD3dxfErrors[] = {
-      "D3DXFERR_BADOBJECT", "D3DXFERR_BADVALUE", "D3DXFERR_BADTYPE", "D3DXFERR_NOTFOUND",
-      "D3DXFERR_NOTDONEYET", "D3DXFERR_FILENOTFOUND", "D3DXFERR_RESOURCENOTFOUND", "D3DXFERR_BADRESOURCE",
+      "D3DXFERR_BADOBJECT",   "D3DXFERR_BADVALUE",       "D3DXFERR_BADTYPE",          "D3DXFERR_NOTFOUND",
+      "D3DXFERR_NOTDONEYET",  "D3DXFERR_FILENOTFOUND",   "D3DXFERR_RESOURCENOTFOUND", "D3DXFERR_BADRESOURCE",
       "D3DXFERR_BADFILETYPE", "D3DXFERR_BADFILEVERSION", "D3DXFERR_BADFILEFLOATSIZE", "D3DXFERR_BADFILE",
-      "D3DXFERR_PARSEERROR", "D3DXFERR_BADARRAYSIZE", "D3DXFERR_BADDATAREFERENCE", "D3DXFERR_NOMOREOBJECTS",
-      "D3DXFERR_NOMOREDATA", "D3DXFERR_BADCACHEFILE"};
+      "D3DXFERR_PARSEERROR",  "D3DXFERR_BADARRAYSIZE",   "D3DXFERR_BADDATAREFERENCE", "D3DXFERR_NOMOREOBJECTS",
+      "D3DXFERR_NOMOREDATA",  "D3DXFERR_BADCACHEFILE"};
   static const char* const kDxfileErrors[] = {
-      "DXFILEERR_BADOBJECT", "DXFILEERR_BADVALUE", "DXFILEERR_BADTYPE", "DXFILEERR_BADSTREAMHANDLE",
-      "DXFILEERR_BADALLOC", "DXFILEERR_NOTFOUND", "DXFILEERR_NOTDONEYET", "DXFILEERR_FILENOTFOUND",
-      "DXFILEERR_RESOURCENOTFOUND", "DXFILEERR_URLNOTFOUND", "DXFILEERR_BADRESOURCE", "DXFILEERR_BADFILETYPE",
-      "DXFILEERR_BADFILEVERSION", "DXFILEERR_BADFILEFLOATSIZE", "DXFILEERR_BADFILECOMPRESSIONTYPE",
-      "DXFILEERR_BADFILE", "DXFILEERR_PARSEERROR", "DXFILEERR_NOTEMPLATE", "DXFILEERR_BADARRAYSIZE",
-      "DXFILEERR_BADDATAREFERENCE", "DXFILEERR_INTERNALERROR", "DXFILEERR_NOMOREOBJECTS",
-      "DXFILEERR_BADINTRINSICS", "DXFILEERR_NOMORESTREAMHANDLES", "DXFILEERR_NOMOREDATA",
-      "DXFILEERR_BADCACHEFILE", "DXFILEERR_NOINTERNET"};
+      "DXFILEERR_BADOBJECT",       "DXFILEERR_BADVALUE",         "DXFILEERR_BADTYPE",
+      "DXFILEERR_BADSTREAMHANDLE", "DXFILEERR_BADALLOC",         "DXFILEERR_NOTFOUND",
+      "DXFILEERR_NOTDONEYET",      "DXFILEERR_FILENOTFOUND",     "DXFILEERR_RESOURCENOTFOUND",
+      "DXFILEERR_URLNOTFOUND",     "DXFILEERR_BADRESOURCE",      "DXFILEERR_BADFILETYPE",
+      "DXFILEERR_BADFILEVERSION",  "DXFILEERR_BADFILEFLOATSIZE", "DXFILEERR_BADFILECOMPRESSIONTYPE",
+      "DXFILEERR_BADFILE",         "DXFILEERR_PARSEERROR",       "DXFILEERR_NOTEMPLATE",
+      "DXFILEERR_BADARRAYSIZE",    "DXFILEERR_BADDATAREFERENCE", "DXFILEERR_INTERNALERROR",
+      "DXFILEERR_NOMOREOBJECTS",   "DXFILEERR_BADINTRINSICS",    "DXFILEERR_NOMORESTREAMHANDLES",
+      "DXFILEERR_NOMOREDATA",      "DXFILEERR_BADCACHEFILE",     "DXFILEERR_NOINTERNET"};
   if (HRESULT_FACILITY(hr) == _FACD3DXF && (hr & 0x80000000u)) {
     const unsigned code = HRESULT_CODE(hr);
     if (code >= 900 && code < 900 + sizeof kD3dxfErrors / sizeof kD3dxfErrors[0]) return kD3dxfErrors[code - 900];
     if (code >= 850 && code < 850 + sizeof kDxfileErrors / sizeof kDxfileErrors[0]) return kDxfileErrors[code - 850];
   }
   switch (hr) {
-    case E_OUTOFMEMORY: return "E_OUTOFMEMORY";
-    case E_POINTER: return "E_POINTER";
-    case E_INVALIDARG: return "E_INVALIDARG";
-    case E_NOTIMPL: return "E_NOTIMPL";
-    case E_FAIL: return "E_FAIL";
-    default: return "unknown HRESULT";
+    case E_OUTOFMEMORY:
+      return "E_OUTOFMEMORY";
+    case E_POINTER:
+      return "E_POINTER";
+    case E_INVALIDARG:
+      return "E_INVALIDARG";
+    case E_NOTIMPL:
+      return "E_NOTIMPL";
+    case E_FAIL:
+      return "E_FAIL";
+    default:
+      return "unknown HRESULT";
   }
 }
 
@@ -551,13 +601,16 @@ static void PrintObject(FileRun* run, ID3DXFileData* object, int depth) {
   Canonical canonical = {0};
   const int known = FindTemplateByGuid(&type);
   if (known >= 0) {
-    Walk walk = {(const unsigned char*)data, size, 0, 0, &canonical,
-                 run->valuesMode ? stdout : NULL};
+    Walk walk = {(const unsigned char*)data, size, 0, 0, &canonical, run->valuesMode ? stdout : NULL};
     if (run->valuesMode) printf(" %s", g_templates[known].name);
     WalkTemplate(&walk, known);
     /* Data the template does not account for is kept too, so that it shows. */
-    if (walk.failed) fputs(" short", stdout);
-    else if (walk.at < size) { printf(" extra=%lu", (unsigned long)(size - walk.at)); Put(&canonical, walk.data + walk.at, size - walk.at); }
+    if (walk.failed)
+      fputs(" short", stdout);
+    else if (walk.at < size) {
+      printf(" extra=%lu", (unsigned long)(size - walk.at));
+      Put(&canonical, walk.data + walk.at, size - walk.at);
+    }
   } else {
     fputs(" raw", stdout);
     Put(&canonical, data, size);

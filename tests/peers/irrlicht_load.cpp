@@ -60,18 +60,24 @@ class LogToStandardError : public IEventReceiver {
 void PrintJsonString(const char* text) {
   std::putchar('"');
   for (const unsigned char* c = reinterpret_cast<const unsigned char*>(text); *c; ++c) {
-    if (*c == '"' || *c == '\\') std::printf("\\%c", *c);
-    else if (*c < 0x20) std::printf("\\u%04x", *c);
-    else std::putchar(*c);
+    if (*c == '"' || *c == '\\')
+      std::printf("\\%c", *c);
+    else if (*c < 0x20)
+      std::printf("\\u%04x", *c);
+    else
+      std::putchar(*c);
   }
   std::putchar('"');
 }
 
 const char* MeshTypeName(scene::E_ANIMATED_MESH_TYPE type) {
   switch (type) {
-    case scene::EAMT_SKINNED: return "skinned";
-    case scene::EAMT_UNKNOWN: return "unknown";
-    default: return "other";
+    case scene::EAMT_SKINNED:
+      return "skinned";
+    case scene::EAMT_UNKNOWN:
+      return "unknown";
+    default:
+      return "other";
   }
 }
 
