@@ -123,6 +123,12 @@ Frame Box {
   EXPECT_EQ(run.files[0].objects.size(), 6u);
   EXPECT_EQ(peers::CompareListings(run.files[0], run.files[1]), "");
   EXPECT_NE(peers::CompareListings(run.files[0], run.files[2]), "");
+  // With the values, the difference shows them.
+  const peers::D3dxRun values = peers::EnumerateWithD3dx({text, changed}, true);
+  ASSERT_EQ(values.files.size(), 2u);
+  const std::string difference = peers::CompareListings(values.files[0], values.files[1]);
+  EXPECT_NE(difference.find("Material { 1 0 0 1 } 8 {"), std::string::npos) << difference;
+  EXPECT_NE(difference.find("Material { 1 0 0 1 } 9 {"), std::string::npos) << difference;
 }
 
 // A file cut short inside its second top-level object fails, naming the
@@ -174,6 +180,7 @@ TEST_P(D3dxReadsRecoded, SameObjectsAsTheSource) {
   const peers::D3dxRun run = peers::EnumerateWithD3dx(paths);
   if (!run.unavailable.empty()) GTEST_SKIP() << run.unavailable;
   ASSERT_EQ(run.files.size(), paths.size()) << run.errorOutput;
+  std::vector<std::string> differing;  // source, output, source, output...
   for (std::size_t i = 0; i < sources.size(); ++i) {
     const peers::D3dxListing &source = run.files[i], &output = run.files[sources.size() + i];
     if (!source.ok) continue;  // D3dxReads.EveryModelAsItIs says so
@@ -183,9 +190,19 @@ TEST_P(D3dxReadsRecoded, SameObjectsAsTheSource) {
                     << " objects enumerated before it)";
       continue;
     }
-    const std::string difference = peers::CompareListings(source, output);
-    EXPECT_EQ(difference, "") << sources[i] << " written as " << recoding.format << " (" << outputs[i] << ")";
+    if (!peers::CompareListings(source, output).empty()) {
+      differing.push_back(sources[i]);
+      differing.push_back(outputs[i]);
+    }
   }
+  if (differing.empty()) return;
+  // The files that differ once more, with their members' values, so that
+  // the message says which values changed.
+  const peers::D3dxRun values = peers::EnumerateWithD3dx(differing, true);
+  ASSERT_EQ(values.files.size(), differing.size()) << values.errorOutput;
+  for (std::size_t i = 0; i + 1 < differing.size(); i += 2)
+    ADD_FAILURE() << differing[i] << " written as " << recoding.format << " (" << differing[i + 1]
+                  << ") has other objects: " << peers::CompareListings(values.files[i], values.files[i + 1]);
 }
 
 // Wine's parser reads every FLOAT of a binary file as 4 bytes, whatever the
