@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "ConverterRun.h"
+#include "GltfFixtures.h"
 #include "GltfPoses.h"
 #include "ViewerPoses.h"
 #include "platform/TextConversion.h"
@@ -98,6 +99,85 @@ TEST(GltfToX, KeyOptionsKeepThePoses) {
       SCOPED_TRACE(options.front() + " " + options[1]);
       ExpectPosesOfTheGltf(Shared(model), options);
     }
+}
+
+// Files of our own for what the shared ones do not show.
+TEST(GltfToX, WhatGltfAllowsStandsAsItPoses) {
+  Scratch in;
+  ExpectPosesOfTheGltf(in.Write("sheared.gltf", ShearedNodeGltf()));
+  ExpectPosesOfTheGltf(in.Write("twice.gltf", MeshUsedTwiceGltf()));
+  ExpectPosesOfTheGltf(in.Write("sparse.gltf", SparseGltf()));
+  ExpectPosesOfTheGltf(in.Write("quantized.gltf", QuantizedGltf()));
+  ExpectPosesOfTheGltf(in.Write("roots.gltf", JointsUnderTwoRootsGltf()));
+}
+
+TEST(GltfToX, AMeshUsedTwiceIsAMeshRecordForEachUse) {
+  Scratch in, out;
+  const ConverterRun run = RunConverter({in.Write("twice.gltf", MeshUsedTwiceGltf()), "-o", out / "twice.x"});
+  ASSERT_EQ(run.exitCode, 0) << run.output;
+  ViewerModel viewer(out / "twice.x");
+  ASSERT_EQ(viewer.Scene().meshes.size(), 2u);
+  // The two nodes share a name: the second frame is made unique.
+  ASSERT_EQ(viewer.Scene().frames.size(), 2u);
+  EXPECT_EQ(viewer.Scene().frames[0].name, L"left");
+  EXPECT_EQ(viewer.Scene().frames[1].name, L"left_2");
+}
+
+// Compressed geometry comes out as the geometry it packs: meshopt's exactly,
+// Draco's within its quantization.
+TEST(GltfToX, CompressedGeometryIsDecoded) {
+  std::vector<Vec3> grid;
+  for (int y = 0; y <= 4; ++y)
+    for (int x = 0; x <= 4; ++x) grid.push_back({x / 4.0, y / 4.0, 0.1 * x * y / 4.0});
+  Scratch in, out;
+  for (const auto& [name, json] : {std::pair{"meshopt.gltf", MeshoptGltf()}, std::pair{"draco.gltf", DracoGltf()}}) {
+    SCOPED_TRACE(name);
+    const ConverterRun run = RunConverter({in.Write(name, json), "-o", out / "model.x"});
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    ViewerModel viewer(out / "model.x");
+    ASSERT_TRUE(viewer.Loaded());
+    const std::vector<std::vector<Vec3>> meshes = viewer.Positions(UINT32_MAX, 0);
+    ASSERT_EQ(meshes.size(), 1u);
+    EXPECT_EQ(viewer.Scene().meshes[0].faces.size(), 32u);
+    // Every grid point has a vertex where it stands, and no vertex stands elsewhere.
+    auto nearest = [](const Vec3& p, const std::vector<Vec3>& set) {
+      double best = 1e300;
+      for (const Vec3& q : set)
+        best = std::min(best, std::hypot(p[0] - q[0], p[1] - q[1], p[2] - q[2]));
+      return best;
+    };
+    for (const Vec3& p : grid) EXPECT_LT(nearest(p, meshes[0]), 1e-4);
+    for (const Vec3& p : meshes[0]) EXPECT_LT(nearest(p, grid), 1e-4);
+  }
+}
+
+TEST(GltfToX, ARequiredExtensionThatCannotBeHonouredIsRefused) {
+  Scratch in, out;
+  const std::string input = in.Write("basisu.gltf", RequiresUnknownGltf());
+  const ConverterRun run = RunConverter({input, "-o", out / "basisu.x"});
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_TRUE(Has(run.output, "KHR_texture_basisu")) << run.output;
+  EXPECT_TRUE(Has(run.output, input)) << run.output;
+  EXPECT_EQ(std::count(run.output.begin(), run.output.end(), '\n'), 1) << run.output;
+  EXPECT_FALSE(fs::exists(out / "basisu.x"));
+}
+
+// A joint past its skin, an accessor past its buffer and NaN in positions
+// and keys: each is said and left out or replaced, and the rest converts to
+// a file the reader reads without a warning.
+TEST(GltfToX, AHostileFileConvertsWhatIsSound) {
+  Scratch in, out;
+  const ConverterRun run = RunConverter({in.Write("hostile.gltf", HostileGltf()), "-o", out / "hostile.x"});
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_TRUE(Has(run.output, "joints past the skin")) << run.output;
+  EXPECT_TRUE(Has(run.output, "more than its buffer view holds")) << run.output;
+  EXPECT_TRUE(Has(run.output, "not finite")) << run.output;
+  ViewerModel viewer(out / "hostile.x");
+  ASSERT_TRUE(viewer.Loaded());
+  EXPECT_TRUE(viewer.Warnings().empty());
+  ASSERT_EQ(viewer.Scene().meshes.size(), 1u);
+  for (const XVertex& vertex : viewer.Scene().meshes[0].vertices)
+    EXPECT_TRUE(std::isfinite(vertex.position.x) && std::isfinite(vertex.position.y) && std::isfinite(vertex.position.z));
 }
 
 }  // namespace

@@ -1,7 +1,12 @@
 #include "GltfAsset.h"
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <limits>
 
 #if defined(XVIEW_HAVE_MESHOPT)
@@ -139,16 +144,90 @@ bool ViewBytes(const tinygltf::Model& model, int view, const unsigned char*& dat
 
 std::string AccessorName(int accessor) { return "accessor " + std::to_string(accessor); }
 
+std::uint32_t Get32(const std::string& bytes, std::size_t at) {
+  std::uint32_t value = 0;
+  for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
+  return value;
+}
+
+void Put32(std::string& bytes, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<char>(value >> (8 * i) & 0xFF));
+}
+
+// Two kinds of file tinygltf refuses as they stand, though glTF allows them,
+// made so that it reads them: EXT_meshopt_compression's fallback buffers
+// hold no data (a reader that decodes the extension never reads them), and
+// each is given a data: URI of one byte; a primitive compressed with
+// KHR_draco_mesh_compression has an index accessor without a buffer view,
+// and loses it (its indices are made from the decoded mesh). `json` is the
+// file's JSON; false where nothing had to change.
+bool PrepareForTinygltf(std::string& json) {
+  if (json.find("EXT_meshopt_compression") == std::string::npos &&
+      json.find("KHR_draco_mesh_compression") == std::string::npos)
+    return false;
+  nlohmann::json document = nlohmann::json::parse(json, nullptr, false);
+  if (document.is_discarded() || !document.is_object()) return false;
+  bool changed = false;
+  auto extensionOf = [](nlohmann::json& object, const char* name) -> nlohmann::json* {
+    if (!object.is_object() || !object.contains("extensions") || !object["extensions"].is_object() ||
+        !object["extensions"].contains(name) || !object["extensions"][name].is_object())
+      return nullptr;
+    return &object["extensions"][name];
+  };
+  if (document.contains("buffers") && document["buffers"].is_array())
+    for (nlohmann::json& buffer : document["buffers"]) {
+      const nlohmann::json* meshopt = extensionOf(buffer, "EXT_meshopt_compression");
+      if (!meshopt || meshopt->value("fallback", false) != true || buffer.contains("uri")) continue;
+      buffer["uri"] = "data:application/octet-stream;base64,AA==";  // tinygltf takes no empty one
+      buffer["byteLength"] = 1;
+      changed = true;
+    }
+  if (document.contains("meshes") && document["meshes"].is_array())
+    for (nlohmann::json& mesh : document["meshes"]) {
+      if (!mesh.is_object() || !mesh.contains("primitives") || !mesh["primitives"].is_array()) continue;
+      for (nlohmann::json& primitive : mesh["primitives"])
+        if (extensionOf(primitive, "KHR_draco_mesh_compression") && primitive.contains("indices")) {
+          primitive.erase("indices");
+          changed = true;
+        }
+    }
+  if (changed) json = document.dump();
+  return changed;
+}
+
 }  // namespace
 
 bool GltfAsset::Load(const std::string& path, std::string& reason) {
   tinygltf::TinyGLTF loader;
   loader.SetImageLoader(KeepImageAsIs, nullptr);
   std::string error, warning;
-  const bool binary = path.size() >= 4 && (path.compare(path.size() - 4, 4, ".glb") == 0 ||
-                                           path.compare(path.size() - 4, 4, ".GLB") == 0);
-  const bool loaded = binary ? loader.LoadBinaryFromFile(&model_, &error, &warning, path)
-                             : loader.LoadASCIIFromFile(&model_, &error, &warning, path);
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    reason = "the file cannot be opened";
+    return false;
+  }
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const bool binary = bytes.compare(0, 4, "glTF") == 0;
+  const std::string folder = std::filesystem::path(path).parent_path().string();
+  if (binary && bytes.size() >= 20 && bytes.compare(16, 4, "JSON") == 0) {
+    const std::size_t length = Get32(bytes, 12);
+    std::string json = length <= bytes.size() - 20 ? bytes.substr(20, length) : std::string();
+    if (PrepareForTinygltf(json)) {
+      while (json.size() % 4) json += ' ';
+      std::string rest = bytes.substr(20 + length);
+      bytes = bytes.substr(0, 8);
+      Put32(bytes, static_cast<std::uint32_t>(20 + json.size() + rest.size()));
+      Put32(bytes, static_cast<std::uint32_t>(json.size()));
+      bytes += "JSON" + json + rest;
+    }
+  } else if (!binary) {
+    PrepareForTinygltf(bytes);
+  }
+  const bool loaded =
+      binary ? loader.LoadBinaryFromMemory(&model_, &error, &warning, reinterpret_cast<const unsigned char*>(bytes.data()),
+                                           static_cast<unsigned>(bytes.size()), folder)
+             : loader.LoadASCIIFromString(&model_, &error, &warning, bytes.data(), static_cast<unsigned>(bytes.size()),
+                                          folder);
   for (std::size_t start = 0; start < warning.size();) {
     const std::size_t end = std::min(warning.find('\n', start), warning.size());
     if (end > start) warnings_.push_back(warning.substr(start, end - start));

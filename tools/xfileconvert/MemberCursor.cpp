@@ -39,7 +39,7 @@ std::uint64_t MemberCursor::CountOf(const Level& level) const {
 
 std::string_view MemberCursor::Take(std::uint64_t size) {
   separators_.clear();
-  lineEnds_ = false;
+  lineEnds_ = memberEnds_ = false;
   Level& level = Innermost();
   const XMember& member = level.type->members[level.member];
   if (member.sizesArrays) level.sizes[level.member] = size;
@@ -60,7 +60,7 @@ void MemberCursor::CompleteElement() {
     return;
   }
   separators_ += ';';
-  if (outermost) lineEnds_ = true;
+  if (outermost) lineEnds_ = memberEnds_ = true;
   ++level.member;
   level.element = 0;
   level.count = 0;
@@ -85,7 +85,7 @@ void MemberCursor::Position() {
       const std::uint64_t count = CountOf(level);
       if (count == 0) {
         separators_ += ';';
-        if (depth_ == 1) lineEnds_ = true;
+        if (depth_ == 1) lineEnds_ = memberEnds_ = true;
         ++level.member;
         continue;
       }

@@ -38,6 +38,8 @@ class MemberCursor {
   // member of the object itself, after each element of its arrays of
   // templates, and every sixteen numbers of its arrays of numbers.
   bool LineEnds() const { return lineEnds_; }
+  // Whether a member of the object itself ended in the separators Take returned.
+  bool MemberEnds() const { return memberEnds_; }
 
  private:
   struct Level {
@@ -61,6 +63,7 @@ class MemberCursor {
   bool expectsSize_ = false;
   bool done_ = true;
   bool lineEnds_ = false;
+  bool memberEnds_ = false;
 };
 
 }  // namespace xfileconvert

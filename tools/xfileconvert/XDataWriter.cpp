@@ -120,7 +120,12 @@ void XDataWriter::AfterValue(std::uint64_t size) {
     return;
   }
   const std::string_view separators = object.cursor.Take(size);
-  if (encoding_ == XEncoding::Binary) return;
+  if (encoding_ == XEncoding::Binary) {
+    // Each member of an object in lists of its own, as readers that take a
+    // member's numbers list by list expect.
+    if (object.cursor.MemberEnds()) EndList();
+    return;
+  }
   body_ += separators;
   if (object.cursor.LineEnds()) {
     body_ += '\n';

@@ -182,8 +182,13 @@ class Recoder {
       const XPrimitive type = writer_.Expected();
       const bool read = IsStringType(type) ? ReadToken() : reader_.ReadNumberToken();
       if (TokenIsBrace()) {
-        UnreadToken();  // the object's values end early; the writer completes them
-        return;
+        UnreadToken();
+        // The reader gives no token for an empty string ("");
+        if (IsStringType(type)) {
+          writer_.String("");
+          continue;
+        }
+        return;  // else the object's values end early, and the writer completes them
       }
       if (!read && TokenText().empty()) return;
       WriteValue(type);
