@@ -17,14 +17,23 @@ std::atomic<unsigned> g_TemporaryCount{0};
 
 }  // namespace
 
+std::filesystem::path Utf8Path(const std::string& utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
 StagedFiles::~StagedFiles() {
-  for (const auto& [temporary, place] : staged_) std::remove(temporary.c_str());
+  std::error_code ignored;
+  for (const auto& [temporary, place] : staged_) std::filesystem::remove(Utf8Path(temporary), ignored);
 }
 
 bool StagedFiles::Stage(const std::string& path, const std::vector<std::string_view>& pieces, std::string& reason) {
   const std::string temporary =
       path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(g_TemporaryCount.fetch_add(1));
+#if defined(_WIN32)
+  std::FILE* file = _wfopen(Utf8Path(temporary).c_str(), L"wb");
+#else
   std::FILE* file = std::fopen(temporary.c_str(), "wb");
+#endif
   if (!file) {
     reason = std::strerror(errno);
     return false;
@@ -40,7 +49,8 @@ bool StagedFiles::Stage(const std::string& path, const std::vector<std::string_v
     reason = std::strerror(error);
   }
   if (!written) {
-    std::remove(temporary.c_str());
+    std::error_code ignored;
+    std::filesystem::remove(Utf8Path(temporary), ignored);
     return false;
   }
   staged_.emplace_back(temporary, path);
@@ -52,7 +62,7 @@ bool StagedFiles::Commit(std::string& reason) {
   // any file has taken its place.
   for (const auto& [temporary, place] : staged_) {
     std::error_code ignored;
-    if (std::filesystem::is_directory(place, ignored)) {
+    if (std::filesystem::is_directory(Utf8Path(place), ignored)) {
       reason = std::strerror(EISDIR);
       return false;
     }
@@ -61,7 +71,7 @@ bool StagedFiles::Commit(std::string& reason) {
   for (; placed < staged_.size(); ++placed) {
     // The file system's rename replaces a file of that name, on Windows too.
     std::error_code error;
-    std::filesystem::rename(staged_[placed].first, staged_[placed].second, error);
+    std::filesystem::rename(Utf8Path(staged_[placed].first), Utf8Path(staged_[placed].second), error);
     if (error) {
       reason = error.message();
       break;

@@ -1,6 +1,7 @@
 // Output files that are never seen half written.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -31,6 +32,10 @@ class StagedFiles {
  private:
   std::vector<std::pair<std::string, std::string>> staged_;  // temporary, place
 };
+
+// The path of a name in UTF-8, as the converter holds every name: a narrow
+// string alone would be taken in the ANSI code page on Windows.
+std::filesystem::path Utf8Path(const std::string& utf8);
 
 // One file staged and committed: `path` whole or not at all, as it was when
 // the writing fails.
