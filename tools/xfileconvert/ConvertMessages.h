@@ -71,7 +71,27 @@
   /* the input, the part, why */                                                                       \
   X(LeftOut, "xfileconvert: \"%s\": %s is left out: %s")                                                 \
   /* the input, what tinygltf said */                                                                  \
-  X(GltfWarning, "xfileconvert: \"%s\": %s")
+  X(GltfWarning, "xfileconvert: \"%s\": %s")                                            \
+  /* the input, the mesh */                                                                             \
+  X(TextureWithoutTexCoords,                                                                            \
+    "xfileconvert: \"%s\": mesh %s has no texture coordinates; its materials are written without "      \
+    "their textures")                                                                                   \
+  /* the input, the mesh, how many vertices */                                                          \
+  X(NonFiniteVertices,                                                                                  \
+    "xfileconvert: \"%s\": mesh %s: %zu vertices hold a number that is not finite (NaN or infinite); "  \
+    "it is written as 0")                                                                               \
+  /* the input, the frame */                                                                            \
+  X(NonFiniteFrame,                                                                                     \
+    "xfileconvert: \"%s\": frame %s: its matrix holds a number that is not finite (NaN or infinite); "  \
+    "the identity is written in its place")                                                             \
+  /* the input, the mesh, the bone */                                                                   \
+  X(NonFiniteOffset,                                                                                    \
+    "xfileconvert: \"%s\": mesh %s: the offset matrix of bone %s holds a number that is not finite "    \
+    "(NaN or infinite); the bone keeps its vertices where the file places them")                        \
+  /* the input, the set, how many keys */                                                               \
+  X(NonFiniteKeys,                                                                                      \
+    "xfileconvert: \"%s\": animation set %s: %zu keys hold a number that is not finite (NaN or "        \
+    "infinite); they are left out")
 
 XVIEW_DECLARE_MESSAGES(ConvertMessage, XFILECONVERT_MESSAGES)
 

@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 namespace xfileconvert {
 
@@ -15,10 +17,23 @@ std::atomic<unsigned> g_TemporaryCount{0};
 
 }  // namespace
 
-bool WriteWholeFile(const std::string& path, const std::vector<std::string_view>& pieces, std::string& reason) {
+std::filesystem::path Utf8Path(const std::string& utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+StagedFiles::~StagedFiles() {
+  std::error_code ignored;
+  for (const auto& [temporary, place] : staged_) std::filesystem::remove(Utf8Path(temporary), ignored);
+}
+
+bool StagedFiles::Stage(const std::string& path, const std::vector<std::string_view>& pieces, std::string& reason) {
   const std::string temporary =
       path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(g_TemporaryCount.fetch_add(1));
+#if defined(_WIN32)
+  std::FILE* file = _wfopen(Utf8Path(temporary).c_str(), L"wb");
+#else
   std::FILE* file = std::fopen(temporary.c_str(), "wb");
+#endif
   if (!file) {
     reason = std::strerror(errno);
     return false;
@@ -33,12 +48,42 @@ bool WriteWholeFile(const std::string& path, const std::vector<std::string_view>
   } else if (!written) {
     reason = std::strerror(error);
   }
-  if (written && std::rename(temporary.c_str(), path.c_str()) != 0) {
-    written = false;
-    reason = std::strerror(errno);
+  if (!written) {
+    std::error_code ignored;
+    std::filesystem::remove(Utf8Path(temporary), ignored);
+    return false;
   }
-  if (!written) std::remove(temporary.c_str());
-  return written;
+  staged_.emplace_back(temporary, path);
+  return true;
+}
+
+bool StagedFiles::Commit(std::string& reason) {
+  // A folder in a file's place is the one failure that can be seen before
+  // any file has taken its place.
+  for (const auto& [temporary, place] : staged_) {
+    std::error_code ignored;
+    if (std::filesystem::is_directory(Utf8Path(place), ignored)) {
+      reason = std::strerror(EISDIR);
+      return false;
+    }
+  }
+  std::size_t placed = 0;
+  for (; placed < staged_.size(); ++placed) {
+    // The file system's rename replaces a file of that name, on Windows too.
+    std::error_code error;
+    std::filesystem::rename(Utf8Path(staged_[placed].first), Utf8Path(staged_[placed].second), error);
+    if (error) {
+      reason = error.message();
+      break;
+    }
+  }
+  staged_.erase(staged_.begin(), staged_.begin() + static_cast<std::ptrdiff_t>(placed));
+  return staged_.empty();
+}
+
+bool WriteWholeFile(const std::string& path, const std::vector<std::string_view>& pieces, std::string& reason) {
+  StagedFiles file;
+  return file.Stage(path, pieces, reason) && file.Commit(reason);
 }
 
 }  // namespace xfileconvert

@@ -8,6 +8,7 @@
 #include <iterator>
 #include <vector>
 
+#include "OutputFile.h"
 #include "d3d9/PixelFormats.h"
 #include "d3dx9/ImageFile.h"
 #include "d3dx9/JpegImage.h"
@@ -28,7 +29,7 @@ void AppendBytes(void* context, void* data, int size) {
 }  // namespace
 
 bool LoadTextureImage(const std::string& path, TextureImage& image, std::string& reason) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(Utf8Path(path), std::ios::binary);
   if (!in) {
     reason = "the file cannot be opened";
     return false;
