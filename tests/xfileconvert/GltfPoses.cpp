@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <map>
 #include <stdexcept>
 
 namespace convert_test {
@@ -333,10 +334,13 @@ std::vector<std::vector<Vec3>> PosedMeshUses(const tinygltf::Model& model, int a
         jointMatrices.push_back(Multiply(globals.at(static_cast<std::size_t>(skin.joints[j])), ibm));
       }
     }
+    std::vector<std::map<std::string, int>> seen;  // primitives that share accessors share vertices
     for (const tinygltf::Primitive& primitive : model.meshes.at(static_cast<std::size_t>(node.mesh)).primitives) {
       if (primitive.mode != -1 && primitive.mode != TINYGLTF_MODE_TRIANGLES && primitive.mode != TINYGLTF_MODE_TRIANGLE_STRIP &&
           primitive.mode != TINYGLTF_MODE_TRIANGLE_FAN)
         continue;
+      if (std::find(seen.begin(), seen.end(), primitive.attributes) != seen.end()) continue;
+      seen.push_back(primitive.attributes);
       const std::vector<double> positions = ReadAccessor(model, primitive.attributes.at("POSITION"));
       std::vector<std::vector<double>> joints, weights;
       for (int set = 0; node.skin >= 0 && primitive.attributes.count("JOINTS_" + std::to_string(set)); ++set) {

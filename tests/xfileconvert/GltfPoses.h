@@ -37,8 +37,9 @@ std::vector<std::vector<Vec3>> PosedMeshes(const tinygltf::Model& model, int ani
 std::vector<int> SceneNodes(const tinygltf::Model& model);
 
 // The vertices of every use of a mesh by a node of the scene, in SceneNodes'
-// order: its triangle primitives' vertices one after another, skinned by the
-// node's skin, else placed by the node.
+// order: its triangle primitives' vertices one after another (once for
+// primitives that share their accessors), skinned by the node's skin, else
+// placed by the node.
 std::vector<std::vector<Vec3>> PosedMeshUses(const tinygltf::Model& model, int animation, double time);
 
 // Every input time of an animation's samplers, ascending and distinct.

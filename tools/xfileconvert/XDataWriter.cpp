@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 
 #include "BinaryFormat.h"
 
@@ -223,6 +224,95 @@ void XDataWriter::PutString(std::string_view value) {
   }
   TextString(value);
   AfterValue(0);
+}
+
+void XDataWriter::Floats(const float* values, std::size_t count) { Values(values, count); }
+void XDataWriter::Integers(const std::uint32_t* values, std::size_t count) { Values(values, count); }
+
+template <typename T>
+void XDataWriter::Values(const T* values, std::size_t count) {
+  constexpr bool kFloats = std::is_floating_point_v<T>;
+  for (std::size_t i = 0; i < count;) {
+    OpenObject& object = open_.back();
+    if (!object.untyped && !object.cursor.Done() && !IsStringType(object.cursor.Expected()) &&
+        IsFloatType(object.cursor.Expected()) == kFloats) {
+      const MemberCursor::Run run = object.cursor.RunAhead();
+      const std::size_t used = run.elements > 0 ? WriteRun(run, values + i, count - i) : 0;
+      if (used > 0) {
+        i += used;
+        continue;
+      }
+    }
+    if constexpr (kFloats) {
+      Float(values[i++]);
+    } else {
+      Integer(values[i++]);
+    }
+  }
+}
+
+// One number of a run, as the format writes it.
+template <typename T>
+void XDataWriter::RunValue(T value) {
+  if constexpr (std::is_floating_point_v<T>) {
+    double real = value;
+    if (!std::isfinite(real)) {
+      ++adjustments_.notFinite;
+      real = 0;
+    }
+    if (encoding_ == XEncoding::Binary) {
+      ListItem(true, 0, real);
+    } else {
+      TextFloat(real);
+    }
+  } else if (encoding_ == XEncoding::Binary) {
+    ListItem(false, value, 0);
+  } else {
+    TextNumber(value);
+  }
+}
+
+// Writes as many whole elements of `run` as `values` hold; returns how many
+// values they took.
+template <typename T>
+std::size_t XDataWriter::WriteRun(const MemberCursor::Run& run, const T* values, std::size_t count) {
+  const bool text = encoding_ == XEncoding::Text;
+  std::size_t at = 0;
+  std::uint64_t elements = 0;
+  for (; elements < run.elements; ++elements) {
+    std::size_t numbers = run.shape == MemberCursor::Shape::Numbers ? run.numbers : 1;
+    if (run.shape == MemberCursor::Shape::CountedNumbers) {
+      if (at >= count) break;
+      if constexpr (std::is_floating_point_v<T>) {
+        break;  // a count is an integer
+      } else {
+        numbers = 1 + static_cast<std::size_t>(values[at]);
+      }
+    }
+    if (count - at < numbers) break;
+    const bool counted = run.shape == MemberCursor::Shape::CountedNumbers;
+    for (std::size_t n = 0; n < numbers; ++n) {
+      RunValue(values[at + n]);
+      if (!text) continue;
+      if (run.shape == MemberCursor::Shape::Numbers || (counted && (n == 0 || n + 1 == numbers))) {
+        body_ += ';';
+      } else if (counted) {
+        body_ += ',';
+      }
+    }
+    if (text && counted && numbers == 1) body_ += ';';  // a count of 0: its array is empty
+    at += numbers;
+    if (!text) continue;
+    body_ += ',';
+    const bool lineEnds = run.outermost && (run.shape != MemberCursor::Shape::Number ||
+                                            (run.first + elements + 1) % 16 == 0);
+    if (lineEnds) {
+      body_ += '\n';
+      lineStarted_ = false;
+    }
+  }
+  open_.back().cursor.TakeElements(elements);
+  return at;
 }
 
 void XDataWriter::Reference(std::string_view name, const XGuid* uuid) {

@@ -55,6 +55,11 @@ class XDataWriter {
   void Integer(std::int64_t value);
   void Float(double value);
   void String(std::string_view value);
+  // Consecutive values of the current object at once, each as Float or
+  // Integer takes it: runs of alike array elements (the vertices, faces and
+  // weights of a mesh) are written without the walk per value.
+  void Floats(const float* values, std::size_t count);
+  void Integers(const std::uint32_t* values, std::size_t count);
   // A reference to a named object, in the current object's children.
   void Reference(std::string_view name, const XGuid* uuid = nullptr);
   void End();
@@ -83,6 +88,12 @@ class XDataWriter {
   void PutFloat(double value);
   void PutString(std::string_view value);
   void AfterValue(std::uint64_t size);
+  template <typename T>
+  void Values(const T* values, std::size_t count);
+  template <typename T>
+  std::size_t WriteRun(const MemberCursor::Run& run, const T* values, std::size_t count);
+  template <typename T>
+  void RunValue(T value);
   void TextNumber(std::int64_t value);
   void TextFloat(double value);
   void TextName(std::string_view name);
