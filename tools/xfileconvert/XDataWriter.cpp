@@ -3,13 +3,19 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <future>
 #include <type_traits>
+#include <utility>
 
 #include "BinaryFormat.h"
+#include "TextNumbers.h"
 
 namespace xfileconvert {
 
 namespace {
+
+// Runs of text at least this long are formatted on two cores.
+constexpr std::size_t kRunPerCore = std::size_t{1} << 15;
 
 void Patch32(std::string& out, std::size_t at, std::uint32_t value) {
   for (int i = 0; i < 4; ++i) out[at + static_cast<std::size_t>(i)] = static_cast<char>((value >> (8 * i)) & 0xFF);
@@ -48,6 +54,7 @@ bool XDataWriter::ValuesDone() const {
 
 void XDataWriter::BeginObject(std::string_view type, std::string_view name, const XGuid* uuid) {
   if (!open_.empty()) CompleteValues();
+  MaybeFlush();
   if (encoding_ == XEncoding::Binary) {
     EndList();
     TokenWithBytes(kName, type);
@@ -251,68 +258,51 @@ void XDataWriter::Values(const T* values, std::size_t count) {
   }
 }
 
-// One number of a run, as the format writes it.
-template <typename T>
-void XDataWriter::RunValue(T value) {
-  if constexpr (std::is_floating_point_v<T>) {
-    double real = value;
-    if (!std::isfinite(real)) {
-      ++adjustments_.notFinite;
-      real = 0;
-    }
-    if (encoding_ == XEncoding::Binary) {
-      ListItem(true, 0, real);
-    } else {
-      TextFloat(real);
-    }
-  } else if (encoding_ == XEncoding::Binary) {
-    ListItem(false, value, 0);
-  } else {
-    TextNumber(value);
-  }
-}
-
 // Writes as many whole elements of `run` as `values` hold; returns how many
-// values they took.
+// values they took. A long run of text is formatted in two halves at once,
+// the second on another core: formatting its numbers is most of the work of
+// writing a large mesh.
 template <typename T>
 std::size_t XDataWriter::WriteRun(const MemberCursor::Run& run, const T* values, std::size_t count) {
-  const bool text = encoding_ == XEncoding::Text;
-  std::size_t at = 0;
-  std::uint64_t elements = 0;
-  for (; elements < run.elements; ++elements) {
-    std::size_t numbers = run.shape == MemberCursor::Shape::Numbers ? run.numbers : 1;
-    if (run.shape == MemberCursor::Shape::CountedNumbers) {
-      if (at >= count) break;
+  const RunLayout layout = LayOutRun(run, values, count);
+  const std::size_t elements = layout.Elements();
+  if (elements == 0) return 0;
+  if (encoding_ == XEncoding::Binary) {
+    for (std::size_t v = 0; v < layout.starts.back(); ++v) {
       if constexpr (std::is_floating_point_v<T>) {
-        break;  // a count is an integer
+        double real = values[v];
+        if (!std::isfinite(real)) {
+          ++adjustments_.notFinite;
+          real = 0;
+        }
+        ListItem(true, 0, real);
       } else {
-        numbers = 1 + static_cast<std::size_t>(values[at]);
+        ListItem(false, values[v], 0);
       }
     }
-    if (count - at < numbers) break;
-    const bool counted = run.shape == MemberCursor::Shape::CountedNumbers;
-    for (std::size_t n = 0; n < numbers; ++n) {
-      RunValue(values[at + n]);
-      if (!text) continue;
-      if (run.shape == MemberCursor::Shape::Numbers || (counted && (n == 0 || n + 1 == numbers))) {
-        body_ += ';';
-      } else if (counted) {
-        body_ += ',';
-      }
-    }
-    if (text && counted && numbers == 1) body_ += ';';  // a count of 0: its array is empty
-    at += numbers;
-    if (!text) continue;
-    body_ += ',';
-    const bool lineEnds = run.outermost && (run.shape != MemberCursor::Shape::Number ||
-                                            (run.first + elements + 1) % 16 == 0);
-    if (lineEnds) {
-      body_ += '\n';
-      lineStarted_ = false;
+  } else {
+    const std::size_t indent = open_.size();
+    const std::size_t half = elements >= kRunPerCore ? elements / 2 : elements;
+    std::future<std::pair<std::string, std::uint64_t>> second;
+    if (half < elements)
+      second = std::async(std::launch::async, [&, half] {
+        std::string text;
+        bool started = LineStartedAfter(run, half - 1);
+        const std::uint64_t notFinite =
+            FormatTextRun(text, run, layout, values, half, elements, floatBytes_, indent, started);
+        return std::pair{std::move(text), notFinite};
+      });
+    adjustments_.notFinite += FormatTextRun(body_, run, layout, values, 0, half, floatBytes_, indent, lineStarted_);
+    if (second.valid()) {
+      auto [text, notFinite] = second.get();
+      body_ += text;
+      adjustments_.notFinite += notFinite;
+      lineStarted_ = LineStartedAfter(run, elements - 1);
     }
   }
   open_.back().cursor.TakeElements(elements);
-  return at;
+  MaybeFlush();
+  return layout.starts.back();
 }
 
 void XDataWriter::Reference(std::string_view name, const XGuid* uuid) {
@@ -341,6 +331,7 @@ void XDataWriter::Reference(std::string_view name, const XGuid* uuid) {
 
 void XDataWriter::End() {
   CompleteValues();
+  MaybeFlush();
   open_.pop_back();
   if (encoding_ == XEncoding::Binary) {
     EndList();
@@ -352,6 +343,15 @@ void XDataWriter::End() {
   lineStarted_ = false;
 }
 
+void XDataWriter::Flush() {
+  if (!sink_) return;
+  // An open list's count is patched when it ends: it stays behind.
+  const std::size_t handed = listCountAt_ ? listCountAt_ - 2 : body_.size();
+  sink_(std::string_view(body_).substr(0, handed));
+  body_.erase(0, handed);
+  if (listCountAt_) listCountAt_ -= handed;
+}
+
 void XDataWriter::Indent() {
   if (lineStarted_) return;
   body_.append(open_.size(), ' ');
@@ -360,22 +360,12 @@ void XDataWriter::Indent() {
 
 void XDataWriter::TextNumber(std::int64_t value) {
   Indent();
-  char text[24];
-  const auto end = std::to_chars(text, text + sizeof text, value).ptr;
-  body_.append(text, static_cast<std::size_t>(end - text));
+  AppendTextInteger(body_, value);
 }
 
-// The shortest digits that read back to the same float of the file's size,
-// never with an exponent, always with a decimal point.
 void XDataWriter::TextFloat(double value) {
   Indent();
-  char text[400];
-  const auto end = floatBytes_ == 4
-                       ? std::to_chars(text, text + sizeof text, static_cast<float>(value), std::chars_format::fixed).ptr
-                       : std::to_chars(text, text + sizeof text, value, std::chars_format::fixed).ptr;
-  const std::string_view written(text, static_cast<std::size_t>(end - text));
-  body_ += written;
-  if (written.find('.') == std::string_view::npos) body_ += ".0";
+  AppendTextFloat(body_, value, floatBytes_);
 }
 
 void XDataWriter::TextName(std::string_view name) {

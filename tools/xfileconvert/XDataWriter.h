@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -64,6 +65,12 @@ class XDataWriter {
   void Reference(std::string_view name, const XGuid* uuid = nullptr);
   void End();
 
+  // Hands the body to `sink` as it grows, a megabyte or more at a time, so
+  // that a large file is never held whole; Flush hands over the rest. The
+  // body then holds only what is not handed over yet.
+  void StreamTo(std::function<void(std::string_view)> sink) { sink_ = std::move(sink); }
+  void Flush();
+
   // Whether an object is open.
   bool Open() const { return !open_.empty(); }
   // The body written so far.
@@ -92,13 +99,15 @@ class XDataWriter {
   void Values(const T* values, std::size_t count);
   template <typename T>
   std::size_t WriteRun(const MemberCursor::Run& run, const T* values, std::size_t count);
-  template <typename T>
-  void RunValue(T value);
   void TextNumber(std::int64_t value);
   void TextFloat(double value);
   void TextName(std::string_view name);
   void TextString(std::string_view value);
   void Indent();
+  void MaybeFlush() {
+    if (sink_ && body_.size() >= kFlushBytes) Flush();
+  }
+  static constexpr std::size_t kFlushBytes = std::size_t{1} << 20;
   void ListItem(bool floats, std::int64_t integer, double real);
   void EndList();
   void Token(std::uint16_t token);
@@ -107,6 +116,7 @@ class XDataWriter {
   const XEncoding encoding_;
   const unsigned floatBytes_;
   std::string body_;
+  std::function<void(std::string_view)> sink_;
   std::vector<OpenObject> open_;
   std::set<const XTemplate*> used_;
   XWriteAdjustments adjustments_;
