@@ -419,22 +419,42 @@ void WriteSkin(GltfToXContext& context, const MeshRecord& record, int skin) {
 
 }  // namespace
 
-std::vector<D3DXVECTOR3> MeshPositions(const GltfToXContext& context, int mesh) {
-  std::vector<D3DXVECTOR3> positions;
-  if (mesh < 0 || static_cast<std::size_t>(mesh) >= context.model.meshes.size()) return positions;
+std::vector<D3DXVECTOR3> MeshCorners(const GltfToXContext& context, int mesh) {
+  std::vector<D3DXVECTOR3> corners;
+  if (mesh < 0 || static_cast<std::size_t>(mesh) >= context.model.meshes.size()) return corners;
   for (const tinygltf::Primitive& primitive : context.model.meshes[static_cast<std::size_t>(mesh)].primitives) {
     auto position = primitive.attributes.find("POSITION");
-    AccessorValues<float> values;
-    std::string reason;
-    if (!IsTriangleMode(primitive.mode) || position == primitive.attributes.end() ||
-        !context.asset.Floats(position->second, values, reason) || values.components != 3)
+    if (!IsTriangleMode(primitive.mode) || position == primitive.attributes.end() || position->second < 0 ||
+        static_cast<std::size_t>(position->second) >= context.model.accessors.size())
       continue;
-    for (std::size_t v = 0; v < values.Count(); ++v) {
-      const float* at = values.At(v);
-      if (std::isfinite(at[0]) && std::isfinite(at[1]) && std::isfinite(at[2])) positions.emplace_back(at[0], at[1], at[2]);
+    // glTF gives every POSITION accessor its bounds; a file that does not has them measured.
+    const tinygltf::Accessor& accessor = context.model.accessors[static_cast<std::size_t>(position->second)];
+    std::array<double, 3> low{}, high{};
+    if (accessor.minValues.size() == 3 && accessor.maxValues.size() == 3 && !accessor.sparse.isSparse) {
+      for (std::size_t c = 0; c < 3; ++c) {
+        low[c] = accessor.minValues[c];
+        high[c] = accessor.maxValues[c];
+      }
+    } else {
+      AccessorValues<float> values;
+      std::string reason;
+      if (!context.asset.Floats(position->second, values, reason) || values.components != 3 || values.Count() == 0)
+        continue;
+      low = {1e300, 1e300, 1e300};
+      high = {-1e300, -1e300, -1e300};
+      for (std::size_t v = 0; v < values.Count(); ++v)
+        for (std::size_t c = 0; c < 3; ++c)
+          if (std::isfinite(values.At(v)[c])) {
+            low[c] = std::min<double>(low[c], values.At(v)[c]);
+            high[c] = std::max<double>(high[c], values.At(v)[c]);
+          }
     }
+    if (!(low[0] <= high[0] && low[1] <= high[1] && low[2] <= high[2])) continue;
+    for (int corner = 0; corner < 8; ++corner)
+      corners.emplace_back(static_cast<float>(corner & 1 ? high[0] : low[0]), static_cast<float>(corner & 2 ? high[1] : low[1]),
+                           static_cast<float>(corner & 4 ? high[2] : low[2]));
   }
-  return positions;
+  return corners;
 }
 
 void WriteMeshOfNode(GltfToXContext& context, int node, GltfImageFiles& images) {

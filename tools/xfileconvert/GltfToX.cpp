@@ -98,7 +98,7 @@ void PlanScene(GltfToXContext& context) {
     if (parent >= 0) D3DXMatrixMultiply(&global, &local, &world[static_cast<std::size_t>(parent)]);
     if (n.camera >= 0) context.NotHeld("cameras", "they are left out");
     if (n.extensions.count("KHR_lights_punctual")) context.NotHeld("lights", "they are left out");
-    for (const D3DXVECTOR3& p : MeshPositions(context, n.mesh)) {
+    for (const D3DXVECTOR3& p : MeshCorners(context, n.mesh)) {
       // A skin places its vertices by its joints, near where they lie; the
       // other meshes stand where their nodes put them.
       D3DXVECTOR3 out(p.x, p.y, -p.z);

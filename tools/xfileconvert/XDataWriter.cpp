@@ -268,18 +268,34 @@ std::size_t XDataWriter::WriteRun(const MemberCursor::Run& run, const T* values,
   const std::size_t elements = layout.Elements();
   if (elements == 0) return 0;
   if (encoding_ == XEncoding::Binary) {
-    for (std::size_t v = 0; v < layout.starts.back(); ++v) {
-      if constexpr (std::is_floating_point_v<T>) {
-        double real = values[v];
-        if (!std::isfinite(real)) {
-          ++adjustments_.notFinite;
-          real = 0;
-        }
-        ListItem(true, 0, real);
+    constexpr bool kFloats = std::is_floating_point_v<T>;
+    auto finite = [this](double real) {
+      if (std::isfinite(real)) return real;
+      ++adjustments_.notFinite;
+      return 0.0;
+    };
+    const std::size_t numbers = layout.starts.back();
+    if constexpr (kFloats) {
+      ListItem(true, 0, finite(values[0]));
+    } else {
+      ListItem(false, values[0], 0);
+    }
+    // The rest join the list the first began, as the list holds them.
+    const std::size_t itemBytes = kFloats ? floatBytes_ : 4;
+    const std::size_t at = body_.size();
+    body_.resize(at + (numbers - 1) * itemBytes);
+    char* out = body_.data() + at;
+    for (std::size_t v = 1; v < numbers; ++v, out += itemBytes) {
+      if constexpr (kFloats) {
+        const double real = finite(values[v]);
+        const float narrow = static_cast<float>(real);
+        std::memcpy(out, itemBytes == 4 ? static_cast<const void*>(&narrow) : static_cast<const void*>(&real), itemBytes);
       } else {
-        ListItem(false, values[v], 0);
+        const auto item = static_cast<std::uint32_t>(values[v]);
+        std::memcpy(out, &item, 4);
       }
     }
+    listCount_ += static_cast<std::uint32_t>(numbers - 1);
   } else {
     const std::size_t indent = open_.size();
     const std::size_t half = elements >= kRunPerCore ? elements / 2 : elements;
