@@ -42,6 +42,10 @@ std::vector<int> SceneNodes(const tinygltf::Model& model);
 // placed by the node.
 std::vector<std::vector<Vec3>> PosedMeshUses(const tinygltf::Model& model, int animation, double time);
 
+// The largest distance between two posings of the same meshes, vertex by
+// vertex (a failure is recorded where their meshes or vertices differ in number).
+double Apart(const std::vector<std::vector<Vec3>>& a, const std::vector<std::vector<Vec3>>& b);
+
 // Every input time of an animation's samplers, ascending and distinct.
 std::vector<double> AnimationTimes(const tinygltf::Model& model, int animation);
 
