@@ -1,7 +1,7 @@
-// The binary and compressed twins of a text model file, and the container
-// and header of the compressed formats. Tests, the fuzz targets and the
-// benchmarks make the files they need with it; the converter's .x output
-// uses its header and container.
+// The binary and compressed twins of a text model file (XFileTwin.cpp), and
+// the container and header of the compressed formats. Tests, the fuzz
+// targets and the benchmarks make the files they need with it; the
+// converter's .x output uses its header and container.
 #pragma once
 
 #include <cstddef>
