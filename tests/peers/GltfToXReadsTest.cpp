@@ -53,7 +53,9 @@ TEST(GltfToXReads, D3dxEnumeratesEveryFormatWithTheSameObjects) {
       {"bzip", {"--format", "bzip"}},
       // Wine's D3DX takes every binary float as 4 bytes: 64-bit floats are checked in text.
       {"txt64", {"--format", "txt", "--float", "64"}},
-      {"tzip64", {"--format", "tzip", "--float", "64"}}};
+      {"tzip64", {"--format", "tzip", "--float", "64"}},
+      // Without declarations of the standard templates: D3DX has them registered.
+      {"bare", {"--format", "txt", "--no-templates"}}};
   std::vector<std::string> paths;
   for (const GltfSource& source : sources)
     for (const auto& [format, options] : formats) {
@@ -78,6 +80,9 @@ TEST(GltfToXReads, D3dxEnumeratesEveryFormatWithTheSameObjects) {
       SCOPED_TRACE(sources[s].name + " " + formats[f].first);
       ASSERT_TRUE(other.ok) << other.failure;
       EXPECT_EQ(peers::CompareListings(text, other), "");
+      if (formats[f].first == "bare") {
+        EXPECT_FALSE(Has(ReadWholeFile(paths[s * formats.size() + f]), "template "));
+      }
     }
   }
 }

@@ -124,5 +124,24 @@ TEST(CommandLine, GltfOutputWritesItsFilesBesideIt) {
   EXPECT_TRUE(Has(json, "\"uri\":\"squares-leaf.png\""));
 }
 
+// A folder of .x and glTF files to .x: each converts, named after its
+// input; glTF goes only to .x, and says so where it is asked for glTF.
+TEST(CommandLine, GltfAndXInputsMixInAFolderToX) {
+  Scratch in, out;
+  in.Write("cube.x", CubeModel());
+  in.Write("rig.glb", ReadWholeFile(std::string(XVIEW_SHARED_MODELS) + "/gltf/RiggedSimple/RiggedSimple.glb"));
+  const ConverterRun run = RunConverter({in.Path().string(), "-o", out.Path().string(), "--to", "x", "--format", "bin"});
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(FilesIn(out.Path()), (std::vector<std::string>{"cube.x", "rig.x"}));
+  EXPECT_EQ(ReadWholeFile(out / "rig.x").substr(8, 8), "bin 0032");
+  // As glTF, the folder stands for its .x files only; a glTF file named alone is refused.
+  Scratch glb;
+  EXPECT_EQ(RunConverter({in.Path().string(), "-o", glb.Path().string()}).exitCode, 0);
+  EXPECT_EQ(FilesIn(glb.Path()), (std::vector<std::string>{"cube.glb"}));
+  const ConverterRun refused = RunConverter({in / "rig.glb", "-o", glb / "rig.gltf"});
+  EXPECT_EQ(refused.exitCode, 2);
+  EXPECT_TRUE(Has(refused.output, "is glTF, which converts to .x only")) << refused.output;
+}
+
 }  // namespace
 }  // namespace convert_test

@@ -227,24 +227,24 @@ TEST(GltfToX, ImagesGoBesideTheFileAndNeverOverwriteAnother) {
   const std::string fox = Shared("Fox/Fox.glb");
   fs::create_directories(out.Path() / "first");
   ASSERT_EQ(RunConverter({fox, "-o", out / "first/fox.x"}).exitCode, 0);
-  const std::string image = ReadWholeFile(out / "first/fox_image0.png");
+  const std::string image = ReadWholeFile(out / "first/fox-image0.png");
   ASSERT_EQ(image.compare(1, 3, "PNG"), 0);
-  EXPECT_TRUE(Has(ReadWholeFile(out / "first/fox.x"), "\"fox_image0.png\""));
+  EXPECT_TRUE(Has(ReadWholeFile(out / "first/fox.x"), "\"fox-image0.png\""));
   // Again into the same folder: the image there is the same, and used.
   ASSERT_EQ(RunConverter({fox, "-o", out / "first/fox.x"}).exitCode, 0);
-  EXPECT_FALSE(fs::exists(out.Path() / "first/fox_image0-2.png"));
+  EXPECT_FALSE(fs::exists(out.Path() / "first/fox-image0-2.png"));
   // A file of the user's under that name stays theirs.
   fs::create_directories(out.Path() / "second");
-  out.Write("second/fox_image0.png", "the user's own");
+  out.Write("second/fox-image0.png", "the user's own");
   ASSERT_EQ(RunConverter({fox, "-o", out / "second/fox.x"}).exitCode, 0);
-  EXPECT_EQ(ReadWholeFile(out / "second/fox_image0.png"), "the user's own");
-  EXPECT_EQ(ReadWholeFile(out / "second/fox_image0-2.png"), image);
-  EXPECT_TRUE(Has(ReadWholeFile(out / "second/fox.x"), "\"fox_image0-2.png\""));
+  EXPECT_EQ(ReadWholeFile(out / "second/fox-image0.png"), "the user's own");
+  EXPECT_EQ(ReadWholeFile(out / "second/fox-image0-2.png"), image);
+  EXPECT_TRUE(Has(ReadWholeFile(out / "second/fox.x"), "\"fox-image0-2.png\""));
   ViewerModel viewer(out / "second/fox.x");
   ASSERT_TRUE(viewer.Loaded());
   ASSERT_FALSE(viewer.Scene().meshes.empty());
   const std::wstring texture = viewer.Scene().meshes[0].materials.at(0).textureFiles[0];
-  EXPECT_NE(texture.find(L"fox_image0-2.png"), std::wstring::npos);
+  EXPECT_NE(texture.find(L"fox-image0-2.png"), std::wstring::npos);
 }
 
 }  // namespace

@@ -57,12 +57,14 @@ std::string GltfImageFiles::NameOf(int image) {
     file.bytes = std::move(converted.bytes);
     mimeType = converted.mimeType;
   }
-  // Named as the image, else as its file, else after the output.
+  // Named after the output and the image's name, else its file's, else its
+  // number, as the .gltf output names the textures beside it.
   const tinygltf::Image& source = context_.model.images[static_cast<std::size_t>(image)];
-  std::string base = FileNamePart(StemOf(source.name));
-  if (base.empty() && !source.uri.empty() && source.uri.compare(0, 5, "data:") != 0)
-    base = FileNamePart(StemOf(fs::path(source.uri).filename().string()));
-  if (base.empty() || base.find_first_not_of("._") == std::string::npos) base = stem_ + "_image" + std::to_string(image);
+  std::string part = FileNamePart(StemOf(source.name));
+  if (part.find_first_not_of("._") == std::string::npos && !source.uri.empty() && source.uri.compare(0, 5, "data:") != 0)
+    part = FileNamePart(StemOf(fs::path(source.uri).filename().string()));
+  if (part.find_first_not_of("._") == std::string::npos) part = "image" + std::to_string(image);
+  const std::string base = stem_ + "-" + part;
   const std::string extension = mimeType == "image/png" ? ".png" : ".jpg";
   for (int n = 1;; ++n) {
     const std::string name = base + (n > 1 ? "-" + std::to_string(n) : std::string()) + extension;

@@ -1,7 +1,7 @@
 // The base colour images of a glTF file, written beside the .x made of it:
 // PNG and JPEG bytes as they are, other images the converter can decode as
-// PNG, each under a name of its own that no file the user has there holds,
-// unless that file is the same image.
+// PNG, each named after the output and the image ("fox-image0.png"), under a
+// name no file the user has there holds, unless that file is the same image.
 #pragma once
 
 #include <map>
