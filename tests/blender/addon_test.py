@@ -243,6 +243,11 @@ def check_import(args, path, folder):
     viewer = ViewerPoses(args.xfileinfo, path)
     made = sets_of(objects)
     check(sorted(made) == sorted(viewer.sets), "%s: every set is an action: %s" % (name, ", ".join(sorted(made))))
+    if viewer.sets:
+        first = made.get(viewer.sets[0], {})
+        active = {obj.name: obj.animation_data.action for obj in objects if obj.animation_data}
+        check(all(active.get(obj) == action for obj, action in first.items()),
+              "%s: the first set, %s, is the active action" % (name, viewer.sets[0]))
     for set_name, actions in made.items():
         if len(actions) == 1:
             action = next(iter(actions.values()))
@@ -262,6 +267,15 @@ def check_import(args, path, folder):
             distance = apart(blender_points(), expected)
             check(distance <= SHARE * size,
                   "%s: set %s at tick %d, %.3g of its size apart" % (name, set_name, tick, distance / size))
+
+
+def check_several_at_once(folder_of_models, names):
+    """Files chosen together in the file browser: each one imported."""
+    empty_scene()
+    result = bpy.ops.import_scene.directx_x(directory=folder_of_models, files=[{"name": n} for n in names])
+    meshes = sorted(obj.data.name for obj in bpy.data.objects if obj.type == 'MESH')
+    check(result == {'FINISHED'} and len(meshes) == len(names),
+          "several files at once: %s give the meshes %s" % (", ".join(names), ", ".join(meshes)))
 
 
 def data_counts():
@@ -457,6 +471,8 @@ def main():
             import numpy
             check(numpy.__dict__.get("bool") is not None, "numpy has np.bool for the glTF importer")
             if args.failures:
+                check_several_at_once(os.path.dirname(args.failures),
+                                      ["twentyfold-skeleton.x", "single-precision-offsets.x"])
                 check_failures(args, folder)
         else:
             for step in [lambda: check_export(args, folder)] + [
