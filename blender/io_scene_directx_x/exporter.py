@@ -50,6 +50,10 @@ def converter_arguments(glb_path, x_path, options):
 
 def export_x_file(path, converter_path, options, report):
     """Exports the scene (or the selection) as `path`; False with the error reported."""
+    if not hasattr(bpy.types, "EXPORT_SCENE_OT_gltf"):
+        report({'ERROR'}, "%s: Blender's glTF exporter is not there: enable the add-on \"glTF 2.0 format\" "
+                          "(Preferences > Add-ons)" % path)
+        return False
     with tempfile.TemporaryDirectory(prefix="directx-x-") as folder:
         exported = os.path.join(folder, "scene.glb")
         gltf_options = dict(_GLTF_OPTIONS, filepath=exported, use_selection=options["use_selection"],

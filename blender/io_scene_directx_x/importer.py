@@ -61,6 +61,10 @@ def _name_actions(objects):
 
 def import_x_file(path, converter_path, report):
     """Imports one model file; False (with the error reported) when nothing was imported."""
+    if not hasattr(bpy.types, "IMPORT_SCENE_OT_gltf"):
+        report({'ERROR'}, "%s: Blender's glTF importer is not there: enable the add-on \"glTF 2.0 format\" "
+                          "(Preferences > Add-ons)" % path)
+        return False
     with tempfile.TemporaryDirectory(prefix="directx-x-") as folder:
         converted = os.path.join(folder, "model.glb")
         status, lines = converter.run_converter(converter_path, [path, "-o", converted])

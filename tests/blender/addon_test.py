@@ -321,7 +321,14 @@ def check_failures(args, folder):
               "an import Blender's glTF importer gives up is one error (%s)" % result)
         check(data_counts() == before and not objects,
               "an import given up leaves nothing behind: %s, before %s" % (data_counts(), before))
+        # Without Blender's glTF add-on there is nothing to import with.
+        prefs.converter_path = args.converter
+        addon_utils.disable("io_scene_gltf2")
+        result, objects = import_through_addon(model)
+        check(isinstance(result, str) and "glTF 2.0 format" in result and not objects,
+              "without Blender's glTF add-on: one error saying to enable it (%s)" % result)
     finally:
+        addon_utils.enable("io_scene_gltf2")
         os.environ["PATH"] = path
         prefs.converter_path = args.converter
 
