@@ -391,6 +391,13 @@ def build_export_scene():
 
 
 def posed_by_action(rig, action, frames):
+    """Blender's pose of the action alone: a bone it does not key stands at
+    rest, as the glTF exporter resets it (export_reset_pose_bones), not
+    where the action before left it."""
+    for pose_bone in rig.pose.bones:
+        pose_bone.location = (0, 0, 0)
+        pose_bone.rotation_quaternion = (1, 0, 0, 0)
+        pose_bone.scale = (1, 1, 1)
     rig.animation_data.action = action
     poses = []
     for frame in frames:
