@@ -34,7 +34,11 @@ bool LoadTextureImage(const std::string& path, TextureImage& image, std::string&
     reason = "the file cannot be opened";
     return false;
   }
-  std::vector<std::uint8_t> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::vector<std::uint8_t> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  return TextureImageOf(file, image, reason);
+}
+
+bool TextureImageOf(const std::vector<std::uint8_t>& file, TextureImage& image, std::string& reason) {
   compat::d3dx9::DecodedImage decoded;
   if (!compat::d3dx9::DecodeImageFile(file, decoded, reason)) return false;
 

@@ -4,126 +4,13 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
-#include <cstring>
+#include <cstdio>
 #include <vector>
 
 #include "BinaryFormat.h"
+#include "XFileRecode.h"
 
 namespace xfileconvert {
-
-namespace {
-
-void Put16(std::string& out, std::uint16_t value) {
-  out.push_back(static_cast<char>(value & 0xFF));
-  out.push_back(static_cast<char>(value >> 8));
-}
-
-void Put32(std::string& out, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-}
-
-bool IsSeparator(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == ',' || c == ';'; }
-
-bool LooksNumeric(std::string_view word) {
-  std::size_t i = (word[0] == '-' || word[0] == '+') ? 1 : 0;
-  return i < word.size() && ((word[i] >= '0' && word[i] <= '9') || word[i] == '.');
-}
-
-bool LooksFloat(std::string_view word) { return word.find_first_of(".eE") != std::string_view::npos; }
-
-// Consecutive numbers of one kind, written as one list.
-class ListWriter {
- public:
-  ListWriter(std::string& out, bool doubles) : out_(out), doubles_(doubles) {}
-  void Add(std::string_view word) {
-    const std::string text(word);
-    const bool isFloat = LooksFloat(word);
-    if (count_ > 0 && isFloat != floats_) Flush();
-    floats_ = isFloat;
-    if (isFloat) {
-      double value = std::strtod(text.c_str(), nullptr);
-      if (doubles_) {
-        Append(&value, sizeof value);
-      } else {
-        float narrow = static_cast<float>(value);
-        Append(&narrow, sizeof narrow);
-      }
-    } else {
-      auto value = static_cast<std::uint32_t>(std::strtoll(text.c_str(), nullptr, 10));
-      Append(&value, sizeof value);
-    }
-    ++count_;
-  }
-  void Flush() {
-    if (count_ == 0) return;
-    Put16(out_, floats_ ? kFloatList : kIntegerList);
-    Put32(out_, count_);
-    out_ += items_;
-    items_.clear();
-    count_ = 0;
-  }
-
- private:
-  void Append(const void* bytes, std::size_t size) { items_.append(static_cast<const char*>(bytes), size); }
-  std::string& out_;
-  bool doubles_;
-  bool floats_ = false;
-  std::uint32_t count_ = 0;
-  std::string items_;
-};
-
-void PutText(std::string& out, std::uint16_t token, std::string_view text) {
-  Put16(out, token);
-  Put32(out, static_cast<std::uint32_t>(text.size()));
-  out += text;
-}
-
-}  // namespace
-
-std::string BinaryTokens(std::string_view body, bool doubles) {
-  std::string out;
-  ListWriter numbers(out, doubles);
-  std::size_t i = 0;
-  while (i < body.size()) {
-    const char c = body[i];
-    if (IsSeparator(c)) {
-      ++i;
-    } else if (c == '#' || (c == '/' && i + 1 < body.size() && body[i + 1] == '/')) {
-      while (i < body.size() && body[i] != '\n') ++i;
-    } else if (c == '{' || c == '}') {
-      numbers.Flush();
-      Put16(out, c == '{' ? kOpenBrace : kCloseBrace);
-      ++i;
-    } else if (c == '"') {
-      numbers.Flush();
-      std::size_t end = body.find('"', i + 1);
-      if (end == std::string_view::npos) end = body.size();
-      PutText(out, kString, body.substr(i + 1, end - i - 1));
-      Put16(out, kSemicolon);
-      i = end + 1;
-    } else {
-      std::size_t end = i;
-      while (end < body.size() && !IsSeparator(body[end]) && body[end] != '{' && body[end] != '}' &&
-             body[end] != '"')
-        ++end;
-      std::string_view word = body.substr(i, end - i);
-      i = end;
-      if (LooksNumeric(word)) {
-        numbers.Add(word);
-        continue;
-      }
-      numbers.Flush();
-      if (word == "template") {
-        Put16(out, kTemplate);
-      } else {
-        PutText(out, kName, word);
-      }
-    }
-  }
-  numbers.Flush();
-  return out;
-}
 
 std::string Header(std::string_view format, bool doubles) {
   std::string header = "xof 0303";
@@ -171,9 +58,14 @@ std::string Twin(std::string_view text, std::string_view format, bool doubles, s
   std::string_view body = text.substr(kHeaderBytes);
   if (format == "txt") return Header("txt", doubles) + std::string(body);
   if (format == "tzip") return Compress(Header("txt", doubles) + std::string(body), "tzip", blockBytes);
-  std::string binary = Header("bin", doubles) + BinaryTokens(body, doubles);
-  if (format == "bzip") return Compress(binary, "bzip", blockBytes);
-  return binary;
+  // The binary twin is what the converter writes of the text.
+  std::FILE* file = std::tmpfile();
+  if (!file) return std::string();
+  std::fwrite(text.data(), 1, text.size(), file);
+  std::rewind(file);
+  std::string twin = RecodedModel(file, "twin", XFileFormatNamed(format, doubles ? 8 : 4, blockBytes), false);
+  std::fclose(file);
+  return twin;
 }
 
 }  // namespace xfileconvert

@@ -1,7 +1,7 @@
-// Writes the binary and compressed twins of a text model file: the same
-// records as binary tokens ("bin"), in a MSZIP container ("bzip", or "tzip"
-// for the text itself), with 4- or 8-byte floats. Tests, the fuzz targets and
-// benchmarks make the files they need with it.
+// The binary and compressed twins of a text model file, and the container
+// and header of the compressed formats. Tests, the fuzz targets and the
+// benchmarks make the files they need with it; the converter's .x output
+// uses its header and container.
 #pragma once
 
 #include <cstddef>
@@ -9,12 +9,6 @@
 #include <string_view>
 
 namespace xfileconvert {
-
-// The tokens of the body of a text file (after its header) as binary tokens:
-// names, quoted strings (ended with ";"), braces, and runs of numbers as
-// integer lists or float lists ("1.5", "2e3" are floats; "7", "-3" integers).
-// Comments and separators leave no token; "template" is its keyword token.
-std::string BinaryTokens(std::string_view body, bool doubles);
 
 // The 16-byte header for `format` ("txt ", "bin ", "tzip", "bzip").
 std::string Header(std::string_view format, bool doubles);
@@ -26,7 +20,10 @@ std::string Header(std::string_view format, bool doubles);
 std::string Compress(std::string_view file, std::string_view format, std::size_t blockBytes = 32768);
 
 // The twin of the text file `text` in `format` ("txt", "bin", "tzip", "bzip");
-// an empty string when `text` has no text header.
+// an empty string when `text` has no text header. Text twins keep the text
+// as it is; binary ones are the same data objects as the format's tokens,
+// each value typed by its template, as the converter writes them (no
+// templates are added).
 std::string Twin(std::string_view text, std::string_view format, bool doubles = false,
                  std::size_t blockBytes = 32768);
 
