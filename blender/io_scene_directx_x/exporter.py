@@ -1,9 +1,13 @@
 """File > Export > DirectX (.x): Blender's own glTF exporter writes a temporary
 .glb, with every action of each armature as an animation, and the converter
-turns it into the .x with the options chosen.
+turns it into the .x with the options chosen. A bone that a set does not key
+stands at rest in that set (as the exporter resets the pose between actions),
+a bone that no action keys where its pose puts it.
 """
 
+import contextlib
 import os
+import re
 import tempfile
 
 import bpy
@@ -28,6 +32,61 @@ _GLTF_OPTIONS = {
     "export_yup": True,
     "export_apply": False,
 }
+
+
+_KEYED_BONE = re.compile(r'^pose\.bones\["((?:[^"\\]|\\.)*)"\]')
+
+
+def _keyed_bones(armature):
+    """The names of the armature's bones that some action keys."""
+    bones = {bone.name for bone in armature.data.bones}
+    keyed = set()
+    for action in bpy.data.actions:
+        for curve in action.fcurves:
+            match = _KEYED_BONE.match(curve.data_path)
+            if match:
+                name = match.group(1).replace('\\"', '"').replace("\\\\", "\\")
+                if name in bones:
+                    keyed.add(name)
+    return keyed
+
+
+@contextlib.contextmanager
+def _rest_for_export(scene):
+    """While the glTF exporter runs: each armature without its active action,
+    and its bones that some action keys at rest. The exporter writes each
+    bone's current pose as its node's own transform, which is what a set that
+    does not key the bone shows; an action evaluated before would leave its
+    pose there. Everything is put back afterwards."""
+    saved = []
+    for obj in scene.objects:
+        if obj.type != 'ARMATURE' or not obj.pose:
+            continue
+        action = obj.animation_data.action if obj.animation_data else None
+        bones = []
+        for name in _keyed_bones(obj):
+            bone = obj.pose.bones[name]
+            bones.append((bone, tuple(bone.location), tuple(bone.rotation_quaternion), tuple(bone.rotation_euler),
+                          tuple(bone.rotation_axis_angle), tuple(bone.scale)))
+        saved.append((obj, action, bones))
+        if obj.animation_data:
+            obj.animation_data.action = None
+        for bone, *_ in bones:
+            bone.location = (0.0, 0.0, 0.0)
+            bone.rotation_quaternion = (1.0, 0.0, 0.0, 0.0)
+            bone.rotation_euler = (0.0, 0.0, 0.0)
+            bone.rotation_axis_angle = (0.0, 0.0, 1.0, 0.0)
+            bone.scale = (1.0, 1.0, 1.0)
+    try:
+        yield
+    finally:
+        for obj, action, bones in saved:
+            if obj.animation_data:
+                obj.animation_data.action = action
+            for bone, location, quaternion, euler, axis_angle, scale in bones:
+                bone.location, bone.rotation_quaternion, bone.rotation_euler = location, quaternion, euler
+                bone.rotation_axis_angle, bone.scale = axis_angle, scale
+        bpy.context.view_layer.update()
 
 
 def _supported(operator, options):
@@ -59,7 +118,8 @@ def export_x_file(path, converter_path, options, report):
         gltf_options = dict(_GLTF_OPTIONS, filepath=exported, use_selection=options["use_selection"],
                             export_selected=options["use_selection"])  # the name before 2.83
         try:
-            result = bpy.ops.export_scene.gltf(**_supported(bpy.ops.export_scene.gltf, gltf_options))
+            with _rest_for_export(bpy.context.scene):
+                result = bpy.ops.export_scene.gltf(**_supported(bpy.ops.export_scene.gltf, gltf_options))
         except Exception as error:  # the exporter's own failure, whatever it raises
             report({'ERROR'}, "%s: Blender's glTF exporter failed: %s" % (path, error))
             return False

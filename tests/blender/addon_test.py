@@ -420,6 +420,7 @@ def check_export(args, folder):
             result = str(error)
         if not check(result == {'FINISHED'} and os.path.isfile(path), "export to %s (%s)" % (x_format, result)):
             continue
+        check(rig.animation_data.action == bpy.data.actions["Bend"], "%s: the active action is as it was" % x_format)
         viewer = ViewerPoses(args.xfileinfo, path)
         check(sorted(viewer.sets) == ["Bend", "Twist"], "%s: the sets are the actions: %s" % (x_format, viewer.sets))
         for name, poses in blender.items():
