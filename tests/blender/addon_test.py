@@ -57,6 +57,7 @@ def options():
     parser.add_argument("--models", nargs="*", default=[])
     parser.add_argument("--round-trip", nargs="*", default=[])
     parser.add_argument("--failures", help="a model of two meshes, to check how failures are met")
+    parser.add_argument("--keep", help="a folder to leave the exported files in, for other readers")
     return parser.parse_args(argv)
 
 
@@ -413,7 +414,7 @@ def check_export(args, folder):
     blender = {name: posed_by_action(rig, bpy.data.actions[name], frames) for name in ("Bend", "Twist")}
     rig.animation_data.action = bpy.data.actions["Bend"]
     for x_format in ("txt", "bin", "tzip", "bzip"):
-        path = os.path.join(folder, "rig-%s.x" % x_format)
+        path = os.path.join(args.keep or folder, "rig-%s.x" % x_format)
         try:
             result = bpy.ops.export_scene.directx_x(filepath=path, x_format=x_format)
         except RuntimeError as error:
