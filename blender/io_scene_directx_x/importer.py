@@ -17,9 +17,9 @@ import bpy
 from . import converter, glb, numpy_alias
 
 # The collections of bpy.data an import may add to, objects first: those are
-# removed first when it fails.
+# removed first when it fails. (Shape keys go with their meshes.)
 _DATA_KINDS = ("objects", "meshes", "armatures", "materials", "images", "textures", "actions", "node_groups",
-               "cameras", "lights", "collections", "shape_keys")
+               "cameras", "lights", "collections")
 
 
 def _snapshot():
@@ -39,8 +39,8 @@ def _remove(added):
         for item in added.get(kind, []):
             try:
                 getattr(bpy.data, kind).remove(item)
-            except (ReferenceError, RuntimeError, TypeError):
-                pass  # gone with what used it, or not removable this way (shape keys go with their mesh)
+            except (ReferenceError, RuntimeError):
+                pass  # gone already with what used it
 
 
 def _name_actions(objects):
