@@ -1,9 +1,12 @@
 #include "GltfPoses.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <map>
 #include <stdexcept>
 
 namespace convert_test {
@@ -236,47 +239,68 @@ std::vector<Mat4> NodeGlobals(const tinygltf::Model& model, int animation, doubl
   return globals;
 }
 
+namespace {
+
+// Each joint's global matrix times its inverse bind matrix.
+std::vector<Mat4> JointMatrices(const tinygltf::Model& model, int skinIndex, const std::vector<Mat4>& globals) {
+  const tinygltf::Skin& skin = model.skins.at(static_cast<std::size_t>(skinIndex));
+  const std::vector<double> inverse =
+      skin.inverseBindMatrices >= 0 ? ReadAccessor(model, skin.inverseBindMatrices) : std::vector<double>();
+  std::vector<Mat4> joints;
+  for (std::size_t j = 0; j < skin.joints.size(); ++j) {
+    Mat4 ibm{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    if (!inverse.empty()) std::copy(inverse.begin() + j * 16, inverse.begin() + (j + 1) * 16, ibm.begin());
+    joints.push_back(Multiply(globals.at(static_cast<std::size_t>(skin.joints[j])), ibm));
+  }
+  return joints;
+}
+
+// A primitive's vertices, skinned by `jointMatrices` where the node has a
+// skin, else placed by the node's global matrix.
+void PosePrimitive(const tinygltf::Model& model, const tinygltf::Primitive& primitive, const tinygltf::Node& node,
+                   const Mat4& global, const std::vector<Mat4>& jointMatrices, std::vector<Vec3>& out) {
+  const std::vector<double> positions = ReadAccessor(model, primitive.attributes.at("POSITION"));
+  std::vector<std::vector<double>> joints, weights;
+  for (int set = 0; node.skin >= 0 && primitive.attributes.count("JOINTS_" + std::to_string(set)); ++set) {
+    joints.push_back(ReadAccessor(model, primitive.attributes.at("JOINTS_" + std::to_string(set))));
+    weights.push_back(ReadAccessor(model, primitive.attributes.at("WEIGHTS_" + std::to_string(set))));
+  }
+  for (std::size_t v = 0; v < positions.size() / 3; ++v) {
+    const Vec3 p{positions[v * 3], positions[v * 3 + 1], positions[v * 3 + 2]};
+    if (node.skin < 0) {
+      out.push_back(Transform(global, p));
+      continue;
+    }
+    Vec3 sum{0, 0, 0};
+    for (std::size_t set = 0; set < joints.size(); ++set)
+      for (std::size_t k = 0; k < 4; ++k) {
+        const double w = weights[set][v * 4 + k];
+        if (w == 0) continue;
+        const Vec3 q = Transform(jointMatrices.at(static_cast<std::size_t>(joints[set][v * 4 + k])), p);
+        for (int c = 0; c < 3; ++c) sum[c] += w * q[c];
+      }
+    out.push_back(sum);
+  }
+}
+
+bool IsTriangles(const tinygltf::Primitive& primitive) {
+  return primitive.mode == -1 || primitive.mode == TINYGLTF_MODE_TRIANGLES ||
+         primitive.mode == TINYGLTF_MODE_TRIANGLE_STRIP || primitive.mode == TINYGLTF_MODE_TRIANGLE_FAN;
+}
+
+}  // namespace
+
 std::vector<std::vector<Vec3>> PosedMeshes(const tinygltf::Model& model, int animation, double time) {
   const std::vector<Mat4> globals = NodeGlobals(model, animation, time);
   std::vector<std::vector<Vec3>> meshes(model.meshes.size());
   for (std::size_t n = 0; n < model.nodes.size(); ++n) {
     const tinygltf::Node& node = model.nodes[n];
     if (node.mesh < 0) continue;
-    const tinygltf::Primitive& primitive = model.meshes.at(static_cast<std::size_t>(node.mesh)).primitives.at(0);
-    const std::vector<double> positions = ReadAccessor(model, primitive.attributes.at("POSITION"));
+    const std::vector<Mat4> joints = node.skin >= 0 ? JointMatrices(model, node.skin, globals) : std::vector<Mat4>();
     std::vector<Vec3>& out = meshes[static_cast<std::size_t>(node.mesh)];
-    out.resize(positions.size() / 3);
-    std::vector<Mat4> jointMatrices;
-    std::vector<std::vector<double>> joints, weights;
-    if (node.skin >= 0) {
-      const tinygltf::Skin& skin = model.skins.at(static_cast<std::size_t>(node.skin));
-      const std::vector<double> inverse = ReadAccessor(model, skin.inverseBindMatrices);
-      for (std::size_t j = 0; j < skin.joints.size(); ++j) {
-        Mat4 ibm;
-        std::copy(inverse.begin() + j * 16, inverse.begin() + (j + 1) * 16, ibm.begin());
-        jointMatrices.push_back(Multiply(globals.at(static_cast<std::size_t>(skin.joints[j])), ibm));
-      }
-      for (int set = 0; primitive.attributes.count("JOINTS_" + std::to_string(set)); ++set) {
-        joints.push_back(ReadAccessor(model, primitive.attributes.at("JOINTS_" + std::to_string(set))));
-        weights.push_back(ReadAccessor(model, primitive.attributes.at("WEIGHTS_" + std::to_string(set))));
-      }
-    }
-    for (std::size_t v = 0; v < out.size(); ++v) {
-      const Vec3 p{positions[v * 3], positions[v * 3 + 1], positions[v * 3 + 2]};
-      if (node.skin < 0) {
-        out[v] = Transform(globals[n], p);
-        continue;
-      }
-      Vec3 sum{0, 0, 0};
-      for (std::size_t set = 0; set < joints.size(); ++set)
-        for (std::size_t k = 0; k < 4; ++k) {
-          const double w = weights[set][v * 4 + k];
-          if (w == 0) continue;
-          const Vec3 q = Transform(jointMatrices.at(static_cast<std::size_t>(joints[set][v * 4 + k])), p);
-          for (int c = 0; c < 3; ++c) sum[c] += w * q[c];
-        }
-      out[v] = sum;
-    }
+    out.clear();
+    PosePrimitive(model, model.meshes.at(static_cast<std::size_t>(node.mesh)).primitives.at(0), node, globals[n], joints,
+                  out);
   }
   return meshes;
 }
@@ -321,48 +345,31 @@ std::vector<std::vector<Vec3>> PosedMeshUses(const tinygltf::Model& model, int a
   for (int n : SceneNodes(model)) {
     const tinygltf::Node& node = model.nodes[static_cast<std::size_t>(n)];
     if (node.mesh < 0) continue;
+    const std::vector<Mat4> joints = node.skin >= 0 ? JointMatrices(model, node.skin, globals) : std::vector<Mat4>();
     std::vector<Vec3> out;
-    std::vector<Mat4> jointMatrices;
-    if (node.skin >= 0) {
-      const tinygltf::Skin& skin = model.skins.at(static_cast<std::size_t>(node.skin));
-      const std::vector<double> inverse =
-          skin.inverseBindMatrices >= 0 ? ReadAccessor(model, skin.inverseBindMatrices) : std::vector<double>();
-      for (std::size_t j = 0; j < skin.joints.size(); ++j) {
-        Mat4 ibm{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-        if (!inverse.empty()) std::copy(inverse.begin() + j * 16, inverse.begin() + (j + 1) * 16, ibm.begin());
-        jointMatrices.push_back(Multiply(globals.at(static_cast<std::size_t>(skin.joints[j])), ibm));
-      }
-    }
+    std::vector<std::map<std::string, int>> seen;  // primitives that share accessors share vertices
     for (const tinygltf::Primitive& primitive : model.meshes.at(static_cast<std::size_t>(node.mesh)).primitives) {
-      if (primitive.mode != -1 && primitive.mode != TINYGLTF_MODE_TRIANGLES && primitive.mode != TINYGLTF_MODE_TRIANGLE_STRIP &&
-          primitive.mode != TINYGLTF_MODE_TRIANGLE_FAN)
-        continue;
-      const std::vector<double> positions = ReadAccessor(model, primitive.attributes.at("POSITION"));
-      std::vector<std::vector<double>> joints, weights;
-      for (int set = 0; node.skin >= 0 && primitive.attributes.count("JOINTS_" + std::to_string(set)); ++set) {
-        joints.push_back(ReadAccessor(model, primitive.attributes.at("JOINTS_" + std::to_string(set))));
-        weights.push_back(ReadAccessor(model, primitive.attributes.at("WEIGHTS_" + std::to_string(set))));
-      }
-      for (std::size_t v = 0; v < positions.size() / 3; ++v) {
-        const Vec3 p{positions[v * 3], positions[v * 3 + 1], positions[v * 3 + 2]};
-        if (node.skin < 0) {
-          out.push_back(Transform(globals[static_cast<std::size_t>(n)], p));
-          continue;
-        }
-        Vec3 sum{0, 0, 0};
-        for (std::size_t set = 0; set < joints.size(); ++set)
-          for (std::size_t k = 0; k < 4; ++k) {
-            const double w = weights[set][v * 4 + k];
-            if (w == 0) continue;
-            const Vec3 q = Transform(jointMatrices.at(static_cast<std::size_t>(joints[set][v * 4 + k])), p);
-            for (int c = 0; c < 3; ++c) sum[c] += w * q[c];
-          }
-        out.push_back(sum);
-      }
+      if (!IsTriangles(primitive) || std::find(seen.begin(), seen.end(), primitive.attributes) != seen.end()) continue;
+      seen.push_back(primitive.attributes);
+      PosePrimitive(model, primitive, node, globals[static_cast<std::size_t>(n)], joints, out);
     }
     if (!out.empty()) uses.push_back(std::move(out));
   }
   return uses;
+}
+
+double Apart(const std::vector<std::vector<Vec3>>& a, const std::vector<std::vector<Vec3>>& b) {
+  EXPECT_EQ(a.size(), b.size());
+  double largest = 0;
+  for (std::size_t m = 0; m < std::min(a.size(), b.size()); ++m) {
+    EXPECT_EQ(a[m].size(), b[m].size()) << "mesh " << m;
+    for (std::size_t v = 0; v < std::min(a[m].size(), b[m].size()); ++v) {
+      double distance = 0;
+      for (int c = 0; c < 3; ++c) distance += (a[m][v][c] - b[m][v][c]) * (a[m][v][c] - b[m][v][c]);
+      largest = std::max(largest, std::sqrt(distance));
+    }
+  }
+  return largest;
 }
 
 }  // namespace convert_test

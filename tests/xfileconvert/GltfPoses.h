@@ -37,9 +37,14 @@ std::vector<std::vector<Vec3>> PosedMeshes(const tinygltf::Model& model, int ani
 std::vector<int> SceneNodes(const tinygltf::Model& model);
 
 // The vertices of every use of a mesh by a node of the scene, in SceneNodes'
-// order: its triangle primitives' vertices one after another, skinned by the
-// node's skin, else placed by the node.
+// order: its triangle primitives' vertices one after another (once for
+// primitives that share their accessors), skinned by the node's skin, else
+// placed by the node.
 std::vector<std::vector<Vec3>> PosedMeshUses(const tinygltf::Model& model, int animation, double time);
+
+// The largest distance between two posings of the same meshes, vertex by
+// vertex (a failure is recorded where their meshes or vertices differ in number).
+double Apart(const std::vector<std::vector<Vec3>>& a, const std::vector<std::vector<Vec3>>& b);
 
 // Every input time of an animation's samplers, ascending and distinct.
 std::vector<double> AnimationTimes(const tinygltf::Model& model, int animation);

@@ -24,19 +24,9 @@ namespace fs = std::filesystem;
 constexpr double kAtKeys = 1e-3;
 constexpr double kBetweenKeys = 1e-2;
 
-// The largest distance between two sets of posed meshes, as a share of `size`.
-double Apart(const std::vector<std::vector<Vec3>>& viewer, const std::vector<std::vector<Vec3>>& gltf, double size) {
-  EXPECT_EQ(viewer.size(), gltf.size());
-  double largest = 0;
-  for (std::size_t m = 0; m < std::min(viewer.size(), gltf.size()); ++m) {
-    EXPECT_EQ(viewer[m].size(), gltf[m].size()) << "mesh " << m;
-    for (std::size_t v = 0; v < std::min(viewer[m].size(), gltf[m].size()); ++v) {
-      double distance = 0;
-      for (int c = 0; c < 3; ++c) distance += (viewer[m][v][c] - gltf[m][v][c]) * (viewer[m][v][c] - gltf[m][v][c]);
-      largest = std::max(largest, std::sqrt(distance));
-    }
-  }
-  return largest / size;
+// The largest distance between two posings of the meshes, as a share of `size`.
+double ShareApart(const std::vector<std::vector<Vec3>>& viewer, const std::vector<std::vector<Vec3>>& gltf, double size) {
+  return Apart(viewer, gltf) / size;
 }
 
 std::string Shared(const std::string& name) { return std::string(XVIEW_SHARED_MODELS) + "/gltf/" + name; }
@@ -58,7 +48,7 @@ void ExpectPosesOfTheGltf(const std::string& gltfPath, const std::vector<std::st
   for (const std::wstring& warning : viewer.Warnings()) ADD_FAILURE() << "the reader warns: " << ToUtf8(warning);
   const double size = std::max(viewer.Size(), 1e-6);
 
-  EXPECT_LE(Apart(viewer.Positions(UINT32_MAX, 0), PosedMeshUses(gltf, -1, 0), size), kAtKeys) << "the rest pose";
+  EXPECT_LE(ShareApart(viewer.Positions(UINT32_MAX, 0), PosedMeshUses(gltf, -1, 0), size), kAtKeys) << "the rest pose";
   ASSERT_EQ(viewer.Sets(), gltf.animations.size());
   const double perSecond = viewer.TicksPerSecond();
   // A key time of glTF's, a float of seconds, lies a hair off its tick: a
@@ -70,13 +60,13 @@ void ExpectPosesOfTheGltf(const std::string& gltfPath, const std::vector<std::st
   for (std::uint32_t set = 0; set < viewer.Sets(); ++set) {
     const std::vector<double> times = AnimationTimes(gltf, static_cast<int>(set));
     for (std::size_t i = 0; i < times.size(); ++i) {
-      EXPECT_LE(Apart(viewer.Positions(set, tick(times[i])), PosedMeshUses(gltf, static_cast<int>(set), times[i]),
+      EXPECT_LE(ShareApart(viewer.Positions(set, tick(times[i])), PosedMeshUses(gltf, static_cast<int>(set), times[i]),
                       size),
                 kAtKeys)
           << "animation " << set << " at " << times[i] << " s";
       if (i + 1 == times.size()) continue;
       const double halfway = (times[i] + times[i + 1]) / 2;
-      EXPECT_LE(Apart(viewer.Positions(set, tick(halfway)), PosedMeshUses(gltf, static_cast<int>(set), halfway),
+      EXPECT_LE(ShareApart(viewer.Positions(set, tick(halfway)), PosedMeshUses(gltf, static_cast<int>(set), halfway),
                       size),
                 kBetweenKeys)
           << "animation " << set << " halfway at " << halfway << " s";
@@ -227,6 +217,34 @@ TEST(GltfToX, SkinnedModelsComeBackFromGltfPosedAsTheyWere) {
     ++checked;
   }
   EXPECT_GE(checked, 4);
+}
+
+// The base colour image is written beside the .x, named after it where the
+// glTF names none: a file of that name that holds another image stays as it
+// is (the converter takes another name); one that holds the same is used.
+TEST(GltfToX, ImagesGoBesideTheFileAndNeverOverwriteAnother) {
+  Scratch out;
+  const std::string fox = Shared("Fox/Fox.glb");
+  fs::create_directories(out.Path() / "first");
+  ASSERT_EQ(RunConverter({fox, "-o", out / "first/fox.x"}).exitCode, 0);
+  const std::string image = ReadWholeFile(out / "first/fox_image0.png");
+  ASSERT_EQ(image.compare(1, 3, "PNG"), 0);
+  EXPECT_TRUE(Has(ReadWholeFile(out / "first/fox.x"), "\"fox_image0.png\""));
+  // Again into the same folder: the image there is the same, and used.
+  ASSERT_EQ(RunConverter({fox, "-o", out / "first/fox.x"}).exitCode, 0);
+  EXPECT_FALSE(fs::exists(out.Path() / "first/fox_image0-2.png"));
+  // A file of the user's under that name stays theirs.
+  fs::create_directories(out.Path() / "second");
+  out.Write("second/fox_image0.png", "the user's own");
+  ASSERT_EQ(RunConverter({fox, "-o", out / "second/fox.x"}).exitCode, 0);
+  EXPECT_EQ(ReadWholeFile(out / "second/fox_image0.png"), "the user's own");
+  EXPECT_EQ(ReadWholeFile(out / "second/fox_image0-2.png"), image);
+  EXPECT_TRUE(Has(ReadWholeFile(out / "second/fox.x"), "\"fox_image0-2.png\""));
+  ViewerModel viewer(out / "second/fox.x");
+  ASSERT_TRUE(viewer.Loaded());
+  ASSERT_FALSE(viewer.Scene().meshes.empty());
+  const std::wstring texture = viewer.Scene().meshes[0].materials.at(0).textureFiles[0];
+  EXPECT_NE(texture.find(L"fox_image0-2.png"), std::wstring::npos);
 }
 
 }  // namespace

@@ -55,7 +55,7 @@
     "(the first in %s)")                                                                               \
   /* the input, how many */                                                                            \
   X(ValuesDropped,                                                                                      \
-    "xfileconvert: \"%s\": %llu values beyond what the templates lay out are left out")                 \
+    "xfileconvert: \"%s\": %llu values beyond what the templates lay out are left out (the first %s)") \
   /* the input, how many */                                                                            \
   X(NotFinite, "xfileconvert: \"%s\": %llu numbers that are not finite (NaN, infinite) are written as 0") \
   /* the input, how many */                                                                            \

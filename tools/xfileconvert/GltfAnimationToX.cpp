@@ -191,7 +191,7 @@ class AnimationWriter {
   std::vector<Animation> ReadAnimations();
   bool ReadChannel(const tinygltf::Animation& animation, const tinygltf::AnimationChannel& channel, Channel& out);
   void WriteSet(Animation& animation, const std::set<int>& moved);
-  std::vector<Key> KeysOf(const Channel& channel, bool followRotation);
+  std::vector<Key> KeysOf(const Channel& channel, int node, bool followRotation);
   void Refine(const Channel& channel, Key a, Key b, std::vector<Key>& added, int node);
   double Error(const Channel& channel, const Key& a, const Key& b, std::uint32_t tick, int node) const;
   Value FileValue(const Channel& channel, double time) const;
@@ -207,7 +207,6 @@ class AnimationWriter {
   const unsigned ticksPerSecond_;
   std::vector<Trs> rest_;
   std::vector<double> parentScale_;
-  int refiningNode_ = -1;
   std::size_t keys_ = 0;
 };
 
@@ -344,7 +343,7 @@ void AnimationWriter::Refine(const Channel& channel, Key a, Key b, std::vector<K
 // The ticks a channel's keys take: its own key times (sampled at them),
 // tick 0 where it starts later, the tick before each STEP key holding the
 // key before it, and where the viewers' blend strays, keys sampled between.
-std::vector<AnimationWriter::Key> AnimationWriter::KeysOf(const Channel& channel, bool followRotation) {
+std::vector<AnimationWriter::Key> AnimationWriter::KeysOf(const Channel& channel, int node, bool followRotation) {
   std::vector<Key> keys;
   auto add = [&](std::uint32_t tick, double time) {
     if (!keys.empty() && keys.back().tick == tick) {
@@ -368,7 +367,7 @@ std::vector<AnimationWriter::Key> AnimationWriter::KeysOf(const Channel& channel
                       (channel.interpolation == Interpolation::Linear && channel.path == Path::Rotation && followRotation);
   if (!blends) return keys;
   std::vector<Key> added;
-  for (std::size_t k = 0; k + 1 < keys.size(); ++k) Refine(channel, keys[k], keys[k + 1], added, refiningNode_);
+  for (std::size_t k = 0; k + 1 < keys.size(); ++k) Refine(channel, keys[k], keys[k + 1], added, node);
   keys.insert(keys.end(), added.begin(), added.end());
   std::sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) { return a.tick < b.tick; });
   return keys;
@@ -415,7 +414,6 @@ void AnimationWriter::WriteSet(Animation& animation, const std::set<int>& moved)
   }
   for (int node : moved) {
     NodeChannels& channels = animation.nodes[node];
-    refiningNode_ = node;
     const Trs& rest = rest_[static_cast<std::size_t>(node)];
     // A channel the set does not move holds the node's own value.
     for (Path path : {Path::Translation, Path::Rotation, Path::Scale}) {
@@ -433,7 +431,7 @@ void AnimationWriter::WriteSet(Animation& animation, const std::set<int>& moved)
       std::vector<Key> keys = baked;
       if (keys.empty()) {
         for (const std::optional<Channel>* channel : {&channels.translation, &channels.rotation, &channels.scale}) {
-          const std::vector<Key> own = KeysOf(**channel, false);
+          const std::vector<Key> own = KeysOf(**channel, node, false);
           keys.insert(keys.end(), own.begin(), own.end());
         }
         std::stable_sort(keys.begin(), keys.end(), [](const Key& a, const Key& b) { return a.tick < b.tick; });
@@ -453,9 +451,9 @@ void AnimationWriter::WriteSet(Animation& animation, const std::set<int>& moved)
           for (int col = 0; col < 4; ++col) numbers[static_cast<std::size_t>(row * 4 + col)] = m.m[row][col];
       });
     } else {
-      const std::vector<Key> rotation = baked.empty() ? KeysOf(*channels.rotation, true) : baked;
-      const std::vector<Key> scale = baked.empty() ? KeysOf(*channels.scale, false) : baked;
-      const std::vector<Key> translation = baked.empty() ? KeysOf(*channels.translation, false) : baked;
+      const std::vector<Key> rotation = baked.empty() ? KeysOf(*channels.rotation, node, true) : baked;
+      const std::vector<Key> scale = baked.empty() ? KeysOf(*channels.scale, node, false) : baked;
+      const std::vector<Key> translation = baked.empty() ? KeysOf(*channels.translation, node, false) : baked;
       auto values = [&](const Channel& channel) {
         return [this, &channel](double time, KeyNumbers& numbers) {
           const Value value = FileValue(channel, time);

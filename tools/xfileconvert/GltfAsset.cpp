@@ -3,10 +3,10 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <limits>
 
 #if defined(XVIEW_HAVE_MESHOPT)
@@ -144,6 +144,20 @@ bool ViewBytes(const tinygltf::Model& model, int view, const unsigned char*& dat
 
 std::string AccessorName(int accessor) { return "accessor " + std::to_string(accessor); }
 
+bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& reason) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) {
+    reason = std::string("the file cannot be opened (") + std::strerror(errno) + ")";
+    return false;
+  }
+  char block[1 << 16];
+  for (std::size_t got; (got = std::fread(block, 1, sizeof block, file)) > 0;) bytes.append(block, got);
+  const bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  if (failed) reason = "the file cannot be read";
+  return !failed;
+}
+
 std::uint32_t Get32(const std::string& bytes, std::size_t at) {
   std::uint32_t value = 0;
   for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
@@ -201,12 +215,8 @@ bool GltfAsset::Load(const std::string& path, std::string& reason) {
   tinygltf::TinyGLTF loader;
   loader.SetImageLoader(KeepImageAsIs, nullptr);
   std::string error, warning;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    reason = "the file cannot be opened";
-    return false;
-  }
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string bytes;
+  if (!ReadWholeFile(path, bytes, reason)) return false;
   const bool binary = bytes.compare(0, 4, "glTF") == 0;
   const std::string folder = std::filesystem::path(path).parent_path().string();
   if (binary && bytes.size() >= 20 && bytes.compare(16, 4, "JSON") == 0) {
@@ -299,9 +309,18 @@ bool GltfAsset::Read(int index, AccessorValues<T>& out, bool integers, std::stri
       into[c] = static_cast<T>(ComponentValue(at, accessor.componentType, accessor.normalized && !integers));
     }
   };
-  if (data)
+  if (data && accessor.componentType == TINYGLTF_COMPONENT_TYPE_FLOAT && !padding) {
+    // Floats, nearly every accessor of a large mesh, are copied as they stand.
+    for (std::size_t e = 0; e < count; ++e) {
+      float element[16];
+      std::memcpy(element, data + accessor.byteOffset + e * stride, elementBytes);
+      for (std::size_t c = 0; c < static_cast<std::size_t>(components); ++c)
+        out.values[e * static_cast<std::size_t>(components) + c] = static_cast<T>(element[c]);
+    }
+  } else if (data) {
     for (std::size_t e = 0; e < count; ++e)
       readElement(data + accessor.byteOffset + e * stride, out.values.data() + e * static_cast<std::size_t>(components));
+  }
 
   if (accessor.sparse.isSparse && accessor.sparse.count > 0) {
     const auto sparseCount = static_cast<std::size_t>(accessor.sparse.count);

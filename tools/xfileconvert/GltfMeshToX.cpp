@@ -62,6 +62,10 @@ std::vector<std::array<std::uint32_t, 3>> TrianglesOf(int mode, const std::vecto
 struct TextureTransform {
   float offset[2] = {0, 0}, scale[2] = {1, 1}, rotation = 0;
   bool any = false;
+  bool operator==(const TextureTransform& o) const {
+    return offset[0] == o.offset[0] && offset[1] == o.offset[1] && scale[0] == o.scale[0] && scale[1] == o.scale[1] &&
+           rotation == o.rotation && any == o.any;
+  }
   D3DXVECTOR2 Apply(const D3DXVECTOR2& uv) const {
     if (!any) return uv;
     const float c = std::cos(rotation), s = std::sin(rotation);
@@ -121,6 +125,15 @@ class MeshGatherer {
     if (!primitive.targets.empty()) context_.NotHeld("morph targets", "the base shape is written");
     if (primitive.attributes.count("TEXCOORD_1"))
       context_.NotHeld("a second set of texture coordinates", "only TEXCOORD_0 is written");
+    const TextureTransform transform = TransformOf(model_, primitive.material);
+    // Primitives that share their vertices (the same accessors, drawn with
+    // the same texture transform) share them in the Mesh record too.
+    for (const SharedVertices& earlier : shared_)
+      if (earlier.attributes == primitive.attributes && earlier.transform == transform) {
+        std::vector<std::uint32_t> indices;
+        if (IndicesOf(primitive, p, earlier.count, indices)) AddTriangles(primitive, indices, earlier.base);
+        return;
+      }
     auto position = primitive.attributes.find("POSITION");
     std::string reason;
     AccessorValues<float> positions;
@@ -131,23 +144,7 @@ class MeshGatherer {
     }
     const std::size_t count = positions.Count();
     std::vector<std::uint32_t> indices;
-    if (primitive.indices >= 0) {
-      AccessorValues<std::uint32_t> read;
-      if (!context_.asset.Integers(primitive.indices, read, reason) || read.components != 1) {
-        context_.LeftOut(PrimitiveName(p), reason.empty() ? "its indices are not scalars" : reason);
-        return;
-      }
-      for (std::uint32_t index : read.values)
-        if (index >= count) {
-          context_.LeftOut(PrimitiveName(p), "index " + std::to_string(index) + " lies past its " +
-                                                 std::to_string(count) + " vertices");
-          return;
-        }
-      indices = std::move(read.values);
-    } else {
-      indices.resize(count);
-      for (std::size_t i = 0; i < count; ++i) indices[i] = static_cast<std::uint32_t>(i);
-    }
+    if (!IndicesOf(primitive, p, count, indices)) return;
     // The other attributes, each of the positions' count or left out.
     auto attribute = [&](const char* semantic, int minComponents, int maxComponents, AccessorValues<float>& into) {
       auto found = primitive.attributes.find(semantic);
@@ -164,7 +161,6 @@ class MeshGatherer {
     const bool hasNormals = attribute("NORMAL", 3, 3, normals);
     const bool hasTexCoords = attribute("TEXCOORD_0", 2, 2, texCoords);
     const bool hasColors = attribute("COLOR_0", 3, 4, colors);
-    const TextureTransform transform = TransformOf(model_, primitive.material);
 
     // Attributes that earlier primitives lacked are zero (colours white) for their vertices.
     const auto base = static_cast<std::uint32_t>(record_.positions.size());
@@ -193,13 +189,42 @@ class MeshGatherer {
     record_.hasTexCoords |= hasTexCoords;
     record_.hasColors |= hasColors;
 
+    shared_.push_back({primitive.attributes, transform, base, count});
+    AddTriangles(primitive, indices, base);
+    if (skin_ >= 0) AddWeights(primitive, p, base, count);
+  }
+
+  // The primitive's indices, each checked against its `count` vertices
+  // (0, 1, 2 ... where it has none). False, having said why, where one is past them.
+  bool IndicesOf(const tinygltf::Primitive& primitive, std::size_t p, std::size_t count, std::vector<std::uint32_t>& indices) {
+    if (primitive.indices < 0) {
+      indices.resize(count);
+      for (std::size_t i = 0; i < count; ++i) indices[i] = static_cast<std::uint32_t>(i);
+      return true;
+    }
+    AccessorValues<std::uint32_t> read;
+    std::string reason;
+    if (!context_.asset.Integers(primitive.indices, read, reason) || read.components != 1) {
+      context_.LeftOut(PrimitiveName(p), reason.empty() ? "its indices are not scalars" : reason);
+      return false;
+    }
+    for (std::uint32_t index : read.values)
+      if (index >= count) {
+        context_.LeftOut(PrimitiveName(p),
+                         "index " + std::to_string(index) + " lies past its " + std::to_string(count) + " vertices");
+        return false;
+      }
+    indices = std::move(read.values);
+    return true;
+  }
+
+  void AddTriangles(const tinygltf::Primitive& primitive, const std::vector<std::uint32_t>& indices, std::uint32_t base) {
     const std::uint32_t material = MaterialIndex(primitive.material);
     for (const auto& [a, b, c] : TrianglesOf(primitive.mode, indices)) {
       // The mirror turns every triangle over: its corners go the other way round.
       record_.faces.push_back({base + a, base + c, base + b});
       record_.faceMaterials.push_back(material);
     }
-    if (skin_ >= 0) AddWeights(primitive, p, base, count);
   }
 
   std::uint32_t MaterialIndex(int material) {
@@ -254,20 +279,34 @@ class MeshGatherer {
   int mesh_ = -1;
   int skin_ = -1;
   MeshRecord record_;
+  struct SharedVertices {
+    std::map<std::string, int> attributes;
+    TextureTransform transform;
+    std::uint32_t base = 0;
+    std::size_t count = 0;
+  };
+  std::vector<SharedVertices> shared_;
 };
 
-void WriteVector(XDataWriter& writer, const D3DXVECTOR3& v) {
-  writer.Float(v.x);
-  writer.Float(v.y);
-  writer.Float(v.z);
+// A list of vectors: its count, then its numbers.
+template <typename Vector>
+void WriteVectors(XDataWriter& writer, const std::vector<Vector>& vectors) {
+  static_assert(sizeof(Vector) % sizeof(float) == 0);
+  writer.Integer(static_cast<std::int64_t>(vectors.size()));
+  writer.Floats(reinterpret_cast<const float*>(vectors.data()), vectors.size() * sizeof(Vector) / sizeof(float));
 }
 
-void WriteFaces(XDataWriter& writer, const std::vector<std::array<std::uint32_t, 3>>& faces) {
-  writer.Integer(static_cast<std::int64_t>(faces.size()));
-  for (const auto& face : faces) {
-    writer.Integer(3);
-    for (std::uint32_t corner : face) writer.Integer(corner);
-  }
+// The faces as MeshFace records take them: a count of corners, then the corners.
+std::vector<std::uint32_t> FaceNumbers(const std::vector<std::array<std::uint32_t, 3>>& faces) {
+  std::vector<std::uint32_t> numbers;
+  numbers.reserve(faces.size() * 4);
+  for (const auto& face : faces) numbers.insert(numbers.end(), {3, face[0], face[1], face[2]});
+  return numbers;
+}
+
+void WriteFaces(XDataWriter& writer, const std::vector<std::uint32_t>& faceNumbers) {
+  writer.Integer(static_cast<std::int64_t>(faceNumbers.size() / 4));
+  writer.Integers(faceNumbers.data(), faceNumbers.size());
 }
 
 void WriteMaterial(GltfToXContext& context, int index, GltfImageFiles& images) {
@@ -363,8 +402,14 @@ void WriteSkin(GltfToXContext& context, const MeshRecord& record, int skin) {
     writer.Begin(StandardTemplate("SkinWeights"));
     writer.String(context.frameOf[static_cast<std::size_t>(s.joints[j])]);
     writer.Integer(static_cast<std::int64_t>(influences.size()));
-    for (const Influence& influence : influences) writer.Integer(influence.vertex);
-    for (const Influence& influence : influences) writer.Float(influence.weight);
+    std::vector<std::uint32_t> indices(influences.size());
+    std::vector<float> weights(influences.size());
+    for (std::size_t i = 0; i < influences.size(); ++i) {
+      indices[i] = influences[i].vertex;
+      weights[i] = influences[i].weight;
+    }
+    writer.Integers(indices.data(), indices.size());
+    writer.Floats(weights.data(), weights.size());
     const D3DXMATRIX offset = MirroredMatrix(inverseBinds.values.empty() ? kIdentity : inverseBinds.At(j));
     for (int row = 0; row < 4; ++row)
       for (int col = 0; col < 4; ++col) writer.Float(offset.m[row][col]);
@@ -374,22 +419,42 @@ void WriteSkin(GltfToXContext& context, const MeshRecord& record, int skin) {
 
 }  // namespace
 
-std::vector<D3DXVECTOR3> MeshPositions(const GltfToXContext& context, int mesh) {
-  std::vector<D3DXVECTOR3> positions;
-  if (mesh < 0 || static_cast<std::size_t>(mesh) >= context.model.meshes.size()) return positions;
+std::vector<D3DXVECTOR3> MeshCorners(const GltfToXContext& context, int mesh) {
+  std::vector<D3DXVECTOR3> corners;
+  if (mesh < 0 || static_cast<std::size_t>(mesh) >= context.model.meshes.size()) return corners;
   for (const tinygltf::Primitive& primitive : context.model.meshes[static_cast<std::size_t>(mesh)].primitives) {
     auto position = primitive.attributes.find("POSITION");
-    AccessorValues<float> values;
-    std::string reason;
-    if (!IsTriangleMode(primitive.mode) || position == primitive.attributes.end() ||
-        !context.asset.Floats(position->second, values, reason) || values.components != 3)
+    if (!IsTriangleMode(primitive.mode) || position == primitive.attributes.end() || position->second < 0 ||
+        static_cast<std::size_t>(position->second) >= context.model.accessors.size())
       continue;
-    for (std::size_t v = 0; v < values.Count(); ++v) {
-      const float* at = values.At(v);
-      if (std::isfinite(at[0]) && std::isfinite(at[1]) && std::isfinite(at[2])) positions.emplace_back(at[0], at[1], at[2]);
+    // glTF gives every POSITION accessor its bounds; a file that does not has them measured.
+    const tinygltf::Accessor& accessor = context.model.accessors[static_cast<std::size_t>(position->second)];
+    std::array<double, 3> low{}, high{};
+    if (accessor.minValues.size() == 3 && accessor.maxValues.size() == 3 && !accessor.sparse.isSparse) {
+      for (std::size_t c = 0; c < 3; ++c) {
+        low[c] = accessor.minValues[c];
+        high[c] = accessor.maxValues[c];
+      }
+    } else {
+      AccessorValues<float> values;
+      std::string reason;
+      if (!context.asset.Floats(position->second, values, reason) || values.components != 3 || values.Count() == 0)
+        continue;
+      low = {1e300, 1e300, 1e300};
+      high = {-1e300, -1e300, -1e300};
+      for (std::size_t v = 0; v < values.Count(); ++v)
+        for (std::size_t c = 0; c < 3; ++c)
+          if (std::isfinite(values.At(v)[c])) {
+            low[c] = std::min<double>(low[c], values.At(v)[c]);
+            high[c] = std::max<double>(high[c], values.At(v)[c]);
+          }
     }
+    if (!(low[0] <= high[0] && low[1] <= high[1] && low[2] <= high[2])) continue;
+    for (int corner = 0; corner < 8; ++corner)
+      corners.emplace_back(static_cast<float>(corner & 1 ? high[0] : low[0]), static_cast<float>(corner & 2 ? high[1] : low[1]),
+                           static_cast<float>(corner & 4 ? high[2] : low[2]));
   }
-  return positions;
+  return corners;
 }
 
 void WriteMeshOfNode(GltfToXContext& context, int node, GltfImageFiles& images) {
@@ -406,26 +471,21 @@ void WriteMeshOfNode(GltfToXContext& context, int node, GltfImageFiles& images) 
   const std::size_t vertices = record.positions.size();
   writer.Body().reserve(writer.Body().size() + vertices * 120 + record.faces.size() * 40);
   writer.Begin(StandardTemplate("Mesh"), context.names.Unique(mesh.name, "mesh" + std::to_string(n.mesh)));
-  writer.Integer(static_cast<std::int64_t>(vertices));
-  for (const D3DXVECTOR3& p : record.positions) WriteVector(writer, p);
-  WriteFaces(writer, record.faces);
+  WriteVectors(writer, record.positions);
+  const std::vector<std::uint32_t> faces = FaceNumbers(record.faces);
+  WriteFaces(writer, faces);
   // Attributes that later primitives lack are zero (colours white) for their vertices.
   if (record.hasNormals) {
     record.normals.resize(vertices, D3DXVECTOR3(0, 0, 0));
     writer.Begin(StandardTemplate("MeshNormals"));
-    writer.Integer(static_cast<std::int64_t>(vertices));
-    for (const D3DXVECTOR3& normal : record.normals) WriteVector(writer, normal);
-    WriteFaces(writer, record.faces);
+    WriteVectors(writer, record.normals);
+    WriteFaces(writer, faces);
     writer.End();
   }
   if (record.hasTexCoords) {
     record.texCoords.resize(vertices, D3DXVECTOR2(0, 0));
     writer.Begin(StandardTemplate("MeshTextureCoords"));
-    writer.Integer(static_cast<std::int64_t>(vertices));
-    for (const D3DXVECTOR2& uv : record.texCoords) {
-      writer.Float(uv.x);
-      writer.Float(uv.y);
-    }
+    WriteVectors(writer, record.texCoords);
     writer.End();
   }
   if (record.hasColors) {
@@ -441,7 +501,7 @@ void WriteMeshOfNode(GltfToXContext& context, int node, GltfImageFiles& images) 
   writer.Begin(StandardTemplate("MeshMaterialList"));
   writer.Integer(static_cast<std::int64_t>(record.materials.size()));
   writer.Integer(static_cast<std::int64_t>(record.faceMaterials.size()));
-  for (std::uint32_t material : record.faceMaterials) writer.Integer(material);
+  writer.Integers(record.faceMaterials.data(), record.faceMaterials.size());
   for (int material : record.materials) WriteMaterial(context, material, images);
   writer.End();
   if (n.skin >= 0 && static_cast<std::size_t>(n.skin) < context.model.skins.size())

@@ -15,8 +15,8 @@ namespace xfileconvert {
 // written; nothing where the mesh has no triangles.
 void WriteMeshOfNode(GltfToXContext& context, int node, GltfImageFiles& images);
 
-// The positions of a mesh's triangle primitives, in the mesh's own glTF
-// space, for measuring the model.
-std::vector<D3DXVECTOR3> MeshPositions(const GltfToXContext& context, int mesh);
+// The corners of the boxes of a mesh's triangle primitives, in the mesh's
+// own glTF space, for measuring the model.
+std::vector<D3DXVECTOR3> MeshCorners(const GltfToXContext& context, int mesh);
 
 }  // namespace xfileconvert

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
+#include <set>
 
 #include "ConvertMessages.h"
 #include "GltfAnimationToX.h"
@@ -9,7 +11,9 @@
 #include "GltfMeshToX.h"
 #include "Handedness.h"
 #include "OutputFile.h"
+#include "BinaryFormat.h"
 #include "XFileOutput.h"
+#include "XFileWriter.h"
 #include "XTemplates.h"
 
 namespace xfileconvert {
@@ -94,7 +98,7 @@ void PlanScene(GltfToXContext& context) {
     if (parent >= 0) D3DXMatrixMultiply(&global, &local, &world[static_cast<std::size_t>(parent)]);
     if (n.camera >= 0) context.NotHeld("cameras", "they are left out");
     if (n.extensions.count("KHR_lights_punctual")) context.NotHeld("lights", "they are left out");
-    for (const D3DXVECTOR3& p : MeshPositions(context, n.mesh)) {
+    for (const D3DXVECTOR3& p : MeshCorners(context, n.mesh)) {
       // A skin places its vertices by its joints, near where they lie; the
       // other meshes stand where their nodes put them.
       D3DXVECTOR3 out(p.x, p.y, -p.z);
@@ -140,6 +144,32 @@ void WriteFrames(GltfToXContext& context, GltfImageFiles& images) {
   }
 }
 
+// The standard templates the file will use, known before it is written (so
+// that its declarations come first while the body streams to the output):
+// those of the kinds of record the glTF's parts become.
+std::set<const XTemplate*> TemplatesFor(const GltfToXContext& context) {
+  const tinygltf::Model& model = context.model;
+  std::set<std::string> kinds{"AnimTicksPerSecond", "Frame", "FrameTransformMatrix"};
+  for (int node : context.sceneNodes) {
+    const tinygltf::Node& n = model.nodes[static_cast<std::size_t>(node)];
+    if (n.mesh < 0 || static_cast<std::size_t>(n.mesh) >= model.meshes.size()) continue;
+    kinds.insert({"Mesh", "MeshMaterialList", "Material"});
+    if (n.skin >= 0) kinds.insert({"XSkinMeshHeader", "SkinWeights"});
+    for (const tinygltf::Primitive& primitive : model.meshes[static_cast<std::size_t>(n.mesh)].primitives) {
+      if (primitive.attributes.count("NORMAL")) kinds.insert("MeshNormals");
+      if (primitive.attributes.count("TEXCOORD_0")) kinds.insert("MeshTextureCoords");
+      if (primitive.attributes.count("COLOR_0")) kinds.insert("MeshVertexColors");
+      if (primitive.material >= 0 && static_cast<std::size_t>(primitive.material) < model.materials.size() &&
+          model.materials[static_cast<std::size_t>(primitive.material)].pbrMetallicRoughness.baseColorTexture.index >= 0)
+        kinds.insert("TextureFilename");
+    }
+  }
+  if (!model.animations.empty()) kinds.insert({"AnimationSet", "Animation", "AnimationKey"});
+  std::set<const XTemplate*> templates;
+  for (const std::string& kind : kinds) templates.insert(&StandardTemplate(kind));
+  return templates;
+}
+
 }  // namespace
 
 bool ConvertGltfToX(const ConversionJob& job, const ConvertOptions& options) {
@@ -155,17 +185,41 @@ bool ConvertGltfToX(const ConversionJob& job, const ConvertOptions& options) {
   GltfToXContext context(asset, options, job.input, writer);
   GltfImageFiles images(context, job.output);
   PlanScene(context);
+
+  // The file streams to its output as it is written: a large model is never
+  // held whole, in text or compressed.
+  StreamedFile output;
+  if (!output.Open(job.output, reason)) {
+    Say(ConvertMessage::NotWritten, job.input.c_str(), job.output.c_str(), reason.c_str());
+    return false;
+  }
+  std::optional<MszipWriter> container;
+  if (format.compressed)
+    container.emplace([&output](std::string_view piece) { output.Write(piece); },
+                      format.encoding == XEncoding::Binary ? "bzip" : "tzip", format.blockBytes);
+  writer.StreamTo([&](std::string_view piece) {
+    if (container) {
+      container->Write(piece);
+    } else {
+      output.Write(piece);
+    }
+  });
+  const std::string head = XFileHead(format, DeclarationsOf({}, TemplatesFor(context), options.declareTemplates));
+  container ? container->Write(head) : output.Write(head);
+
   const unsigned ticksPerSecond = ChooseTicksPerSecond(context);
   writer.Begin(StandardTemplate("AnimTicksPerSecond"));
   writer.Integer(ticksPerSecond);
   writer.End();
   WriteFrames(context, images);
   WriteAnimations(context, ticksPerSecond);
+  writer.Flush();
+  if (container) output.Patch(kHeaderBytes, container->Finish());
   const XWriteAdjustments& adjusted = writer.Adjustments();
   if (adjusted.notFinite)
     Say(ConvertMessage::NotFinite, job.input.c_str(), static_cast<unsigned long long>(adjusted.notFinite));
-  const XFileBytes file = WholeXFile(format, DeclarationsOf({}, writer.Used(), options.declareTemplates), writer.Body());
-  if (!WriteWholeFile(job.output, {file.head, file.body}, reason)) {
+  StagedFiles staged;
+  if (!output.Stage(staged, reason) || !staged.Commit(reason)) {
     Say(ConvertMessage::NotWritten, job.input.c_str(), job.output.c_str(), reason.c_str());
     return false;
   }

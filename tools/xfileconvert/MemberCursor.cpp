@@ -38,11 +38,35 @@ std::uint64_t MemberCursor::CountOf(const Level& level) const {
 }
 
 std::string_view MemberCursor::Take(std::uint64_t size) {
+  Level& level = Innermost();
+  const std::vector<XMember>& members = level.type->members;
+  const XMember& member = members[level.member];
+  if (member.sizesArrays) level.sizes[level.member] = size;
+  // Most values lead to the next by one of two steps, taken here without the
+  // whole walk: along an array of numbers, and from a number to a single
+  // number that follows it.
+  if (member.primitive != XPrimitive::None) {
+    if (level.element + 1 < level.count) {
+      ++level.element;
+      lineEnds_ = depth_ == 1 && level.element % kNumbersPerLine == 0;
+      memberEnds_ = false;
+      return ",";
+    }
+    if (level.member + 1 < members.size()) {
+      const XMember& next = members[level.member + 1];
+      if (next.primitive != XPrimitive::None && next.dimensions.empty()) {
+        ++level.member;
+        level.element = 0;
+        level.count = 1;
+        expected_ = next.primitive;
+        expectsSize_ = next.sizesArrays;
+        lineEnds_ = memberEnds_ = depth_ == 1;
+        return ";";
+      }
+    }
+  }
   separators_.clear();
   lineEnds_ = memberEnds_ = false;
-  Level& level = Innermost();
-  const XMember& member = level.type->members[level.member];
-  if (member.sizesArrays) level.sizes[level.member] = size;
   CompleteElement();
   Position();
   return separators_;
@@ -118,6 +142,73 @@ void MemberCursor::Push(const XTemplate& type) {
   level.element = 0;
   level.count = 0;
   level.sizes.assign(type.members.size(), 0);
+}
+
+namespace {
+
+bool IsScalar(const XMember& member) { return member.primitive != XPrimitive::None && member.dimensions.empty(); }
+
+// A template of single numbers, all floats or all integers.
+bool IsFlat(const XTemplate& type) {
+  if (type.members.empty()) return false;
+  for (const XMember& member : type.members)
+    if (!IsScalar(member) || IsFloatType(member.primitive) != IsFloatType(type.members[0].primitive) ||
+        IsStringType(member.primitive))
+      return false;
+  return true;
+}
+
+// A count, then an array of integers it sizes.
+bool IsCounted(const XTemplate& type) {
+  return type.members.size() == 2 && IsScalar(type.members[0]) && IsIntegerType(type.members[0].primitive) &&
+         type.members[1].dimensions.size() == 1 && type.members[1].dimensions[0].memberIndex == 0 &&
+         IsIntegerType(type.members[1].primitive);
+}
+
+}  // namespace
+
+MemberCursor::Run MemberCursor::RunAhead() const {
+  Run run;
+  if (done_ || depth_ == 0) return run;
+  const Level& level = Innermost();
+  const XMember& member = level.type->members[level.member];
+  if (member.primitive != XPrimitive::None && !member.dimensions.empty()) {
+    if (IsStringType(member.primitive) || level.count == 0) return run;
+    run.shape = Shape::Number;
+    run.elements = level.count - 1 - level.element;
+    run.first = level.element;
+    run.outermost = depth_ == 1;
+    return run;
+  }
+  // At the start of an element of an array of templates.
+  if (depth_ < 2 || level.member != 0 || level.count == 0 || level.element != 0) return run;
+  const Level& array = levels_[depth_ - 2];
+  if (array.type->members[array.member].dimensions.empty()) return run;
+  if (IsFlat(*level.type)) {
+    run.shape = Shape::Numbers;
+    run.numbers = level.type->members.size();
+  } else if (IsCounted(*level.type)) {
+    run.shape = Shape::CountedNumbers;
+  } else {
+    return run;
+  }
+  run.elements = array.count - 1 - array.element;
+  run.first = array.element;
+  run.outermost = depth_ == 2;
+  return run;
+}
+
+void MemberCursor::TakeElements(std::uint64_t elements) {
+  if (elements == 0) return;
+  Level& level = Innermost();
+  const XMember& member = level.type->members[level.member];
+  if (member.primitive != XPrimitive::None && !member.dimensions.empty()) {
+    level.element += elements;
+    return;
+  }
+  // The next element begins as this one did.
+  levels_[depth_ - 2].element += elements;
+  std::fill(level.sizes.begin(), level.sizes.end(), 0);
 }
 
 }  // namespace xfileconvert

@@ -41,6 +41,27 @@ class MemberCursor {
   // Whether a member of the object itself ended in the separators Take returned.
   bool MemberEnds() const { return memberEnds_; }
 
+  // Runs of alike elements, which a writer may write at once. Where the next
+  // value begins an element of an array whose elements are laid out alike,
+  // the shape of its elements and how many of them, this one included, come
+  // before the array's last (whose end the walk takes again); else a run of
+  // none.
+  enum class Shape : std::uint8_t {
+    Number,         // a number of an array of numbers
+    Numbers,        // a template of single numbers of one kind (Vector: "x;y;z;")
+    CountedNumbers  // a count and as many numbers (MeshFace: "3;0,1,2;")
+  };
+  struct Run {
+    Shape shape = Shape::Number;
+    std::size_t numbers = 0;      // a Numbers element's count of numbers
+    std::uint64_t elements = 0;   // 0: no run
+    std::uint64_t first = 0;      // the index of the run's first element in its array
+    bool outermost = false;       // the array is a member of the object itself
+  };
+  Run RunAhead() const;
+  // Takes `elements` whole elements of the run RunAhead found.
+  void TakeElements(std::uint64_t elements);
+
  private:
   struct Level {
     const XTemplate* type = nullptr;
@@ -51,6 +72,7 @@ class MemberCursor {
   };
 
   Level& Innermost() { return levels_[depth_ - 1]; }
+  const Level& Innermost() const { return levels_[depth_ - 1]; }
   std::uint64_t CountOf(const Level& level) const;
   void CompleteElement();
   void Position();

@@ -26,35 +26,60 @@ StagedFiles::~StagedFiles() {
   for (const auto& [temporary, place] : staged_) std::filesystem::remove(Utf8Path(temporary), ignored);
 }
 
-bool StagedFiles::Stage(const std::string& path, const std::vector<std::string_view>& pieces, std::string& reason) {
-  const std::string temporary =
-      path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(g_TemporaryCount.fetch_add(1));
+StreamedFile::~StreamedFile() {
+  if (!file_) return;
+  std::fclose(file_);
+  std::error_code ignored;
+  std::filesystem::remove(Utf8Path(temporary_), ignored);
+}
+
+bool StreamedFile::Open(const std::string& path, std::string& reason) {
+  path_ = path;
+  temporary_ = path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(g_TemporaryCount.fetch_add(1));
 #if defined(_WIN32)
-  std::FILE* file = _wfopen(Utf8Path(temporary).c_str(), L"wb");
+  file_ = _wfopen(Utf8Path(temporary_).c_str(), L"wb");
 #else
-  std::FILE* file = std::fopen(temporary.c_str(), "wb");
+  file_ = std::fopen(temporary_.c_str(), "wb");
 #endif
-  if (!file) {
-    reason = std::strerror(errno);
-    return false;
+  if (!file_) reason = std::strerror(errno);
+  return file_ != nullptr;
+}
+
+void StreamedFile::Write(std::string_view piece) {
+  if (!file_ || error_ || piece.empty()) return;
+  if (std::fwrite(piece.data(), 1, piece.size(), file_) != piece.size()) error_ = errno ? errno : EIO;
+}
+
+void StreamedFile::Patch(std::uint64_t offset, std::string_view bytes) {
+  if (!file_ || error_) return;
+  if (std::fseek(file_, static_cast<long>(offset), SEEK_SET) != 0) {
+    error_ = errno ? errno : EIO;
+    return;
   }
-  bool written = true;
-  for (std::string_view piece : pieces)
-    if (!piece.empty() && std::fwrite(piece.data(), 1, piece.size(), file) != piece.size()) written = false;
-  const int error = errno;
-  if (std::fclose(file) != 0 && written) {
-    written = false;
-    reason = std::strerror(errno);
-  } else if (!written) {
-    reason = std::strerror(error);
-  }
-  if (!written) {
+  Write(bytes);
+  if (std::fseek(file_, 0, SEEK_END) != 0 && !error_) error_ = errno ? errno : EIO;
+}
+
+bool StreamedFile::Stage(StagedFiles& files, std::string& reason) {
+  if (!file_) return false;
+  const int closed = std::fclose(file_);
+  file_ = nullptr;
+  if (!error_ && closed != 0) error_ = errno ? errno : EIO;
+  if (error_) {
+    reason = std::strerror(error_);
     std::error_code ignored;
-    std::filesystem::remove(Utf8Path(temporary), ignored);
+    std::filesystem::remove(Utf8Path(temporary_), ignored);
     return false;
   }
-  staged_.emplace_back(temporary, path);
+  files.staged_.emplace_back(temporary_, path_);
   return true;
+}
+
+bool StagedFiles::Stage(const std::string& path, const std::vector<std::string_view>& pieces, std::string& reason) {
+  StreamedFile file;
+  if (!file.Open(path, reason)) return false;
+  for (std::string_view piece : pieces) file.Write(piece);
+  return file.Stage(*this, reason);
 }
 
 bool StagedFiles::Commit(std::string& reason) {

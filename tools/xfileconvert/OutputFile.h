@@ -1,6 +1,8 @@
 // Output files that are never seen half written.
 #pragma once
 
+#include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -8,6 +10,34 @@
 #include <vector>
 
 namespace xfileconvert {
+
+class StagedFiles;
+
+// One file written piece by piece, as the temporary file of its place, for
+// outputs too large to hold whole; staged once written (StagedFiles), and
+// gone with the object where it is not.
+class StreamedFile {
+ public:
+  StreamedFile() = default;
+  StreamedFile(const StreamedFile&) = delete;
+  StreamedFile& operator=(const StreamedFile&) = delete;
+  ~StreamedFile();
+
+  // Opens the temporary file of `path`; false with `reason`.
+  bool Open(const std::string& path, std::string& reason);
+  // Adds `piece` at the end. A failure is kept and said by Stage.
+  void Write(std::string_view piece);
+  // Writes `bytes` again at `offset` (a size field known only at the end).
+  void Patch(std::uint64_t offset, std::string_view bytes);
+  // Closes the file and stages it in `files`; false with `reason` when any
+  // write failed (the temporary file is then gone).
+  bool Stage(StagedFiles& files, std::string& reason);
+
+ private:
+  std::FILE* file_ = nullptr;
+  std::string temporary_, path_;
+  int error_ = 0;  // the first write's errno that failed
+};
 
 // Files written whole, all of them or none: each goes to a temporary file
 // beside its place (its name, ".tmp-", the process and a count), and only
@@ -30,6 +60,7 @@ class StagedFiles {
   bool Commit(std::string& reason);
 
  private:
+  friend class StreamedFile;
   std::vector<std::pair<std::string, std::string>> staged_;  // temporary, place
 };
 

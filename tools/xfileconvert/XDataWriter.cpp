@@ -3,12 +3,19 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <future>
+#include <type_traits>
+#include <utility>
 
 #include "BinaryFormat.h"
+#include "TextNumbers.h"
 
 namespace xfileconvert {
 
 namespace {
+
+// Runs of text at least this long are formatted on two cores.
+constexpr std::size_t kRunPerCore = std::size_t{1} << 15;
 
 void Patch32(std::string& out, std::size_t at, std::uint32_t value) {
   for (int i = 0; i < 4; ++i) out[at + static_cast<std::size_t>(i)] = static_cast<char>((value >> (8 * i)) & 0xFF);
@@ -47,6 +54,7 @@ bool XDataWriter::ValuesDone() const {
 
 void XDataWriter::BeginObject(std::string_view type, std::string_view name, const XGuid* uuid) {
   if (!open_.empty()) CompleteValues();
+  MaybeFlush();
   if (encoding_ == XEncoding::Binary) {
     EndList();
     TokenWithBytes(kName, type);
@@ -225,6 +233,94 @@ void XDataWriter::PutString(std::string_view value) {
   AfterValue(0);
 }
 
+void XDataWriter::Floats(const float* values, std::size_t count) { Values(values, count); }
+void XDataWriter::Integers(const std::uint32_t* values, std::size_t count) { Values(values, count); }
+
+template <typename T>
+void XDataWriter::Values(const T* values, std::size_t count) {
+  constexpr bool kFloats = std::is_floating_point_v<T>;
+  for (std::size_t i = 0; i < count;) {
+    OpenObject& object = open_.back();
+    if (!object.untyped && !object.cursor.Done() && !IsStringType(object.cursor.Expected()) &&
+        IsFloatType(object.cursor.Expected()) == kFloats) {
+      const MemberCursor::Run run = object.cursor.RunAhead();
+      const std::size_t used = run.elements > 0 ? WriteRun(run, values + i, count - i) : 0;
+      if (used > 0) {
+        i += used;
+        continue;
+      }
+    }
+    if constexpr (kFloats) {
+      Float(values[i++]);
+    } else {
+      Integer(values[i++]);
+    }
+  }
+}
+
+// Writes as many whole elements of `run` as `values` hold; returns how many
+// values they took. A long run of text is formatted in two halves at once,
+// the second on another core: formatting its numbers is most of the work of
+// writing a large mesh.
+template <typename T>
+std::size_t XDataWriter::WriteRun(const MemberCursor::Run& run, const T* values, std::size_t count) {
+  const RunLayout layout = LayOutRun(run, values, count);
+  const std::size_t elements = layout.Elements();
+  if (elements == 0) return 0;
+  if (encoding_ == XEncoding::Binary) {
+    constexpr bool kFloats = std::is_floating_point_v<T>;
+    auto finite = [this](double real) {
+      if (std::isfinite(real)) return real;
+      ++adjustments_.notFinite;
+      return 0.0;
+    };
+    const std::size_t numbers = layout.starts.back();
+    if constexpr (kFloats) {
+      ListItem(true, 0, finite(values[0]));
+    } else {
+      ListItem(false, values[0], 0);
+    }
+    // The rest join the list the first began, as the list holds them.
+    const std::size_t itemBytes = kFloats ? floatBytes_ : 4;
+    const std::size_t at = body_.size();
+    body_.resize(at + (numbers - 1) * itemBytes);
+    char* out = body_.data() + at;
+    for (std::size_t v = 1; v < numbers; ++v, out += itemBytes) {
+      if constexpr (kFloats) {
+        const double real = finite(values[v]);
+        const float narrow = static_cast<float>(real);
+        std::memcpy(out, itemBytes == 4 ? static_cast<const void*>(&narrow) : static_cast<const void*>(&real), itemBytes);
+      } else {
+        const auto item = static_cast<std::uint32_t>(values[v]);
+        std::memcpy(out, &item, 4);
+      }
+    }
+    listCount_ += static_cast<std::uint32_t>(numbers - 1);
+  } else {
+    const std::size_t indent = open_.size();
+    const std::size_t half = elements >= kRunPerCore ? elements / 2 : elements;
+    std::future<std::pair<std::string, std::uint64_t>> second;
+    if (half < elements)
+      second = std::async(std::launch::async, [&, half] {
+        std::string text;
+        bool started = LineStartedAfter(run, half - 1);
+        const std::uint64_t notFinite =
+            FormatTextRun(text, run, layout, values, half, elements, floatBytes_, indent, started);
+        return std::pair{std::move(text), notFinite};
+      });
+    adjustments_.notFinite += FormatTextRun(body_, run, layout, values, 0, half, floatBytes_, indent, lineStarted_);
+    if (second.valid()) {
+      auto [text, notFinite] = second.get();
+      body_ += text;
+      adjustments_.notFinite += notFinite;
+      lineStarted_ = LineStartedAfter(run, elements - 1);
+    }
+  }
+  open_.back().cursor.TakeElements(elements);
+  MaybeFlush();
+  return layout.starts.back();
+}
+
 void XDataWriter::Reference(std::string_view name, const XGuid* uuid) {
   CompleteValues();
   if (encoding_ == XEncoding::Binary) {
@@ -251,6 +347,7 @@ void XDataWriter::Reference(std::string_view name, const XGuid* uuid) {
 
 void XDataWriter::End() {
   CompleteValues();
+  MaybeFlush();
   open_.pop_back();
   if (encoding_ == XEncoding::Binary) {
     EndList();
@@ -262,6 +359,15 @@ void XDataWriter::End() {
   lineStarted_ = false;
 }
 
+void XDataWriter::Flush() {
+  if (!sink_) return;
+  // An open list's count is patched when it ends: it stays behind.
+  const std::size_t handed = listCountAt_ ? listCountAt_ - 2 : body_.size();
+  sink_(std::string_view(body_).substr(0, handed));
+  body_.erase(0, handed);
+  if (listCountAt_) listCountAt_ -= handed;
+}
+
 void XDataWriter::Indent() {
   if (lineStarted_) return;
   body_.append(open_.size(), ' ');
@@ -270,22 +376,12 @@ void XDataWriter::Indent() {
 
 void XDataWriter::TextNumber(std::int64_t value) {
   Indent();
-  char text[24];
-  const auto end = std::to_chars(text, text + sizeof text, value).ptr;
-  body_.append(text, static_cast<std::size_t>(end - text));
+  AppendTextInteger(body_, value);
 }
 
-// The shortest digits that read back to the same float of the file's size,
-// never with an exponent, always with a decimal point.
 void XDataWriter::TextFloat(double value) {
   Indent();
-  char text[400];
-  const auto end = floatBytes_ == 4
-                       ? std::to_chars(text, text + sizeof text, static_cast<float>(value), std::chars_format::fixed).ptr
-                       : std::to_chars(text, text + sizeof text, value, std::chars_format::fixed).ptr;
-  const std::string_view written(text, static_cast<std::size_t>(end - text));
-  body_ += written;
-  if (written.find('.') == std::string_view::npos) body_ += ".0";
+  AppendTextFloat(body_, value, floatBytes_);
 }
 
 void XDataWriter::TextName(std::string_view name) {

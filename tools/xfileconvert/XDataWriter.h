@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -55,9 +56,20 @@ class XDataWriter {
   void Integer(std::int64_t value);
   void Float(double value);
   void String(std::string_view value);
+  // Consecutive values of the current object at once, each as Float or
+  // Integer takes it: runs of alike array elements (the vertices, faces and
+  // weights of a mesh) are written without the walk per value.
+  void Floats(const float* values, std::size_t count);
+  void Integers(const std::uint32_t* values, std::size_t count);
   // A reference to a named object, in the current object's children.
   void Reference(std::string_view name, const XGuid* uuid = nullptr);
   void End();
+
+  // Hands the body to `sink` as it grows, a megabyte or more at a time, so
+  // that a large file is never held whole; Flush hands over the rest. The
+  // body then holds only what is not handed over yet.
+  void StreamTo(std::function<void(std::string_view)> sink) { sink_ = std::move(sink); }
+  void Flush();
 
   // Whether an object is open.
   bool Open() const { return !open_.empty(); }
@@ -83,11 +95,19 @@ class XDataWriter {
   void PutFloat(double value);
   void PutString(std::string_view value);
   void AfterValue(std::uint64_t size);
+  template <typename T>
+  void Values(const T* values, std::size_t count);
+  template <typename T>
+  std::size_t WriteRun(const MemberCursor::Run& run, const T* values, std::size_t count);
   void TextNumber(std::int64_t value);
   void TextFloat(double value);
   void TextName(std::string_view name);
   void TextString(std::string_view value);
   void Indent();
+  void MaybeFlush() {
+    if (sink_ && body_.size() >= kFlushBytes) Flush();
+  }
+  static constexpr std::size_t kFlushBytes = std::size_t{1} << 20;
   void ListItem(bool floats, std::int64_t integer, double real);
   void EndList();
   void Token(std::uint16_t token);
@@ -96,6 +116,7 @@ class XDataWriter {
   const XEncoding encoding_;
   const unsigned floatBytes_;
   std::string body_;
+  std::function<void(std::string_view)> sink_;
   std::vector<OpenObject> open_;
   std::set<const XTemplate*> used_;
   XWriteAdjustments adjustments_;

@@ -139,19 +139,25 @@ std::vector<const XTemplate*> DeclarationsOf(const std::vector<const XTemplate*>
   return declarations;
 }
 
+std::string XFileHead(const XFileFormat& format, const std::vector<const XTemplate*>& declarations) {
+  const bool binary = format.encoding == XEncoding::Binary;
+  std::string head = Header(binary ? "bin" : "txt", format.floatBytes == 8);
+  if (!binary) head += '\n';
+  for (const XTemplate* type : declarations) {
+    if (binary) {
+      BinaryTemplate(*type, head);
+    } else {
+      TextTemplate(*type, head);
+    }
+  }
+  return head;
+}
+
 XFileBytes WholeXFile(const XFileFormat& format, const std::vector<const XTemplate*>& declarations,
                       std::string_view body) {
   const bool binary = format.encoding == XEncoding::Binary;
   XFileBytes file;
-  file.head = Header(binary ? "bin" : "txt", format.floatBytes == 8);
-  if (!binary) file.head += '\n';
-  for (const XTemplate* type : declarations) {
-    if (binary) {
-      BinaryTemplate(*type, file.head);
-    } else {
-      TextTemplate(*type, file.head);
-    }
-  }
+  file.head = XFileHead(format, declarations);
   if (!format.compressed) {
     file.body = body;
     return file;

@@ -32,6 +32,10 @@ XFileFormat XFileFormatNamed(std::string_view name, unsigned floatBytes, std::si
 std::vector<const XTemplate*> DeclarationsOf(const std::vector<const XTemplate*>& own,
                                              const std::set<const XTemplate*>& used, bool standardToo);
 
+// The file's header and `declarations`, as they stand before the body
+// (before compression).
+std::string XFileHead(const XFileFormat& format, const std::vector<const XTemplate*>& declarations);
+
 // A whole file as the pieces it is written from, one after the other.
 struct XFileBytes {
   std::string head;       // the header and the declarations; or, compressed, the whole container

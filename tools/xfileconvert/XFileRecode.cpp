@@ -10,7 +10,6 @@
 #include "ConvertMessages.h"
 #include "platform/TextConversion.h"
 #include "xfile/ModelReader.h"
-#include "xfile/ParseMessages.h"
 #include "xfile/RecordReading.h"
 #include "xfile/TokenReader.h"
 
@@ -26,6 +25,7 @@ struct SourceFormat {
   std::uint64_t fileBytes = 0;
 };
 
+// A compressed file's bytes inflate to at most this many times as many (deflate's largest ratio).
 constexpr std::uint64_t kMostInflation = 1032;
 
 SourceFormat FormatOf(std::FILE* file) {
@@ -242,8 +242,7 @@ class Recoder {
   }
 
   // A count is never trusted beyond what the rest of the file could hold:
-  // each counted item takes at least one byte of it, and a compressed file's
-  // bytes inflate to at most 1032 times as many (deflate's largest ratio).
+  // each counted item takes at least one byte of it.
   std::int64_t Bounded(std::int64_t count) {
     const std::uint64_t most =
         reader_.bytes.Compressed() ? source_.fileBytes * kMostInflation : reader_.RemainingBytes();
@@ -315,7 +314,8 @@ void ReportRecoding(const std::string& shownName, const Findings& found, const X
     Say(ConvertMessage::ValuesMissing, name, static_cast<unsigned long long>(adjusted.missingValues),
         found.firstShort.c_str());
   if (found.strayValues + adjusted.droppedValues)
-    Say(ConvertMessage::ValuesDropped, name, static_cast<unsigned long long>(found.strayValues + adjusted.droppedValues));
+    Say(ConvertMessage::ValuesDropped, name, static_cast<unsigned long long>(found.strayValues + adjusted.droppedValues),
+        found.firstStray.empty() ? "after an object's last member" : ("at " + found.firstStray).c_str());
   if (adjusted.notFinite) Say(ConvertMessage::NotFinite, name, static_cast<unsigned long long>(adjusted.notFinite));
   if (adjusted.retyped) Say(ConvertMessage::Retyped, name, static_cast<unsigned long long>(adjusted.retyped));
   if (adjusted.renamed) Say(ConvertMessage::Renamed, name, static_cast<unsigned long long>(adjusted.renamed));
