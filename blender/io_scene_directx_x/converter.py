@@ -34,10 +34,20 @@ def bundled_converter():
     return None
 
 
+def _make_runnable(path):
+    """Blender installs an add-on from a zip without the files' executable bits."""
+    if sys.platform != "win32" and not os.access(path, os.X_OK):
+        try:
+            os.chmod(path, os.stat(path).st_mode | 0o755)
+        except OSError:
+            pass  # said when it fails to run
+
+
 def _runs(path):
     """None when `path` runs as a converter, else why it does not."""
     if not os.path.isfile(path):
         return "no such file"
+    _make_runnable(path)
     try:
         probe = subprocess.run([path, "--help"], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                                timeout=_PROBE_SECONDS)

@@ -17,9 +17,9 @@ import bpy
 from . import converter, glb, numpy_alias
 
 # The collections of bpy.data an import may add to, objects first: those are
-# removed first when it fails.
+# removed first when it fails. (Shape keys go with their meshes.)
 _DATA_KINDS = ("objects", "meshes", "armatures", "materials", "images", "textures", "actions", "node_groups",
-               "cameras", "lights", "collections", "shape_keys")
+               "cameras", "lights", "collections")
 
 
 def _snapshot():
@@ -39,8 +39,8 @@ def _remove(added):
         for item in added.get(kind, []):
             try:
                 getattr(bpy.data, kind).remove(item)
-            except (ReferenceError, RuntimeError, TypeError):
-                pass  # gone with what used it, or not removable this way (shape keys go with their mesh)
+            except (ReferenceError, RuntimeError):
+                pass  # gone already with what used it
 
 
 def _name_actions(objects):
@@ -61,6 +61,10 @@ def _name_actions(objects):
 
 def import_x_file(path, converter_path, report):
     """Imports one model file; False (with the error reported) when nothing was imported."""
+    if not hasattr(bpy.types, "IMPORT_SCENE_OT_gltf"):
+        report({'ERROR'}, "%s: Blender's glTF importer is not there: enable the add-on \"glTF 2.0 format\" "
+                          "(Preferences > Add-ons)" % path)
+        return False
     with tempfile.TemporaryDirectory(prefix="directx-x-") as folder:
         converted = os.path.join(folder, "model.glb")
         status, lines = converter.run_converter(converter_path, [path, "-o", converted])

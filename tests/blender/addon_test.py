@@ -57,6 +57,7 @@ def options():
     parser.add_argument("--models", nargs="*", default=[])
     parser.add_argument("--round-trip", nargs="*", default=[])
     parser.add_argument("--failures", help="a model of two meshes, to check how failures are met")
+    parser.add_argument("--keep", help="a folder to leave the exported files in, for other readers")
     return parser.parse_args(argv)
 
 
@@ -243,6 +244,11 @@ def check_import(args, path, folder):
     viewer = ViewerPoses(args.xfileinfo, path)
     made = sets_of(objects)
     check(sorted(made) == sorted(viewer.sets), "%s: every set is an action: %s" % (name, ", ".join(sorted(made))))
+    if viewer.sets:
+        first = made.get(viewer.sets[0], {})
+        active = {obj.name: obj.animation_data.action for obj in objects if obj.animation_data}
+        check(all(active.get(obj) == action for obj, action in first.items()),
+              "%s: the first set, %s, is the active action" % (name, viewer.sets[0]))
     for set_name, actions in made.items():
         if len(actions) == 1:
             action = next(iter(actions.values()))
@@ -262,6 +268,15 @@ def check_import(args, path, folder):
             distance = apart(blender_points(), expected)
             check(distance <= SHARE * size,
                   "%s: set %s at tick %d, %.3g of its size apart" % (name, set_name, tick, distance / size))
+
+
+def check_several_at_once(folder_of_models, names):
+    """Files chosen together in the file browser: each one imported."""
+    empty_scene()
+    result = bpy.ops.import_scene.directx_x(directory=folder_of_models, files=[{"name": n} for n in names])
+    meshes = sorted(obj.data.name for obj in bpy.data.objects if obj.type == 'MESH')
+    check(result == {'FINISHED'} and len(meshes) == len(names),
+          "several files at once: %s give the meshes %s" % (", ".join(names), ", ".join(meshes)))
 
 
 def data_counts():
@@ -307,7 +322,14 @@ def check_failures(args, folder):
               "an import Blender's glTF importer gives up is one error (%s)" % result)
         check(data_counts() == before and not objects,
               "an import given up leaves nothing behind: %s, before %s" % (data_counts(), before))
+        # Without Blender's glTF add-on there is nothing to import with.
+        prefs.converter_path = args.converter
+        addon_utils.disable("io_scene_gltf2")
+        result, objects = import_through_addon(model)
+        check(isinstance(result, str) and "glTF 2.0 format" in result and not objects,
+              "without Blender's glTF add-on: one error saying to enable it (%s)" % result)
     finally:
+        addon_utils.enable("io_scene_gltf2")
         os.environ["PATH"] = path
         prefs.converter_path = args.converter
 
@@ -370,6 +392,13 @@ def build_export_scene():
 
 
 def posed_by_action(rig, action, frames):
+    """Blender's pose of the action alone: a bone it does not key stands at
+    rest, as the glTF exporter resets it (export_reset_pose_bones), not
+    where the action before left it."""
+    for pose_bone in rig.pose.bones:
+        pose_bone.location = (0, 0, 0)
+        pose_bone.rotation_quaternion = (1, 0, 0, 0)
+        pose_bone.scale = (1, 1, 1)
     rig.animation_data.action = action
     poses = []
     for frame in frames:
@@ -385,13 +414,14 @@ def check_export(args, folder):
     blender = {name: posed_by_action(rig, bpy.data.actions[name], frames) for name in ("Bend", "Twist")}
     rig.animation_data.action = bpy.data.actions["Bend"]
     for x_format in ("txt", "bin", "tzip", "bzip"):
-        path = os.path.join(folder, "rig-%s.x" % x_format)
+        path = os.path.join(args.keep or folder, "rig-%s.x" % x_format)
         try:
             result = bpy.ops.export_scene.directx_x(filepath=path, x_format=x_format)
         except RuntimeError as error:
             result = str(error)
         if not check(result == {'FINISHED'} and os.path.isfile(path), "export to %s (%s)" % (x_format, result)):
             continue
+        check(rig.animation_data.action == bpy.data.actions["Bend"], "%s: the active action is as it was" % x_format)
         viewer = ViewerPoses(args.xfileinfo, path)
         check(sorted(viewer.sets) == ["Bend", "Twist"], "%s: the sets are the actions: %s" % (x_format, viewer.sets))
         for name, poses in blender.items():
@@ -457,6 +487,8 @@ def main():
             import numpy
             check(numpy.__dict__.get("bool") is not None, "numpy has np.bool for the glTF importer")
             if args.failures:
+                check_several_at_once(os.path.dirname(args.failures),
+                                      ["twentyfold-skeleton.x", "single-precision-offsets.x"])
                 check_failures(args, folder)
         else:
             for step in [lambda: check_export(args, folder)] + [
