@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "ConvertMessages.h"
+#include "OutputFile.h"
 
 namespace xfileconvert {
 
@@ -24,7 +25,13 @@ std::string Lower(std::string text) {
 
 bool IsFolder(const std::string& path) {
   std::error_code error;
-  return fs::is_directory(fs::path(path), error);
+  return fs::is_directory(Utf8Path(path), error);
+}
+
+// A path as the converter holds every name: UTF-8, on Windows too.
+std::string Utf8Of(const fs::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
 }
 
 bool KindOfExtension(const std::string& extension, OutputKind& kind) {
@@ -52,7 +59,7 @@ bool ParseWhole(const char* text, unsigned long long low, unsigned long long hig
 }  // namespace
 
 bool IsGltfPath(const std::string& path) {
-  const std::string extension = Lower(fs::path(path).extension().string());
+  const std::string extension = Lower(Utf8Of(Utf8Path(path).extension()));
   return extension == ".glb" || extension == ".gltf";
 }
 
@@ -216,7 +223,7 @@ bool ParseConvertOptions(int argc, const char* const* argv, ConvertOptions& opti
                            std::any_of(options.inputs.begin(), options.inputs.end(), IsFolder);
   if (options.outputIsFolder) {
     options.kind = haveTo ? to : haveFormat ? OutputKind::X : OutputKind::Glb;
-  } else if (!KindOfExtension(fs::path(options.output).extension().string(), options.kind)) {
+  } else if (!KindOfExtension(Utf8Of(Utf8Path(options.output).extension()), options.kind)) {
     error = "the output \"" + options.output + "\" must end in .glb, .gltf or .x (or be a folder)";
     return false;
   } else if (haveTo && to != options.kind) {
@@ -246,11 +253,12 @@ std::vector<ConversionJob> PlanJobs(const ConvertOptions& options, std::size_t& 
     }
     std::vector<std::string> found;
     std::error_code error;
-    for (fs::directory_iterator entry(fs::path(input), error), end; !error && entry != end; entry.increment(error))
-      if ((Lower(entry->path().extension().string()) == ".x" ||
-           (options.kind == OutputKind::X && IsGltfPath(entry->path().string()))) &&
-          !IsFolder(entry->path().string()))
-        found.push_back(entry->path().string());
+    for (fs::directory_iterator entry(Utf8Path(input), error), end; !error && entry != end; entry.increment(error)) {
+      const std::string file = Utf8Of(entry->path());
+      if ((Lower(Utf8Of(entry->path().extension())) == ".x" || (options.kind == OutputKind::X && IsGltfPath(file))) &&
+          !IsFolder(file))
+        found.push_back(file);
+    }
     if (error) {
       Say(ConvertMessage::NotRead, input.c_str(), ("the folder cannot be listed: " + error.message()).c_str());
       ++failed;
@@ -265,10 +273,10 @@ std::vector<ConversionJob> PlanJobs(const ConvertOptions& options, std::size_t& 
     ConversionJob job{file, options.output};
     if (options.outputIsFolder)
       job.output =
-          (fs::path(options.output) / fs::path(file).filename().replace_extension(ExtensionOf(options.kind))).string();
+          Utf8Of(Utf8Path(options.output) / Utf8Path(file).filename().replace_extension(ExtensionOf(options.kind)));
     std::error_code error;
-    fs::path key = fs::weakly_canonical(fs::path(job.output), error);
-    if (error) key = fs::absolute(fs::path(job.output), error).lexically_normal();
+    fs::path key = fs::weakly_canonical(Utf8Path(job.output), error);
+    if (error) key = fs::absolute(Utf8Path(job.output), error).lexically_normal();
     auto [at, added] = writers.emplace(key, file);
     if (!added) {
       Say(ConvertMessage::SameOutput, file.c_str(), at->second.c_str(), job.output.c_str());

@@ -1,12 +1,13 @@
 #include "GltfAsset.h"
 
+#include <windows.h>
+
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <limits>
 
 #if defined(XVIEW_HAVE_MESHOPT)
@@ -15,6 +16,8 @@
 #if defined(XVIEW_HAVE_DRACO)
 #include <draco/compression/decode.h>
 #endif
+
+#include "platform/TextConversion.h"
 
 namespace xfileconvert {
 
@@ -145,7 +148,7 @@ bool ViewBytes(const tinygltf::Model& model, int view, const unsigned char*& dat
 std::string AccessorName(int accessor) { return "accessor " + std::to_string(accessor); }
 
 bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& reason) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  std::FILE* file = _wfopen(FromUtf8(path).c_str(), L"rb");
   if (!file) {
     reason = std::string("the file cannot be opened (") + std::strerror(errno) + ")";
     return false;
@@ -218,7 +221,8 @@ bool GltfAsset::Load(const std::string& path, std::string& reason) {
   std::string bytes;
   if (!ReadWholeFile(path, bytes, reason)) return false;
   const bool binary = bytes.compare(0, 4, "glTF") == 0;
-  const std::string folder = std::filesystem::path(path).parent_path().string();
+  const std::size_t slash = path.find_last_of("/\\");
+  const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash);
   if (binary && bytes.size() >= 20 && bytes.compare(16, 4, "JSON") == 0) {
     const std::size_t length = Get32(bytes, 12);
     std::string json = length <= bytes.size() - 20 ? bytes.substr(20, length) : std::string();

@@ -1,6 +1,5 @@
 #include "GltfImageFiles.h"
 
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -12,27 +11,26 @@ namespace xfileconvert {
 
 namespace {
 
-namespace fs = std::filesystem;
-
 // The file's bytes; nullopt-like false where there is no file.
 bool ReadFile(const std::string& path, std::string& bytes) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(Utf8Path(path), std::ios::binary);
   if (!in) return false;
   bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   return true;
 }
 
 std::string StemOf(const std::string& name) {
-  const std::string stem = fs::path(name).stem().string();
+  const std::u8string stem8 = Utf8Path(name).stem().u8string();
+  const std::string stem(stem8.begin(), stem8.end());
   return stem.empty() ? name : stem;
 }
 
 }  // namespace
 
 GltfImageFiles::GltfImageFiles(GltfToXContext& context, const std::string& output) : context_(context) {
-  const fs::path path(output);
-  folder_ = path.has_parent_path() ? (path.parent_path() / "").string() : std::string();
-  stem_ = FileNamePart(path.stem().string());
+  const std::size_t slash = output.find_last_of("/\\");
+  folder_ = slash == std::string::npos ? std::string() : output.substr(0, slash + 1);
+  stem_ = FileNamePart(StemOf(output.substr(folder_.size())));
 }
 
 std::string GltfImageFiles::NameOf(int image) {
@@ -62,7 +60,7 @@ std::string GltfImageFiles::NameOf(int image) {
   const tinygltf::Image& source = context_.model.images[static_cast<std::size_t>(image)];
   std::string part = FileNamePart(StemOf(source.name));
   if (part.find_first_not_of("._") == std::string::npos && !source.uri.empty() && source.uri.compare(0, 5, "data:") != 0)
-    part = FileNamePart(StemOf(fs::path(source.uri).filename().string()));
+    part = FileNamePart(StemOf(source.uri.substr(source.uri.find_last_of("/\\") + 1)));
   if (part.find_first_not_of("._") == std::string::npos) part = "image" + std::to_string(image);
   const std::string base = stem_ + "-" + part;
   const std::string extension = mimeType == "image/png" ? ".png" : ".jpg";
