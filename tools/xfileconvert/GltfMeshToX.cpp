@@ -164,6 +164,9 @@ class MeshGatherer {
 
     // Attributes that earlier primitives lacked are zero (colours white) for their vertices.
     const auto base = static_cast<std::uint32_t>(record_.positions.size());
+    record_.positions.reserve(base + count);
+    if (hasNormals) record_.normals.reserve(base + count);
+    if (hasTexCoords) record_.texCoords.reserve(base + count);
     if (hasNormals) record_.normals.resize(base, D3DXVECTOR3(0, 0, 0));
     if (hasTexCoords) record_.texCoords.resize(base, D3DXVECTOR2(0, 0));
     if (hasColors) record_.colors.resize(base, {1, 1, 1, 1});
@@ -220,6 +223,8 @@ class MeshGatherer {
 
   void AddTriangles(const tinygltf::Primitive& primitive, const std::vector<std::uint32_t>& indices, std::uint32_t base) {
     const std::uint32_t material = MaterialIndex(primitive.material);
+    record_.faces.reserve(record_.faces.size() + indices.size() / 3);
+    record_.faceMaterials.reserve(record_.faceMaterials.size() + indices.size() / 3);
     for (const auto& [a, b, c] : TrianglesOf(primitive.mode, indices)) {
       // The mirror turns every triangle over: its corners go the other way round.
       record_.faces.push_back({base + a, base + c, base + b});
@@ -378,18 +383,25 @@ void WriteSkin(GltfToXContext& context, const MeshRecord& record, int skin) {
   }
   if (bones.empty()) return;
   std::vector<std::uint32_t> boneSlot(record.joints.size(), 0);
+  // The bones of each vertex in one list (vertex by vertex, perVertex of
+  // each), and the most that move one triangle.
+  std::vector<std::size_t> firstBone(record.positions.size() + 1, 0);
+  for (std::size_t v = 0; v < perVertex.size(); ++v) firstBone[v + 1] = firstBone[v] + perVertex[v];
+  std::vector<std::uint32_t> vertexBones(firstBone.back());
+  std::vector<std::size_t> filled(firstBone.begin(), firstBone.end() - 1);
+  for (std::uint32_t j : bones)
+    for (const Influence& influence : record.joints[j])
+      if (filled[influence.vertex] < firstBone[influence.vertex + 1]) vertexBones[filled[influence.vertex]++] = j;
   std::size_t mostPerFace = 0;
-  {
-    std::vector<std::vector<std::uint32_t>> vertexBones(record.positions.size());
-    for (std::uint32_t j : bones)
-      for (const Influence& influence : record.joints[j]) vertexBones[influence.vertex].push_back(j);
-    std::vector<std::uint32_t> faceBones;
-    for (const auto& face : record.faces) {
-      faceBones.clear();
-      for (std::uint32_t corner : face) faceBones.insert(faceBones.end(), vertexBones[corner].begin(), vertexBones[corner].end());
-      std::sort(faceBones.begin(), faceBones.end());
-      mostPerFace = std::max<std::size_t>(mostPerFace, static_cast<std::size_t>(std::unique(faceBones.begin(), faceBones.end()) - faceBones.begin()));
-    }
+  std::vector<std::uint32_t> faceBones;
+  for (const auto& face : record.faces) {
+    faceBones.clear();
+    for (std::uint32_t corner : face)
+      faceBones.insert(faceBones.end(), vertexBones.begin() + static_cast<std::ptrdiff_t>(firstBone[corner]),
+                       vertexBones.begin() + static_cast<std::ptrdiff_t>(filled[corner]));
+    std::sort(faceBones.begin(), faceBones.end());
+    mostPerFace = std::max<std::size_t>(
+        mostPerFace, static_cast<std::size_t>(std::unique(faceBones.begin(), faceBones.end()) - faceBones.begin()));
   }
   writer.Begin(StandardTemplate("XSkinMeshHeader"));
   writer.Integer(*std::max_element(perVertex.begin(), perVertex.end()));

@@ -1,5 +1,6 @@
 #include "TextNumbers.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -36,21 +37,21 @@ void AppendTextFloat(std::string& out, double value, unsigned floatBytes) {
 template <typename T>
 RunLayout LayOutRun(const MemberCursor::Run& run, const T* values, std::size_t count) {
   RunLayout layout;
-  layout.starts.push_back(0);
-  std::size_t at = 0;
-  for (std::uint64_t e = 0; e < run.elements; ++e) {
-    std::size_t numbers = run.shape == MemberCursor::Shape::Numbers ? run.numbers : 1;
-    if (run.shape == MemberCursor::Shape::CountedNumbers) {
-      if constexpr (std::is_floating_point_v<T>) {
-        break;  // a count is an integer
-      } else {
-        if (at >= count) break;
-        numbers = 1 + static_cast<std::size_t>(values[at]);
-      }
+  if (run.shape != MemberCursor::Shape::CountedNumbers) {
+    layout.fixed = run.shape == MemberCursor::Shape::Numbers ? run.numbers : 1;
+    layout.elements = static_cast<std::size_t>(std::min<std::uint64_t>(run.elements, count / layout.fixed));
+    return layout;
+  }
+  if constexpr (!std::is_floating_point_v<T>) {  // a count is an integer
+    layout.starts.push_back(0);
+    std::size_t at = 0;
+    for (std::uint64_t e = 0; e < run.elements && at < count; ++e) {
+      const std::size_t numbers = 1 + static_cast<std::size_t>(values[at]);
+      if (count - at < numbers) break;
+      at += numbers;
+      layout.starts.push_back(at);
     }
-    if (count - at < numbers) break;
-    at += numbers;
-    layout.starts.push_back(at);
+    layout.elements = layout.starts.size() - 1;
   }
   return layout;
 }
@@ -66,7 +67,7 @@ std::uint64_t FormatTextRun(std::string& out, const MemberCursor::Run& run, cons
       out.append(indent, ' ');
       lineStarted = true;
     }
-    const std::size_t begin = layout.starts[e], numbers = layout.starts[e + 1] - begin;
+    const std::size_t begin = layout.Start(e), numbers = layout.Start(e + 1) - begin;
     for (std::size_t n = 0; n < numbers; ++n) {
       if constexpr (std::is_floating_point_v<T>) {
         double value = values[begin + n];

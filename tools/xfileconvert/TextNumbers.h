@@ -17,11 +17,16 @@ namespace xfileconvert {
 void AppendTextInteger(std::string& out, std::int64_t value);
 void AppendTextFloat(std::string& out, double value, unsigned floatBytes);
 
-// A run's elements laid out: where each element's values begin in the
-// values given (one more entry, for the end).
+// A run's elements laid out: how many, and where each element's values
+// begin in the values given: every `fixed` values, or (for counted elements,
+// whose size each gives) as `starts` lists them, one more entry for the end.
 struct RunLayout {
+  std::size_t elements = 0;
+  std::size_t fixed = 0;
   std::vector<std::size_t> starts;
-  std::size_t Elements() const { return starts.empty() ? 0 : starts.size() - 1; }
+  std::size_t Elements() const { return elements; }
+  std::size_t Start(std::size_t element) const { return fixed ? element * fixed : starts[element]; }
+  std::size_t Values() const { return Start(elements); }
 };
 
 // The whole elements of `run` that `count` values hold. A CountedNumbers

@@ -274,7 +274,7 @@ std::size_t XDataWriter::WriteRun(const MemberCursor::Run& run, const T* values,
       ++adjustments_.notFinite;
       return 0.0;
     };
-    const std::size_t numbers = layout.starts.back();
+    const std::size_t numbers = layout.Values();
     if constexpr (kFloats) {
       ListItem(true, 0, finite(values[0]));
     } else {
@@ -318,7 +318,7 @@ std::size_t XDataWriter::WriteRun(const MemberCursor::Run& run, const T* values,
   }
   open_.back().cursor.TakeElements(elements);
   MaybeFlush();
-  return layout.starts.back();
+  return layout.Values();
 }
 
 void XDataWriter::Reference(std::string_view name, const XGuid* uuid) {
