@@ -27,7 +27,36 @@ struct MeshRecord {
   std::vector<int> materials;  // the glTF material of each .x material (-1: glTF's default)
   std::vector<std::vector<Influence>> joints;  // by joint of the node's skin
   std::uint64_t notFinite = 0;
+
+  // Empties the record, keeping its lists' room for the next mesh.
+  void Clear(std::size_t jointCount) {
+    positions.clear();
+    normals.clear();
+    texCoords.clear();
+    colors.clear();
+    hasNormals = hasTexCoords = hasColors = false;
+    faces.clear();
+    faceMaterials.clear();
+    materials.clear();
+    for (std::vector<Influence>& influences : joints) influences.clear();
+    joints.resize(jointCount);
+    notFinite = 0;
+  }
 };
+
+}  // namespace
+
+// What every mesh is gathered into, kept from one mesh to the next so that a
+// large model's memory is made once.
+struct MeshLists {
+  MeshRecord record;
+  AccessorValues<float> positions, normals, texCoords, colors, weights;
+  AccessorValues<std::uint32_t> indices, joints;
+  std::vector<std::uint32_t> corners, faceNumbers, boneVertices;
+  std::vector<float> boneWeights;
+};
+
+namespace {
 
 float Finite(float value, std::uint64_t& replaced) {
   if (std::isfinite(value)) return value;
@@ -97,19 +126,20 @@ TextureTransform TransformOf(const tinygltf::Model& model, int material) {
 
 class MeshGatherer {
  public:
-  MeshGatherer(GltfToXContext& context, int node) : context_(context), model_(context.model) {
+  MeshGatherer(GltfToXContext& context, int node, MeshLists& lists)
+      : context_(context), model_(context.model), lists_(lists), record_(lists.record) {
     const tinygltf::Node& n = model_.nodes[static_cast<std::size_t>(node)];
     mesh_ = n.mesh;
     if (n.skin >= 0 && static_cast<std::size_t>(n.skin) < model_.skins.size()) skin_ = n.skin;
-    if (skin_ >= 0) record_.joints.resize(model_.skins[static_cast<std::size_t>(skin_)].joints.size());
+    record_.Clear(skin_ >= 0 ? model_.skins[static_cast<std::size_t>(skin_)].joints.size() : 0);
   }
 
-  MeshRecord Gather() {
+  // Fills the lists' record with the mesh.
+  void Gather() {
     const tinygltf::Mesh& mesh = model_.meshes[static_cast<std::size_t>(mesh_)];
     for (std::size_t p = 0; p < mesh.primitives.size(); ++p) AddPrimitive(mesh.primitives[p], p);
     if (record_.notFinite)
       context_.NotHeld("numbers that are not finite (NaN, infinite) in vertex data", "they are written as 0");
-    return std::move(record_);
   }
 
  private:
@@ -130,20 +160,19 @@ class MeshGatherer {
     // the same texture transform) share them in the Mesh record too.
     for (const SharedVertices& earlier : shared_)
       if (earlier.attributes == primitive.attributes && earlier.transform == transform) {
-        std::vector<std::uint32_t> indices;
-        if (IndicesOf(primitive, p, earlier.count, indices)) AddTriangles(primitive, indices, earlier.base);
+        if (IndicesOf(primitive, p, earlier.count, lists_.corners)) AddTriangles(primitive, lists_.corners, earlier.base);
         return;
       }
     auto position = primitive.attributes.find("POSITION");
     std::string reason;
-    AccessorValues<float> positions;
+    AccessorValues<float>& positions = lists_.positions;
     if (position == primitive.attributes.end() || !context_.asset.Floats(position->second, positions, reason) ||
         positions.components != 3) {
       context_.LeftOut(PrimitiveName(p), reason.empty() ? "it has no three-component positions" : reason);
       return;
     }
     const std::size_t count = positions.Count();
-    std::vector<std::uint32_t> indices;
+    std::vector<std::uint32_t>& indices = lists_.corners;
     if (!IndicesOf(primitive, p, count, indices)) return;
     // The other attributes, each of the positions' count or left out.
     auto attribute = [&](const char* semantic, int minComponents, int maxComponents, AccessorValues<float>& into) {
@@ -157,7 +186,7 @@ class MeshGatherer {
       }
       return true;
     };
-    AccessorValues<float> normals, texCoords, colors;
+    AccessorValues<float>&normals = lists_.normals, &texCoords = lists_.texCoords, &colors = lists_.colors;
     const bool hasNormals = attribute("NORMAL", 3, 3, normals);
     const bool hasTexCoords = attribute("TEXCOORD_0", 2, 2, texCoords);
     const bool hasColors = attribute("COLOR_0", 3, 4, colors);
@@ -205,7 +234,7 @@ class MeshGatherer {
       for (std::size_t i = 0; i < count; ++i) indices[i] = static_cast<std::uint32_t>(i);
       return true;
     }
-    AccessorValues<std::uint32_t> read;
+    AccessorValues<std::uint32_t>& read = lists_.indices;
     std::string reason;
     if (!context_.asset.Integers(primitive.indices, read, reason) || read.components != 1) {
       context_.LeftOut(PrimitiveName(p), reason.empty() ? "its indices are not scalars" : reason);
@@ -217,7 +246,7 @@ class MeshGatherer {
                          "index " + std::to_string(index) + " lies past its " + std::to_string(count) + " vertices");
         return false;
       }
-    indices = std::move(read.values);
+    indices.swap(read.values);
     return true;
   }
 
@@ -246,8 +275,8 @@ class MeshGatherer {
       auto joints = primitive.attributes.find("JOINTS_" + std::to_string(set));
       auto weights = primitive.attributes.find("WEIGHTS_" + std::to_string(set));
       if (joints == primitive.attributes.end() || weights == primitive.attributes.end()) break;
-      AccessorValues<std::uint32_t> j;
-      AccessorValues<float> w;
+      AccessorValues<std::uint32_t>& j = lists_.joints;
+      AccessorValues<float>& w = lists_.weights;
       std::string reason;
       if (!context_.asset.Integers(joints->second, j, reason) || !context_.asset.Floats(weights->second, w, reason) ||
           j.components != w.components || j.Count() != count || w.Count() != count) {
@@ -281,9 +310,10 @@ class MeshGatherer {
 
   GltfToXContext& context_;
   const tinygltf::Model& model_;
+  MeshLists& lists_;
+  MeshRecord& record_;
   int mesh_ = -1;
   int skin_ = -1;
-  MeshRecord record_;
   struct SharedVertices {
     std::map<std::string, int> attributes;
     TextureTransform transform;
@@ -302,11 +332,10 @@ void WriteVectors(XDataWriter& writer, const std::vector<Vector>& vectors) {
 }
 
 // The faces as MeshFace records take them: a count of corners, then the corners.
-std::vector<std::uint32_t> FaceNumbers(const std::vector<std::array<std::uint32_t, 3>>& faces) {
-  std::vector<std::uint32_t> numbers;
+void FaceNumbers(const std::vector<std::array<std::uint32_t, 3>>& faces, std::vector<std::uint32_t>& numbers) {
+  numbers.clear();
   numbers.reserve(faces.size() * 4);
   for (const auto& face : faces) numbers.insert(numbers.end(), {3, face[0], face[1], face[2]});
-  return numbers;
 }
 
 void WriteFaces(XDataWriter& writer, const std::vector<std::uint32_t>& faceNumbers) {
@@ -353,7 +382,8 @@ void WriteMaterial(GltfToXContext& context, int index, GltfImageFiles& images) {
   writer.End();
 }
 
-void WriteSkin(GltfToXContext& context, const MeshRecord& record, int skin) {
+void WriteSkin(GltfToXContext& context, MeshLists& lists, int skin) {
+  const MeshRecord& record = lists.record;
   XDataWriter& writer = context.writer;
   const tinygltf::Skin& s = context.model.skins[static_cast<std::size_t>(skin)];
   AccessorValues<float> inverseBinds;
@@ -414,8 +444,10 @@ void WriteSkin(GltfToXContext& context, const MeshRecord& record, int skin) {
     writer.Begin(StandardTemplate("SkinWeights"));
     writer.String(context.frameOf[static_cast<std::size_t>(s.joints[j])]);
     writer.Integer(static_cast<std::int64_t>(influences.size()));
-    std::vector<std::uint32_t> indices(influences.size());
-    std::vector<float> weights(influences.size());
+    std::vector<std::uint32_t>& indices = lists.boneVertices;
+    std::vector<float>& weights = lists.boneWeights;
+    indices.resize(influences.size());
+    weights.resize(influences.size());
     for (std::size_t i = 0; i < influences.size(); ++i) {
       indices[i] = influences[i].vertex;
       weights[i] = influences[i].weight;
@@ -469,11 +501,18 @@ std::vector<D3DXVECTOR3> MeshCorners(const GltfToXContext& context, int mesh) {
   return corners;
 }
 
-void WriteMeshOfNode(GltfToXContext& context, int node, GltfImageFiles& images) {
+GltfMeshWriter::GltfMeshWriter(GltfToXContext& context, GltfImageFiles& images)
+    : context_(context), images_(images), lists_(std::make_unique<MeshLists>()) {}
+
+GltfMeshWriter::~GltfMeshWriter() = default;
+
+void GltfMeshWriter::Write(int node) {
+  GltfToXContext& context = context_;
+  GltfImageFiles& images = images_;
   const tinygltf::Node& n = context.model.nodes[static_cast<std::size_t>(node)];
   if (n.mesh < 0 || static_cast<std::size_t>(n.mesh) >= context.model.meshes.size()) return;
-  MeshGatherer gatherer(context, node);
-  MeshRecord record = gatherer.Gather();
+  MeshGatherer(context, node, *lists_).Gather();
+  MeshRecord& record = lists_->record;
   const tinygltf::Mesh& mesh = context.model.meshes[static_cast<std::size_t>(n.mesh)];
   if (record.faces.empty()) {
     context.LeftOut("mesh " + std::to_string(n.mesh), "it has no triangles");
@@ -484,7 +523,8 @@ void WriteMeshOfNode(GltfToXContext& context, int node, GltfImageFiles& images) 
   writer.Body().reserve(writer.Body().size() + vertices * 120 + record.faces.size() * 40);
   writer.Begin(StandardTemplate("Mesh"), context.names.Unique(mesh.name, "mesh" + std::to_string(n.mesh)));
   WriteVectors(writer, record.positions);
-  const std::vector<std::uint32_t> faces = FaceNumbers(record.faces);
+  std::vector<std::uint32_t>& faces = lists_->faceNumbers;
+  FaceNumbers(record.faces, faces);
   WriteFaces(writer, faces);
   // Attributes that later primitives lack are zero (colours white) for their vertices.
   if (record.hasNormals) {
@@ -517,7 +557,7 @@ void WriteMeshOfNode(GltfToXContext& context, int node, GltfImageFiles& images) 
   for (int material : record.materials) WriteMaterial(context, material, images);
   writer.End();
   if (n.skin >= 0 && static_cast<std::size_t>(n.skin) < context.model.skins.size())
-    WriteSkin(context, record, n.skin);
+    WriteSkin(context, *lists_, n.skin);
   writer.End();
 }
 

@@ -6,14 +6,33 @@
 // and the node's skin: a SkinWeights record for each joint that has weights.
 #pragma once
 
+#include <memory>
+
 #include "GltfImageFiles.h"
 #include "GltfToXContext.h"
 
 namespace xfileconvert {
 
-// Writes the Mesh record of node `node`'s mesh into the frame being
-// written; nothing where the mesh has no triangles.
-void WriteMeshOfNode(GltfToXContext& context, int node, GltfImageFiles& images);
+struct MeshLists;
+
+// Writes the meshes of the scene's nodes, keeping what it gathers each into
+// from one mesh to the next.
+class GltfMeshWriter {
+ public:
+  GltfMeshWriter(GltfToXContext& context, GltfImageFiles& images);
+  ~GltfMeshWriter();
+  GltfMeshWriter(const GltfMeshWriter&) = delete;
+  GltfMeshWriter& operator=(const GltfMeshWriter&) = delete;
+
+  // Writes the Mesh record of node `node`'s mesh into the frame being
+  // written; nothing where the mesh has no triangles.
+  void Write(int node);
+
+ private:
+  GltfToXContext& context_;
+  GltfImageFiles& images_;
+  std::unique_ptr<MeshLists> lists_;
+};
 
 // The corners of the boxes of a mesh's triangle primitives, in the mesh's
 // own glTF space, for measuring the model.

@@ -121,6 +121,7 @@ void PlanScene(GltfToXContext& context) {
 void WriteFrames(GltfToXContext& context, GltfImageFiles& images) {
   const tinygltf::Model& model = context.model;
   XDataWriter& writer = context.writer;
+  GltfMeshWriter meshes(context, images);
   std::vector<int> open;  // the frames whose records are open, innermost last
   for (int node : context.sceneNodes) {
     const int parent = context.parentOf[static_cast<std::size_t>(node)];
@@ -135,7 +136,7 @@ void WriteFrames(GltfToXContext& context, GltfImageFiles& images) {
     for (int row = 0; row < 4; ++row)
       for (int col = 0; col < 4; ++col) writer.Float(local.m[row][col]);
     writer.End();
-    WriteMeshOfNode(context, node, images);
+    meshes.Write(node);
     open.push_back(node);
   }
   while (!open.empty()) {
