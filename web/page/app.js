@@ -149,6 +149,10 @@ class Viewer {
     this.showFloor = true;
     this.onTime = () => {};
     this.last = performance.now();
+    // Frames are drawn while the animation plays and after a change, not
+    // otherwise: a large model drawn without a GPU takes the processor.
+    this.dirty = true;
+    this.controls.addEventListener('change', () => { this.dirty = true; });
     new ResizeObserver(() => this.resize()).observe(canvas);
     this.resize();
     this.renderer.setAnimationLoop(() => this.tick());
@@ -160,23 +164,33 @@ class Viewer {
     this.renderer.setSize(width, height, false);
     this.camera.aspect = width / height;
     this.camera.updateProjectionMatrix();
+    this.dirty = true;
   }
 
   tick() {
     const now = performance.now();
     const seconds = Math.min(0.1, (now - this.last) / 1000);
     this.last = now;
+    const moving = this.playing && this.action !== null;
+    if (!moving && !this.dirty) return;
+    this.dirty = false;
     if (this.mixer && this.action) {
-      this.mixer.update(this.playing ? seconds : 0);
+      this.mixer.update(moving ? seconds : 0);
       this.onTime(this.action.time, this.action.getClip().duration);
     }
     this.renderer.render(this.scene, this.camera);
+  }
+
+  setPlaying(on) {
+    this.playing = on;
+    this.dirty = true;
   }
 
   clear() {
     for (const object of [this.model, this.skeleton, this.grid, this.axes]) if (object) this.scene.remove(object);
     this.model = this.skeleton = this.grid = this.axes = this.mixer = this.action = null;
     this.actions = [];
+    this.dirty = true;
   }
 
   // Shows a loaded glTF ({scene, animations}), playing its first animation.
@@ -201,12 +215,14 @@ class Viewer {
     this.action = this.actions[index] || null;
     if (this.action) this.action.reset().play();
     this.mixer.update(0);
+    this.dirty = true;
   }
 
   seek(time) {
     if (!this.action) return;
     this.action.time = time;
     this.mixer.update(0);
+    this.dirty = true;
   }
 
   setSpeed(speed) {
@@ -215,6 +231,7 @@ class Viewer {
 
   setWireframe(on) {
     this.wireframe = on;
+    this.dirty = true;
     this.model?.traverse((object) => {
       if (!object.isMesh) return;
       for (const material of [].concat(object.material)) material.wireframe = on;
@@ -223,11 +240,13 @@ class Viewer {
 
   setSkeleton(on) {
     this.showSkeleton = on;
+    this.dirty = true;
     if (this.skeleton) this.skeleton.visible = on;
   }
 
   setFloor(on) {
     this.showFloor = on;
+    this.dirty = true;
     for (const helper of [this.grid, this.axes]) if (helper) helper.visible = on;
   }
 
@@ -490,7 +509,7 @@ function clearModel() {
   $('summary').textContent = '';
   $('messages').replaceChildren();
   $('sets').replaceChildren();
-  for (const id of ['sets', 'play', 'time', 'frame', 'get-glb', 'get-gltf', 'get-x-txt', 'get-x-bin', 'get-x-tzip', 'get-x-bzip'])
+  for (const id of ['sets', 'time', 'frame', 'get-glb', 'get-gltf', 'get-x-txt', 'get-x-bin', 'get-x-tzip', 'get-x-bzip'])
     $(id).disabled = true;
   $('time-text').textContent = '0.00 s';
   document.body.dataset.sets = '0';
@@ -502,7 +521,7 @@ function listSets(clips) {
   if (clips.length === 0) list.append(new Option('(no animation)', ''));
   list.selectedIndex = 0;
   list.disabled = clips.length === 0;
-  $('play').disabled = $('time').disabled = clips.length === 0;
+  $('time').disabled = clips.length === 0;
   $('play').textContent = viewer && !viewer.playing ? 'Play' : 'Pause';
   document.body.dataset.sets = String(clips.length);
 }
@@ -538,13 +557,13 @@ async function openModel(model) {
     const result = await runShown('Converting', 'xfileconvert', [name, '-o', `${kOutputFolder}/${stemOf(name)}.glb`]);
     if (token !== page.token) return;
     const glb = result.status === 0 ? result.files.find((file) => file.name.endsWith('.glb')) : null;
+    const summary = await runShown('Reading', 'summary', [name]);
+    if (token !== page.token) return;
+    $('summary').textContent = [...summary.stdout, ...(summary.status === 0 ? [] : summary.stderr)].join('\n');
     if (glb) {
       page.glb = glb.bytes;
       shown = await showGltf(glb.bytes.buffer.slice(glb.bytes.byteOffset, glb.bytes.byteOffset + glb.bytes.byteLength), model.path, token);
     }
-    const summary = await runShown('Reading', 'summary', [name]);
-    if (token !== page.token) return;
-    $('summary').textContent = [...summary.stdout, ...(summary.status === 0 ? [] : summary.stderr)].join('\n');
     $('get-glb').disabled = $('get-gltf').disabled = !glb;
   }
   for (const format of ['txt', 'bin', 'tzip', 'bzip']) $(`get-x-${format}`).disabled = false;
@@ -615,7 +634,7 @@ $('model-choice').addEventListener('change', (event) => openModel(page.models[Nu
 $('sets').addEventListener('change', (event) => viewer?.select(Number(event.target.value)));
 $('play').addEventListener('click', () => {
   if (!viewer) return;
-  viewer.playing = !viewer.playing;
+  viewer.setPlaying(!viewer.playing);
   $('play').textContent = viewer.playing ? 'Pause' : 'Play';
 });
 $('speed').addEventListener('input', (event) => {
