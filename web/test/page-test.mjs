@@ -20,6 +20,7 @@ import puppeteer from 'puppeteer-core';
 
 import { StaticServer } from './static-server.mjs';
 import { hostileModels } from './hostile-models.mjs';
+import { shiftJisModel } from './shift-jis-model.mjs';
 import { storedZipEntries } from './zip-entries.mjs';
 
 const options = {};
@@ -253,7 +254,12 @@ const page = await openPage();
 async function checkPage() {
   const models = fs.readdirSync(options.models).filter((file) => /\.x$/i.test(file)).sort()
     .map((file) => path.join(options.models, file));
-  if (options.assets) models.push(path.join(options.assets, 'miko.x'));
+  if (options.assets) {
+    models.push(path.join(options.assets, 'miko.x'));
+    const japanese = path.join(scratch, 'shift-jis');
+    fs.mkdirSync(japanese);
+    models.push(shiftJisModel(japanese, path.join(options.assets, 'miko.png')));
+  }
   for (const model of models) await compareModel(page, model);
 
   // --- The character: framed, moving, each set its own pose ----------------
