@@ -294,7 +294,9 @@ class Viewer {
   layFloor(box, radius) {
     if (this.grid) this.scene.remove(this.grid);
     if (this.axes) this.scene.remove(this.axes);
-    const size = niceAbove(radius * 4);
+    // Within the camera's distance: a line that passes behind the camera is
+    // lost by some software renderers.
+    const size = niceAbove(radius * 2.5);
     this.grid = new THREE.GridHelper(size, 20, 0x8a8a8a, 0x4a4a4a);
     const cell = size / 20;
     const center = box.getCenter(new THREE.Vector3());
