@@ -608,7 +608,10 @@ async function download(kind, format) {
   const result = await runShown('Converting', 'xfileconvert', args);
   setState(page.model === model && viewer?.model ? 'shown' : 'failed');
   if (result.status !== 0 || result.files.length === 0) return;
+  // A .gltf comes with its .bin and textures, and a .x from glTF with the
+  // images it names: several files come as one zip.
   if (kind === 'gltf') save(zipStored(result.files), `${stem}.gltf.zip`);
+  else if (result.files.length > 1) save(zipStored(result.files), `${stem}-${format}.x.zip`);
   else save(result.files[0].bytes, `${stem}-${format}.x`);
 }
 
