@@ -28,8 +28,10 @@ const kProgressAfterMs = 500;
 class Converter {
   constructor() {
     // Compiled once; each worker only instantiates it.
-    this.module = fetch('xfileconvert.wasm').then((response) => WebAssembly.compileStreaming(response)
-      .catch(() => fetch('xfileconvert.wasm').then((again) => again.arrayBuffer()).then((bytes) => WebAssembly.compile(bytes))));
+    // A server that does not say application/wasm gets the slower way.
+    const again = () => fetch('xfileconvert.wasm').then((response) => response.arrayBuffer())
+      .then((bytes) => WebAssembly.compile(bytes));
+    this.module = fetch('xfileconvert.wasm').then((response) => WebAssembly.compileStreaming(response).catch(again));
     this.worker = null;
     this.ready = null;
     this.files = [];
@@ -93,12 +95,15 @@ class Converter {
         if (result.status === null) this.stop();  // its state is not to be trusted, or it still runs
         resolve(result);
       };
-      const timer = setTimeout(() => end({ status: null, stdout: [], files: [],
-        stderr: [`"${args[0]}": stopped after ${limit.toFixed(1)} s: it took longer than the page allows`] }), limit * 1000);
+      const stopped = `"${args[0]}": stopped after ${limit.toFixed(1)} s: it took longer than the page allows`;
+      const timer = setTimeout(() => end({ status: null, stdout: [], files: [], stderr: [stopped] }), limit * 1000);
       worker.onmessage = ({ data }) => {
         if (data.id !== id) return;
         if (data.type === 'result') end(data);
-        else end({ status: null, stdout: [], files: [], stderr: [...data.stderr, `"${args[0]}": the converter failed (${data.error})`] });
+        else {
+          const failed = `"${args[0]}": the converter failed (${data.error})`;
+          end({ status: null, stdout: [], files: [], stderr: [...data.stderr, failed] });
+        }
       };
       worker.onerror = (event) => end({ status: null, stdout: [], files: [],
         stderr: [`"${args[0]}": the converter failed (${event.message})`] });
@@ -256,7 +261,9 @@ class Viewer {
   bounds() {
     const box = new THREE.Box3();
     let vertices = 0;
-    this.model.traverse((object) => { if (object.isMesh) vertices += object.geometry.getAttribute('position')?.count || 0; });
+    this.model.traverse((object) => {
+      if (object.isMesh) vertices += object.geometry.getAttribute('position')?.count || 0;
+    });
     const duration = this.action ? this.action.getClip().duration : 0;
     const samples = duration > 0 ? Math.max(1, Math.min(9, Math.floor(2e6 / Math.max(1, vertices)))) : 1;
     const time = this.action ? this.action.time : 0;
@@ -327,7 +334,8 @@ async function droppedFiles(dataTransfer) {
   const found = [];
   const walk = async (entry) => {
     if (entry.isFile) {
-      found.push({ path: entry.fullPath.replace(/^\/+/, ''), file: await new Promise((ok, fail) => entry.file(ok, fail)) });
+      const file = await new Promise((ok, fail) => entry.file(ok, fail));
+      found.push({ path: entry.fullPath.replace(/^\/+/, ''), file });
     } else if (entry.isDirectory) {
       const reader = entry.createReader();
       for (let batch; (batch = await new Promise((ok, fail) => reader.readEntries(ok, fail))).length > 0;)
@@ -425,7 +433,8 @@ function loadGltf(bytes, path, files) {
     if (/^(data|blob):/.test(url)) return url;
     const wanted = decodeURIComponent(url.replace(/^\.\//, ''));
     const joined = (folder ? `${folder}/` : '') + wanted;
-    const found = files.find((entry) => entry.path === joined) || files.find((entry) => entry.path.toLowerCase() === joined.toLowerCase());
+    const found = files.find((entry) => entry.path === joined) ||
+      files.find((entry) => entry.path.toLowerCase() === joined.toLowerCase());
     if (!found) return 'data:,';  // never a request: a missing file loads as nothing, and three.js says so
     const blobUrl = URL.createObjectURL(found.file);
     made.push(blobUrl);
@@ -444,7 +453,8 @@ let viewer = null;
 try {
   viewer = new Viewer($('canvas'));
 } catch {
-  $('overlay').textContent = 'This browser gives the page no WebGL 2, so the model cannot be shown; it can still be converted.';
+  $('overlay').textContent =
+    'This browser gives the page no WebGL 2, so the model cannot be shown; it can still be converted.';
   document.body.dataset.webgl = 'none';
 }
 
@@ -472,7 +482,8 @@ async function runShown(what, program, args) {
   const progress = $('progress');
   const text = $('progress-text');
   const update = () => {
-    text.textContent = `${what} ${nameOf(model.path)} (${formatBytes(model.file.size)})… ${((performance.now() - started) / 1000).toFixed(1)} s`;
+    const seconds = ((performance.now() - started) / 1000).toFixed(1);
+    text.textContent = `${what} ${nameOf(model.path)} (${formatBytes(model.file.size)})… ${seconds} s`;
   };
   const shower = setTimeout(() => { update(); progress.classList.add('shown'); }, kProgressAfterMs);
   const ticker = setInterval(update, 100);
@@ -497,7 +508,8 @@ function listMessages(args, result) {
   run.dataset.seconds = String(result.seconds ?? '');
   const command = document.createElement('pre');
   command.className = 'command';
-  command.textContent = `$ xfileconvert ${args.map((arg) => (/[\s"']/.test(arg) ? JSON.stringify(arg) : arg)).join(' ')}`;
+  const quoted = args.map((arg) => (/[\s"']/.test(arg) ? JSON.stringify(arg) : arg));
+  command.textContent = `$ xfileconvert ${quoted.join(' ')}`;
   const lines = document.createElement('pre');
   lines.className = 'lines';
   lines.textContent = result.stderr.length ? result.stderr.join('\n') : '(no messages)';
@@ -511,15 +523,16 @@ function clearModel() {
   $('summary').textContent = '';
   $('messages').replaceChildren();
   $('sets').replaceChildren();
-  for (const id of ['sets', 'time', 'frame', 'get-glb', 'get-gltf', 'get-x-txt', 'get-x-bin', 'get-x-tzip', 'get-x-bzip'])
-    $(id).disabled = true;
+  for (const id of ['sets', 'time', 'frame', 'get-glb', 'get-gltf', 'get-x-txt', 'get-x-bin', 'get-x-tzip',
+    'get-x-bzip']) $(id).disabled = true;
   $('time-text').textContent = '0.00 s';
   document.body.dataset.sets = '0';
 }
 
 function listSets(clips) {
   const list = $('sets');
-  list.replaceChildren(...clips.map((clip, index) => new Option(`${clip.name || `set ${index}`} (${clip.duration.toFixed(2)} s)`, String(index))));
+  list.replaceChildren(...clips.map((clip, index) =>
+    new Option(`${clip.name || `set ${index}`} (${clip.duration.toFixed(2)} s)`, String(index))));
   if (clips.length === 0) list.append(new Option('(no animation)', ''));
   list.selectedIndex = 0;
   list.disabled = clips.length === 0;
@@ -538,7 +551,8 @@ async function showGltf(bytes, path, token) {
     $('frame').disabled = false;
     return true;
   } catch (error) {
-    listMessages([nameOf(path)], { status: null, stderr: [`"${nameOf(path)}": three.js cannot show it: ${error.message || error}`] });
+    const why = `"${nameOf(path)}": three.js cannot show it: ${error.message || error}`;
+    listMessages([nameOf(path)], { status: null, stderr: [why] });
     return false;
   }
 }
@@ -564,7 +578,8 @@ async function openModel(model) {
     $('summary').textContent = [...summary.stdout, ...(summary.status === 0 ? [] : summary.stderr)].join('\n');
     if (glb) {
       page.glb = glb.bytes;
-      shown = await showGltf(glb.bytes.buffer.slice(glb.bytes.byteOffset, glb.bytes.byteOffset + glb.bytes.byteLength), model.path, token);
+      const { buffer, byteOffset, byteLength } = glb.bytes;
+      shown = await showGltf(buffer.slice(byteOffset, byteOffset + byteLength), model.path, token);
     }
     $('get-glb').disabled = $('get-gltf').disabled = !glb;
   }

@@ -46,7 +46,8 @@ let passed = 0, failed = 0;
 function check(name, ok, detail = '') {
   if (ok) passed++;
   else failed++;
-  console.log(`${ok ? 'ok' : 'not ok'} - ${name}${!ok && detail ? `\n    ${String(detail).split('\n').join('\n    ')}` : ''}`);
+  const why = !ok && detail ? `\n    ${String(detail).split('\n').join('\n    ')}` : '';
+  console.log(`${ok ? 'ok' : 'not ok'} - ${name}${why}`);
   return ok;
 }
 
@@ -66,7 +67,8 @@ function nativeWorkspace(files) {
 // Runs the page's command line natively: its /out/ becomes `output`.
 function runNative(args, workspace) {
   const native = args.map((arg) => arg.replace(/^\/out\//, `${workspace.output}/`));
-  for (const name of fs.readdirSync(workspace.output)) fs.rmSync(path.join(workspace.output, name), { recursive: true });
+  for (const name of fs.readdirSync(workspace.output))
+    fs.rmSync(path.join(workspace.output, name), { recursive: true });
   const started = process.hrtime.bigint();
   const run = spawnSync(options.converter, native, { cwd: workspace.input });
   const seconds = Number(process.hrtime.bigint() - started) / 1e9;
@@ -134,7 +136,8 @@ async function download(page, button, runs = true) {
   if (since < kDownloadGapMs) await new Promise((resolve) => setTimeout(resolve, kDownloadGapMs - since));
   lastDownload = performance.now();
   // Set again each time: closing another page's session puts it back.
-  await page.downloads.send('Browser.setDownloadBehavior', { behavior: 'allowAndName', downloadPath: downloads, eventsEnabled: true });
+  await page.downloads.send('Browser.setDownloadBehavior',
+    { behavior: 'allowAndName', downloadPath: downloads, eventsEnabled: true });
   const before = (await runsOf(page)).length;
   let listener;
   const done = new Promise((resolve) => {
@@ -143,7 +146,8 @@ async function download(page, button, runs = true) {
       if (event.state !== 'completed') return;
       // The file may be told complete a moment before it has its name.
       const file = path.join(downloads, event.guid);
-      for (let tries = 0; !fs.existsSync(file) && tries < 100; tries++) await new Promise((wait) => setTimeout(wait, 20));
+      for (let tries = 0; !fs.existsSync(file) && tries < 100; tries++)
+        await new Promise((wait) => setTimeout(wait, 20));
       resolve(fs.existsSync(file) ? fs.readFileSync(file) : null);
     };
     page.downloads.on('Browser.downloadProgress', listener);
@@ -183,12 +187,14 @@ async function pixelsOf(png, other = null) {
     for (let y = 0; y < height; y++) {
       for (let x = 0; x < width; x++) {
         const i = (y * width + x) * 4;
-        const far = Math.abs(data[i] - background[0]) + Math.abs(data[i + 1] - background[1]) + Math.abs(data[i + 2] - background[2]);
+        const distance = (other, at) => Math.abs(data[i] - other[at]) + Math.abs(data[i + 1] - other[at + 1]) +
+          Math.abs(data[i + 2] - other[at + 2]);
+        const far = distance(background, 0);
         if (far > 24) {
           count++;
           left = Math.min(left, x); right = Math.max(right, x); top = Math.min(top, y); bottom = Math.max(bottom, y);
         }
-        if (second && Math.abs(data[i] - second.data[i]) + Math.abs(data[i + 1] - second.data[i + 1]) + Math.abs(data[i + 2] - second.data[i + 2]) > 24) differing++;
+        if (second && distance(second.data, i) > 24) differing++;
       }
     }
     return { width, height, count, differing, left, right, top, bottom };
@@ -219,7 +225,8 @@ async function compareModel(page, modelPath) {
   check(`${name}: the page runs the command line "xfileconvert ${glbArgs.join(' ')}"`,
     conversion && JSON.stringify(conversion.args) === JSON.stringify(glbArgs), JSON.stringify(conversion));
   check(`${name}: its messages are the command line's`, conversion && messageText(conversion.lines) === native.stderr &&
-    conversion.status === native.status, `page (${conversion?.status}):\n${conversion?.lines}\nnative (${native.status}):\n${native.stderr}`);
+    conversion.status === native.status,
+    `page (${conversion?.status}):\n${conversion?.lines}\nnative (${native.status}):\n${native.stderr}`);
   const state = await page.evaluate(() => document.body.dataset.state);
   if (native.status === 0) {
     check(`${name}: shown`, state === 'shown', state);
@@ -243,7 +250,8 @@ async function compareModel(page, modelPath) {
   for (const format of kFormats) {
     const x = await download(page, `#get-x-${format}`);
     const nativeX = runNative([name, '-o', `/out/${stem}.x`, '--format', format], workspace);
-    const same = nativeX.status === 0 ? x.bytes !== null && x.bytes.equals(nativeX.files[`${stem}.x`]) : x.bytes === null;
+    const same = nativeX.status === 0 ? x.bytes !== null && x.bytes.equals(nativeX.files[`${stem}.x`])
+                                      : x.bytes === null;
     check(`${name}: the .x (${format}) is the command line's, with its messages`, same && x.run &&
       messageText(x.run.lines) === nativeX.stderr, `page: ${x.run?.lines}\nnative: ${nativeX.stderr}`);
   }
@@ -282,7 +290,8 @@ async function checkPage() {
     await page.click('#play');  // playing again
     const playing = await canvasShot(page);
     await new Promise((resolve) => setTimeout(resolve, 400));
-    check('miko.x: the picture changes as the animation plays', (await pixelsOf(playing, await canvasShot(page))).differing > 100);
+    const moved = await pixelsOf(playing, await canvasShot(page));
+    check('miko.x: the picture changes as the animation plays', moved.differing > 100);
     await page.click('#play');
     await page.select('#sets', '1');
     await setTime(page, 0.75);
@@ -302,12 +311,14 @@ async function checkPage() {
       const transfer = new DataTransfer();
       for (const { name, base64 } of list)
         transfer.items.add(new File([Uint8Array.from(atob(base64), (c) => c.charCodeAt(0))], name));
-      document.getElementById('view').dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
+      const drop = new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true });
+      document.getElementById('view').dispatchEvent(drop);
     }, files.map((file) => ({ name: path.basename(file), base64: fs.readFileSync(file).toString('base64') })));
     await settled(page);
     const summary = await page.$eval('#summary', (box) => box.textContent);
     check('test.x dropped with its texture: shown, the texture found by the reader',
-      (await page.evaluate(() => document.body.dataset.state)) === 'shown' && summary.includes('textures: 1 found, 0 missing'), summary);
+      (await page.evaluate(() => document.body.dataset.state)) === 'shown' &&
+      summary.includes('textures: 1 found, 0 missing'), summary);
   }
   if (options.gltf) {
     const fox = path.join(options.gltf, 'Fox', 'Fox.glb');
@@ -323,13 +334,15 @@ async function checkPage() {
     // The .x alone, or zipped with the images it names.
     const names = Object.keys(native.files);
     const entries = names.length > 1 && x.bytes ? storedZipEntries(x.bytes) : { 'Fox.x': x.bytes };
-    const same = native.status === 0 ? names.every((file) => entries[file]?.equals(native.files[file])) : x.bytes === null;
+    const same = native.status === 0 ? names.every((file) => entries[file]?.equals(native.files[file]))
+                                     : x.bytes === null;
     check('Fox.glb: its .x is the command line\'s, with its messages',
       x.run && messageText(x.run.lines) === native.stderr && same, `page: ${x.run?.lines}\nnative: ${native.stderr}`);
     const modes = path.join(options.gltf, 'MeshPrimitiveModes');
     await openFiles(page, ['MeshPrimitiveModes.gltf', 'buffer.bin'].map((file) => path.join(modes, file)));
     check('MeshPrimitiveModes.gltf: shown with the buffer dropped beside it',
-      (await page.evaluate(() => document.body.dataset.state)) === 'shown' && (await pixelsOf(await canvasShot(page))).count > 1000);
+      (await page.evaluate(() => document.body.dataset.state)) === 'shown' &&
+      (await pixelsOf(await canvasShot(page))).count > 1000);
   }
 
   // --- Hostile files: a message, soon --------------------------------------
@@ -338,7 +351,8 @@ async function checkPage() {
     const hostile = path.join(scratch, 'hostile');
     fs.mkdirSync(hostile);
     const files = hostileModels(hostile);
-    if (options.fuzz) for (const file of fs.readdirSync(options.fuzz).filter((f) => /\.x$/i.test(f))) files.push(path.join(options.fuzz, file));
+    const crashers = options.fuzz ? fs.readdirSync(options.fuzz).filter((file) => /\.x$/i.test(file)) : [];
+    files.push(...crashers.map((file) => path.join(options.fuzz, file)));
     for (const file of files) {
       await page.evaluate(() => { document.body.dataset.state = 'opening'; });
       await (await page.$('#pick-files')).uploadFile(file);

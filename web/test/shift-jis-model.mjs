@@ -11,7 +11,8 @@ const kTexture = [0x83, 0x65, 0x83, 0x4e, 0x83, 0x58, 0x83, 0x60, 0x83, 0x83];
 export function shiftJisModel(folder, texture) {
   const text = (value) => [...Buffer.from(value, 'latin1')];
   const bytes = [
-    ...text('xof 0303txt 0032\nFrame '), ...kBody, ...text(' {\n FrameTransformMatrix { 1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1;; }\n Mesh '),
+    ...text('xof 0303txt 0032\nFrame '), ...kBody,
+    ...text(' {\n FrameTransformMatrix { 1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1;; }\n Mesh '),
     ...kFace, ...text(' { 4; 0;0;0;, 1;0;0;, 1;1;0;, 0;1;0;; 2; 3;0,1,2;, 3;0,2,3;;\n'),
     ...text('  MeshTextureCoords { 4; 0;1;, 1;1;, 1;0;, 0;0;; }\n'),
     ...text('  MeshMaterialList { 1; 2; 0, 0;; Material { 1;1;1;1;; 5; 0;0;0;; 0;0;0;; TextureFilename { "'),

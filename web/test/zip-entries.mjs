@@ -10,7 +10,8 @@ export function storedZipEntries(archive) {
   for (let i = 0; i < count; i++) {
     if (archive.readUInt32LE(at) !== 0x02014b50) throw new Error('a damaged central directory');
     const method = archive.readUInt16LE(at + 10), size = archive.readUInt32LE(at + 20);
-    const nameLength = archive.readUInt16LE(at + 28), extra = archive.readUInt16LE(at + 30), comment = archive.readUInt16LE(at + 32);
+    const nameLength = archive.readUInt16LE(at + 28), extra = archive.readUInt16LE(at + 30);
+    const comment = archive.readUInt16LE(at + 32);
     const local = archive.readUInt32LE(at + 42);
     const name = archive.subarray(at + 46, at + 46 + nameLength).toString('utf8');
     if (method !== 0) throw new Error(`${name} is compressed`);
