@@ -320,6 +320,24 @@ async function checkPage() {
       (await page.evaluate(() => document.body.dataset.state)) === 'shown' &&
       summary.includes('textures: 1 found, 0 missing'), summary);
   }
+  if (options.assets) {
+    // A folder picked: every model in it listed, the first shown, its
+    // texture found among the folder's files; the other one on choosing it.
+    await page.evaluate(() => { document.body.dataset.state = 'opening'; });
+    await (await page.$('#pick-folder')).uploadFile(options.assets);
+    await settled(page);
+    const listed = await page.$$eval('#model-choice option', (choices) => choices.map((choice) => choice.textContent));
+    const summary = await page.$eval('#summary', (box) => box.textContent);
+    const folder = path.basename(options.assets);
+    check('a folder picked: its models listed, the first shown with its texture',
+      JSON.stringify(listed) === JSON.stringify([`${folder}/miko.x`, `${folder}/squarepolygon.x`]) &&
+      summary.includes('found "miko.png"'), `${listed}\n${summary}`);
+    await page.evaluate(() => { document.body.dataset.state = 'opening'; });
+    await page.select('#model-choice', '1');
+    await settled(page);
+    check('a folder picked: choosing its other model shows that one',
+      (await page.$eval('#summary', (box) => box.textContent)).includes('squarepolygon.x'));
+  }
   if (options.gltf) {
     const fox = path.join(options.gltf, 'Fox', 'Fox.glb');
     await openFiles(page, [fox]);
