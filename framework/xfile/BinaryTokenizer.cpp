@@ -107,7 +107,8 @@ bool BinaryTokenizer::TakeListItem() {
   // taken here.
   if (size == 4) return TakeListItemInPlace();
   --r.listLeft;
-  token_.single = static_cast<float>(Take<double>());
+  token_.real = Take<double>();
+  token_.single = static_cast<float>(token_.real);
   token_.number = kFloatNumber;
   token_.text.clear();
   return true;

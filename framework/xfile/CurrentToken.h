@@ -15,7 +15,7 @@ XFILE_SHAPE_BEGIN
 enum TokenNumber : std::uint8_t {
   kNoNumber = 0,       // a word, a string or a brace: the text holds it
   kIntegerNumber = 1,  // a binary file's integer: `integer` holds it; the text is empty
-  kFloatNumber = 2,    // a binary file's float: `single` holds it; the text is empty
+  kFloatNumber = 2,    // a binary file's float: `single` holds it (and `real` an 8-byte one whole); the text is empty
   // A plain decimal of a text file, read where a number was expected:
   // `integer` holds its integer reading and `real` its real one; the text is
   // empty until Text asks for it.

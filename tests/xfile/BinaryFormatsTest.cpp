@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "ModelFiles.h"
+#include "SpelledBinary.h"
 #include "XFileWriter.h"
 #include "support/StderrCapture.h"
 
@@ -162,9 +163,9 @@ TEST(BinaryFormats, WrittenTwinsOfEveryFormatReadAsTheirText) {
   }
 }
 
-std::string BinaryFile(const std::string& body, bool doubles = false) {
-  return xfileconvert::Twin(kHeader + body, "bin", doubles);
-}
+// A binary file whose numbers are typed as they are spelled, whatever the
+// record wants there.
+std::string BinaryFile(const std::string& body, bool doubles = false) { return spelled_binary::File(body, doubles); }
 
 TEST(BinaryFormats, NumbersKeepTheirTypes) {
   // Integers where floats belong convert exactly; a float where an integer
@@ -332,8 +333,10 @@ TEST(DamagedBinaryFiles, CountsBeyondTheDataReserveNothingFromThem) {
   const std::string body = "Mesh m { 2000000000; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; }";
   QuietParse text = ParseTextQuietly(body);
   ASSERT_EQ(text.Meshes().size(), 1u);
-  for (const char* format : {"bin", "bzip", "tzip"}) {
-    ModelFile file(xfileconvert::Twin(kHeader + body, format));
+  const std::string binary = spelled_binary::File(body);
+  for (const std::string& twin : {binary, xfileconvert::Compress(binary, "bzip"), xfileconvert::Twin(kHeader + body, "tzip")}) {
+    const std::string format = twin.substr(8, 4);
+    ModelFile file(twin);
     QuietParse parse = ParseQuietly(file.WidePath());
     ASSERT_TRUE(parse.accepted) << format;
     ASSERT_EQ(parse.Meshes().size(), 1u) << format;

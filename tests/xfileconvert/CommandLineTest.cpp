@@ -23,7 +23,7 @@ std::vector<std::string> FilesIn(const fs::path& folder) {
 TEST(CommandLine, HelpAndMistakes) {
   const ConverterRun help = RunConverter({"--help"});
   EXPECT_EQ(help.exitCode, 0);
-  EXPECT_TRUE(Has(help.output, "usage: xfileconvert [options] IN.x... -o OUT")) << help.output;
+  EXPECT_TRUE(Has(help.output, "usage: xfileconvert [options] IN... -o OUT")) << help.output;
   EXPECT_TRUE(Has(help.output, "--format")) << help.output;
   for (const std::vector<std::string>& mistaken : {std::vector<std::string>{"model.x"},
                                                    {"-o", "out.glb"},
@@ -122,6 +122,25 @@ TEST(CommandLine, GltfOutputWritesItsFilesBesideIt) {
   const std::string json = ReadWholeFile(out / "squares.gltf");
   EXPECT_TRUE(Has(json, "\"uri\":\"squares.bin\"")) << json.substr(0, 200);
   EXPECT_TRUE(Has(json, "\"uri\":\"squares-leaf.png\""));
+}
+
+// A folder of .x and glTF files to .x: each converts, named after its
+// input; glTF goes only to .x, and says so where it is asked for glTF.
+TEST(CommandLine, GltfAndXInputsMixInAFolderToX) {
+  Scratch in, out;
+  in.Write("cube.x", CubeModel());
+  in.Write("rig.glb", ReadWholeFile(std::string(XVIEW_SHARED_MODELS) + "/gltf/RiggedSimple/RiggedSimple.glb"));
+  const ConverterRun run = RunConverter({in.Path().string(), "-o", out.Path().string(), "--to", "x", "--format", "bin"});
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_EQ(FilesIn(out.Path()), (std::vector<std::string>{"cube.x", "rig.x"}));
+  EXPECT_EQ(ReadWholeFile(out / "rig.x").substr(8, 8), "bin 0032");
+  // As glTF, the folder stands for its .x files only; a glTF file named alone is refused.
+  Scratch glb;
+  EXPECT_EQ(RunConverter({in.Path().string(), "-o", glb.Path().string()}).exitCode, 0);
+  EXPECT_EQ(FilesIn(glb.Path()), (std::vector<std::string>{"cube.glb"}));
+  const ConverterRun refused = RunConverter({in / "rig.glb", "-o", glb / "rig.gltf"});
+  EXPECT_EQ(refused.exitCode, 2);
+  EXPECT_TRUE(Has(refused.output, "is glTF, which converts to .x only")) << refused.output;
 }
 
 }  // namespace

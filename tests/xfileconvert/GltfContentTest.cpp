@@ -228,10 +228,12 @@ TEST(Skins, JointsShareOneRootAndABoneWithoutAFrameHasANode) {
   }
 }
 
-// f3d and other viewers frame a model by its stored positions.
+// f3d and other viewers frame a model by its stored positions. (Where every
+// joint carries the same scale, that scale is stored with them instead:
+// RealFiles.AStretchEveryJointSharesMovesIntoTheVertices.)
 TEST(Skins, VerticesAreStoredWhereTheModelStands) {
   Scratch folder;
-  const tinygltf::Model gltf = Converted(folder, folder.Write("centimetres.x", CentimetreModel()));
+  const tinygltf::Model gltf = Converted(folder, folder.Write("mixed.x", MixedUnitsModel()));
   const tinygltf::Accessor& positions =
       gltf.accessors.at(static_cast<std::size_t>(gltf.meshes.at(0).primitives.at(0).attributes.at("POSITION")));
   for (int c = 0; c < 2; ++c) {

@@ -19,21 +19,6 @@ namespace {
 constexpr double kAtKeys = 1e-4;
 constexpr double kBetweenKeys = 1e-2;
 
-// The largest distance between the viewers' and the glTF's vertices.
-double Apart(const std::vector<std::vector<Vec3>>& viewer, const std::vector<std::vector<Vec3>>& gltf) {
-  EXPECT_EQ(viewer.size(), gltf.size());
-  double largest = 0;
-  for (std::size_t m = 0; m < std::min(viewer.size(), gltf.size()); ++m) {
-    EXPECT_EQ(viewer[m].size(), gltf[m].size()) << "mesh " << m;
-    for (std::size_t v = 0; v < std::min(viewer[m].size(), gltf[m].size()); ++v) {
-      double distance = 0;
-      for (int c = 0; c < 3; ++c) distance += (viewer[m][v][c] - gltf[m][v][c]) * (viewer[m][v][c] - gltf[m][v][c]);
-      largest = std::max(largest, std::sqrt(distance));
-    }
-  }
-  return largest;
-}
-
 // Converts `model` and compares every pose; `stride` thins the key times of
 // a long set.
 void ExpectPosesOfTheViewer(const std::string& model, std::size_t stride = 1) {

@@ -116,7 +116,9 @@ TEST(Recode, TextBinaryCompressedAndBackGiveTheSameRecords) {
   }
 }
 
-// A damaged file converts to what the reader reads of it, the damage said.
+// A damaged file converts to a whole file of what the reader reads of it,
+// the damage said: the records before the damage as they are, the record it
+// cuts completed with zeros where its values are missing.
 TEST(Recode, ADamagedFileGivesWhatTheReaderReadsOfIt) {
   for (const char* format : {"bzip", "tzip"}) {
     SCOPED_TRACE(format);
@@ -129,10 +131,21 @@ TEST(Recode, ADamagedFileGivesWhatTheReaderReadsOfIt) {
     const ConverterRun run = RunConverter({damaged, "-o", text});
     EXPECT_EQ(run.exitCode, 0) << run.output;
     EXPECT_TRUE(Has(run.output, "the compressed data is damaged")) << run.output;
+    EXPECT_TRUE(Has(run.output, "are missing; they are written as 0")) << run.output;
     ViewerModel read(damaged), written(text);
     ASSERT_TRUE(read.Loaded() && written.Loaded());
-    EXPECT_FALSE(read.Scene().meshes.empty());
-    ExpectSameRecords(read.Scene(), written.Scene());
+    ASSERT_FALSE(read.Scene().meshes.empty());
+    // The mesh the damage cuts keeps its positions; its normals are made again from what was kept.
+    XFileScene& a = read.Scene();
+    XFileScene& b = written.Scene();
+    ASSERT_EQ(a.meshes.size(), b.meshes.size());
+    const XMesh &cutA = a.meshes.back(), &cutB = b.meshes.back();
+    ASSERT_EQ(cutA.vertices.size(), cutB.vertices.size());
+    for (std::size_t v = 0; v < cutA.vertices.size(); ++v)
+      EXPECT_EQ(cutA.vertices[v].position, cutB.vertices[v].position) << "vertex " << v;
+    a.meshes.pop_back();
+    b.meshes.pop_back();
+    ExpectSameRecords(a, b);
   }
 }
 
@@ -179,6 +192,40 @@ TEST(Recode, CompressedOutputTakesItsBlockSize) {
   ViewerModel a(small), b(large);
   ASSERT_TRUE(a.Loaded() && b.Loaded());
   ExpectSameRecords(a.Scene(), b.Scene());
+}
+
+// What does not fit its template is said once per file and mended, so that
+// the output is the format's own: a kind no template declares is kept as it
+// was found; a count past what the file could hold is written as what it
+// could; values an object lacks are written as 0, values past its last
+// member left out.
+TEST(Recode, WhatDoesNotFitItsTemplateIsSaidAndMended) {
+  Scratch in, out;
+  const std::string source = in.Write("odd.x", R"(xof 0303txt 0032
+Gizmo spinner { 1; 2.5; "axis"; }
+Mesh huge { 2000000000; 0.0;0.0;0.0;, 1.0;0.0;0.0;, 0.0;1.0;0.0;; }
+Material short { 1.0;0.5;0.25;1.0;; }
+Frame F { FrameTransformMatrix { 1.0,0.0,0.0,0.0, 0.0,1.0,0.0,0.0, 0.0,0.0,1.0,0.0, 0.0,0.0,0.0,1.0,7.0;; } }
+)");
+  for (const char* format : {"txt", "bin"}) {
+    SCOPED_TRACE(format);
+    const std::string target = out / (std::string(format) + ".x");
+    const ConverterRun run = RunConverter({source, "-o", target, "--format", format});
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_TRUE(Has(run.output, "no template declares the kind Gizmo")) << run.output;
+    EXPECT_TRUE(Has(run.output, "counts are more than the rest of the file holds")) << run.output;
+    EXPECT_TRUE(Has(run.output, "are missing; they are written as 0")) << run.output;
+    EXPECT_TRUE(Has(run.output, "values beyond what the templates lay out are left out")) << run.output;
+    EXPECT_LT(ReadWholeFile(target).size(), 20000u);
+    ViewerModel written(target);
+    ASSERT_TRUE(written.Loaded());
+    ASSERT_EQ(written.Scene().frames.size(), 1u);
+    EXPECT_EQ(written.Scene().frames[0].transform, IdentityMatrix());
+    ASSERT_EQ(written.Scene().meshes.size(), 1u);
+    EXPECT_EQ(written.Scene().meshes[0].vertices[1].position, D3DXVECTOR3(1, 0, 0));
+  }
+  // The kind no template declares is kept, as found.
+  EXPECT_TRUE(Has(ReadWholeFile(out / "txt.x"), "Gizmo spinner {")) << ReadWholeFile(out / "txt.x");
 }
 
 }  // namespace

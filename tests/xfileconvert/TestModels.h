@@ -152,4 +152,64 @@ Frame Body {
 )";
 }
 
+// The same square on two bones whose frames scale differently (the second
+// twice as much as the first), each offset taking its half there: its joints
+// share no scale, so it is stored where the viewers show it.
+inline std::string MixedUnitsModel() {
+  return std::string(R"(xof 0303txt 0032
+Frame Body {
+  FrameTransformMatrix { 0.01,0.0,0.0,0.0, 0.0,0.01,0.0,0.0, 0.0,0.0,0.01,0.0, 1000.0,0.0,0.0,1.0;; }
+  Frame Bone { FrameTransformMatrix { )") +
+         kIdentity + R"( } }
+  Frame Doubled { FrameTransformMatrix { 2.0,0.0,0.0,0.0, 0.0,2.0,0.0,0.0, 0.0,0.0,2.0,0.0, 0.0,0.0,0.0,1.0;; } }
+  Mesh square {
+    4; -100.0;-100.0;0.0;, -100.0;100.0;0.0;, 100.0;100.0;0.0;, 100.0;-100.0;0.0;;
+    1; 4;0,1,2,3;;
+    XSkinMeshHeader { 1; 1; 2; }
+    SkinWeights { "Bone"; 2; 0,1; 1.0,1.0;
+      1.0,0.0,0.0,0.0, 0.0,1.0,0.0,0.0, 0.0,0.0,1.0,0.0, -100000.0,0.0,0.0,1.0;; }
+    SkinWeights { "Doubled"; 2; 2,3; 1.0,1.0;
+      0.5,0.0,0.0,0.0, 0.0,0.5,0.0,0.0, 0.0,0.0,0.5,0.0, -50000.0,0.0,0.0,1.0;; }
+  }
+}
+)";
+}
+
+// Numbers that are not finite, as damaged or hand-edited files hold them
+// (the text reader reads "nan", "inf" and overflowing numbers): in a rigid
+// mesh's vertices and texture coordinates, in the matrix of its frame
+// "Broken", in the offset of the bone "Lost" and in a position key of Bone.
+inline std::string NonFiniteModel() {
+  return std::string(R"(xof 0303txt 0032
+AnimTicksPerSecond { 30; }
+Frame Root {
+  FrameTransformMatrix { )") +
+         kIdentity + R"( }
+  Frame Broken {
+    FrameTransformMatrix { nan,0.0,0.0,0.0, 0.0,1.0,0.0,0.0, 0.0,0.0,1.0,0.0, 0.0,inf,0.0,1.0;; }
+    Mesh plate {
+      4; 0.0;0.0;0.0;, nan;1.0;0.0;, 1.0;1e39;0.0;, 1.0;0.0;-inf;;
+      2; 3;0,1,2;, 3;0,2,3;;
+      MeshTextureCoords { 4; 0.0;0.0;, nan;0.0;, 1.0;1.0;, 1.0;0.0;; }
+    }
+  }
+  Frame Bone {
+    FrameTransformMatrix { )" +
+         kIdentity + R"( }
+  }
+  Mesh skinned {
+    3; 0.0;0.0;1.0;, 1.0;0.0;1.0;, 0.0;1.0;1.0;;
+    1; 3;0,1,2;;
+    XSkinMeshHeader { 1; 1; 2; }
+    SkinWeights { "Bone"; 2; 0,1; 1.0,1.0; )" +
+         kIdentity + R"( }
+    SkinWeights { "Lost"; 1; 2; 1.0; nan,0.0,0.0,0.0, 0.0,1.0,0.0,0.0, 0.0,0.0,1.0,0.0, 0.0,0.0,0.0,1.0;; }
+  }
+}
+AnimationSet Move {
+  Animation { { Bone } AnimationKey { 2; 3; 0;3;0.0,0.0,0.0;;, 10;3;nan,0.0,0.0;;, 20;3;1.0,0.0,0.0;;; } }
+}
+)";
+}
+
 }  // namespace convert_test

@@ -35,6 +35,7 @@ TEST(Validator, FindsNoErrorInAnyConvertedModel) {
   std::vector<std::string> ours{made.Write("quirks.x", QuirksModel()), made.Write("halfturn.x", HalfTurnModel()),
                                 made.Write("cube.x", CubeModel()), made.Write("squares.x", MaterialsModel()),
                                 made.Write("centimetres.x", CentimetreModel()),
+                                made.Write("nonfinite.x", NonFiniteModel()),
                                 // Nothing but a header; a mesh without faces; a set that animates nothing.
                                 made.Write("header.x", "xof 0303txt 0032\n"),
                                 made.Write("faceless.x",

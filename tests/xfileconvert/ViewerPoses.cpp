@@ -8,7 +8,9 @@
 namespace convert_test {
 
 ViewerModel::ViewerModel(const std::string& path) {
-  loaded_ = static_cast<bool>(ParseXFile(std::wstring(path.begin(), path.end()), scene_));
+  const ParseResult parse = ParseXFile(std::wstring(path.begin(), path.end()), scene_, ParseOptions{.echo = false});
+  loaded_ = parse.accepted;
+  for (const ParseWarning& warning : parse.warnings) warnings_.push_back(warning.message);
   if (loaded_) model_.Setup(nullptr, &scene_);
 }
 

@@ -19,6 +19,8 @@ class ViewerModel {
  public:
   explicit ViewerModel(const std::string& path);
   bool Loaded() const { return loaded_; }
+  // What the reader warned of, one line each.
+  const std::vector<std::wstring>& Warnings() const { return warnings_; }
 
   // The positions of every mesh record with triangles (those the glTF holds,
   // in order) at `tick` of animation set `set`; a set the file lacks gives
@@ -36,6 +38,7 @@ class ViewerModel {
 
  private:
   bool loaded_ = false;
+  std::vector<std::wstring> warnings_;
   XFileScene scene_;
   Model model_;
   std::uint32_t playing_ = UINT32_MAX - 1;

@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "ConvertMessages.h"
+#include "OutputFile.h"
 
 namespace xfileconvert {
 
@@ -24,7 +25,13 @@ std::string Lower(std::string text) {
 
 bool IsFolder(const std::string& path) {
   std::error_code error;
-  return fs::is_directory(fs::path(path), error);
+  return fs::is_directory(Utf8Path(path), error);
+}
+
+// A path as the converter holds every name: UTF-8, on Windows too.
+std::string Utf8Of(const fs::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
 }
 
 bool KindOfExtension(const std::string& extension, OutputKind& kind) {
@@ -51,6 +58,11 @@ bool ParseWhole(const char* text, unsigned long long low, unsigned long long hig
 
 }  // namespace
 
+bool IsGltfPath(const std::string& path) {
+  const std::string extension = Lower(Utf8Of(Utf8Path(path).extension()));
+  return extension == ".glb" || extension == ".gltf";
+}
+
 const char* ExtensionOf(OutputKind kind) {
   switch (kind) {
     case OutputKind::Glb:
@@ -64,9 +76,10 @@ const char* ExtensionOf(OutputKind kind) {
 }
 
 const char* ConvertUsage() {
-  return "usage: xfileconvert [options] IN.x... -o OUT\n"
-         "Converts DirectX .x model files (text, binary or compressed) to glTF 2.0, or to\n"
-         "another .x format. One input and -o FILE, or several inputs and -o FOLDER.\n"
+  return "usage: xfileconvert [options] IN... -o OUT\n"
+         "Converts DirectX .x model files (text, binary or compressed) to glTF 2.0 or to\n"
+         "another .x format, and glTF 2.0 files (.glb, .gltf) to .x. One input and\n"
+         "-o FILE, or several inputs and -o FOLDER.\n"
          "\n"
          "  -o OUT           the output: a file whose extension gives the format (.glb: one\n"
          "                   file, textures embedded; .gltf: JSON with a .bin and the\n"
@@ -77,14 +90,26 @@ const char* ConvertUsage() {
          "  --float 32|64    .x output: the size of its floats (default 32)\n"
          "  --block BYTES    .x output, tzip or bzip: bytes per compressed block (1 to 32768,\n"
          "                   default 32768)\n"
+         "  --no-templates   .x output: declare no standard template (by default the file\n"
+         "                   declares those it uses, so that readers without them read it;\n"
+         "                   kinds of a file's own are always declared)\n"
+         "  --ticks-per-second N\n"
+         "                   .x from glTF: key ticks per second (default: the smallest of 30,\n"
+         "                   60 and 4800 on which every key time falls)\n"
+         "  --keys srt|matrix\n"
+         "                   .x from glTF: rotation, scale and position keys (default), or\n"
+         "                   one matrix key per key time, for players that take only those\n"
+         "  --bake N         .x from glTF: keys every N ticks for every animated frame, for\n"
+         "                   players that do not interpolate\n"
          "  --jobs N         files converted at once (default: one per core)\n"
          "  --help           this text\n"
          "\n"
-         "A folder given as input stands for the .x files in it. Inputs convert in parallel.\n"
-         "A file that cannot be converted is named on standard error with the reason and\n"
-         "the others still convert; the exit status is then 1 (2 for a mistaken command\n"
-         "line). Each output is written under a temporary name beside it and renamed when\n"
-         "it is whole, so none is ever left half written.\n";
+         "A folder given as input stands for the .x files in it (and, for .x output, the\n"
+         ".glb and .gltf files). Inputs convert in parallel. A file that cannot be\n"
+         "converted is named on standard error with the reason and the others still\n"
+         "convert; the exit status is then 1 (2 for a mistaken command line). Each output\n"
+         "is written under a temporary name beside it and renamed when it is whole, so\n"
+         "none is ever left half written.\n";
 }
 
 bool ParseConvertOptions(int argc, const char* const* argv, ConvertOptions& options, std::string& error) {
@@ -147,6 +172,28 @@ bool ParseConvertOptions(int argc, const char* const* argv, ConvertOptions& opti
         return false;
       }
       options.blockBytes = static_cast<std::size_t>(parsed);
+    } else if (argument == "--no-templates") {
+      options.declareTemplates = false;
+      haveFormat = true;
+    } else if (argument == "--ticks-per-second" || argument == "--bake") {
+      const char* ticks = value(argument.c_str());
+      unsigned long long parsed = 0;
+      if (!ticks) return false;
+      if (!ParseWhole(ticks, 1, 1000000, parsed)) {
+        error = argument + " must be a whole number from 1 to 1000000, not \"" + ticks + "\"";
+        return false;
+      }
+      (argument == "--bake" ? options.bakeTicks : options.ticksPerSecond) = static_cast<unsigned>(parsed);
+      haveFormat = true;
+    } else if (argument == "--keys") {
+      const char* keys = value("--keys");
+      if (!keys) return false;
+      if (std::strcmp(keys, "srt") != 0 && std::strcmp(keys, "matrix") != 0) {
+        error = std::string("--keys must be srt or matrix, not \"") + keys + "\"";
+        return false;
+      }
+      options.matrixKeys = std::strcmp(keys, "matrix") == 0;
+      haveFormat = true;
     } else if (argument == "--jobs") {
       const char* jobs = value("--jobs");
       unsigned long long parsed = 0;
@@ -176,7 +223,7 @@ bool ParseConvertOptions(int argc, const char* const* argv, ConvertOptions& opti
                            std::any_of(options.inputs.begin(), options.inputs.end(), IsFolder);
   if (options.outputIsFolder) {
     options.kind = haveTo ? to : haveFormat ? OutputKind::X : OutputKind::Glb;
-  } else if (!KindOfExtension(fs::path(options.output).extension().string(), options.kind)) {
+  } else if (!KindOfExtension(Utf8Of(Utf8Path(options.output).extension()), options.kind)) {
     error = "the output \"" + options.output + "\" must end in .glb, .gltf or .x (or be a folder)";
     return false;
   } else if (haveTo && to != options.kind) {
@@ -185,9 +232,15 @@ bool ParseConvertOptions(int argc, const char* const* argv, ConvertOptions& opti
     return false;
   }
   if (haveFormat && options.kind != OutputKind::X) {
-    error = "--format and --float are for .x output";
+    error = "--format, --float, --no-templates, --ticks-per-second, --keys and --bake are for .x output";
     return false;
   }
+  if (options.kind != OutputKind::X)
+    for (const std::string& input : options.inputs)
+      if (IsGltfPath(input)) {
+        error = "\"" + input + "\" is glTF, which converts to .x only";
+        return false;
+      }
   return true;
 }
 
@@ -200,9 +253,12 @@ std::vector<ConversionJob> PlanJobs(const ConvertOptions& options, std::size_t& 
     }
     std::vector<std::string> found;
     std::error_code error;
-    for (fs::directory_iterator entry(fs::path(input), error), end; !error && entry != end; entry.increment(error))
-      if (Lower(entry->path().extension().string()) == ".x" && !IsFolder(entry->path().string()))
-        found.push_back(entry->path().string());
+    for (fs::directory_iterator entry(Utf8Path(input), error), end; !error && entry != end; entry.increment(error)) {
+      const std::string file = Utf8Of(entry->path());
+      if ((Lower(Utf8Of(entry->path().extension())) == ".x" || (options.kind == OutputKind::X && IsGltfPath(file))) &&
+          !IsFolder(file))
+        found.push_back(file);
+    }
     if (error) {
       Say(ConvertMessage::NotRead, input.c_str(), ("the folder cannot be listed: " + error.message()).c_str());
       ++failed;
@@ -217,10 +273,10 @@ std::vector<ConversionJob> PlanJobs(const ConvertOptions& options, std::size_t& 
     ConversionJob job{file, options.output};
     if (options.outputIsFolder)
       job.output =
-          (fs::path(options.output) / fs::path(file).filename().replace_extension(ExtensionOf(options.kind))).string();
+          Utf8Of(Utf8Path(options.output) / Utf8Path(file).filename().replace_extension(ExtensionOf(options.kind)));
     std::error_code error;
-    fs::path key = fs::weakly_canonical(fs::path(job.output), error);
-    if (error) key = fs::absolute(fs::path(job.output), error).lexically_normal();
+    fs::path key = fs::weakly_canonical(Utf8Path(job.output), error);
+    if (error) key = fs::absolute(Utf8Path(job.output), error).lexically_normal();
     auto [at, added] = writers.emplace(key, file);
     if (!added) {
       Say(ConvertMessage::SameOutput, file.c_str(), at->second.c_str(), job.output.c_str());

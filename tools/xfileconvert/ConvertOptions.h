@@ -10,7 +10,7 @@ namespace xfileconvert {
 enum class OutputKind { Glb, Gltf, X };
 
 struct ConvertOptions {
-  std::vector<std::string> inputs;  // as given, UTF-8; a folder stands for its .x files
+  std::vector<std::string> inputs;  // as given, UTF-8; a folder stands for its model files
   std::string output;
   bool outputIsFolder = false;  // decided by ParseConvertOptions
   OutputKind kind = OutputKind::Glb;
@@ -18,6 +18,11 @@ struct ConvertOptions {
   std::string xFormat = "txt";  // txt, bin, tzip or bzip
   unsigned floatBytes = 4;
   std::size_t blockBytes = 32768;
+  bool declareTemplates = true;  // off with --no-templates
+  // .x output from glTF only.
+  unsigned ticksPerSecond = 0;  // 0: the smallest of 30, 60 and 4800 that holds every key time
+  bool matrixKeys = false;      // --keys matrix: one matrix key per key time
+  unsigned bakeTicks = 0;       // --bake N: keys every N ticks (0: the file's own key times)
   unsigned jobs = 0;  // 0: one per core
   bool help = false;
 };
@@ -38,12 +43,16 @@ struct ConversionJob {
 };
 
 // One job per input file, folders expanded to their .x files (any case of
-// the extension), in order; an output into a folder is named after its input
+// the extension), and for .x output their .glb and .gltf files too, in order; an output into a folder is named after its input
 // with the format's extension. An input whose output another input already
 // writes is said and left out (`failed` counts it).
 std::vector<ConversionJob> PlanJobs(const ConvertOptions& options, std::size_t& failed);
 
 // The extension of outputs of `kind`: ".glb", ".gltf" or ".x".
 const char* ExtensionOf(OutputKind kind);
+
+// Whether `path` names a glTF file (".glb" or ".gltf", any case), which
+// converts to .x only.
+bool IsGltfPath(const std::string& path);
 
 }  // namespace xfileconvert

@@ -2,7 +2,6 @@
 
 #include <cctype>
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <set>
 
@@ -362,20 +361,11 @@ bool WriteGltfFiles(GltfDocument& document, const std::string& path, OutputKind 
     return WriteWholeFile(path, {header, json, binaryHeader, {document.binary.data(), binary}}, reason);
   }
 
-  // .gltf: the files beside it are named after it.
+  // .gltf: the files beside it are named after it. All are written before
+  // any takes its place, so that a failure leaves a former output whole.
   const fs::path out(path);
   const std::string stem = PlainFileName(out.stem().string());
-  std::vector<fs::path> written;
-  auto write = [&](const std::string& name, const std::vector<std::string_view>& pieces) {
-    fs::path beside = out.parent_path() / name;
-    if (!WriteWholeFile(beside.string(), pieces, reason)) return false;
-    written.push_back(beside);
-    return true;
-  };
-  auto undo = [&] {
-    for (const fs::path& file : written) std::remove(file.string().c_str());
-    return false;
-  };
+  StagedFiles files;
   std::set<std::string> names;
   for (GltfImage& image : document.images) {
     const std::string base = stem + "-" + PlainFileName(image.fileName);
@@ -384,13 +374,14 @@ bool WriteGltfFiles(GltfDocument& document, const std::string& path, OutputKind 
     for (int n = 2; !names.insert(name).second; ++n)
       name = shape.stem().string() + "-" + std::to_string(n) + shape.extension().string();
     image.fileName = name;
-    if (!write(name, {image.bytes})) return undo();
+    if (!files.Stage((out.parent_path() / name).string(), {image.bytes}, reason)) return false;
   }
   const std::string bufferName = stem + ".bin";
-  if (!document.binary.empty() && !write(bufferName, {{document.binary.data(), document.binary.size()}})) return undo();
+  if (!document.binary.empty() && !files.Stage((out.parent_path() / bufferName).string(),
+                                               {{document.binary.data(), document.binary.size()}}, reason))
+    return false;
   const std::string json = GltfJson(document, bufferName);
-  if (!WriteWholeFile(path, {json}, reason)) return undo();
-  return true;
+  return files.Stage(path, {json}, reason) && files.Commit(reason);
 }
 
 }  // namespace xfileconvert

@@ -72,14 +72,14 @@ int MaterialExport::TextureOf(const std::wstring& name, bool& hasAlpha) {
   return texture.index;
 }
 
-int MaterialExport::MaterialOf(const XMaterial& material) {
+int MaterialExport::MaterialOf(const XMaterial& material, bool textured) {
   GltfMaterial gltf;
   gltf.name = material.name;
   gltf.baseColor = {Unit(material.diffuse.r), Unit(material.diffuse.g), Unit(material.diffuse.b),
                     Unit(material.diffuse.a)};
   gltf.emissive = {Unit(material.emissive.r), Unit(material.emissive.g), Unit(material.emissive.b)};
   gltf.roughness = RoughnessOf(material.power, material.specular);
-  if (!material.textureFiles[0].empty()) {
+  if (textured && !material.textureFiles[0].empty()) {
     bool hasAlpha = false;
     gltf.baseColorTexture = TextureOf(material.textureFiles[0], hasAlpha);
     if (gltf.baseColorTexture >= 0 && hasAlpha) {

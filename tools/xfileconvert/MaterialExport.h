@@ -23,8 +23,11 @@ class MaterialExport {
  public:
   explicit MaterialExport(ExportContext& context);
 
-  // The glTF material of `material`; materials alike share one.
-  int MaterialOf(const XMaterial& material);
+  // The glTF material of `material`; materials alike share one. Without
+  // `textured` (a mesh without texture coordinates, which glTF cannot
+  // texture) the material is one of its own without its texture, which is
+  // then not even looked for.
+  int MaterialOf(const XMaterial& material, bool textured = true);
   // The material of faces whose material index names none: the reader's default.
   int DefaultMaterial() { return MaterialOf(XMaterial{}); }
 

@@ -134,19 +134,29 @@ void AddVertexAttributes(GltfDocument& document, const XMesh& mesh, const D3DXMA
 
 void ExportMesh(ExportContext& context, MaterialExport& materials, const XMesh& mesh) {
   GltfDocument& document = context.document;
+  // glTF textures nothing without texture coordinates: such a mesh's
+  // materials go without their textures (said once for the mesh).
+  const bool textured = (mesh.flags & HasTexCoords) != 0;
+  bool textureLeftOut = false;
   std::vector<SubsetTriangles> subsets;
   for (const XSubset& subset : mesh.subsets) {
     SubsetTriangles indices = Measure(mesh, subset);
     if (indices.triangles == 0) continue;
-    indices.material = subset.material >= 0 && static_cast<std::size_t>(subset.material) < mesh.materials.size()
-                           ? materials.MaterialOf(mesh.materials[static_cast<std::size_t>(subset.material)])
-                           : materials.DefaultMaterial();
+    if (subset.material >= 0 && static_cast<std::size_t>(subset.material) < mesh.materials.size()) {
+      const XMaterial& material = mesh.materials[static_cast<std::size_t>(subset.material)];
+      indices.material = materials.MaterialOf(material, textured);
+      textureLeftOut = textureLeftOut || (!textured && !material.textureFiles[0].empty());
+    } else {
+      indices.material = materials.DefaultMaterial();
+    }
     subsets.push_back(std::move(indices));
   }
   if (subsets.empty()) {
     Say(ConvertMessage::MeshWithoutFaces, context.input.c_str(), ToUtf8(ShownName(mesh.name)).c_str());
     return;
   }
+  if (textureLeftOut)
+    Say(ConvertMessage::TextureWithoutTexCoords, context.input.c_str(), ToUtf8(ShownName(mesh.name)).c_str());
 
   std::map<std::string, int> attributes;
   GltfNode node;

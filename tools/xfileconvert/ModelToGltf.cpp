@@ -12,6 +12,7 @@
 #include "Handedness.h"
 #include "MaterialExport.h"
 #include "MeshExport.h"
+#include "NonFiniteNumbers.h"
 #include "platform/TextConversion.h"
 #include "xfile/ParseMessages.h"
 
@@ -98,6 +99,7 @@ GltfDocument BuildGltf(LoadedModel& model, const std::string& input) {
   for (const XMesh& mesh : model.scene.meshes)
     room += mesh.vertices.size() * (mesh.bones.empty() ? 32 : 72) + mesh.faces.size() * 12;
   document.binary.Reserve(room);
+  ReplaceNonFiniteNumbers(model.scene, input);
   ExportContext context(model, input, document);
   // The boxes the animations are checked with are measured on a second
   // core while the meshes are written (in a build without threads, the

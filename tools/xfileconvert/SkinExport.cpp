@@ -7,6 +7,7 @@
 
 #include "ConvertMessages.h"
 #include "Handedness.h"
+#include "SharedStretch.h"
 #include "platform/TextConversion.h"
 #include "xfile/ParseMessages.h"
 
@@ -81,6 +82,16 @@ SkinnedMesh ExportSkin(ExportContext& context, const XMesh& mesh, std::map<std::
   skinned.bind = BindPlacement(context, mesh, boneFrames, survey.carried);
   D3DXMATRIX unbind;
   D3DXMatrixInverse(&unbind, nullptr, &skinned.bind);
+  // A stretch that every joint's matrix shares goes into the stored vertices,
+  // leaving the joints rigid.
+  std::vector<D3DXMATRIX> jointMatrices;
+  for (std::size_t i = 0; i < mesh.bones.size(); ++i)
+    if (boneFrames[i] >= 0) D3DXMatrixMultiply(&jointMatrices.emplace_back(), &unbind, &mesh.bones[i].offset);
+  D3DXMATRIX stretch;
+  if (SharedStretch(jointMatrices, stretch)) {
+    D3DXMatrixMultiply(&skinned.bind, &skinned.bind, &stretch);
+    D3DXMatrixInverse(&unbind, nullptr, &skinned.bind);
+  }
 
   // Joints: a frame's node once per skin; a second bone on the same frame
   // with another offset gets a node of its own there.
@@ -204,11 +215,13 @@ SkinnedMesh ExportSkin(ExportContext& context, const XMesh& mesh, std::map<std::
         furthest);
 
   // The matrices, each as glTF stores its column-vector form: column by
-  // column, which is the row-vector matrix row by row.
+  // column, which is the row-vector matrix row by row. Their fourth column is
+  // exactly (0, 0, 0, 1), as glTF requires: the viewers skin with the first
+  // three columns alone, and a file's offsets may hold 0.99999994 there.
   skin.inverseBindMatrices = document.AddAccessor(inverseBinds.size(), kFloat, "MAT4", kNoTarget);
   float* matrices = document.Data<float>(skin.inverseBindMatrices);
   for (const D3DXMATRIX& m : inverseBinds)
-    for (int i = 0; i < 16; ++i) *matrices++ = m.m[i / 4][i % 4];
+    for (int i = 0; i < 16; ++i) *matrices++ = i % 4 < 3 ? m.m[i / 4][i % 4] : (i == 15 ? 1.0f : 0.0f);
   document.skins.push_back(skin);
   skinned.skin = static_cast<int>(document.skins.size() - 1);
   return skinned;

@@ -9,7 +9,9 @@
 // r the bone that carries most weight), so that viewers which frame a model by
 // its stored positions see it at its size; B is folded into the inverse bind
 // matrices, IBM_i = S * B^-1 * offset_i * S (mirrored), so the skinned result
-// is the viewers'.
+// is the viewers'. Where every joint's B^-1 * offset_i stretches alike
+// (SharedStretch.h), the stretch P joins B (p = v * B * P) and the joints'
+// matrices are rigid; the skinned result is the same.
 #pragma once
 
 #include <map>
@@ -20,7 +22,7 @@
 namespace xfileconvert {
 
 struct SkinnedMesh {
-  D3DXMATRIX bind;  // B: where the stored vertices stand
+  D3DXMATRIX bind;  // B (times a shared stretch): where the stored vertices stand
   int skin = -1;
 };
 

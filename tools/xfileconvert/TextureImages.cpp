@@ -8,6 +8,7 @@
 #include <iterator>
 #include <vector>
 
+#include "OutputFile.h"
 #include "d3d9/PixelFormats.h"
 #include "d3dx9/ImageFile.h"
 #include "d3dx9/JpegImage.h"
@@ -28,12 +29,16 @@ void AppendBytes(void* context, void* data, int size) {
 }  // namespace
 
 bool LoadTextureImage(const std::string& path, TextureImage& image, std::string& reason) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(Utf8Path(path), std::ios::binary);
   if (!in) {
     reason = "the file cannot be opened";
     return false;
   }
-  std::vector<std::uint8_t> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::vector<std::uint8_t> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  return TextureImageOf(file, image, reason);
+}
+
+bool TextureImageOf(const std::vector<std::uint8_t>& file, TextureImage& image, std::string& reason) {
   compat::d3dx9::DecodedImage decoded;
   if (!compat::d3dx9::DecodeImageFile(file, decoded, reason)) return false;
 

@@ -3,7 +3,9 @@
 // viewers cannot show is left out as they leave it out.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace xfileconvert {
 
@@ -20,5 +22,7 @@ struct TextureImage {
 // or a DXT1 DDS with transparent texels. False with `reason` for a file that
 // cannot be read or is no image the viewers read.
 bool LoadTextureImage(const std::string& path, TextureImage& image, std::string& reason);
+// The same of an image file's bytes.
+bool TextureImageOf(const std::vector<std::uint8_t>& file, TextureImage& image, std::string& reason);
 
 }  // namespace xfileconvert

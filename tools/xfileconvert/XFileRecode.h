@@ -1,18 +1,20 @@
-// .x output: a model file written again in another of the .x formats.
+// .x output from .x: a model file written again in another of the .x
+// formats, every data object kept (those of kinds no reader of ours knows
+// too), each value typed by its template.
 #pragma once
 
+#include <cstdio>
 #include <string>
 
-#include "ConvertOptions.h"
+#include "XFileOutput.h"
 
 namespace xfileconvert {
 
-// Writes the model file `job.input` (any format the reader takes) as
-// `job.output` in the .x format and float size of `options`: the same tokens,
-// so the same records, with templates and records the reader does not use
-// kept. A file the reader refuses writes nothing; its warnings are said and
-// what the file holds up to any damage is written. False, having said why,
-// when nothing was written.
-bool RecodeModelFile(const ConversionJob& job, const ConvertOptions& options);
+// The data objects and templates of the open model file `file` (at its
+// start; named `shownName` in messages) written in `format`. The reader's
+// tokens are read after the header; messages go to standard error. Used by
+// RecodeModelFile and by whatever makes twins of model text.
+std::string RecodedModel(std::FILE* file, const std::string& shownName, const XFileFormat& format,
+                         bool declareTemplates);
 
 }  // namespace xfileconvert

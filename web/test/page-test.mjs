@@ -346,21 +346,31 @@ async function checkPage() {
     check('Fox.glb: shown as it is, every animation listed', sets === 3 && shot.count > 1000, `${sets} sets`);
     check('Fox.glb: only the conversion to .x is offered', await page.$eval('#get-glb', (button) => button.disabled) &&
       !(await page.$eval('#get-x-txt', (button) => button.disabled)));
-    const workspace = nativeWorkspace([fox]);
-    const x = await download(page, '#get-x-txt');
-    const native = runNative(['Fox.glb', '-o', '/out/Fox.x', '--format', 'txt'], workspace);
-    // The .x alone, or zipped with the images it names.
-    const names = Object.keys(native.files);
-    const entries = names.length > 1 && x.bytes ? storedZipEntries(x.bytes) : { 'Fox.x': x.bytes };
-    const same = native.status === 0 ? names.every((file) => entries[file]?.equals(native.files[file]))
-                                     : x.bytes === null;
-    check('Fox.glb: its .x is the command line\'s, with its messages',
-      x.run && messageText(x.run.lines) === native.stderr && same, `page: ${x.run?.lines}\nnative: ${native.stderr}`);
     const modes = path.join(options.gltf, 'MeshPrimitiveModes');
     await openFiles(page, ['MeshPrimitiveModes.gltf', 'buffer.bin'].map((file) => path.join(modes, file)));
     check('MeshPrimitiveModes.gltf: shown with the buffer dropped beside it',
       (await page.evaluate(() => document.body.dataset.state)) === 'shown' &&
       (await pixelsOf(await canvasShot(page))).count > 1000);
+    // Every sample to .x: the command line's files, zipped where there are
+    // several (the .x and the images it names), and its messages.
+    for (const folder of fs.readdirSync(options.gltf).sort().map((name) => path.join(options.gltf, name))) {
+      if (!fs.statSync(folder).isDirectory()) continue;
+      const files = fs.readdirSync(folder).filter((file) => !/\.md$/i.test(file)).map((file) => path.join(folder, file));
+      const model = files.find((file) => /\.(glb|gltf)$/i.test(file));
+      const name = path.basename(model), stem = name.replace(/\.[^.]*$/, '');
+      await openFiles(page, files);
+      const workspace = nativeWorkspace(files);
+      for (const format of ['txt', 'bzip']) {
+        const x = await download(page, `#get-x-${format}`);
+        const native = runNative([name, '-o', `/out/${stem}.x`, '--format', format], workspace);
+        const names = Object.keys(native.files);
+        const entries = names.length > 1 && x.bytes ? storedZipEntries(x.bytes) : { [`${stem}.x`]: x.bytes };
+        const same = native.status === 0 ? names.every((file) => entries[file]?.equals(native.files[file]))
+                                         : x.bytes === null;
+        check(`${name}: its .x (${format}) is the command line's (${names.join(', ') || 'none'}), with its messages`,
+          x.run && messageText(x.run.lines) === native.stderr && same, `page: ${x.run?.lines}\nnative: ${native.stderr}`);
+      }
+    }
   }
 
   // --- Hostile files: a message, soon --------------------------------------

@@ -37,6 +37,23 @@ float Minor(const D3DXMATRIX& m, int r, int c) {
 
 }  // namespace
 
+#if defined(_WIN32)
+// The layer's header has the product inline; a program built against the
+// real headers that takes the layer's math instead of d3dx9_36.dll (the
+// Windows converter) gets it here, as the header's plain loop computes it:
+// the same sums in the same order, so both give the same floats.
+D3DXMATRIX* WINAPI D3DXMatrixMultiply(D3DXMATRIX* pout, const D3DXMATRIX* pm1, const D3DXMATRIX* pm2) {
+  if (!pout || !pm1 || !pm2) return nullptr;
+  float product[16];
+  for (int row = 0; row < 4; ++row)
+    for (int col = 0; col < 4; ++col)
+      product[row * 4 + col] = pm1->m[row][0] * pm2->m[0][col] + pm1->m[row][1] * pm2->m[1][col] +
+                               pm1->m[row][2] * pm2->m[2][col] + pm1->m[row][3] * pm2->m[3][col];
+  for (int i = 0; i < 16; ++i) pout->m[i / 4][i % 4] = product[i];
+  return pout;
+}
+#endif
+
 D3DXMATRIX* WINAPI D3DXMatrixTranspose(D3DXMATRIX* pout, const D3DXMATRIX* pm) {
   if (!pout || !pm) return nullptr;
   D3DXMATRIX transposed;
