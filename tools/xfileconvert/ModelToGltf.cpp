@@ -102,8 +102,14 @@ GltfDocument BuildGltf(LoadedModel& model, const std::string& input) {
   ReplaceNonFiniteNumbers(model.scene, input);
   ExportContext context(model, input, document);
   // The boxes the animations are checked with are measured on a second
-  // core while the meshes are written.
-  std::future<CarriedBoxes> carried = std::async(std::launch::async, MeasureCarriedBoxes, std::cref(context));
+  // core while the meshes are written (in a build without threads, the
+  // page's WebAssembly, when they are needed).
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+  constexpr std::launch kMeasuring = std::launch::deferred;
+#else
+  constexpr std::launch kMeasuring = std::launch::async;
+#endif
+  std::future<CarriedBoxes> carried = std::async(kMeasuring, MeasureCarriedBoxes, std::cref(context));
   ExportFrames(context);
   MaterialExport materials(context);
   ExportMeshes(context, materials);
