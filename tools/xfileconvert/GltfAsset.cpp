@@ -26,9 +26,11 @@ namespace {
 // Accessors that hold no data of their own (all zeros, perhaps sparse) may
 // claim at most this many elements: more would be memory for nothing.
 constexpr std::size_t kMostElementsWithoutData = std::size_t{1} << 24;
+#if defined(XVIEW_HAVE_MESHOPT)
 // Compressed views may inflate to at most this many times their bytes,
-// further than either codec ever packs.
+// further than meshopt's codecs ever pack.
 constexpr std::size_t kMostInflation = 256;
+#endif
 
 // Keeps an image's bytes as the file holds them: the converter writes PNG
 // and JPEG files as they are and decodes nothing it need not.
