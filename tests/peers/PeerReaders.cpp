@@ -13,17 +13,13 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "support/ShellQuoted.h"
+
 namespace peers {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Quoted(const std::string& argument) {
-  std::string quoted = "'";
-  for (char c : argument) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
 
 std::string ReadText(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -72,7 +68,7 @@ Ran Run(const std::string& command) {
   ScratchFile errors("stderr");
   const std::string bounded = "ulimit -v " + std::to_string(kReaderKibibytes) + "; exec timeout -k 5 " +
                               std::to_string(kReaderSeconds) + " " + command;
-  FILE* pipe = ::popen(("(" + bounded + ") 2>" + Quoted(errors.Path().string())).c_str(), "r");
+  FILE* pipe = ::popen(("(" + bounded + ") 2>" + ShellQuoted(errors.Path().string())).c_str(), "r");
   if (!pipe) return ran;
   char buffer[65536];
   for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) ran.output.append(buffer, got);
@@ -113,9 +109,9 @@ D3dxRun EnumerateWithD3dx(const std::vector<std::string>& paths, bool values) {
   // Quiet and unattended: no debug channels, no offer to install Mono or
   // Gecko (mscoree, mshtml disabled), no display, a prefix of the build's own.
   const std::string command = std::string("env -u DISPLAY -u WAYLAND_DISPLAY WINEDEBUG=-all ") +
-                              "WINEDLLOVERRIDES='mscoree,mshtml=' WINEPREFIX=" + Quoted(XVIEW_WINEPREFIX) + " " +
-                              Quoted(XVIEW_WINE) + " " + Quoted(XVIEW_D3DX_ENUMERATE) + (values ? " --values" : "") +
-                              " --list " + Quoted(list.Path().string());
+                              "WINEDLLOVERRIDES='mscoree,mshtml=' WINEPREFIX=" + ShellQuoted(XVIEW_WINEPREFIX) + " " +
+                              ShellQuoted(XVIEW_WINE) + " " + ShellQuoted(XVIEW_D3DX_ENUMERATE) + (values ? " --values" : "") +
+                              " --list " + ShellQuoted(list.Path().string());
   const Ran ran = Run(command);
   run.errorOutput = ran.errorOutput;
 
@@ -176,7 +172,7 @@ IrrlichtModel LoadWithIrrlicht(const std::string& path, std::optional<double> fr
         std::string("irrlicht_load is not built: build the target irrlicht_load (") + XVIEW_IRRLICHT_LOAD + ")";
     return model;
   }
-  std::string command = Quoted(XVIEW_IRRLICHT_LOAD) + " " + Quoted(path);
+  std::string command = ShellQuoted(XVIEW_IRRLICHT_LOAD) + " " + ShellQuoted(path);
   if (frame) {
     std::ostringstream number;
     number.precision(17);

@@ -10,17 +10,13 @@
 #include <fstream>
 #include <sstream>
 
+#include "support/ShellQuoted.h"
+
 namespace convert_test {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Quoted(const std::string& argument) {
-  std::string quoted = "'";
-  for (char c : argument) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
 
 ConverterRun RunCommand(const std::string& command) {
   ConverterRun run;
@@ -38,8 +34,8 @@ std::atomic<int> g_Scratches{0};
 }  // namespace
 
 ConverterRun RunConverter(const std::vector<std::string>& arguments) {
-  std::string command = Quoted(XVIEW_XFILECONVERT);
-  for (const std::string& argument : arguments) command += " " + Quoted(argument);
+  std::string command = ShellQuoted(XVIEW_XFILECONVERT);
+  for (const std::string& argument : arguments) command += " " + ShellQuoted(argument);
   return RunCommand(command);
 }
 
@@ -89,7 +85,7 @@ std::vector<ModelFolder> ModelsToConvert() {
 std::string GeneratedCharacter(const Scratch& folder, int meshes, int grid) {
   if (!fs::exists(XVIEW_GENBIG_SCRIPT)) return {};
   const std::string path = folder / ("generated-" + std::to_string(meshes) + "x" + std::to_string(grid) + ".x");
-  const ConverterRun run = RunCommand("python3 " + Quoted(XVIEW_GENBIG_SCRIPT) + " " + Quoted(path) + " " +
+  const ConverterRun run = RunCommand("python3 " + ShellQuoted(XVIEW_GENBIG_SCRIPT) + " " + ShellQuoted(path) + " " +
                                       std::to_string(meshes) + " " + std::to_string(grid));
   EXPECT_EQ(run.exitCode, 0) << run.output;
   return path;
