@@ -22,9 +22,9 @@ struct GltfSource {
   std::string path;
 };
 
-// The shared glTF files, and ours for what they do not show.
+// The glTF samples of other authors (tests/data/gltf), and ours for what they do not show.
 std::vector<GltfSource> Sources(const Scratch& folder) {
-  const std::string shared = std::string(XVIEW_SHARED_MODELS) + "/gltf/";
+  const std::string shared = std::string(XVIEW_TEST_DATA) + "/gltf/";
   std::vector<GltfSource> sources;
   for (const char* model : {"RiggedSimple/RiggedSimple.glb", "Fox/Fox.glb", "InterpolationTest/InterpolationTest.glb",
                             "TextureCoordinateTest/TextureCoordinateTest.glb",

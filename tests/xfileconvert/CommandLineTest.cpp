@@ -129,7 +129,7 @@ TEST(CommandLine, GltfOutputWritesItsFilesBesideIt) {
 TEST(CommandLine, GltfAndXInputsMixInAFolderToX) {
   Scratch in, out;
   in.Write("cube.x", CubeModel());
-  in.Write("rig.glb", ReadWholeFile(std::string(XVIEW_SHARED_MODELS) + "/gltf/RiggedSimple/RiggedSimple.glb"));
+  in.Write("rig.glb", ReadWholeFile(std::string(XVIEW_TEST_DATA) + "/gltf/RiggedSimple/RiggedSimple.glb"));
   const ConverterRun run = RunConverter({in.Path().string(), "-o", out.Path().string(), "--to", "x", "--format", "bin"});
   EXPECT_EQ(run.exitCode, 0) << run.output;
   EXPECT_EQ(FilesIn(out.Path()), (std::vector<std::string>{"cube.x", "rig.x"}));

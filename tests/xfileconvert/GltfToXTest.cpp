@@ -29,7 +29,8 @@ double ShareApart(const std::vector<std::vector<Vec3>>& viewer, const std::vecto
   return Apart(viewer, gltf) / size;
 }
 
-std::string Shared(const std::string& name) { return std::string(XVIEW_SHARED_MODELS) + "/gltf/" + name; }
+// The glTF samples of other authors (tests/data/gltf).
+std::string Shared(const std::string& name) { return std::string(XVIEW_TEST_DATA) + "/gltf/" + name; }
 
 // Converts `gltfPath` with `arguments` and compares every pose.
 void ExpectPosesOfTheGltf(const std::string& gltfPath, const std::vector<std::string>& arguments = {}) {
